@@ -1,0 +1,21 @@
+# The two commands of the README; both install what is missing, configure and build first.
+BUILD ?= build
+JOBS ?= 2
+
+.PHONY: deps build test demo clean
+
+deps:
+	bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	cd $(BUILD) && bash ../scripts/with-display.sh ctest --output-on-failure -j$(JOBS)
+
+demo: build
+	bash scripts/demo.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)
