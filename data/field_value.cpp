@@ -1,0 +1,318 @@
+#include "data/field_value.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+using keltrov::DateTime;
+using keltrov::db::NullTimestamp;
+using keltrov::db::Timestamp;
+namespace sqltype = keltrov::db::sqltype;
+
+namespace {
+
+std::string Printf(const char* format, auto value) {
+    char buffer[512];
+    const int n = std::snprintf(buffer, sizeof buffer, format, value);
+    return std::string(buffer, n < 0 ? 0 : std::min<size_t>(static_cast<size_t>(n), sizeof buffer - 1));
+}
+
+size_t SkipBlanks(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
+    return i;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string TimestampText(const Timestamp& ts) {
+    if (ts.month < 1 || ts.month > 12 || ts.day < 1 || ts.day > 31 || ts.year < 1900) return {};
+    const DateTime date(ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second);
+    return date.Format(ts.hour == 0 && ts.minute == 0 ? "%Y-%m-%d" : "%Y-%m-%d %H:%M");
+}
+
+DateTime TimestampDate(const Timestamp& ts) {
+    return DateTime(ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second);
+}
+
+Timestamp DateOnly(const DateTime& date) {
+    if (date.GetMonth() < 1 || date.GetMonth() > 12 || date.GetDay() < 1 || date.GetDay() > 31 || !date.IsValid())
+        return NullTimestamp();
+    Timestamp ts;
+    ts.year = static_cast<int16_t>(date.GetYear());
+    ts.month = static_cast<uint16_t>(date.GetMonth());
+    ts.day = static_cast<uint16_t>(date.GetDay());
+    return ts;
+}
+
+}  // namespace
+
+int32_t LeadingInteger(const std::string& text) {
+    size_t i = SkipBlanks(text);
+    const size_t start = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i >= text.size() || !IsDigit(text[i])) return 0;
+    errno = 0;
+    const long value = std::strtol(text.c_str() + start, nullptr, 10);
+    return static_cast<int32_t>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
+}
+
+double LeadingDecimal(const std::string& text) {
+    // Only plain decimal notation counts: no hexadecimal, infinity or nan spellings.
+    size_t i = SkipBlanks(text);
+    const size_t start = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const size_t digitsStart = i;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    bool anyDigit = i > digitsStart;
+    if (i < text.size() && text[i] == '.') {
+        const size_t fraction = ++i;
+        while (i < text.size() && IsDigit(text[i])) ++i;
+        anyDigit = anyDigit || i > fraction;
+    }
+    if (!anyDigit) return 0.0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        size_t k = i + 1;
+        if (k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
+        if (k < text.size() && IsDigit(text[k])) {
+            while (k < text.size() && IsDigit(text[k])) ++k;
+            i = k;
+        }
+    }
+    return std::strtod(text.substr(start, i - start).c_str(), nullptr);
+}
+
+void CopyBytesToText(std::string& text, const std::vector<unsigned char>& bytes) {
+    text.assign(bytes.begin(), bytes.end());
+}
+
+CFieldValue::~CFieldValue() {
+    Clear();
+}
+
+void CFieldValue::Clear() {
+    if (m_dwType == DBVT_STRING) delete m_pstring;
+    if (m_dwType == DBVT_DATE) delete m_pdate;
+    delete m_pByteArray;
+    m_pByteArray = nullptr;
+    m_dwType = DBVT_NULL;
+    ClearValue();
+}
+
+void CFieldValue::PrepareFor(short sqlType) {
+    Clear();
+    switch (sqlType) {
+    case sqltype::Bit:
+        m_dwType = DBVT_BOOL;
+        break;
+    case sqltype::TinyInt:
+        m_dwType = DBVT_UCHAR;
+        break;
+    case sqltype::SmallInt:
+        m_dwType = DBVT_SHORT;
+        break;
+    case sqltype::Integer:
+        m_dwType = DBVT_LONG;
+        break;
+    case sqltype::Real:
+        m_dwType = DBVT_SINGLE;
+        break;
+    case sqltype::Float:
+    case sqltype::Double:
+        m_dwType = DBVT_DOUBLE;
+        break;
+    case sqltype::Date:
+    case sqltype::Time:
+    case sqltype::Timestamp:
+    case sqltype::TypeDate:
+    case sqltype::TypeTime:
+    case sqltype::TypeTimestamp:
+        m_dwType = DBVT_DATE;
+        m_pdate = new Timestamp(NullTimestamp());
+        break;
+    case sqltype::Char:
+    case sqltype::VarChar:
+    case sqltype::LongVarChar:
+    case sqltype::Numeric:
+    case sqltype::Decimal:
+    case sqltype::BigInt:
+    case sqltype::WChar:
+    case sqltype::WVarChar:
+        m_dwType = DBVT_STRING;
+        m_pstring = new std::string;
+        break;
+    case sqltype::Binary:
+    case sqltype::VarBinary:
+    case sqltype::LongVarBinary:
+        m_dwType = DBVT_BINARY;
+        m_pByteArray = new std::vector<unsigned char>(1);
+        break;
+    default:
+        break;
+    }
+}
+
+std::string CFieldValue::AsText() const {
+    if (m_bNull) return {};
+    switch (m_dwType) {
+    case DBVT_BOOL:
+        return m_boolVal != 0 ? "T" : "F";
+    case DBVT_UCHAR:
+        return std::string(1, static_cast<char>(m_chVal));
+    case DBVT_SHORT:
+        return Printf("%hd", m_iVal);
+    case DBVT_LONG:
+        return Printf("%ld", static_cast<long>(m_lVal));
+    case DBVT_SINGLE:
+        return Printf("%.2f", static_cast<double>(m_fltVal));
+    case DBVT_DOUBLE:
+        return Printf("%.2f", m_dblVal);
+    case DBVT_DATE:
+        return TimestampText(*m_pdate);
+    case DBVT_STRING:
+        return *m_pstring;
+    case DBVT_BINARY: {
+        std::string text;
+        CopyBytesToText(text, *m_pByteArray);
+        return text;
+    }
+    default:
+        return {};
+    }
+}
+
+int32_t CFieldValue::AsLong() const {
+    if (m_bNull) return 0;
+    switch (m_dwType) {
+    case DBVT_BOOL:
+        return m_boolVal != 0 ? 1 : 0;
+    case DBVT_UCHAR:
+        return m_chVal;
+    case DBVT_SHORT:
+        return m_iVal;
+    case DBVT_LONG:
+        return m_lVal;
+    case DBVT_SINGLE:
+        return static_cast<int32_t>(std::trunc(m_fltVal));
+    case DBVT_DOUBLE:
+        return static_cast<int32_t>(std::trunc(m_dblVal));
+    case DBVT_STRING:
+        return LeadingInteger(*m_pstring);
+    default:
+        return 0;
+    }
+}
+
+double CFieldValue::AsDouble() const {
+    if (m_bNull) return 0.0;
+    switch (m_dwType) {
+    case DBVT_BOOL:
+        return m_boolVal != 0 ? 1.0 : 0.0;
+    case DBVT_UCHAR:
+        return m_chVal;
+    case DBVT_SHORT:
+        return m_iVal;
+    case DBVT_LONG:
+        return m_lVal;
+    case DBVT_SINGLE:
+        return m_fltVal;
+    case DBVT_DOUBLE:
+        return m_dblVal;
+    case DBVT_STRING:
+        return LeadingDecimal(*m_pstring);
+    default:
+        return 0.0;
+    }
+}
+
+DateTime CFieldValue::AsDate() const {
+    if (m_bNull || m_dwType == DBVT_NULL) return DateTime();
+    switch (m_dwType) {
+    case DBVT_SHORT:
+        return DateTime::FromUnixTime(m_iVal);
+    case DBVT_LONG:
+        return DateTime::FromUnixTime(m_lVal);
+    case DBVT_SINGLE:
+        return DateTime::FromUnixTime(static_cast<long long>(std::trunc(m_fltVal)));
+    case DBVT_DOUBLE:
+        return DateTime::FromUnixTime(static_cast<long long>(std::trunc(m_dblVal)));
+    case DBVT_DATE:
+        return TimestampDate(*m_pdate);
+    case DBVT_STRING:
+        return DateTime::Parse(*m_pstring);
+    default:
+        return DateTime::Invalid();
+    }
+}
+
+std::vector<unsigned char>* CFieldValue::GetBinary() const {
+    return m_dwType == DBVT_NULL ? nullptr : m_pByteArray;
+}
+
+CFieldValue& CFieldValue::SetLong(int32_t n) {
+    switch (m_dwType) {
+    case DBVT_NULL:
+    case DBVT_BOOL:
+        m_boolVal = n != 0 ? 1 : 0;
+        break;
+    case DBVT_UCHAR:
+        m_chVal = static_cast<unsigned char>(n & 0xFF);
+        break;
+    case DBVT_SHORT:
+        m_iVal = static_cast<int16_t>(n & 0xFFFF);
+        break;
+    case DBVT_LONG:
+        m_lVal = n;
+        break;
+    case DBVT_SINGLE:
+        m_fltVal = static_cast<float>(n);
+        break;
+    case DBVT_DOUBLE:
+        m_dblVal = n;
+        break;
+    case DBVT_STRING:
+        *m_pstring = Printf("%d", n);
+        break;
+    default:
+        break;
+    }
+    return *this;
+}
+
+CFieldValue& CFieldValue::SetText(const std::string& text) {
+    switch (m_dwType) {
+    case DBVT_NULL:
+    case DBVT_BOOL:
+        m_boolVal = LeadingInteger(text) != 0 ? 1 : 0;
+        break;
+    case DBVT_UCHAR:
+        m_chVal = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
+        break;
+    case DBVT_SHORT:
+        m_iVal = static_cast<int16_t>(LeadingInteger(text));
+        break;
+    case DBVT_LONG:
+        m_lVal = LeadingInteger(text);
+        break;
+    case DBVT_SINGLE:
+        m_fltVal = static_cast<float>(LeadingDecimal(text));
+        break;
+    case DBVT_DOUBLE:
+        m_dblVal = LeadingDecimal(text);
+        break;
+    case DBVT_DATE:
+        *m_pdate = DateOnly(DateTime::Parse(text));
+        break;
+    case DBVT_STRING:
+        *m_pstring = text;
+        break;
+    default:
+        break;
+    }
+    return *this;
+}

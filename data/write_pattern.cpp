@@ -1,0 +1,62 @@
+#include "data/write_pattern.hpp"
+
+#include "entry/host_state.hpp"
+#include "platform/db/database.hpp"
+#include "platform/ui/message.hpp"
+
+namespace {
+
+constexpr const char* kBeginError = "事务启动错";
+constexpr const char* kBeginFailed = "事务启动失败";
+constexpr const char* kReadWriteError = "数据读写错，原因可能是%s";
+constexpr const char* kIllegalCharacters = "数据可能有非法字符,写入数据库错 %s";
+constexpr const char* kCommitFailed = "提交失败";
+constexpr const char* kRollbackFailed = "回滚失败";
+
+}  // namespace
+
+const WritePolicy kExecBatchPolicy{true, kBeginError, false, kReadWriteError, nullptr};
+const WritePolicy kGenerateWagesPolicy{true, kBeginError, false, kReadWriteError, "保存完成"};
+const WritePolicy kSaveWagesPolicy{true, kBeginError, false, kReadWriteError, "保存完成"};
+const WritePolicy kInsertFormPolicy{false, kBeginFailed, true, kIllegalCharacters, nullptr};
+const WritePolicy kNextNumberPolicy{false, kBeginFailed, false, kReadWriteError, nullptr};
+const WritePolicy kInsertPickListPolicy{false, kBeginError, false, kReadWriteError, "插入完成 "};
+
+std::string FillMessage(const char* message, const std::string& text) {
+    std::string filled(message);
+    if (const size_t at = filled.find("%s"); at != std::string::npos) filled.replace(at, 2, text);
+    return filled;
+}
+
+bool RunWrite(const WritePolicy& policy, const std::function<void()>& write) {
+    keltrov::db::CDatabase& db = *g_pDatabase;
+    const bool transact = !policy.transactOnlyWhenCapable || g_bCanTransact;
+    if (transact && !db.BeginTrans()) {
+        keltrov::ShowMessage(policy.beginFailedMessage);
+        if (policy.stopWhenBeginFails) return false;
+    }
+    bool ok = true;
+    try {
+        write();
+    } catch (const keltrov::db::DbException& error) {
+        ok = false;
+        keltrov::ShowMessage(FillMessage(policy.errorMessage, error.ErrorText()));
+    }
+    if (transact) {
+        // Nothing is stored when the commit fails, so the write counts as failed.
+        if (ok && !db.CommitTrans()) {
+            keltrov::ShowMessage(kCommitFailed);
+            ok = false;
+        } else if (!ok && !db.Rollback()) {
+            keltrov::ShowMessage(kRollbackFailed);
+        }
+    }
+    if (policy.finalMessage != nullptr) keltrov::ShowMessage(policy.finalMessage);
+    return ok;
+}
+
+bool ExecBatch(const std::vector<std::string>& statements) {
+    return RunWrite(kExecBatchPolicy, [&] {
+        for (const std::string& statement : statements) g_pDatabase->ExecuteSQL(statement);
+    });
+}

@@ -1,0 +1,179 @@
+#include "host/host_tables.hpp"
+
+#include "platform/util/sql_format.hpp"
+
+#include <array>
+#include <cstdio>
+
+namespace keltrov::host {
+
+namespace {
+
+std::string FieldColumns(int first, int last, const std::string& type) {
+    std::string columns;
+    for (int i = first; i <= last; ++i) columns += ", field_" + std::to_string(i) + " " + type;
+    return columns;
+}
+
+std::string FormDefinitionColumns() {
+    std::string columns;
+    for (int i = 1; i <= 20; ++i) {
+        const bool whole = i == 3 || i == 5 || i == 9 || i == 10 || i == 12 || i == 13;
+        columns += ", field_" + std::to_string(i) + (whole ? " int" : " varchar(255)");
+    }
+    return columns;
+}
+
+std::vector<std::string> TableStatements() {
+    return {
+        "create table Organize (bankid varchar(8), bankname varchar(60))",
+        "create table reports (reportid varchar(10), reporttype int)",
+        "create table privatevba (reportid varchar(10), vbacode blob)",
+        "create table usertabb001 (relationid varchar(30), inputdate datetime, field_1 varchar(30), "
+        "field_2 varchar(30), field_3 int, field_4 varchar(255), field_5 varchar(60), field_6 varchar(60), "
+        "field_7 varchar(60))",
+        "create table usertabb810 (relationid varchar(30), inputdate datetime, field_1 varchar(60), "
+        "field_2 varchar(60))",
+        "create table usertabb811 (relationid varchar(30), inputdate datetime, field_1 varchar(60), "
+        "field_2 varchar(60)" + FieldColumns(3, 20, "varchar(255)") + ")",
+        "create table usertabb200 (relationid varchar(30)" + FormDefinitionColumns() + ")",
+        "create table usertabb054 (relationid varchar(30), field_1 varchar(30), field_2 varchar(30), field_3 int)",
+        // The wage table fills one column by itself; it stands before field_1.
+        "create table usertabb812 (relationid varchar(30), inputdate datetime, "
+        "autoid integer primary key autoincrement" + FieldColumns(1, 4, "varchar(60)") +
+            FieldColumns(5, 26, "decimal(12,2)") + ")",
+    };
+}
+
+struct DemoNode {
+    const char* code;
+    const char* name;
+};
+
+constexpr std::array<DemoNode, 5> kOrganisation{{
+    {"100", "总公司"},
+    {"100001", "财务部"},
+    {"100002", "人事部"},
+    {"101", "分公司"},
+    {"101001", "营业部"},
+}};
+
+struct DemoPerson {
+    const char* code;
+    const char* name;
+    const char* sex;
+    const char* idNumber;
+    const char* department;
+    const char* position;
+    const char* internalNumber;
+    double basePay;
+};
+
+constexpr std::array<DemoPerson, 6> kPersons{{
+    {"100001001", "张伟", "男", "110101198001011234", "财务部", "会计", "0001", 5200},
+    {"100001002", "王芳", "女", "110101198502024321", "财务部", "出纳", "0002", 4800},
+    {"100002001", "李娜", "女", "110101199003035678", "人事部", "主管", "0003", 6100},
+    {"100002002", "刘洋", "男", "110101198806068765", "人事部", "专员", "0004", 4500},
+    {"101001001", "陈静", "女", "310101199207071111", "营业部", "经理", "0005", 7300},
+    {"101001002", "杨磊", "男", "310101199409092222", "营业部", "柜员", "0006", 4200},
+}};
+
+struct DemoFormColumn {
+    const char* column;
+    const char* type;
+    const char* listSource;
+};
+
+constexpr std::array<DemoFormColumn, 7> kFormColumns{{
+    {"field_1", "C", ""},
+    {"field_2", "C", ""},
+    {"field_3", "C", ""},
+    {"field_4", "C", ""},
+    {"field_5", "C", ""},
+    {"field_6", "C", "会计,出纳,主管,专员,经理,柜员"},
+    {"field_7", "C", ""},
+}};
+
+void InsertCatalogue(db::CDatabase& db) {
+    db.ExecuteSQL(FormatSql("insert into Organize values('%s','%s')", kDemoBankId, "示范银行"));
+    const std::array<std::pair<const char*, int>, 4> reports{{{"B810", 6}, {"B811", 6}, {"B200", 6}, {"B812", 0}}};
+    for (const auto& [id, type] : reports) db.ExecuteSQL(FormatSql("insert into reports values('%s',%d)", id, type));
+}
+
+void InsertFormDefinition(db::CDatabase& db) {
+    int order = 1;
+    for (const DemoFormColumn& column : kFormColumns) {
+        db.ExecuteSQL(FormatSql("insert into usertabb200 (relationid, field_1, field_2, field_4, field_6, field_7, "
+                                "field_8, field_9, field_11, field_14) values('%s','%s','%s','%s','','%s','B811',%d,'','')",
+                                kDemoBankId, column.column, column.column, column.type, column.listSource, order));
+        ++order;
+    }
+}
+
+void InsertOrganisation(db::CDatabase& db) {
+    for (const DemoNode& node : kOrganisation)
+        db.ExecuteSQL(FormatSql("insert into usertabb810 values('%s',getdate(),'%s','%s')", kDemoBankId, node.code,
+                                node.name));
+    for (const DemoPerson& p : kPersons) {
+        db.ExecuteSQL(FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_3, field_4, "
+                                "field_5, field_6, field_7) values('%s',getdate(),'%s','%s','%s','%s','%s','%s','%s')",
+                                kDemoBankId, p.code, p.name, p.sex, p.idNumber, p.department, p.position,
+                                p.internalNumber));
+    }
+}
+
+// Pay items go into columns 5 to 12 and deductions into 14 to 21, around the template's totals.
+std::string WageValues(const DemoPerson& person, int monthIndex) {
+    const double base = person.basePay;
+    const std::array<double, 22> amounts{
+        base, 800, 300, 500.0 + 100 * monthIndex, 120, 0, 0, 0,      // 5..12 pay items
+        0,                                                           // 13 gross pay (a formula)
+        base * 0.08, base * 0.02, base * 0.005, base * 0.07, 35.5,   // 14..18 deductions
+        0, 0, 0,                                                     // 19..21
+        0, 0,                                                        // 22, 23 totals (formulas)
+        0, 0, 0,                                                     // 24..26
+    };
+    std::string values;
+    for (double amount : amounts) {
+        char text[32];
+        std::snprintf(text, sizeof text, ",%.2f", amount);
+        values += text;
+    }
+    return values;
+}
+
+void InsertWages(db::CDatabase& db, const DateTime& month, int monthIndex) {
+    const DateTime monthEnd(month.GetYear(), month.GetMonth(), DaysInMonth(month.GetYear(), month.GetMonth()));
+    const std::string key = std::string(kDemoBankId) + monthEnd.Format("%Y-%m-%d");
+    for (const DemoPerson& p : kPersons) {
+        db.ExecuteSQL(FormatSql("insert into usertabb812 values ('%s',getdate(),'%s','%s','%s','%s'", key, p.code,
+                                p.name, p.department, p.internalNumber) +
+                      WageValues(p, monthIndex) + ")");
+    }
+}
+
+DateTime MonthBefore(const DateTime& date) {
+    return date.GetMonth() == 1 ? DateTime(date.GetYear() - 1, 12, 1) : DateTime(date.GetYear(), date.GetMonth() - 1, 1);
+}
+
+}  // namespace
+
+void CreateHostTables(db::CDatabase& db) {
+    for (const std::string& statement : TableStatements()) db.ExecuteSQL(statement);
+}
+
+void LoadDemoData(db::CDatabase& db, const DateTime& today) {
+    InsertCatalogue(db);
+    InsertFormDefinition(db);
+    InsertOrganisation(db);
+    InsertWages(db, MonthBefore(today), 0);
+    InsertWages(db, DateTime(today.GetYear(), today.GetMonth(), 1), 1);
+}
+
+void StoreWageTemplate(db::CDatabase& db, const std::vector<unsigned char>& image) {
+    db.ExecuteSQL("delete from privatevba where reportid='B812'");
+    // The image is binary: it goes in as a parameter, not as text inside the statement.
+    db.ExecuteSQLWithBytes("insert into privatevba (reportid, vbacode) values ('B812', ?)", image);
+}
+
+}  // namespace keltrov::host

@@ -1,0 +1,105 @@
+// keltrov-host: the stand-in host application. It prepares and opens the database, and either
+// answers one console request or loads the plug-in and calls init, then indlg.
+#include "host/console.hpp"
+#include "host/host_tables.hpp"
+#include "host/options.hpp"
+#include "host/plugin_loader.hpp"
+#include "host/template_tool.hpp"
+#include "platform/db/database.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <stdexcept>
+
+namespace keltrov::host {
+
+namespace {
+
+std::string SqliteConnection(const std::string& path, bool mayCreate) {
+    if (path.find_first_of(";{}") != std::string::npos)
+        throw std::runtime_error("database file names may not hold ';', '{' or '}': " + path);
+    return "Driver=SQLite3;Database=" + path + (mayCreate ? ";" : ";NoCreat=1;");
+}
+
+std::vector<unsigned char> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void CreateDatabase(const std::string& path, bool withDemo) {
+    if (std::filesystem::exists(path)) throw std::runtime_error("the database file exists already: " + path);
+    db::CDatabase db;
+    db.OpenEx(SqliteConnection(path, true));
+    CreateHostTables(db);
+    if (withDemo) {
+        LoadDemoData(db, DateTime::Now());
+        StoreWageTemplate(db, BuildDemoWageTemplate());
+    }
+}
+
+void OpenDatabase(db::CDatabase& db, const HostOptions& options) {
+    if (!options.connect.empty()) {
+        db.OpenEx(options.connect);
+        return;
+    }
+    if (!std::filesystem::exists(options.dbFile)) throw std::runtime_error("database file not found: " + options.dbFile);
+    db.OpenEx(SqliteConnection(options.dbFile, false));
+}
+
+void RunPlugin(db::CDatabase& db, const HostOptions& options) {
+    PluginLibrary plugin(options.plugin.empty() ? DefaultPluginPath() : options.plugin);
+    PluginContext context;
+    context.strBankId = options.bankId;
+    plugin.init(&db, context);
+    plugin.indlg();
+}
+
+int Run(const HostOptions& options) {
+    if (!options.checkTemplate.empty()) return CheckTemplate(options.checkTemplate, std::cout, std::cerr);
+    const std::string& created = options.createDb.empty() ? options.createDemo : options.createDb;
+    if (!created.empty()) CreateDatabase(created, options.createDb.empty());
+    if (options.dbFile.empty() && options.connect.empty()) {
+        if (!created.empty()) return 0;
+        throw std::runtime_error("no database: give --db FILE or --connect STRING");
+    }
+    db::CDatabase db;
+    OpenDatabase(db, options);
+    if (!options.query.empty()) {
+        PrintQuery(db, options.query, std::cout);
+    } else if (!options.exec.empty()) {
+        db.ExecuteSQL(options.exec);
+    } else if (!options.storeTemplate.empty()) {
+        StoreWageTemplate(db, ReadFile(options.storeTemplate));
+    } else {
+        RunPlugin(db, options);
+    }
+    return 0;
+}
+
+}  // namespace
+
+}  // namespace keltrov::host
+
+int main(int argc, char** argv) {
+    using namespace keltrov::host;
+    const ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.options) {
+        std::cerr << "keltrov-host: " << parsed.error << " (see --help)\n";
+        return 2;
+    }
+    if (parsed.options->help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    try {
+        return Run(*parsed.options);
+    } catch (const keltrov::db::DbException& error) {
+        std::cerr << "keltrov-host: database error: " << error.ErrorText() << '\n';
+    } catch (const std::exception& error) {
+        std::cerr << "keltrov-host: " << error.what() << '\n';
+    }
+    return 1;
+}

@@ -1,0 +1,153 @@
+#include "platform/db/database.hpp"
+
+#include "platform/db/database_impl.hpp"
+
+#include <algorithm>
+
+namespace keltrov::db {
+
+StatementHandle::StatementHandle(SQLHDBC connection) {
+    const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, connection, &m_handle);
+    Check(rc, SQL_HANDLE_DBC, connection, {});
+}
+
+StatementHandle::~StatementHandle() {
+    if (m_handle != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, m_handle);
+}
+
+std::vector<std::vector<std::string>> CDatabase::Impl::QueryRows(const std::string& sql) {
+    StatementHandle statement(connection);
+    Check(SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS),
+          SQL_HANDLE_STMT, statement.get(), sql);
+    SQLSMALLINT columns = 0;
+    Check(SQLNumResultCols(statement.get(), &columns), SQL_HANDLE_STMT, statement.get(), sql);
+    std::vector<std::vector<std::string>> rows;
+    for (;;) {
+        const SQLRETURN rc = SQLFetch(statement.get());
+        if (rc == SQL_NO_DATA) break;
+        Check(rc, SQL_HANDLE_STMT, statement.get(), sql);
+        auto& row = rows.emplace_back();
+        for (SQLSMALLINT c = 1; c <= columns; ++c) {
+            char buffer[512] = {};
+            SQLLEN length = 0;
+            Check(SQLGetData(statement.get(), static_cast<SQLUSMALLINT>(c), SQL_C_CHAR, buffer, sizeof buffer, &length),
+                  SQL_HANDLE_STMT, statement.get(), sql);
+            row.emplace_back(length == SQL_NULL_DATA ? "" : buffer);
+        }
+    }
+    return rows;
+}
+
+void CDatabase::Impl::ExecuteDirect(const std::string& sql) {
+    StatementHandle statement(connection);
+    const SQLRETURN rc =
+        SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
+    // A searched update or delete that matches no row is not an error.
+    if (rc == SQL_NO_DATA) return;
+    Check(rc, SQL_HANDLE_STMT, statement.get(), sql);
+}
+
+bool CDatabase::Impl::SetAutoCommit(bool on) {
+    const auto value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+    return Succeeded(SQLSetConnectAttr(connection, SQL_ATTR_AUTOCOMMIT,
+                                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value)), SQL_IS_UINTEGER));
+}
+
+bool CDatabase::Impl::EndTransaction(SQLSMALLINT completion) {
+    const bool ended = Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection, completion));
+    const bool restored = SetAutoCommit(true);
+    return ended && restored;
+}
+
+CDatabase::CDatabase() : m_impl(std::make_unique<Impl>()) {}
+
+CDatabase::~CDatabase() {
+    Close();
+}
+
+void CDatabase::OpenEx(const std::string& connect) {
+    Close();
+    Impl& impl = *m_impl;
+    Check(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &impl.environment), SQL_HANDLE_ENV, SQL_NULL_HANDLE, {});
+    Check(SQLSetEnvAttr(impl.environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+          SQL_HANDLE_ENV, impl.environment, {});
+    Check(SQLAllocHandle(SQL_HANDLE_DBC, impl.environment, &impl.connection), SQL_HANDLE_ENV, impl.environment, {});
+    SQLCHAR completed[1024] = {};
+    SQLSMALLINT completedLength = 0;
+    const SQLRETURN rc =
+        SQLDriverConnect(impl.connection, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connect.c_str())),
+                         SQL_NTS, completed, sizeof completed, &completedLength, SQL_DRIVER_NOPROMPT);
+    if (!Succeeded(rc)) {
+        DbException error = MakeOdbcError(rc, SQL_HANDLE_DBC, impl.connection, connect);
+        Close();
+        throw error;
+    }
+    impl.connected = true;
+
+    SQLCHAR name[256] = {};
+    SQLSMALLINT nameLength = 0;
+    Check(SQLGetInfo(impl.connection, SQL_DBMS_NAME, name, sizeof name, &nameLength), SQL_HANDLE_DBC,
+          impl.connection, {});
+    impl.dbmsName = reinterpret_cast<const char*>(name);
+    SQLUSMALLINT capable = SQL_TC_NONE;
+    Check(SQLGetInfo(impl.connection, SQL_TXN_CAPABLE, &capable, sizeof capable, nullptr), SQL_HANDLE_DBC,
+          impl.connection, {});
+    impl.canTransact = capable != SQL_TC_NONE;
+    impl.dialect = MakeDialect(impl.dbmsName);
+}
+
+void CDatabase::Close() {
+    Impl& impl = *m_impl;
+    if (impl.connected) SQLDisconnect(impl.connection);
+    if (impl.connection != SQL_NULL_HDBC) SQLFreeHandle(SQL_HANDLE_DBC, impl.connection);
+    if (impl.environment != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, impl.environment);
+    impl = Impl{};
+}
+
+bool CDatabase::IsOpen() const {
+    return m_impl->connected;
+}
+
+bool CDatabase::BeginTrans() {
+    return m_impl->connected && m_impl->SetAutoCommit(false);
+}
+
+bool CDatabase::CommitTrans() {
+    return m_impl->connected && m_impl->EndTransaction(SQL_COMMIT);
+}
+
+bool CDatabase::Rollback() {
+    return m_impl->connected && m_impl->EndTransaction(SQL_ROLLBACK);
+}
+
+void CDatabase::ExecuteSQL(const std::string& sql) {
+    if (!m_impl->connected) throw MakeLayerError("the database is not open", sql);
+    m_impl->ExecuteDirect(Translate(sql));
+}
+
+void CDatabase::ExecuteSQLWithBytes(const std::string& sql, const std::vector<unsigned char>& bytes) {
+    if (!m_impl->connected) throw MakeLayerError("the database is not open", sql);
+    const std::string translated = Translate(sql);
+    StatementHandle statement(m_impl->connection);
+    SQLLEN length = static_cast<SQLLEN>(bytes.size());
+    Check(SQLBindParameter(statement.get(), 1, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
+                           std::max<SQLULEN>(bytes.size(), 1), 0, const_cast<unsigned char*>(bytes.data()), length,
+                           &length),
+          SQL_HANDLE_STMT, statement.get(), sql);
+    Check(SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(translated.c_str())), SQL_NTS),
+          SQL_HANDLE_STMT, statement.get(), sql);
+}
+
+bool CDatabase::CanTransact() const {
+    return m_impl->canTransact;
+}
+
+const std::string& CDatabase::GetDbmsName() const {
+    return m_impl->dbmsName;
+}
+
+std::string CDatabase::Translate(const std::string& sql) {
+    return m_impl->dialect ? m_impl->dialect->Rewrite(sql, *m_impl) : sql;
+}
+
+}  // namespace keltrov::db

@@ -1,0 +1,47 @@
+#pragma once
+// A connection over the ODBC C API, in the shape the system's callers use.
+#include "platform/db/db_exception.hpp"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace keltrov::db {
+
+class Dialect;
+
+class CDatabase {
+public:
+    CDatabase();
+    ~CDatabase();
+    CDatabase(const CDatabase&) = delete;
+    CDatabase& operator=(const CDatabase&) = delete;
+
+    // Connects with an ODBC connection string; throws DbException with the driver's text.
+    void OpenEx(const std::string& connect);
+    void Close();
+    bool IsOpen() const;
+
+    // FALSE when the driver refuses; the connection then stays in auto-commit.
+    bool BeginTrans();
+    bool CommitTrans();
+    bool Rollback();
+    // Runs one statement (written in the SQL Server dialect) through the dialect adapter.
+    void ExecuteSQL(const std::string& sql);
+    // Runs one statement whose single parameter marker takes the bytes as a binary value.
+    void ExecuteSQLWithBytes(const std::string& sql, const std::vector<unsigned char>& bytes);
+    // TRUE when the driver supports transactions at all.
+    bool CanTransact() const;
+
+    const std::string& GetDbmsName() const;
+    // The statement as this connection's database understands it.
+    std::string Translate(const std::string& sql);
+
+    struct Impl;
+    Impl& GetImpl() const { return *m_impl; }
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace keltrov::db

@@ -1,0 +1,37 @@
+#pragma once
+// Private to the database layer: what a connection holds.
+#include "platform/db/database.hpp"
+#include "platform/db/dialect.hpp"
+#include "platform/db/odbc_internal.hpp"
+
+namespace keltrov::db {
+
+// Owns one statement handle of a connection.
+class StatementHandle {
+public:
+    explicit StatementHandle(SQLHDBC connection);
+    ~StatementHandle();
+    StatementHandle(const StatementHandle&) = delete;
+    StatementHandle& operator=(const StatementHandle&) = delete;
+    SQLHSTMT get() const { return m_handle; }
+
+private:
+    SQLHSTMT m_handle = SQL_NULL_HSTMT;
+};
+
+struct CDatabase::Impl final : SchemaProbe {
+    SQLHENV environment = SQL_NULL_HENV;
+    SQLHDBC connection = SQL_NULL_HDBC;
+    bool connected = false;
+    bool canTransact = false;
+    std::string dbmsName;
+    std::unique_ptr<Dialect> dialect;
+
+    std::vector<std::vector<std::string>> QueryRows(const std::string& sql) override;
+    // Runs a statement that has already been rewritten for this database.
+    void ExecuteDirect(const std::string& sql);
+    bool SetAutoCommit(bool on);
+    bool EndTransaction(SQLSMALLINT completion);
+};
+
+}  // namespace keltrov::db

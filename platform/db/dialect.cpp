@@ -1,0 +1,201 @@
+#include "platform/db/dialect.hpp"
+
+#include "platform/db/sql_tokens.hpp"
+#include "platform/util/sql_format.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+
+namespace keltrov::db {
+
+namespace {
+
+using Tokens = std::vector<Token>;
+
+Token Raw(std::string text) {
+    return {TokenKind::Raw, std::move(text)};
+}
+
+// Index just past the statement or parenthesised subquery that starts at `from`: the closing
+// parenthesis of the enclosing group, a semicolon, or the end.
+size_t ScopeEnd(const Tokens& tokens, size_t from) {
+    int depth = 0;
+    for (size_t i = from; i < tokens.size(); ++i) {
+        if (IsSymbol(tokens[i], "(")) ++depth;
+        if (IsSymbol(tokens[i], ")")) {
+            if (depth == 0) return i;
+            --depth;
+        }
+        if (depth == 0 && IsSymbol(tokens[i], ";")) return i;
+    }
+    return tokens.size();
+}
+
+// select top N … → select … limit N, for the statement and every subquery.
+void RewriteTopToLimit(Tokens& tokens) {
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (!IsWord(tokens[i], "select")) continue;
+        const size_t top = NextSignificant(tokens, i + 1);
+        if (top >= tokens.size() || !IsWord(tokens[top], "top")) continue;
+        const size_t count = NextSignificant(tokens, top + 1);
+        if (count >= tokens.size() || tokens[count].kind != TokenKind::Number) continue;
+        const std::string n = tokens[count].text;
+        tokens.erase(tokens.begin() + static_cast<long>(top), tokens.begin() + static_cast<long>(count) + 1);
+        const size_t end = ScopeEnd(tokens, top);
+        tokens.insert(tokens.begin() + static_cast<long>(end), Raw(" limit " + n));
+    }
+}
+
+// getdate() → the given expression.
+void RewriteGetdate(Tokens& tokens, const std::string& replacement) {
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (!IsWord(tokens[i], "getdate")) continue;
+        const size_t open = NextSignificant(tokens, i + 1);
+        if (open >= tokens.size() || !IsSymbol(tokens[open], "(")) continue;
+        const size_t close = NextSignificant(tokens, open + 1);
+        if (close >= tokens.size() || !IsSymbol(tokens[close], ")")) continue;
+        tokens.erase(tokens.begin() + static_cast<long>(i) + 1, tokens.begin() + static_cast<long>(close) + 1);
+        tokens[i] = Raw(replacement);
+    }
+}
+
+// left(s, n) → substr(s, 1, n); "left outer join" is left alone.
+void RewriteLeft(Tokens& tokens) {
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (!IsWord(tokens[i], "left")) continue;
+        const size_t open = NextSignificant(tokens, i + 1);
+        if (open >= tokens.size() || !IsSymbol(tokens[open], "(")) continue;
+        int depth = 0;
+        for (size_t k = open + 1; k < tokens.size(); ++k) {
+            if (IsSymbol(tokens[k], "(")) ++depth;
+            if (IsSymbol(tokens[k], ")") && depth-- == 0) break;
+            if (depth == 0 && IsSymbol(tokens[k], ",")) {
+                tokens.insert(tokens.begin() + static_cast<long>(k) + 1, Raw("1,"));
+                tokens[i] = Raw("substr");
+                break;
+            }
+        }
+    }
+}
+
+bool IsBlank(const Token& token) {
+    return token.kind == TokenKind::Space || token.kind == TokenKind::Comment;
+}
+
+// One select-list item [begin, end): "name = expr" becomes "expr as name".
+Tokens RewriteAssignment(const Tokens& tokens, size_t begin, size_t end) {
+    Tokens item(tokens.begin() + static_cast<long>(begin), tokens.begin() + static_cast<long>(end));
+    const size_t name = NextSignificant(item, 0);
+    if (name >= item.size() || item[name].kind != TokenKind::Word) return item;
+    const size_t equals = NextSignificant(item, name + 1);
+    if (equals >= item.size() || !IsSymbol(item[equals], "=")) return item;
+    size_t exprBegin = NextSignificant(item, equals + 1);
+    size_t exprEnd = item.size();
+    while (exprEnd > exprBegin && IsBlank(item[exprEnd - 1])) --exprEnd;
+    Tokens rewritten(item.begin(), item.begin() + static_cast<long>(name));
+    rewritten.insert(rewritten.end(), item.begin() + static_cast<long>(exprBegin),
+                     item.begin() + static_cast<long>(exprEnd));
+    rewritten.push_back(Raw(" as " + item[name].text));
+    rewritten.insert(rewritten.end(), item.begin() + static_cast<long>(exprEnd), item.end());
+    return rewritten;
+}
+
+// Select-list assignments "select name = expr, …" → "select expr as name, …", in every select.
+void RewriteSelectAssignments(Tokens& tokens) {
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (!IsWord(tokens[i], "select")) continue;
+        Tokens rewritten;
+        size_t itemBegin = i + 1;
+        int depth = 0;
+        size_t k = i + 1;
+        for (; k < tokens.size(); ++k) {
+            if (IsSymbol(tokens[k], "(")) ++depth;
+            if (IsSymbol(tokens[k], ")") && depth-- == 0) break;
+            if (depth != 0) continue;
+            if (IsWord(tokens[k], "from") || IsSymbol(tokens[k], ";")) break;
+            if (IsSymbol(tokens[k], ",")) {
+                Tokens item = RewriteAssignment(tokens, itemBegin, k);
+                rewritten.insert(rewritten.end(), item.begin(), item.end());
+                rewritten.push_back(tokens[k]);
+                itemBegin = k + 1;
+            }
+        }
+        Tokens last = RewriteAssignment(tokens, itemBegin, k);
+        rewritten.insert(rewritten.end(), last.begin(), last.end());
+        tokens.erase(tokens.begin() + static_cast<long>(i) + 1, tokens.begin() + static_cast<long>(k));
+        tokens.insert(tokens.begin() + static_cast<long>(i) + 1, rewritten.begin(), rewritten.end());
+    }
+}
+
+using ColumnLookup = std::function<const std::optional<std::vector<std::string>>&(const std::string&)>;
+
+// insert into T values(…) / insert into T select … → with T's column list when T fills a column itself.
+void AddInsertColumnList(Tokens& tokens, const ColumnLookup& columnsOf) {
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (!IsWord(tokens[i], "insert")) continue;
+        size_t table = NextSignificant(tokens, i + 1);
+        if (table < tokens.size() && IsWord(tokens[table], "into")) table = NextSignificant(tokens, table + 1);
+        if (table >= tokens.size() || tokens[table].kind != TokenKind::Word) continue;
+        const size_t next = NextSignificant(tokens, table + 1);
+        if (next >= tokens.size() || !(IsWord(tokens[next], "values") || IsWord(tokens[next], "select")))
+            continue;
+        const auto& columns = columnsOf(tokens[table].text);
+        if (!columns) continue;
+        std::string list = "(";
+        for (const std::string& column : *columns) list += (list.size() > 1 ? "," : "") + column;
+        tokens.insert(tokens.begin() + static_cast<long>(table) + 1, Raw(list + ")"));
+    }
+}
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+}  // namespace
+
+std::string SqlServerDialect::Rewrite(std::string_view sql, SchemaProbe& /*probe*/) const {
+    return std::string(sql);
+}
+
+std::string SqliteDialect::Rewrite(std::string_view sql, SchemaProbe& probe) const {
+    Tokens tokens = Tokenize(sql);
+    RewriteTopToLimit(tokens);
+    RewriteSelectAssignments(tokens);
+    RewriteGetdate(tokens, "datetime('now','localtime')");
+    RewriteLeft(tokens);
+    AddInsertColumnList(tokens, [&](const std::string& table) -> const auto& {
+        return InsertColumns(table, probe);
+    });
+    return JoinTokens(tokens);
+}
+
+const std::optional<std::vector<std::string>>& SqliteDialect::InsertColumns(const std::string& table,
+                                                                            SchemaProbe& probe) const {
+    const std::string key = Lower(table);
+    if (auto found = m_insertColumns.find(key); found != m_insertColumns.end()) return found->second;
+    // An integer primary key is SQLite's own row number: the column the table fills by itself.
+    const auto rows = probe.QueryRows(
+        FormatSql("select name, type, pk from pragma_table_info('%s') order by cid", table));
+    std::vector<std::string> columns;
+    bool selfFilled = false;
+    for (const auto& row : rows) {
+        const bool isRowNumber = row.at(2) == "1" && Lower(row.at(1)) == "integer";
+        selfFilled = selfFilled || isRowNumber;
+        if (!isRowNumber) columns.push_back(row.at(0));
+    }
+    auto& entry = m_insertColumns[key];
+    if (selfFilled) entry = std::move(columns);
+    return entry;
+}
+
+std::unique_ptr<Dialect> MakeDialect(std::string_view dbmsName) {
+    const std::string name = Lower(dbmsName);
+    if (name.find("sqlite") != std::string::npos) return std::make_unique<SqliteDialect>();
+    return std::make_unique<SqlServerDialect>();
+}
+
+}  // namespace keltrov::db

@@ -1,0 +1,166 @@
+#include "platform/db/sql_tokens.hpp"
+
+#include <algorithm>
+#include <cctype>
+
+namespace keltrov::db {
+
+namespace {
+
+bool IsWordStart(unsigned char c) {
+    return std::isalpha(c) != 0 || c == '_' || c == '#' || c == '@' || c >= 0x80;
+}
+
+bool IsWordPart(unsigned char c) {
+    return IsWordStart(c) || std::isdigit(c) != 0 || c == '$';
+}
+
+size_t ScanQuoted(std::string_view sql, size_t start, char close) {
+    size_t i = start + 1;
+    while (i < sql.size()) {
+        if (sql[i] == close) {
+            // A doubled closing character stands for itself inside the literal.
+            if (i + 1 < sql.size() && sql[i + 1] == close && close != ']') {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return sql.size();
+}
+
+size_t ScanNumber(std::string_view sql, size_t i) {
+    auto digitAt = [&](size_t k) { return k < sql.size() && std::isdigit(static_cast<unsigned char>(sql[k])); };
+    while (digitAt(i)) ++i;
+    if (i < sql.size() && sql[i] == '.') {
+        ++i;
+        while (digitAt(i)) ++i;
+    }
+    if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
+        size_t k = i + 1;
+        if (k < sql.size() && (sql[k] == '+' || sql[k] == '-')) ++k;
+        if (digitAt(k)) {
+            i = k;
+            while (digitAt(i)) ++i;
+        }
+    }
+    return i;
+}
+
+size_t ScanSymbol(std::string_view sql, size_t i) {
+    static constexpr std::string_view twoCharacter[] = {"<=", ">=", "<>", "!=", "||"};
+    const std::string_view rest = sql.substr(i);
+    for (std::string_view op : twoCharacter) {
+        if (rest.starts_with(op)) return i + 2;
+    }
+    return i + 1;
+}
+
+struct Scan {
+    TokenKind kind;
+    size_t end;
+};
+
+Scan ScanToken(std::string_view sql, size_t i) {
+    const auto c = static_cast<unsigned char>(sql[i]);
+    if (std::isspace(c) != 0) {
+        size_t end = i;
+        while (end < sql.size() && std::isspace(static_cast<unsigned char>(sql[end])) != 0) ++end;
+        return {TokenKind::Space, end};
+    }
+    if (sql.substr(i).starts_with("--")) {
+        const size_t eol = sql.find('\n', i);
+        return {TokenKind::Comment, eol == std::string_view::npos ? sql.size() : eol};
+    }
+    if (sql.substr(i).starts_with("/*")) {
+        const size_t close = sql.find("*/", i + 2);
+        return {TokenKind::Comment, close == std::string_view::npos ? sql.size() : close + 2};
+    }
+    if (c == '\'') return {TokenKind::String, ScanQuoted(sql, i, '\'')};
+    if (c == '"') return {TokenKind::QuotedName, ScanQuoted(sql, i, '"')};
+    if (c == '[') return {TokenKind::QuotedName, ScanQuoted(sql, i, ']')};
+    if (std::isdigit(c) != 0) return {TokenKind::Number, ScanNumber(sql, i)};
+    if (IsWordStart(c)) {
+        size_t end = i + 1;
+        while (end < sql.size() && IsWordPart(static_cast<unsigned char>(sql[end]))) ++end;
+        return {TokenKind::Word, end};
+    }
+    return {TokenKind::Symbol, ScanSymbol(sql, i)};
+}
+
+}  // namespace
+
+std::vector<Token> Tokenize(std::string_view sql) {
+    std::vector<Token> tokens;
+    size_t i = 0;
+    while (i < sql.size()) {
+        const Scan scan = ScanToken(sql, i);
+        tokens.push_back({scan.kind, std::string(sql.substr(i, scan.end - i))});
+        i = scan.end;
+    }
+    return tokens;
+}
+
+std::string JoinTokens(const std::vector<Token>& tokens) {
+    std::string sql;
+    for (const Token& token : tokens) sql += token.text;
+    return sql;
+}
+
+bool IsWord(const Token& token, std::string_view lowerWord) {
+    return token.kind == TokenKind::Word && token.text.size() == lowerWord.size() &&
+           std::equal(token.text.begin(), token.text.end(), lowerWord.begin(),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+bool IsSymbol(const Token& token, std::string_view symbol) {
+    return token.kind == TokenKind::Symbol && token.text == symbol;
+}
+
+size_t NextSignificant(const std::vector<Token>& tokens, size_t from) {
+    while (from < tokens.size() &&
+           (tokens[from].kind == TokenKind::Space || tokens[from].kind == TokenKind::Comment))
+        ++from;
+    return from;
+}
+
+namespace {
+
+// True when the source named at `tableAt` is followed, after an optional alias, by a second source.
+bool ListsAnotherSource(const std::vector<Token>& tokens, size_t tableAt) {
+    size_t next = NextSignificant(tokens, tableAt + 1);
+    if (next < tokens.size() && IsWord(tokens[next], "as")) next = NextSignificant(tokens, next + 1);
+    static constexpr std::string_view clauses[] = {"where", "order", "group", "having", "limit"};
+    const bool isAlias = next < tokens.size() && tokens[next].kind == TokenKind::Word &&
+                         std::none_of(std::begin(clauses), std::end(clauses),
+                                      [&](std::string_view w) { return IsWord(tokens[next], w); });
+    if (isAlias) next = NextSignificant(tokens, next + 1);
+    return next < tokens.size() && IsSymbol(tokens[next], ",");
+}
+
+}  // namespace
+
+std::string SingleSourceTable(std::string_view sql) {
+    const std::vector<Token> tokens = Tokenize(sql);
+    int depth = 0;
+    std::string table;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const Token& token = tokens[i];
+        if (IsSymbol(token, "(")) ++depth;
+        if (IsSymbol(token, ")")) --depth;
+        if (depth != 0) continue;
+        if (IsWord(token, "union") || IsWord(token, "join")) return {};
+        if (IsWord(token, "from") && table.empty()) {
+            const size_t next = NextSignificant(tokens, i + 1);
+            if (next >= tokens.size() || tokens[next].kind != TokenKind::Word) return {};
+            if (ListsAnotherSource(tokens, next)) return {};
+            table = tokens[next].text;
+            i = next;
+        }
+    }
+    return table;
+}
+
+}  // namespace keltrov::db

@@ -1,0 +1,28 @@
+#pragma once
+// Splits an SQL text into tokens so that rewrites never touch quoted literals or quoted names.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace keltrov::db {
+
+enum class TokenKind { Space, Comment, Word, Number, String, QuotedName, Symbol, Raw };
+
+struct Token {
+    TokenKind kind;
+    std::string text;
+};
+
+std::vector<Token> Tokenize(std::string_view sql);
+std::string JoinTokens(const std::vector<Token>& tokens);
+
+// True for a word token equal to `lowerWord` without regard to case.
+bool IsWord(const Token& token, std::string_view lowerWord);
+bool IsSymbol(const Token& token, std::string_view symbol);
+// Index of the first token at or after `from` that is neither blank nor comment; tokens.size() if none.
+size_t NextSignificant(const std::vector<Token>& tokens, size_t from);
+
+// The single table a query reads from, or empty when it reads from several, a subquery or a union.
+std::string SingleSourceTable(std::string_view sql);
+
+}  // namespace keltrov::db
