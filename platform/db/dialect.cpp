@@ -41,7 +41,9 @@ void RewriteTopToLimit(Tokens& tokens) {
         const size_t count = NextSignificant(tokens, top + 1);
         if (count >= tokens.size() || tokens[count].kind != TokenKind::Number) continue;
         const std::string n = tokens[count].text;
-        tokens.erase(tokens.begin() + static_cast<long>(top), tokens.begin() + static_cast<long>(count) + 1);
+        size_t last = count;
+        if (last + 1 < tokens.size() && tokens[last + 1].kind == TokenKind::Space) ++last;
+        tokens.erase(tokens.begin() + static_cast<long>(top), tokens.begin() + static_cast<long>(last) + 1);
         const size_t end = ScopeEnd(tokens, top);
         tokens.insert(tokens.begin() + static_cast<long>(end), Raw(" limit " + n));
     }

@@ -1,0 +1,115 @@
+#include "data/dyn_recordset.hpp"
+#include "platform/db/dialect.hpp"
+#include "platform/util/sql_format.hpp"
+#include "tests/support/test_database.hpp"
+
+#include <gtest/gtest.h>
+
+namespace keltrov::test {
+namespace {
+
+class NoTables : public db::SchemaProbe {
+public:
+    std::vector<std::vector<std::string>> QueryRows(const std::string&) override { return {}; }
+};
+
+struct RewriteCase {
+    const char* input;
+    const char* expected;
+};
+
+TEST(SqliteDialect, RewritesOnTokensAndLeavesLiteralsAlone) {
+    const RewriteCase cases[] = {
+        {"select top 1 * from privatevba where reportid = 'B812'  ",
+         "select * from privatevba where reportid = 'B812'   limit 1"},
+        {"select a from t where x=(select top 1 r from u order by r desc) ",
+         "select a from t where x=(select r from u order by r desc limit 1) "},
+        {"insert into t values('a',getdate())", "insert into t values('a',datetime('now','localtime'))"},
+        {"select left('%s',8)", "select substr('%s',1,8)"},
+        {"select relationid='k',inputdate=getdate(),a.b from t",
+         "select 'k' as relationid,datetime('now','localtime') as inputdate,a.b from t"},
+        {"select * from t left outer join u on t.a=u.a", "select * from t left outer join u on t.a=u.a"},
+        {"select 'select top 1 getdate() left(a,1)' from t", "select 'select top 1 getdate() left(a,1)' from t"},
+        {"select x from t where a='it''s top 5'", "select x from t where a='it''s top 5'"},
+    };
+    db::SqliteDialect dialect;
+    NoTables probe;
+    for (const RewriteCase& c : cases) EXPECT_EQ(dialect.Rewrite(c.input, probe), c.expected) << c.input;
+}
+
+TEST(SqlServerDialect, PassesStatementsUnchanged) {
+    NoTables probe;
+    const std::string sql = "select top 1 relationid=getdate(), left(a,2) from t";
+    EXPECT_EQ(db::SqlServerDialect().Rewrite(sql, probe), sql);
+    EXPECT_NE(dynamic_cast<db::SqliteDialect*>(db::MakeDialect("SQLite").get()), nullptr);
+    EXPECT_NE(dynamic_cast<db::SqlServerDialect*>(db::MakeDialect("Microsoft SQL Server").get()), nullptr);
+}
+
+TEST(SqlFormat, QuotesOnlyValuesInsideLiterals) {
+    EXPECT_EQ(FormatSql("select * from usertab%s where field_1 like '%s%%'", "B811", "10'0"),
+              "select * from usertabB811 where field_1 like '10''0%'");
+    EXPECT_EQ(FormatSql("values('%s',%d)", "a", 7), "values('a',7)");
+    EXPECT_THROW(FormatSql("'%s' '%s'", "only one"), std::logic_error);
+}
+
+class StatementsOnSqlite : public DatabaseTest {
+protected:
+    std::vector<std::vector<std::string>> Query(const std::string& sql) {
+        CDynRecordset rs(&database.Db());
+        rs.OpenSql(sql);
+        std::vector<std::vector<std::string>> rows;
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            auto& row = rows.emplace_back();
+            for (int i = 0; i < rs.GetODBCFieldCount(); ++i) row.push_back(rs.GetFieldValue(i).AsText());
+        }
+        return rows;
+    }
+};
+
+TEST_F(StatementsOnSqlite, WageStatementsBehaveAsOnSqlServer) {
+    // A positional insert into the wage table skips its self-filled column.
+    for (const char* code : {"100001001", "100001002"}) {
+        std::string values = FormatSql("insert into usertabb812 values ('%s',getdate(),'%s','n','d','i'",
+                                       "B00000012026-10-31", code);
+        for (int k = 5; k <= 26; ++k) values += "," + std::to_string(k) + ".50";
+        database.Exec(values + ")");
+    }
+    database.Exec("insert into usertabb811 (relationid, field_1, field_2, field_5, field_7) values "
+         "('B0000001','100001001','n','dept','7'),('B0000001','100001003','m','dept2','8')");
+    const std::string key = "B00000012026-11-30";
+    database.Exec(FormatSql("delete from usertabb812 where relationid='%s'", key));
+    database.Exec(FormatSql(
+        "insert into usertabb812 select relationid='%s',inputdate=getdate(),a1.field_1,a1.field_2 ,a1.field_5 as "
+        "field_3,a1.field_7 as field_4,a2.field_5,a2.field_6,a2.field_7,a2.field_8,a2.field_9 "
+        ",a2.field_10,a2.field_11,a2.field_12,a2.field_13,a2.field_14,a2.field_15,a2.field_16,a2.field_17,a2.field_"
+        "18,a2.field_19,a2.field_20,a2.field_21,a2.field_22,a2.field_23,a2.field_24,a2.field_25,a2.field_26 from "
+        "\tusertabb811 as a1 left outer join   usertabb812  a2 on  a1.field_1=a2.field_1 and "
+        "a1.relationid=left('%s',8) and a2.relationid=(select top 1 relationid from usertabb812 where relationid < "
+        "'%s' group by relationid order by relationid desc) ",
+        key, key, key));
+    const auto rows = Query(FormatSql(
+        "select * from usertabb812 where relationid='%s' and field_1 like '%s%%' order by field_1", key, "100001"));
+    ASSERT_EQ(rows.size(), 2U);
+    EXPECT_EQ(rows[0][3], "100001001");
+    EXPECT_EQ(rows[0][5], "dept");
+    EXPECT_EQ(rows[0][6], "7");
+    EXPECT_EQ(std::stod(rows[0][7]), 5.5);   // carried over from the latest earlier month
+    EXPECT_EQ(rows[1][3], "100001003");
+    EXPECT_EQ(rows[1][7], "");               // no earlier row: null amounts
+}
+
+TEST_F(StatementsOnSqlite, TreeUnionAndTopOne) {
+    database.Exec("insert into usertabb810 values('B0000001',getdate(),'100','c')");
+    database.Exec("insert into usertabb811 (relationid, field_1, field_2) values('B0000001','100001','p')");
+    database.Exec("insert into privatevba values('B812', x'0102')");
+    const auto tree = Query(FormatSql(
+        "select * from (select field_1,field_2 from usertab%s where relationid='%s' union all select field_1,field_2 "
+        "from usertab%s where relationid='%s') as t1 order by field_1 ",
+        "B810", kTestBank, "B811", kTestBank));
+    ASSERT_EQ(tree.size(), 2U);
+    EXPECT_EQ(tree[1][0], "100001");
+    EXPECT_EQ(Query("select top 1 * from privatevba where reportid = 'B812'  ").size(), 1U);
+}
+
+}  // namespace
+}  // namespace keltrov::test

@@ -1,0 +1,74 @@
+#include "data/field_value.hpp"
+#include "data/period_key.hpp"
+#include "tests/support/test_database.hpp"
+
+#include <gtest/gtest.h>
+
+namespace keltrov::test {
+namespace {
+
+CFieldValue& Prepared(CFieldValue& value, short sqlType) {
+    value.PrepareFor(sqlType);
+    value.m_bNull = false;
+    return value;
+}
+
+TEST(FieldValue, TextFormatsByKind) {
+    CFieldValue d, b, c, ts;
+    Prepared(d, db::sqltype::Double).m_dblVal = 1234.5;
+    EXPECT_EQ(d.AsText(), "1234.50");
+    Prepared(b, db::sqltype::Bit).m_boolVal = 1;
+    EXPECT_EQ(b.AsText(), "T");
+    Prepared(c, db::sqltype::TinyInt).m_chVal = 65;
+    EXPECT_EQ(c.AsText(), "A");
+    Prepared(ts, db::sqltype::Timestamp);
+    *ts.m_pdate = db::Timestamp{2006, 5, 19, 0, 0, 30, 0};
+    EXPECT_EQ(ts.AsText(), "2006-05-19");
+    *ts.m_pdate = db::Timestamp{1899, 5, 19, 8, 5, 0, 0};
+    EXPECT_EQ(ts.AsText(), "");
+    ts.m_bNull = true;
+    EXPECT_EQ(ts.AsText(), "");
+}
+
+TEST(FieldValue, SettersFollowTheKind) {
+    CFieldValue text, number, date;
+    Prepared(text, db::sqltype::VarChar).SetLong(7);
+    EXPECT_EQ(text.AsText(), "7");
+    Prepared(number, db::sqltype::Integer).SetText("12abc");
+    EXPECT_EQ(number.AsLong(), 12);
+    Prepared(date, db::sqltype::Timestamp).SetText("2006-02-30");
+    EXPECT_EQ(date.m_pdate->year, 99);  // no such day: the null timestamp
+    date.SetText("2006-05-09 13:45");
+    EXPECT_EQ(date.AsText(), "2006-05-09");
+    EXPECT_EQ(LeadingDecimal(" -12.5e1x"), -125.0);
+    EXPECT_EQ(LeadingDecimal("0x1A"), 0.0);
+}
+
+TEST(PeriodEnd, EveryReportType) {
+    struct Case {
+        int y, m, d;
+        long type;
+        const char* end;
+    } cases[] = {
+        {2004, 2, 10, 0, "2004-02-29"}, {2006, 2, 10, 0, "2006-02-28"}, {2100, 2, 1, 0, "2100-02-29"},
+        {2006, 4, 30, 0, "2006-04-30"}, {2006, 5, 10, 2, "2006-05-10"}, {2006, 5, 11, 2, "2006-05-20"},
+        {2006, 5, 21, 2, "2006-05-31"}, {2006, 5, 15, 3, "2006-05-15"}, {2006, 5, 16, 3, "2006-05-31"},
+        {2006, 3, 31, 5, "2006-03-31"}, {2006, 4, 1, 5, "2006-06-30"},  {2006, 7, 1, 5, "2006-12-31"},
+        {2006, 7, 9, 1, "2006-12-31"},  {2006, 7, 9, 4, "2006-07-09"},  {2006, 7, 9, 6, ""},
+        {2006, 7, 9, 9, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PeriodEnd(DateTime(c.y, c.m, c.d), c.type), c.end) << c.y << "-" << c.m << "-" << c.d;
+}
+
+using PeriodKeyTest = DatabaseTest;
+
+TEST_F(PeriodKeyTest, KeyFromTheCatalogue) {
+    database.Exec("insert into reports values('B812', 0), ('B810', 6)");
+    EXPECT_EQ(GetPeriodKey(DateTime(2006, 2, 10), "B812"), std::string(kTestBank) + "2006-02-28");
+    EXPECT_EQ(GetPeriodKey(DateTime(2006, 2, 10), "B810"), kTestBank);
+    EXPECT_EQ(GetPeriodKey(DateTime(2006, 2, 10), "B999"), "");
+}
+
+}  // namespace
+}  // namespace keltrov::test

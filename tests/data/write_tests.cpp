@@ -1,0 +1,49 @@
+#include "data/write_pattern.hpp"
+#include "entry/host_state.hpp"
+#include "entry/plugin_app.hpp"
+#include "tests/support/test_database.hpp"
+
+#include <gtest/gtest.h>
+
+namespace keltrov::test {
+namespace {
+
+using WriteTest = DatabaseTest;
+
+TEST_F(WriteTest, FailingMiddleStatementRollsBackTheBatch) {
+    ASSERT_TRUE(g_bCanTransact);
+    const bool ok = ExecBatch({"insert into reports values('A', 1)", "insert into nosuch values(1)",
+                               "insert into reports values('C', 1)"});
+    EXPECT_FALSE(ok);
+    ASSERT_EQ(messages.texts.size(), 1U);
+    EXPECT_TRUE(messages.texts[0].starts_with("数据读写错，原因可能是"));
+    EXPECT_NE(messages.texts[0].find("nosuch"), std::string::npos);
+    EXPECT_EQ(database.Rows("select count(*) from reports")[0][0], "0");
+}
+
+TEST_F(WriteTest, WithoutTransactionsEarlierStatementsStay) {
+    g_bCanTransact = false;
+    EXPECT_FALSE(ExecBatch({"insert into reports values('A', 1)", "insert into nosuch values(1)"}));
+    EXPECT_EQ(database.Rows("select count(*) from reports")[0][0], "1");
+    EXPECT_TRUE(ExecBatch({}));
+}
+
+TEST_F(WriteTest, FinalMessageShowsInEveryCase) {
+    EXPECT_TRUE(RunWrite(kInsertPickListPolicy, [&] { database.Exec("insert into reports values('A', 1)"); }));
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"插入完成 "});
+}
+
+TEST_F(WriteTest, InitCapturesTheBankAndAQuoteCannotBreakTheQuery) {
+    database.Exec("insert into Organize values('B0000001','示范银行')");
+    PluginContext context;
+    context.strBankId = "B0000001";
+    CaptureHostState(&database.Db(), context);
+    EXPECT_EQ(g_strBankName, "示范银行");
+    context.strBankId = "x' or '1'='1";
+    CaptureHostState(&database.Db(), context);
+    EXPECT_EQ(g_strBankId, "x' or '1'='1");
+    EXPECT_EQ(g_strBankName, "示范银行");  // no row for that bank: the name stays
+}
+
+}  // namespace
+}  // namespace keltrov::test
