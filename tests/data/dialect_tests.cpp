@@ -113,3 +113,49 @@ TEST_F(StatementsOnSqlite, TreeUnionAndTopOne) {
 
 }  // namespace
 }  // namespace keltrov::test
+
+namespace keltrov::test {
+namespace {
+
+TEST_F(StatementsOnSqlite, OrganisationPersonAndFormStatements) {
+    const std::string bank = kTestBank;
+    database.Exec(FormatSql("insert into usertabb810 values('%s',getdate(),'%s','%s')", bank, "100", "公司"));
+    database.Exec(FormatSql("insert into usertab%s values('%s',getdate(),'%s','%s')", "B810", bank, "100001", "部门"));
+    database.Exec("insert into usertabb811 (relationid, field_1, field_2) values('B0000001','100001001','p')");
+    EXPECT_EQ(Query("select * from usertabb810 order by field_1 desc")[0][2], "100001");
+    EXPECT_EQ(Query(FormatSql("select * from usertab%s where relationid='%s' and  field_1 LIKE '%s%s' order by "
+                              "field_1 desc", "B810", bank, "100", "___"))[0][2], "100001");
+    EXPECT_EQ(Query(FormatSql("select * from %s where field_1 LIKE '%s%s' order by field_1 desc", "usertabb811",
+                              "100001", "___")).size(), 1U);
+    EXPECT_EQ(Query(FormatSql("select * from usertab%s where field_1='%s' and relationid='%s'", "B811",
+                              "100001001", bank))[0][3], "p");
+
+    database.Exec(FormatSql("insert into usertabb001  values('%s','%s','%s','%s',%d,'%s','','','')", bank,
+                            "2026-12-08 10:00", "B811", "field_6", 0, "会计"));
+    EXPECT_EQ(Query(FormatSql("select * from usertabb001 where relationid='%s' and field_1 = '%s'  and  field_2 ='%s' ",
+                              bank, "B811", "field_6"))[0][5], "会计");
+    database.Exec("insert into usertabb200 (relationid, field_2, field_4, field_8, field_9) values "
+                  "('B0000001','field_6','C','B811',1)");
+    database.Exec(FormatSql("update usertabb200 set field_6='C' where field_8='%s' and field_2='%s' ", "B811", "field_6"));
+    EXPECT_EQ(Query(FormatSql("select count(*) from usertabb200 where relationid='%s' and field_8='%s' ", bank,
+                              "B811"))[0][0], "1");
+    const auto form = Query(FormatSql(
+        "select field_1,field_2,field_3,field_4,field_5,field_6,field_10,field_7,field_11,field_12,field_13,field_14,"
+        "field_15,field_16,field_17,field_18,field_19,field_20  from usertabb200 where relationid='%s' and "
+        "field_8='%s' order by field_9", bank, "B811"));
+    ASSERT_EQ(form.size(), 1U);
+    EXPECT_EQ(form[0].size(), 18U);
+    EXPECT_EQ(form[0][5], "C");
+    database.Exec("insert into usertabb054 values('B0000001','B811','field_7',3)");
+    EXPECT_EQ(Query(FormatSql("select * from usertabb054 where relationid = '%s' and field_1 = '%s' and field_2='%s'",
+                              bank, "B811", "field_7"))[0][3], "3");
+
+    database.Exec(FormatSql("delete from usertabb811 where relationid='%s' and field_1='%s'", bank, "100001001"));
+    database.Exec(FormatSql("delete from usertabb810 where field_1 like '%s%%'", "100"));
+    database.Exec(FormatSql("delete from usertabb811 where field_1 like '%s%%'", "100"));
+    EXPECT_EQ(database.Rows("select count(*) from usertabb810")[0][0], "0");
+    EXPECT_EQ(Query(FormatSql("select * from Organize  where bankid='%s'", "it's")).size(), 0U);
+}
+
+}  // namespace
+}  // namespace keltrov::test
