@@ -1,0 +1,17 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace keltrov {
+
+// The bytes of a demo wage template (.xlsx): captions in rows 1-5, one data row (6) with the
+// total formulas, rows 7-49 empty, and a totals row (50) summing rows 6-49.
+std::vector<unsigned char> BuildDemoWageTemplate();
+
+// Loads a template the way the wage dialog does and lists every non-empty cell as
+// "row\tcolumn\ttext\tnumber\tformula\n"; returns 0, or non-zero after writing the reason to err.
+int CheckTemplate(const std::string& path, std::ostream& out, std::ostream& err);
+
+}  // namespace keltrov

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace keltrov::sheet {
+
+// "General": integers without decimals, other numbers with up to 10 significant digits.
+std::string FormatGeneral(double number);
+
+// Formats a number with an xlsx-style format code such as "0.00", "#,##0.00" or "0%";
+// an empty code or "General" gives FormatGeneral.
+std::string FormatNumber(double number, std::string_view formatCode);
+
+// The code of an xlsx built-in number format id ("0.00" for 2); empty when not known.
+std::string_view BuiltinNumberFormat(size_t id);
+
+}  // namespace keltrov::sheet

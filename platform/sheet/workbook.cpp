@@ -1,0 +1,537 @@
+#include "platform/sheet/workbook.hpp"
+
+#include <cstdio>
+
+#include "platform/sheet/evaluator.hpp"
+#include "platform/sheet/number_format.hpp"
+#include "platform/sheet/workbook_loader.hpp"
+#include "platform/sheet/workbook_store.hpp"
+#include "platform/util/global_memory.hpp"
+
+namespace keltrov::sheet {
+namespace {
+
+// Ranges taller than this are listened to from one list instead of from every row they cover.
+constexpr int kWideRangeRows = 5000;
+
+bool Covers(const RangeListener& listener, int column) {
+    return listener.firstColumn <= column && column <= listener.lastColumn;
+}
+
+bool Covers(const Token& range, const Row& row, int column) {
+    return range.first.row->index <= row.index && row.index <= range.last.row->index &&
+           range.first.column <= column && column <= range.last.column;
+}
+
+int RangeRows(const Token& range) { return range.last.row->index - range.first.row->index + 1; }
+
+Value CellOwnValue(const Cell& cell) {
+    switch (cell.kind) {
+        case CellKind::Text: return Value::String(cell.text);
+        case CellKind::Number: return Value::Number(cell.number);
+        case CellKind::Formula:
+            // Only a formula on the current calculation path is unfinished: that is a cycle.
+            return cell.formula->state == FormulaCell::State::Calculated ? cell.formula->result
+                                                                           : Value::Error(ErrorCode::Circular);
+        case CellKind::Empty: break;
+    }
+    return Value();
+}
+
+// Visits the cells that exist in a block of the sheet, row by row.
+void VisitBlock(const std::vector<std::unique_ptr<Row>>& rows, const CellRef& first, const CellRef& last,
+                const std::function<void(Cell&)>& visit) {
+    int lastRow = std::min<int>(last.row->index, static_cast<int>(rows.size()));
+    for (int r = first.row->index; r <= lastRow; ++r) {
+        Row* row = rows[r - 1].get();
+        if (!row) {
+            continue;
+        }
+        for (auto it = row->LowerBound(first.column); it != row->cells.end() && it->column <= last.column; ++it) {
+            visit(*it);
+        }
+    }
+}
+
+std::string FullPrecision(double number) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.15g", number);
+    return buffer;
+}
+
+}  // namespace
+
+void CheckCellAddress(int row, int column) {
+    if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
+        throw AutomationError("cell (" + std::to_string(row) + ", " + std::to_string(column) +
+                              ") is off the sheet: rows run 1.." + std::to_string(kMaxRows) + ", columns 1.." +
+                              std::to_string(kMaxColumns));
+    }
+}
+
+// Lets formulas read the workbook's cells.
+class Workbook::Reader : public CellSource {
+public:
+    explicit Reader(const Workbook& book) : book_(book) {}
+
+    Value CellValue(const RowAnchor* row, int column) const override {
+        Cell* cell = static_cast<Row*>(const_cast<RowAnchor*>(row))->Find(column);
+        return cell ? CellOwnValue(*cell) : Value();
+    }
+
+    void ForEachCell(const CellRef& first, const CellRef& last,
+                     const std::function<void(const Value&)>& visit) const override {
+        VisitBlock(book_.rows_, first, last, [&visit](Cell& cell) {
+            if (cell.kind != CellKind::Empty) {
+                visit(CellOwnValue(cell));
+            }
+        });
+    }
+
+private:
+    const Workbook& book_;
+};
+
+Workbook::Workbook() { Clear(); }
+
+Workbook::~Workbook() = default;
+
+void Workbook::Clear() {
+    wideRanges_.clear();
+    rows_.clear();
+    styles_.assign(1, CellStyle{});
+    columnWidths_.assign(kMaxColumns + 1, 0.0);
+    ++changeCount_;
+}
+
+Row& Workbook::RowAt(int row) {
+    if (static_cast<size_t>(row) > rows_.size()) {
+        rows_.resize(row);
+    }
+    std::unique_ptr<Row>& slot = rows_[row - 1];
+    if (!slot) {
+        slot = std::make_unique<Row>();
+        slot->index = row;
+    }
+    return *slot;
+}
+
+Row* Workbook::FindRow(int row) const {
+    return static_cast<size_t>(row) <= rows_.size() ? rows_[row - 1].get() : nullptr;
+}
+
+const Cell* Workbook::FindCell(int row, int column) const {
+    CheckCellAddress(row, column);
+    Row* r = FindRow(row);
+    return r ? r->Find(column) : nullptr;
+}
+
+// Reading computes pending formulas; the results are caches, so reading stays logically const.
+void Workbook::EnsureCalculated(FormulaCell& root) const {
+    if (root.state == FormulaCell::State::Calculated) {
+        return;
+    }
+    struct Frame {
+        FormulaCell* formula;
+        std::vector<FormulaCell*> pending;
+        size_t next = 0;
+    };
+    auto pendingPrecedents = [this](FormulaCell& formula) {
+        std::vector<FormulaCell*> pending;
+        auto consider = [&pending](Cell& cell) {
+            if (cell.formula && cell.formula->state != FormulaCell::State::Calculated) {
+                pending.push_back(cell.formula.get());
+            }
+        };
+        for (const Token& token : formula.tokens) {
+            if (token.kind == TokenKind::Ref) {
+                if (Cell* cell = static_cast<Row*>(token.first.row)->Find(token.first.column)) {
+                    consider(*cell);
+                }
+            } else if (token.kind == TokenKind::Range) {
+                VisitBlock(rows_, token.first, token.last, consider);
+            }
+        }
+        return pending;
+    };
+
+    // Depth-first with an explicit stack, so long chains of formulas cannot overflow the call stack.
+    std::vector<Frame> stack;
+    root.state = FormulaCell::State::Visiting;
+    stack.push_back({&root, pendingPrecedents(root)});
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.next < top.pending.size()) {
+            FormulaCell* next = top.pending[top.next++];
+            if (next->state == FormulaCell::State::Dirty) {
+                next->state = FormulaCell::State::Visiting;
+                stack.push_back({next, pendingPrecedents(*next)});
+            } else if (next->state == FormulaCell::State::Visiting) {
+                for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+                    it->formula->circular = true;
+                    if (it->formula == next) {
+                        break;
+                    }
+                }
+            }
+            continue;
+        }
+        FormulaCell& formula = *top.formula;
+        formula.result = formula.circular ? Value::Error(ErrorCode::Circular) : Evaluate(formula.tokens, Reader(*this));
+        formula.circular = false;
+        formula.state = FormulaCell::State::Calculated;
+        stack.pop_back();
+    }
+}
+
+Value Workbook::GetCellValue(int row, int column) const {
+    const Cell* cell = FindCell(row, column);
+    if (!cell) {
+        return Value();
+    }
+    if (cell->formula) {
+        EnsureCalculated(*cell->formula);
+    }
+    return CellOwnValue(*cell);
+}
+
+CellKind Workbook::GetCellKind(int row, int column) const {
+    const Cell* cell = FindCell(row, column);
+    return cell ? cell->kind : CellKind::Empty;
+}
+
+std::string Workbook::GetCellText(int row, int column) const {
+    Value value = GetCellValue(row, column);
+    switch (value.kind) {
+        case Value::Kind::Empty: return "";
+        case Value::Kind::Number: return FormatNumber(value.number, GetStyle(row, column).numberFormat);
+        case Value::Kind::String: return value.text;
+        case Value::Kind::Bool: return value.boolean ? "TRUE" : "FALSE";
+        case Value::Kind::Error: return std::string(ErrorText(value.error));
+    }
+    return "";
+}
+
+double Workbook::GetCellNumber(int row, int column) const {
+    Value value = GetCellValue(row, column);
+    switch (value.kind) {
+        case Value::Kind::Number: return value.number;
+        case Value::Kind::Bool: return value.boolean ? 1.0 : 0.0;
+        case Value::Kind::String: return ParseNumber(value.text).value_or(0.0);
+        default: return 0.0;
+    }
+}
+
+std::string Workbook::GetCellFormula(int row, int column) const {
+    const Cell* cell = FindCell(row, column);
+    return cell && cell->formula ? PrintFormula(cell->formula->tokens) : std::string();
+}
+
+std::string Workbook::GetEditText(int row, int column) const {
+    const Cell* cell = FindCell(row, column);
+    if (!cell) {
+        return "";
+    }
+    switch (cell->kind) {
+        case CellKind::Formula: return "=" + PrintFormula(cell->formula->tokens);
+        case CellKind::Number: return FullPrecision(cell->number);
+        default: return cell->text;
+    }
+}
+
+// Drops the cell's formula, if any, and returns the cell ready for new contents.
+Cell& Workbook::PrepareCell(int row, int column) {
+    Row& r = RowAt(row);
+    if (Cell* existing = r.Find(column); existing && existing->formula) {
+        std::unique_ptr<FormulaCell> old = std::move(existing->formula);
+        Unregister(*old);
+    }
+    Cell& cell = r.Obtain(column);
+    cell.text.clear();
+    cell.number = 0.0;
+    return cell;
+}
+
+void Workbook::Changed(Row& row, int column) {
+    ++changeCount_;
+    MarkDependentsDirty(row, column);
+}
+
+void Workbook::SetCellText(int row, int column, std::string text) {
+    CheckCellAddress(row, column);
+    if (text.empty()) {
+        ClearCell(row, column);
+        return;
+    }
+    Cell& cell = PrepareCell(row, column);
+    cell.kind = CellKind::Text;
+    cell.text = std::move(text);
+    Changed(RowAt(row), column);
+}
+
+void Workbook::SetCellNumber(int row, int column, double number) {
+    CheckCellAddress(row, column);
+    Cell& cell = PrepareCell(row, column);
+    cell.kind = CellKind::Number;
+    cell.number = number;
+    Changed(RowAt(row), column);
+}
+
+void Workbook::SetCellFormula(int row, int column, std::string_view text) {
+    CheckCellAddress(row, column);
+    auto formula = std::make_unique<FormulaCell>();
+    formula->tokens = ParseFormula(text, [this](int r) -> RowAnchor* { return &RowAt(r); });
+    formula->row = &RowAt(row);
+    formula->column = column;
+    Register(*formula);
+    Cell& cell = PrepareCell(row, column);
+    cell.kind = CellKind::Formula;
+    cell.formula = std::move(formula);
+    Changed(RowAt(row), column);
+}
+
+void Workbook::EnterText(int row, int column, std::string_view typed) {
+    if (!typed.empty() && typed.front() == '=') {
+        SetCellFormula(row, column, typed);
+    } else if (std::optional<double> number = ParseNumber(typed)) {
+        SetCellNumber(row, column, *number);
+    } else {
+        SetCellText(row, column, std::string(typed));
+    }
+}
+
+void Workbook::ClearCell(int row, int column) {
+    CheckCellAddress(row, column);
+    if (!FindCell(row, column)) {
+        return;
+    }
+    Cell& cell = PrepareCell(row, column);
+    cell.kind = CellKind::Empty;
+    Changed(RowAt(row), column);
+}
+
+void Workbook::Register(FormulaCell& formula) {
+    for (size_t i = 0; i < formula.tokens.size(); ++i) {
+        const Token& token = formula.tokens[i];
+        if (token.kind == TokenKind::Ref) {
+            static_cast<Row*>(token.first.row)->Obtain(token.first.column).dependents.push_back(&formula);
+        } else if (token.kind == TokenKind::Range && RangeRows(token) > kWideRangeRows) {
+            wideRanges_.emplace_back(&formula, static_cast<int>(i));
+        } else if (token.kind == TokenKind::Range) {
+            for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
+                RowAt(r).ranges.push_back({&formula, token.first.column, token.last.column});
+            }
+        }
+    }
+}
+
+void Workbook::Unregister(FormulaCell& formula) {
+    for (const Token& token : formula.tokens) {
+        if (token.kind == TokenKind::Ref) {
+            std::erase(static_cast<Row*>(token.first.row)->Obtain(token.first.column).dependents, &formula);
+        } else if (token.kind == TokenKind::Range && RangeRows(token) <= kWideRangeRows) {
+            for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
+                std::erase_if(RowAt(r).ranges, [&formula](const RangeListener& l) { return l.owner == &formula; });
+            }
+        }
+    }
+    std::erase_if(wideRanges_, [&formula](const auto& entry) { return entry.first == &formula; });
+}
+
+void Workbook::ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit) {
+    if (Cell* cell = row.Find(column)) {
+        for (FormulaCell* dependent : cell->dependents) {
+            visit(*dependent);
+        }
+    }
+    for (const RangeListener& listener : row.ranges) {
+        if (Covers(listener, column)) {
+            visit(*listener.owner);
+        }
+    }
+    for (const auto& [formula, tokenIndex] : wideRanges_) {
+        if (Covers(formula->tokens[tokenIndex], row, column)) {
+            visit(*formula);
+        }
+    }
+}
+
+// A formula already waiting for calculation has its dependents waiting too, so marking stops there.
+void Workbook::MarkDependentsDirty(Row& row, int column) {
+    std::vector<FormulaCell*> work;
+    auto mark = [&work](FormulaCell& dependent) {
+        if (dependent.state == FormulaCell::State::Calculated) {
+            dependent.state = FormulaCell::State::Dirty;
+            work.push_back(&dependent);
+        }
+    };
+    ForEachDependent(row, column, mark);
+    while (!work.empty()) {
+        FormulaCell* formula = work.back();
+        work.pop_back();
+        ForEachDependent(*formula->row, formula->column, mark);
+    }
+}
+
+uint16_t Workbook::StyleIndex(const CellStyle& style) {
+    auto it = std::find(styles_.begin(), styles_.end(), style);
+    if (it != styles_.end()) {
+        return static_cast<uint16_t>(it - styles_.begin());
+    }
+    if (styles_.size() > UINT16_MAX) {
+        throw AutomationError("too many different cell formats");
+    }
+    styles_.push_back(style);
+    return static_cast<uint16_t>(styles_.size() - 1);
+}
+
+void Workbook::ChangeStyle(int row, int column, const std::function<void(CellStyle&)>& change) {
+    CheckCellAddress(row, column);
+    Cell& cell = RowAt(row).Obtain(column);
+    CellStyle style = styles_[cell.style];
+    change(style);
+    cell.style = StyleIndex(style);
+    ++changeCount_;
+}
+
+void Workbook::SetNumberFormat(int row, int column, std::string formatCode) {
+    ChangeStyle(row, column, [&formatCode](CellStyle& style) { style.numberFormat = std::move(formatCode); });
+}
+
+void Workbook::SetBold(int row, int column, bool bold) {
+    ChangeStyle(row, column, [bold](CellStyle& style) { style.bold = bold; });
+}
+
+CellStyle Workbook::GetStyle(int row, int column) const {
+    const Cell* cell = FindCell(row, column);
+    return cell ? styles_[cell->style] : CellStyle{};
+}
+
+void Workbook::SetColumnWidth(int column, double characters) {
+    CheckCellAddress(1, column);
+    columnWidths_[column] = characters;
+    ++changeCount_;
+}
+
+double Workbook::GetColumnWidth(int column) const {
+    CheckCellAddress(1, column);
+    return columnWidths_[column];
+}
+
+void Workbook::InsertRows(int row) {
+    CheckCellAddress(row, 1);
+    ++changeCount_;
+    if (static_cast<size_t>(row) > rows_.size()) {
+        return;  // nothing at or below the new row
+    }
+    if (rows_.size() == static_cast<size_t>(kMaxRows) && rows_.back()) {
+        throw AutomationError("inserting a row would push cells off the end of the sheet");
+    }
+    Row* above = FindRow(row - 1);
+    Row* below = FindRow(row);
+    rows_.insert(rows_.begin() + (row - 1), nullptr);
+    if (rows_.size() > static_cast<size_t>(kMaxRows)) {
+        rows_.pop_back();
+    }
+    for (size_t i = row; i < rows_.size(); ++i) {
+        if (rows_[i]) {
+            rows_[i]->index = static_cast<int>(i) + 1;
+        }
+    }
+    if (!above) {
+        return;
+    }
+    auto inserted = std::make_unique<Row>();
+    inserted->index = row;
+    for (const Cell& cell : above->cells) {
+        if (cell.style != 0) {
+            inserted->Obtain(cell.column).style = cell.style;
+        }
+    }
+    // A range running from above the new row to below it now covers the new row as well.
+    for (const RangeListener& listener : above->ranges) {
+        if (below && std::find(below->ranges.begin(), below->ranges.end(), listener) != below->ranges.end()) {
+            inserted->ranges.push_back(listener);
+        }
+    }
+    if (!inserted->cells.empty() || !inserted->ranges.empty()) {
+        rows_[row - 1] = std::move(inserted);
+    }
+}
+
+void Workbook::LoadFromMemory(uint32_t handle) {
+    std::span<uint8_t> block = GlobalLock(handle);
+    if (block.empty()) {
+        Clear();
+        throw AutomationError("memory handle " + std::to_string(handle) + " names no memory block");
+    }
+    try {
+        LoadImage(block);
+    } catch (...) {
+        GlobalUnlock(handle);
+        throw;
+    }
+    GlobalUnlock(handle);
+}
+
+void Workbook::LoadImage(std::span<const uint8_t> image) {
+    Clear();
+    try {
+        LoadWorkbookImage(*this, image);
+    } catch (...) {
+        Clear();
+        throw;
+    }
+    ++changeCount_;
+}
+
+int Workbook::UsedRows() const {
+    for (size_t i = rows_.size(); i > 0; --i) {
+        const Row* row = rows_[i - 1].get();
+        if (row && std::any_of(row->cells.begin(), row->cells.end(),
+                               [](const Cell& cell) { return cell.kind != CellKind::Empty; })) {
+            return static_cast<int>(i);
+        }
+    }
+    return 0;
+}
+
+int Workbook::UsedColumns() const {
+    int used = 0;
+    ForEachCell([&used](int, int column) { used = std::max(used, column); });
+    return used;
+}
+
+void Workbook::ForEachCell(const std::function<void(int row, int column)>& visit) const {
+    for (const std::unique_ptr<Row>& row : rows_) {
+        if (!row) {
+            continue;
+        }
+        for (const Cell& cell : row->cells) {
+            if (cell.kind != CellKind::Empty) {
+                visit(row->index, cell.column);
+            }
+        }
+    }
+}
+
+void Workbook::RecalculateAll() {
+    std::vector<FormulaCell*> formulas;
+    for (const std::unique_ptr<Row>& row : rows_) {
+        if (!row) {
+            continue;
+        }
+        for (Cell& cell : row->cells) {
+            if (cell.formula) {
+                cell.formula->state = FormulaCell::State::Dirty;
+                formulas.push_back(cell.formula.get());
+            }
+        }
+    }
+    for (FormulaCell* formula : formulas) {
+        EnsureCalculated(*formula);
+    }
+    ++changeCount_;
+}
+
+}  // namespace keltrov::sheet

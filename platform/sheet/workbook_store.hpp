@@ -1,0 +1,68 @@
+#pragma once
+
+// The workbook's storage, shared by its implementation files only.
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "platform/sheet/formula.hpp"
+#include "platform/sheet/workbook.hpp"
+
+namespace keltrov::sheet {
+
+struct FormulaCell {
+    enum class State : uint8_t { Dirty, Visiting, Calculated };
+
+    Row* row = nullptr;
+    int column = 0;
+    Formula tokens;
+    Value result;
+    State state = State::Dirty;
+    bool circular = false;
+};
+
+struct Cell {
+    int column = 0;
+    CellKind kind = CellKind::Empty;
+    uint16_t style = 0;
+    double number = 0.0;
+    std::string text;
+    std::unique_ptr<FormulaCell> formula;
+    std::vector<FormulaCell*> dependents;  // formulas naming this cell on its own
+};
+
+// A formula whose range covers this row, for the columns given.
+struct RangeListener {
+    FormulaCell* owner = nullptr;
+    int firstColumn = 0;
+    int lastColumn = 0;
+    bool operator==(const RangeListener&) const = default;
+};
+
+struct Row : RowAnchor {
+    std::vector<Cell> cells;  // sorted by column
+    std::vector<RangeListener> ranges;
+
+    std::vector<Cell>::iterator LowerBound(int column) {
+        return std::lower_bound(cells.begin(), cells.end(), column,
+                                [](const Cell& cell, int c) { return cell.column < c; });
+    }
+
+    Cell* Find(int column) {
+        auto it = LowerBound(column);
+        return it != cells.end() && it->column == column ? &*it : nullptr;
+    }
+
+    // Finds or creates the cell; creating may move the other cells of the row.
+    Cell& Obtain(int column) {
+        auto it = LowerBound(column);
+        if (it == cells.end() || it->column != column) {
+            it = cells.insert(it, Cell{});
+            it->column = column;
+        }
+        return *it;
+    }
+};
+
+}  // namespace keltrov::sheet
