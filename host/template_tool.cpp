@@ -1,8 +1,7 @@
 #include "host/template_tool.hpp"
 
-#include <xlsxwriter.h>
-
 #include <unistd.h>
+#include <xlsxwriter.h>
 
 #include <array>
 #include <cstdio>
@@ -33,28 +32,12 @@ struct AmountColumn {
 };
 
 const std::array<AmountColumn, 22> kAmountColumns{{
-    {"基本工资", nullptr},
-    {"岗位工资", nullptr},
-    {"工龄工资", nullptr},
-    {"津贴", nullptr},
-    {"奖金", nullptr},
-    {"加班费", nullptr},
-    {"交通补贴", nullptr},
-    {"通讯补贴", nullptr},
-    {"其他应发", nullptr},
-    {"应发合计", "=SUM(E6:M6)"},
-    {"养老保险", nullptr},
-    {"医疗保险", nullptr},
-    {"失业保险", nullptr},
-    {"住房公积金", nullptr},
-    {"个人所得税", nullptr},
-    {"工会会费", nullptr},
-    {"病假扣款", nullptr},
-    {"事假扣款", nullptr},
-    {"水电费", nullptr},
-    {"其他扣款", nullptr},
-    {"扣款合计", "=SUM(O6:X6)"},
-    {"实发工资", "=N6-Y6"},
+    {"基本工资", nullptr},       {"岗位工资", nullptr},       {"工龄工资", nullptr},   {"津贴", nullptr},
+    {"奖金", nullptr},           {"加班费", nullptr},         {"交通补贴", nullptr},   {"通讯补贴", nullptr},
+    {"其他应发", nullptr},       {"应发合计", "=SUM(E6:M6)"}, {"养老保险", nullptr},   {"医疗保险", nullptr},
+    {"失业保险", nullptr},       {"住房公积金", nullptr},     {"个人所得税", nullptr}, {"工会会费", nullptr},
+    {"病假扣款", nullptr},       {"事假扣款", nullptr},       {"水电费", nullptr},     {"其他扣款", nullptr},
+    {"扣款合计", "=SUM(O6:X6)"}, {"实发工资", "=N6-Y6"},
 }};
 
 std::string ColumnLetters(int zeroBasedColumn) {
@@ -125,7 +108,8 @@ uint32_t ToGlobalMemory(const std::vector<unsigned char>& bytes) {
     uint32_t handle = GlobalAlloc(bytes.size());
     std::span<uint8_t> block = GlobalLock(handle);
     if (handle == 0 || block.size() != bytes.size()) {
-        throw std::runtime_error("cannot allocate " + std::to_string(bytes.size()) + " bytes of global memory");
+        throw std::runtime_error("cannot allocate " + std::to_string(bytes.size()) +
+                                 " bytes of global memory");
     }
     std::memcpy(block.data(), bytes.data(), bytes.size());
     GlobalUnlock(handle);
@@ -165,7 +149,8 @@ int CheckTemplate(const std::string& path, std::ostream& out, std::ostream& err)
         GlobalFree(handle);
         book.ForEachCell([&book, &out](int row, int column) {
             out << row << '\t' << column << '\t' << book.GetCellText(row, column) << '\t'
-                << FormatNumber(book.GetCellNumber(row, column)) << '\t' << book.GetCellFormula(row, column) << '\n';
+                << FormatNumber(book.GetCellNumber(row, column)) << '\t' << book.GetCellFormula(row, column)
+                << '\n';
         });
         return 0;
     } catch (const std::exception& e) {

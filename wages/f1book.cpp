@@ -10,7 +10,9 @@ namespace dispid = keltrov::sheet::dispid;
 namespace {
 
 // The interface passes rows, columns and handles as 32-bit integers.
-Variant I4(long value) { return Variant::I4(static_cast<int32_t>(value)); }
+Variant I4(long value) {
+    return Variant::I4(static_cast<int32_t>(value));
+}
 
 }  // namespace
 
@@ -27,7 +29,8 @@ std::string CF1Book::GetCellFormula(long row, long col) {
 }
 
 void CF1Book::SetCellFormula(long row, long col, const std::string& formula) {
-    control_->Invoke(dispid::kCellFormula, InvokeKind::PropertyPut, {I4(row), I4(col), Variant::Bstr(formula)});
+    control_->Invoke(dispid::kCellFormula, InvokeKind::PropertyPut,
+                     {I4(row), I4(col), Variant::Bstr(formula)});
 }
 
 std::string CF1Book::GetCellText(long row, long col) {
@@ -47,7 +50,8 @@ void CF1Book::GetCurrentCell(long* row, long* col) {
 }
 
 void CF1Book::InsertCells(long row1, long col1, long row2, long col2, long kind) {
-    control_->Invoke(dispid::kInsertCells, InvokeKind::Method, {I4(row1), I4(col1), I4(row2), I4(col2), I4(kind)});
+    control_->Invoke(dispid::kInsertCells, InvokeKind::Method,
+                     {I4(row1), I4(col1), I4(row2), I4(col2), I4(kind)});
 }
 
 void CF1Book::LoadFromMemory(long handle, short reserved) {

@@ -21,15 +21,21 @@ struct Operation {
 
 constexpr VariantType I4 = VariantType::I4;
 
-int Row(const Args& args) { return args[0].AsI4(); }
-int Col(const Args& args) { return args[1].AsI4(); }
+int Row(const Args& args) {
+    return args[0].AsI4();
+}
+int Col(const Args& args) {
+    return args[1].AsI4();
+}
 
 Variant InsertCells(Workbook& book, CellPosition, const Args& args) {
-    int r1 = args[0].AsI4(), c1 = args[1].AsI4(), r2 = args[2].AsI4(), c2 = args[3].AsI4(), how = args[4].AsI4();
+    int r1 = args[0].AsI4(), c1 = args[1].AsI4(), r2 = args[2].AsI4(), c2 = args[3].AsI4(),
+        how = args[4].AsI4();
     if (r1 != r2 || c1 != -1 || c2 != -1 || how != kInsertWholeRows) {
-        throw AutomationError("InsertCells supports only (row, -1, row, -1, 3), inserting one whole row; got (" +
-                              std::to_string(r1) + ", " + std::to_string(c1) + ", " + std::to_string(r2) + ", " +
-                              std::to_string(c2) + ", " + std::to_string(how) + ")");
+        throw AutomationError(
+            "InsertCells supports only (row, -1, row, -1, 3), inserting one whole row; got (" +
+            std::to_string(r1) + ", " + std::to_string(c1) + ", " + std::to_string(r2) + ", " +
+            std::to_string(c2) + ", " + std::to_string(how) + ")");
     }
     book.InsertRows(r1);
     return {};
@@ -57,31 +63,62 @@ Variant LoadFromMemory(Workbook& book, CellPosition, const Args& args) {
 
 const std::array<Operation, 9>& Operations() {
     static const std::array<Operation, 9> operations{{
-        {dispid::kCellNumber, InvokeKind::PropertyGet, "GetCellNumber", {I4, I4},
-         [](Workbook& b, CellPosition, const Args& a) { return Variant::R8(b.GetCellNumber(Row(a), Col(a))); }},
-        {dispid::kCellNumber, InvokeKind::PropertyPut, "SetCellNumber", {I4, I4, VariantType::R8},
+        {dispid::kCellNumber,
+         InvokeKind::PropertyGet,
+         "GetCellNumber",
+         {I4, I4},
+         [](Workbook& b, CellPosition, const Args& a) {
+             return Variant::R8(b.GetCellNumber(Row(a), Col(a)));
+         }},
+        {dispid::kCellNumber,
+         InvokeKind::PropertyPut,
+         "SetCellNumber",
+         {I4, I4, VariantType::R8},
          [](Workbook& b, CellPosition, const Args& a) {
              b.SetCellNumber(Row(a), Col(a), a[2].AsR8());
              return Variant();
          }},
-        {dispid::kCellFormula, InvokeKind::PropertyGet, "GetCellFormula", {I4, I4},
-         [](Workbook& b, CellPosition, const Args& a) { return Variant::Bstr(b.GetCellFormula(Row(a), Col(a))); }},
-        {dispid::kCellFormula, InvokeKind::PropertyPut, "SetCellFormula", {I4, I4, VariantType::BSTR},
+        {dispid::kCellFormula,
+         InvokeKind::PropertyGet,
+         "GetCellFormula",
+         {I4, I4},
+         [](Workbook& b, CellPosition, const Args& a) {
+             return Variant::Bstr(b.GetCellFormula(Row(a), Col(a)));
+         }},
+        {dispid::kCellFormula,
+         InvokeKind::PropertyPut,
+         "SetCellFormula",
+         {I4, I4, VariantType::BSTR},
          [](Workbook& b, CellPosition, const Args& a) {
              b.SetCellFormula(Row(a), Col(a), a[2].AsBstr());
              return Variant();
          }},
-        {dispid::kCellText, InvokeKind::PropertyGet, "GetCellText", {I4, I4},
-         [](Workbook& b, CellPosition, const Args& a) { return Variant::Bstr(b.GetCellText(Row(a), Col(a))); }},
-        {dispid::kCellText, InvokeKind::PropertyPut, "SetCellText", {I4, I4, VariantType::BSTR},
+        {dispid::kCellText,
+         InvokeKind::PropertyGet,
+         "GetCellText",
+         {I4, I4},
+         [](Workbook& b, CellPosition, const Args& a) {
+             return Variant::Bstr(b.GetCellText(Row(a), Col(a)));
+         }},
+        {dispid::kCellText,
+         InvokeKind::PropertyPut,
+         "SetCellText",
+         {I4, I4, VariantType::BSTR},
          [](Workbook& b, CellPosition, const Args& a) {
              b.SetCellText(Row(a), Col(a), a[2].AsBstr());
              return Variant();
          }},
-        {dispid::kGetCurrentCell, InvokeKind::Method, "GetCurrentCell", {VariantType::PI4, VariantType::PI4},
+        {dispid::kGetCurrentCell,
+         InvokeKind::Method,
+         "GetCurrentCell",
+         {VariantType::PI4, VariantType::PI4},
          GetCurrentCell},
         {dispid::kInsertCells, InvokeKind::Method, "InsertCells", {I4, I4, I4, I4, I4}, InsertCells},
-        {dispid::kLoadFromMemory, InvokeKind::Method, "LoadFromMemory", {I4, VariantType::I2}, LoadFromMemory},
+        {dispid::kLoadFromMemory,
+         InvokeKind::Method,
+         "LoadFromMemory",
+         {I4, VariantType::I2},
+         LoadFromMemory},
     }};
     return operations;
 }
@@ -103,7 +140,8 @@ void CheckArguments(const Operation& op, const Args& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i].Type() != op.arguments[i]) {
             throw AutomationError(std::string(op.name) + ": argument " + std::to_string(i + 1) + " must be " +
-                                  VariantTypeName(op.arguments[i]) + ", got " + VariantTypeName(args[i].Type()));
+                                  VariantTypeName(op.arguments[i]) + ", got " +
+                                  VariantTypeName(args[i].Type()));
         }
     }
 }

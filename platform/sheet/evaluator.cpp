@@ -105,7 +105,9 @@ Value Arithmetic(Operator op, double a, double b) {
 
 // Spreadsheet ordering: numbers before texts before logicals; texts compare ignoring case.
 int CompareValues(const Value& a, const Value& b) {
-    auto rank = [](const Value& v) { return v.kind == Value::Kind::Number ? 0 : v.kind == Value::Kind::String ? 1 : 2; };
+    auto rank = [](const Value& v) {
+        return v.kind == Value::Kind::Number ? 0 : v.kind == Value::Kind::String ? 1 : 2;
+    };
     if (rank(a) != rank(b)) {
         return rank(a) < rank(b) ? -1 : 1;
     }
@@ -190,7 +192,8 @@ Aggregate Collect(Args args, const CellSource& source) {
     Aggregate agg;
     for (const Operand& arg : args) {
         if (arg.ref) {
-            source.ForEachCell(arg.ref->first, arg.ref->kind == TokenKind::Range ? arg.ref->last : arg.ref->first,
+            source.ForEachCell(arg.ref->first,
+                               arg.ref->kind == TokenKind::Range ? arg.ref->last : arg.ref->first,
                                [&agg](const Value& v) {
                                    ++agg.nonEmpty;
                                    if (v.kind == Value::Kind::Number) {
@@ -248,7 +251,8 @@ Value Logical(Args args, const CellSource& source, bool isAnd) {
     };
     for (const Operand& arg : args) {
         if (arg.ref) {
-            source.ForEachCell(arg.ref->first, arg.ref->kind == TokenKind::Range ? arg.ref->last : arg.ref->first,
+            source.ForEachCell(arg.ref->first,
+                               arg.ref->kind == TokenKind::Range ? arg.ref->last : arg.ref->first,
                                [&](const Value& v) { take(v, true); });
         } else {
             take(arg.value, false);
@@ -307,7 +311,8 @@ Value NumericFunction(FunctionId id, Args args, const CellSource& source) {
         case FunctionId::Abs: return Value::Number(std::fabs(n[0]));
         case FunctionId::Mod:
             // The result takes the divisor's sign, as in spreadsheet apps.
-            return n[1] == 0.0 ? Value::Error(ErrorCode::Div0) : Checked(n[0] - n[1] * std::floor(n[0] / n[1]));
+            return n[1] == 0.0 ? Value::Error(ErrorCode::Div0)
+                               : Checked(n[0] - n[1] * std::floor(n[0] / n[1]));
         default: return Value::Error(ErrorCode::Name);
     }
 }
@@ -326,7 +331,8 @@ Value AggregateFunction(FunctionId id, Args args, const CellSource& source) {
     switch (id) {
         case FunctionId::Sum: return Checked(agg.sum);
         case FunctionId::Average:
-            return agg.count == 0 ? Value::Error(ErrorCode::Div0) : Checked(agg.sum / static_cast<double>(agg.count));
+            return agg.count == 0 ? Value::Error(ErrorCode::Div0)
+                                  : Checked(agg.sum / static_cast<double>(agg.count));
         case FunctionId::Min: return Value::Number(agg.count == 0 ? 0.0 : agg.min);
         default: return Value::Number(agg.count == 0 ? 0.0 : agg.max);
     }

@@ -46,9 +46,18 @@ struct OperatorText {
 
 // Two-character operators come first so "<=" is not read as "<".
 constexpr std::array<OperatorText, 12> kOperators{{
-    {Operator::Le, "<="}, {Operator::Ge, ">="}, {Operator::Ne, "<>"}, {Operator::Lt, "<"},
-    {Operator::Gt, ">"}, {Operator::Eq, "="}, {Operator::Concat, "&"}, {Operator::Add, "+"},
-    {Operator::Sub, "-"}, {Operator::Mul, "*"}, {Operator::Div, "/"}, {Operator::Pow, "^"},
+    {Operator::Le, "<="},
+    {Operator::Ge, ">="},
+    {Operator::Ne, "<>"},
+    {Operator::Lt, "<"},
+    {Operator::Gt, ">"},
+    {Operator::Eq, "="},
+    {Operator::Concat, "&"},
+    {Operator::Add, "+"},
+    {Operator::Sub, "-"},
+    {Operator::Mul, "*"},
+    {Operator::Div, "/"},
+    {Operator::Pow, "^"},
 }};
 
 std::string Upper(std::string_view text) {
@@ -133,8 +142,8 @@ private:
     using Level = void (Parser::*)();
 
     [[noreturn]] void Fail(const std::string& why) const {
-        throw AutomationError("formula \"" + std::string(text_) + "\" does not parse: " + why + " at position " +
-                              std::to_string(pos_ + 1));
+        throw AutomationError("formula \"" + std::string(text_) + "\" does not parse: " + why +
+                              " at position " + std::to_string(pos_ + 1));
     }
 
     bool AtEnd() const { return pos_ >= text_.size(); }
@@ -295,8 +304,8 @@ private:
     }
 
     void ParseErrorLiteral() {
-        for (ErrorCode code : {ErrorCode::Div0, ErrorCode::Value, ErrorCode::Ref, ErrorCode::Name, ErrorCode::Num,
-                               ErrorCode::NA, ErrorCode::Circular}) {
+        for (ErrorCode code : {ErrorCode::Div0, ErrorCode::Value, ErrorCode::Ref, ErrorCode::Name,
+                               ErrorCode::Num, ErrorCode::NA, ErrorCode::Circular}) {
             std::string_view errorText = ErrorText(code);
             if (text_.substr(pos_, errorText.size()) == errorText) {
                 pos_ += errorText.size();

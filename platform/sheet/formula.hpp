@@ -23,15 +23,43 @@ struct CellRef {
 };
 
 enum class FunctionId : uint8_t {
-    Unknown, Sum, Average, Min, Max, Count, CountA, Round, RoundUp, RoundDown,
-    Int, Abs, Mod, If, And, Or, Not, IfError,
+    Unknown,
+    Sum,
+    Average,
+    Min,
+    Max,
+    Count,
+    CountA,
+    Round,
+    RoundUp,
+    RoundDown,
+    Int,
+    Abs,
+    Mod,
+    If,
+    And,
+    Or,
+    Not,
+    IfError
 };
 
 enum class Operator : uint8_t { Add, Sub, Mul, Div, Pow, Concat, Eq, Ne, Lt, Le, Gt, Ge };
 
 enum class TokenKind : uint8_t {
-    Number, String, Bool, Error, Missing, Ref, Range, Name,
-    Negate, Plus, Percent, Paren, Binary, Function,
+    Number,
+    String,
+    Bool,
+    Error,
+    Missing,
+    Ref,
+    Range,
+    Name,
+    Negate,
+    Plus,
+    Percent,
+    Paren,
+    Binary,
+    Function
 };
 
 // One step of a formula in reverse Polish order.

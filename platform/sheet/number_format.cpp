@@ -100,7 +100,8 @@ std::string GroupThousands(const std::string& digits) {
     return grouped;
 }
 
-// Rounds half away from zero at 15 significant digits, as spreadsheet apps display (printf rounds half to even).
+// Rounds half away from zero at 15 significant digits, as spreadsheet apps display (printf rounds half to
+// even).
 double RoundForDisplay(double magnitude, int decimals) {
     double scale = std::pow(10.0, decimals);
     char buffer[40];

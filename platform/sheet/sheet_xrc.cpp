@@ -8,7 +8,9 @@ namespace {
 constexpr const char* kXrcClass = "keltrovSheet";
 }
 
-SheetControlXmlHandler::SheetControlXmlHandler() { AddWindowStyles(); }
+SheetControlXmlHandler::SheetControlXmlHandler() {
+    AddWindowStyles();
+}
 
 wxObject* SheetControlXmlHandler::DoCreateResource() {
     XRC_MAKE_INSTANCE(control, SheetControl)
@@ -17,7 +19,9 @@ wxObject* SheetControlXmlHandler::DoCreateResource() {
     return control;
 }
 
-bool SheetControlXmlHandler::CanHandle(wxXmlNode* node) { return IsOfClass(node, kXrcClass); }
+bool SheetControlXmlHandler::CanHandle(wxXmlNode* node) {
+    return IsOfClass(node, kXrcClass);
+}
 
 void RegisterSheetXrcHandler() {
     // wxXmlResource may be replaced, so the check is against the current one, not a flag.

@@ -23,7 +23,9 @@ bool Covers(const Token& range, const Row& row, int column) {
            range.first.column <= column && column <= range.last.column;
 }
 
-int RangeRows(const Token& range) { return range.last.row->index - range.first.row->index + 1; }
+int RangeRows(const Token& range) {
+    return range.last.row->index - range.first.row->index + 1;
+}
 
 Value CellOwnValue(const Cell& cell) {
     switch (cell.kind) {
@@ -32,7 +34,7 @@ Value CellOwnValue(const Cell& cell) {
         case CellKind::Formula:
             // Only a formula on the current calculation path is unfinished: that is a cycle.
             return cell.formula->state == FormulaCell::State::Calculated ? cell.formula->result
-                                                                           : Value::Error(ErrorCode::Circular);
+                                                                         : Value::Error(ErrorCode::Circular);
         case CellKind::Empty: break;
     }
     return Value();
@@ -47,7 +49,8 @@ void VisitBlock(const std::vector<std::unique_ptr<Row>>& rows, const CellRef& fi
         if (!row) {
             continue;
         }
-        for (auto it = row->LowerBound(first.column); it != row->cells.end() && it->column <= last.column; ++it) {
+        for (auto it = row->LowerBound(first.column); it != row->cells.end() && it->column <= last.column;
+             ++it) {
             visit(*it);
         }
     }
@@ -64,8 +67,8 @@ std::string FullPrecision(double number) {
 void CheckCellAddress(int row, int column) {
     if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
         throw AutomationError("cell (" + std::to_string(row) + ", " + std::to_string(column) +
-                              ") is off the sheet: rows run 1.." + std::to_string(kMaxRows) + ", columns 1.." +
-                              std::to_string(kMaxColumns));
+                              ") is off the sheet: rows run 1.." + std::to_string(kMaxRows) +
+                              ", columns 1.." + std::to_string(kMaxColumns));
     }
 }
 
@@ -92,7 +95,9 @@ private:
     const Workbook& book_;
 };
 
-Workbook::Workbook() { Clear(); }
+Workbook::Workbook() {
+    Clear();
+}
 
 Workbook::~Workbook() = default;
 
@@ -177,7 +182,8 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
             continue;
         }
         FormulaCell& formula = *top.formula;
-        formula.result = formula.circular ? Value::Error(ErrorCode::Circular) : Evaluate(formula.tokens, Reader(*this));
+        formula.result =
+            formula.circular ? Value::Error(ErrorCode::Circular) : Evaluate(formula.tokens, Reader(*this));
         formula.circular = false;
         formula.state = FormulaCell::State::Calculated;
         stack.pop_back();
@@ -331,7 +337,8 @@ void Workbook::Unregister(FormulaCell& formula) {
             std::erase(static_cast<Row*>(token.first.row)->Obtain(token.first.column).dependents, &formula);
         } else if (token.kind == TokenKind::Range && RangeRows(token) <= kWideRangeRows) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
-                std::erase_if(RowAt(r).ranges, [&formula](const RangeListener& l) { return l.owner == &formula; });
+                std::erase_if(RowAt(r).ranges,
+                              [&formula](const RangeListener& l) { return l.owner == &formula; });
             }
         }
     }

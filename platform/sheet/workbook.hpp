@@ -101,7 +101,7 @@ private:
     uint16_t StyleIndex(const CellStyle& style);
     void ChangeStyle(int row, int column, const std::function<void(CellStyle&)>& change);
 
-    std::vector<std::unique_ptr<Row>> rows_;              // rows_[i] is row i+1, null when unused
+    std::vector<std::unique_ptr<Row>> rows_;                // rows_[i] is row i+1, null when unused
     std::vector<std::pair<FormulaCell*, int>> wideRanges_;  // formula and token index of tall ranges
     std::vector<CellStyle> styles_;
     std::vector<double> columnWidths_;

@@ -1,13 +1,12 @@
 #include "platform/sheet/workbook_loader.hpp"
 
+#include <cctype>
+#include <map>
+#include <optional>
 #include <orcus/exception.hpp>
 #include <orcus/orcus_ods.hpp>
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
-
-#include <cctype>
-#include <map>
-#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -97,7 +96,8 @@ public:
     size_t commit_fill() override { return fills_++; }
 
     void set_border_count(size_t) override {}
-    void set_border_style(orcus::spreadsheet::border_direction_t, orcus::spreadsheet::border_style_t) override {}
+    void set_border_style(orcus::spreadsheet::border_direction_t,
+                          orcus::spreadsheet::border_style_t) override {}
     void set_border_color(orcus::spreadsheet::border_direction_t, color_elem_t, color_elem_t, color_elem_t,
                           color_elem_t) override {}
     void set_border_width(orcus::spreadsheet::border_direction_t, double, orcus::length_unit_t) override {}
@@ -112,7 +112,8 @@ public:
     void set_number_format_count(size_t) override {}
     void set_number_format_identifier(size_t id) override { formatId_ = id; }
     void set_number_format_code(std::string_view s) override { formatCode_ = s; }
-    // xlsx names formats by their own ids, ods by the index this returns: keying both the same way serves both.
+    // xlsx names formats by their own ids, ods by the index this returns: keying both the same way serves
+    // both.
     size_t commit_number_format() override {
         size_t key = formatId_.value_or(kFirstUnnamedFormat + formatCodes_.size());
         formatCodes_[key] = formatCode_;
@@ -152,8 +153,8 @@ public:
         const Xf& xf = cellXfs_[xfIndex];
         style.bold = xf.font < boldFonts_.size() && boldFonts_[xf.font];
         auto custom = formatCodes_.find(xf.numberFormat);
-        style.numberFormat = custom != formatCodes_.end() ? custom->second
-                                                           : std::string(BuiltinNumberFormat(xf.numberFormat));
+        style.numberFormat =
+            custom != formatCodes_.end() ? custom->second : std::string(BuiltinNumberFormat(xf.numberFormat));
         if (style.numberFormat == "General") {
             style.numberFormat.clear();
         }
@@ -213,7 +214,8 @@ public:
         rest.remove_prefix(letters);
         skipDollar();
         std::optional<double> row = ParseNumber(rest);
-        if (column == 0 || !row || *row < 1 || *row > kMaxRows || rest.find_first_not_of("0123456789") != std::string_view::npos) {
+        if (column == 0 || !row || *row < 1 || *row > kMaxRows ||
+            rest.find_first_not_of("0123456789") != std::string_view::npos) {
             throw orcus::invalid_arg_error("not a cell address: " + std::string(address));
         }
         return {0, static_cast<row_t>(*row) - 1, column - 1};
@@ -304,7 +306,9 @@ public:
                 std::vector<PendingFormula>& formulas)
         : book_(book), strings_(strings), styles_(styles), formulas_(formulas), properties_(book) {}
 
-    iface::import_sheet_properties* get_sheet_properties() override { return keep() ? &properties_ : nullptr; }
+    iface::import_sheet_properties* get_sheet_properties() override {
+        return keep() ? &properties_ : nullptr;
+    }
     iface::import_formula* get_formula() override { return keep() ? &formulas_ : nullptr; }
 
     void set_auto(row_t row, col_t col, std::string_view s) override {
@@ -332,12 +336,17 @@ public:
     void set_date_time(row_t row, col_t col, int year, int month, int day, int hour, int minute,
                        double second) override {
         if (Fits(row, col)) {
-            book_->SetCellNumber(row + 1, col + 1, SerialDate(year, month, day) + (hour * 3600 + minute * 60 + second) / 86400.0);
+            book_->SetCellNumber(
+                row + 1, col + 1,
+                SerialDate(year, month, day) + (hour * 3600 + minute * 60 + second) / 86400.0);
         }
     }
     // xlsx styles may come after the sheets, so formats are applied once everything is read.
-    void set_format(row_t row, col_t col, size_t xf_index) override { set_format(row, col, row, col, xf_index); }
-    void set_format(row_t row_start, col_t col_start, row_t row_end, col_t col_end, size_t xf_index) override {
+    void set_format(row_t row, col_t col, size_t xf_index) override {
+        set_format(row, col, row, col, xf_index);
+    }
+    void set_format(row_t row_start, col_t col_start, row_t row_end, col_t col_end,
+                    size_t xf_index) override {
         long long cells = (static_cast<long long>(row_end) - row_start + 1) * (col_end - col_start + 1);
         if (keep() && cells <= kMaxFormatRangeCells) {
             formats_.push_back({row_start, col_start, row_end, col_end, xf_index});
@@ -381,7 +390,6 @@ private:
         return keep() && row >= 0 && row < kMaxRows && col >= 0 && col < kMaxColumns;
     }
 
-
     // Days since 1899-12-30, the day spreadsheet serial dates count from.
     static double SerialDate(int year, int month, int day) {
         auto daysFromCivil = [](int y, int m, int d) {
@@ -406,12 +414,15 @@ private:
 class ImportFactory : public iface::import_factory {
 public:
     explicit ImportFactory(Workbook& book)
-        : book_(book), first_(&book, strings_, styles_, formulas_), rest_(nullptr, strings_, styles_, formulas_) {}
+        : book_(book),
+          first_(&book, strings_, styles_, formulas_),
+          rest_(nullptr, strings_, styles_, formulas_) {}
 
     iface::import_global_settings* get_global_settings() override { return &settings_; }
     iface::import_shared_strings* get_shared_strings() override { return &strings_; }
     iface::import_styles* get_styles() override { return &styles_; }
-    iface::import_reference_resolver* get_reference_resolver(orcus::spreadsheet::formula_ref_context_t) override {
+    iface::import_reference_resolver* get_reference_resolver(
+        orcus::spreadsheet::formula_ref_context_t) override {
         return &resolver_;
     }
     iface::import_sheet* append_sheet(orcus::spreadsheet::sheet_t index, std::string_view name) override {
@@ -420,7 +431,9 @@ public:
         }
         return index == 0 ? &first_ : &rest_;
     }
-    iface::import_sheet* get_sheet(std::string_view name) override { return name == firstName_ ? &first_ : &rest_; }
+    iface::import_sheet* get_sheet(std::string_view name) override {
+        return name == firstName_ ? &first_ : &rest_;
+    }
     iface::import_sheet* get_sheet(orcus::spreadsheet::sheet_t index) override {
         return index == 0 ? &first_ : &rest_;
     }
@@ -441,10 +454,12 @@ public:
     }
 
 private:
-    void PutFormula(const PendingFormula& f, const std::unordered_map<size_t, const PendingFormula*>& masters) {
+    void PutFormula(const PendingFormula& f,
+                    const std::unordered_map<size_t, const PendingFormula*>& masters) {
         try {
             if (!f.text.empty()) {
-                book_.SetCellFormula(f.row, f.column, f.grammar == formula_grammar_t::ods ? OpenFormulaToA1(f.text) : f.text);
+                book_.SetCellFormula(f.row, f.column,
+                                     f.grammar == formula_grammar_t::ods ? OpenFormulaToA1(f.text) : f.text);
                 return;
             }
             auto master = f.sharedIndex ? masters.find(*f.sharedIndex) : masters.end();
@@ -503,7 +518,8 @@ std::string OpenFormulaToA1(std::string_view formula) {
         char ch = formula[i];
         if (ch == '"') {
             size_t close = i + 1;
-            while (close < formula.size() && !(formula[close] == '"' && (close + 1 >= formula.size() || formula[close + 1] != '"'))) {
+            while (close < formula.size() &&
+                   !(formula[close] == '"' && (close + 1 >= formula.size() || formula[close + 1] != '"'))) {
                 close += formula[close] == '"' ? 2 : 1;
             }
             out += formula.substr(i, close - i + 1);
@@ -531,8 +547,8 @@ void LoadWorkbookImage(Workbook& book, std::span<const uint8_t> image) {
         // Detection opens the bytes as a zip archive; bytes that are no archive are simply neither.
     }
     if (!isXlsx && !isOds) {
-        throw AutomationError("the memory block holds no xlsx or ods workbook (" + std::to_string(image.size()) +
-                              " bytes)");
+        throw AutomationError("the memory block holds no xlsx or ods workbook (" +
+                              std::to_string(image.size()) + " bytes)");
     }
     ImportFactory factory(book);
     std::string_view stream(reinterpret_cast<const char*>(bytes), image.size());

@@ -24,25 +24,48 @@ TEST(Automation, CallsOutsideTheInterfaceAreRefused) {
     const Call refused[] = {
         {"unknown id", 999, K::PropertyGet, {Variant::I4(1), Variant::I4(1)}},
         {"number as method", dispid::kCellNumber, K::Method, {Variant::I4(1), Variant::I4(1)}},
-        {"current cell as get", dispid::kGetCurrentCell, K::PropertyGet, {Variant::Pi4(&out), Variant::Pi4(&out)}},
+        {"current cell as get",
+         dispid::kGetCurrentCell,
+         K::PropertyGet,
+         {Variant::Pi4(&out), Variant::Pi4(&out)}},
         {"too few", dispid::kCellNumber, K::PropertyGet, {Variant::I4(1)}},
         {"too many", dispid::kCellText, K::PropertyGet, {Variant::I4(1), Variant::I4(1), Variant::I4(1)}},
         {"short row", dispid::kCellNumber, K::PropertyGet, {Variant::I2(1), Variant::I4(1)}},
         {"double column", dispid::kCellText, K::PropertyGet, {Variant::I4(1), Variant::R8(1)}},
-        {"number as text", dispid::kCellNumber, K::PropertyPut, {Variant::I4(1), Variant::I4(1), Variant::Bstr("1")}},
-        {"int as number", dispid::kCellNumber, K::PropertyPut, {Variant::I4(1), Variant::I4(1), Variant::I4(1)}},
-        {"empty formula arg", dispid::kCellFormula, K::PropertyPut, {Variant::I4(1), Variant::I4(1), Variant()}},
+        {"number as text",
+         dispid::kCellNumber,
+         K::PropertyPut,
+         {Variant::I4(1), Variant::I4(1), Variant::Bstr("1")}},
+        {"int as number",
+         dispid::kCellNumber,
+         K::PropertyPut,
+         {Variant::I4(1), Variant::I4(1), Variant::I4(1)}},
+        {"empty formula arg",
+         dispid::kCellFormula,
+         K::PropertyPut,
+         {Variant::I4(1), Variant::I4(1), Variant()}},
         {"row 0", dispid::kCellText, K::PropertyGet, {Variant::I4(0), Variant::I4(1)}},
         {"row -3", dispid::kCellNumber, K::PropertyPut, {Variant::I4(-3), Variant::I4(1), Variant::R8(1)}},
         {"column 703", dispid::kCellFormula, K::PropertyGet, {Variant::I4(1), Variant::I4(703)}},
-        {"bad formula", dispid::kCellFormula, K::PropertyPut, {Variant::I4(1), Variant::I4(1), Variant::Bstr("1+")}},
-        {"insert cells", dispid::kInsertCells, K::Method,
+        {"bad formula",
+         dispid::kCellFormula,
+         K::PropertyPut,
+         {Variant::I4(1), Variant::I4(1), Variant::Bstr("1+")}},
+        {"insert cells",
+         dispid::kInsertCells,
+         K::Method,
          {Variant::I4(5), Variant::I4(1), Variant::I4(5), Variant::I4(1), Variant::I4(3)}},
-        {"insert two rows", dispid::kInsertCells, K::Method,
+        {"insert two rows",
+         dispid::kInsertCells,
+         K::Method,
          {Variant::I4(5), Variant::I4(-1), Variant::I4(6), Variant::I4(-1), Variant::I4(3)}},
-        {"insert other kind", dispid::kInsertCells, K::Method,
+        {"insert other kind",
+         dispid::kInsertCells,
+         K::Method,
          {Variant::I4(5), Variant::I4(-1), Variant::I4(5), Variant::I4(-1), Variant::I4(2)}},
-        {"insert row 0", dispid::kInsertCells, K::Method,
+        {"insert row 0",
+         dispid::kInsertCells,
+         K::Method,
          {Variant::I4(0), Variant::I4(-1), Variant::I4(0), Variant::I4(-1), Variant::I4(3)}},
         {"null pointers", dispid::kGetCurrentCell, K::Method, {Variant::Pi4(nullptr), Variant::Pi4(&out)}},
         {"unknown handle", dispid::kLoadFromMemory, K::Method, {Variant::I4(0x7fff0000), Variant::I2(0)}},
@@ -64,16 +87,22 @@ TEST(Automation, EachOperationReachesTheWorkbook) {
     auto invoke = [&book](int id, InvokeKind kind, std::vector<Variant> args) {
         return InvokeSheet(book, {7, 3}, id, kind, args);
     };
-    EXPECT_EQ(invoke(dispid::kCellNumber, K::PropertyPut, {Variant::I4(2), Variant::I4(1), Variant::R8(2.5)}), Variant());
+    EXPECT_EQ(invoke(dispid::kCellNumber, K::PropertyPut, {Variant::I4(2), Variant::I4(1), Variant::R8(2.5)}),
+              Variant());
     invoke(dispid::kCellText, K::PropertyPut, {Variant::I4(1), Variant::I4(1), Variant::Bstr("007")});
     invoke(dispid::kCellFormula, K::PropertyPut, {Variant::I4(3), Variant::I4(1), Variant::Bstr("=A1+A2*2")});
 
-    EXPECT_EQ(invoke(dispid::kCellNumber, K::PropertyGet, {Variant::I4(3), Variant::I4(1)}), Variant::R8(12.0));
-    EXPECT_EQ(invoke(dispid::kCellText, K::PropertyGet, {Variant::I4(1), Variant::I4(1)}), Variant::Bstr("007"));
-    EXPECT_EQ(invoke(dispid::kCellFormula, K::PropertyGet, {Variant::I4(3), Variant::I4(1)}), Variant::Bstr("A1+A2*2"));
+    EXPECT_EQ(invoke(dispid::kCellNumber, K::PropertyGet, {Variant::I4(3), Variant::I4(1)}),
+              Variant::R8(12.0));
+    EXPECT_EQ(invoke(dispid::kCellText, K::PropertyGet, {Variant::I4(1), Variant::I4(1)}),
+              Variant::Bstr("007"));
+    EXPECT_EQ(invoke(dispid::kCellFormula, K::PropertyGet, {Variant::I4(3), Variant::I4(1)}),
+              Variant::Bstr("A1+A2*2"));
 
-    invoke(dispid::kInsertCells, K::Method, {Variant::I4(2), Variant::I4(-1), Variant::I4(2), Variant::I4(-1), Variant::I4(3)});
-    EXPECT_EQ(invoke(dispid::kCellFormula, K::PropertyGet, {Variant::I4(4), Variant::I4(1)}), Variant::Bstr("A1+A3*2"));
+    invoke(dispid::kInsertCells, K::Method,
+           {Variant::I4(2), Variant::I4(-1), Variant::I4(2), Variant::I4(-1), Variant::I4(3)});
+    EXPECT_EQ(invoke(dispid::kCellFormula, K::PropertyGet, {Variant::I4(4), Variant::I4(1)}),
+              Variant::Bstr("A1+A3*2"));
 
     int32_t row = 0, col = 0;
     invoke(dispid::kGetCurrentCell, K::Method, {Variant::Pi4(&row), Variant::Pi4(&col)});
@@ -88,7 +117,8 @@ TEST(Automation, LoadingSomethingThatIsNoWorkbookLeavesAnEmptySheet) {
     uint32_t handle = GlobalAlloc(sizeof junk);
     std::copy(std::begin(junk), std::end(junk), GlobalLock(handle).begin());
     try {
-        InvokeSheet(book, {}, dispid::kLoadFromMemory, K::Method, {Variant::I4(static_cast<int32_t>(handle)), Variant::I2(0)});
+        InvokeSheet(book, {}, dispid::kLoadFromMemory, K::Method,
+                    {Variant::I4(static_cast<int32_t>(handle)), Variant::I2(0)});
         ADD_FAILURE() << "junk loaded";
     } catch (const AutomationError& e) {
         EXPECT_NE(std::string(e.what()).find("no xlsx or ods"), std::string::npos) << e.what();

@@ -93,24 +93,12 @@ TEST(FormulaEvaluation, ConstantFormulasShowWhatSpreadsheetAppsShow) {
 
 // A1=1, A2="5" (text), A3="x", A4 empty, A5=4.
 const FormulaCase kReferenceCases[] = {
-    {"SUM(A1:A5)", "5"},
-    {"SUM(A1,A2)", "1"},
-    {"SUM(A5:A1)", "5"},
-    {"COUNT(A1:A5)", "2"},
-    {"COUNTA(A1:A5)", "4"},
-    {"AVERAGE(A1:A5)", "2.5"},
-    {"MIN(A1:A5)", "1"},
-    {"MAX(A1:A5)", "4"},
-    {"AVERAGE(A4)", "#DIV/0!"},
-    {"A1+A4", "1"},
-    {"A4&\"z\"", "z"},
-    {"A4", "0"},
-    {"A2+1", "6"},
-    {"A3+1", "#VALUE!"},
-    {"A1:A5", "#VALUE!"},
-    {"$A$1+A$5*$A5", "17"},
-    {"AND(A1:A5)", "TRUE"},
-    {"IF(A1=1,A3,A5)", "x"},
+    {"SUM(A1:A5)", "5"},    {"SUM(A1,A2)", "1"},    {"SUM(A5:A1)", "5"},
+    {"COUNT(A1:A5)", "2"},  {"COUNTA(A1:A5)", "4"}, {"AVERAGE(A1:A5)", "2.5"},
+    {"MIN(A1:A5)", "1"},    {"MAX(A1:A5)", "4"},    {"AVERAGE(A4)", "#DIV/0!"},
+    {"A1+A4", "1"},         {"A4&\"z\"", "z"},      {"A4", "0"},
+    {"A2+1", "6"},          {"A3+1", "#VALUE!"},    {"A1:A5", "#VALUE!"},
+    {"$A$1+A$5*$A5", "17"}, {"AND(A1:A5)", "TRUE"}, {"IF(A1=1,A3,A5)", "x"},
 };
 
 TEST(FormulaEvaluation, ReferencesFollowSpreadsheetRulesForTextAndBlanks) {
@@ -143,8 +131,8 @@ TEST(FormulaText, IsKeptInA1FormWithoutEqualsSign) {
 }
 
 TEST(FormulaText, MalformedFormulasAreRefusedAndLeaveTheCellAsItWas) {
-    const char* malformed[] = {"", "=", "1+", "(1", "SUM(1", "1 2", "\"abc", "A1:", "ROUND(1)",
-                               "IF(1)", "#FOO!", "$1A", "1+)", "A1:B", "NOT(1,2)", "*2"};
+    const char* malformed[] = {"",         "=",     "1+",    "(1",  "SUM(1", "1 2",  "\"abc",    "A1:",
+                               "ROUND(1)", "IF(1)", "#FOO!", "$1A", "1+)",   "A1:B", "NOT(1,2)", "*2"};
     Workbook book;
     book.SetCellNumber(1, 1, 42);
     for (const char* text : malformed) {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -45,7 +44,8 @@ std::map<std::pair<int, int>, Listed> ParseListing(const std::string& listing) {
 class TemplateFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = std::filesystem::temp_directory_path() / ("keltrov-template-" + std::to_string(getpid()) + ".xlsx");
+        path_ = std::filesystem::temp_directory_path() /
+                ("keltrov-template-" + std::to_string(getpid()) + ".xlsx");
     }
     void TearDown() override { std::filesystem::remove(path_); }
 
@@ -96,8 +96,8 @@ TEST_F(TemplateFile, DemoTemplateTotalsGrowWithRowsInsertedAtTheSpareRow) {
     EXPECT_EQ(book.GetStyle(6, 5).numberFormat, "0.00");
     EXPECT_NEAR(book.GetColumnWidth(3), 12.0, 1.0);
 
-    book.SetCellNumber(6, 5, 1000);   // E6 base pay
-    book.SetCellNumber(6, 15, 80);    // O6 pension
+    book.SetCellNumber(6, 5, 1000);  // E6 base pay
+    book.SetCellNumber(6, 15, 80);   // O6 pension
     book.InsertRows(49);
     book.SetCellNumber(49, 5, 500);
     EXPECT_EQ(book.GetCellFormula(51, 5), "SUM(E6:E50)");

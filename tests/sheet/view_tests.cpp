@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/grid.h>
@@ -135,7 +134,8 @@ TEST_F(SheetView, RightClickGoesToTheParentAsAContextMenuWithTheControlsId) {
 
 TEST_F(SheetView, GridShowsTheWorkbookWithLabelsWidthsBoldAndUsedArea) {
     Workbook& book = sheet_->GetWorkbook();
-    sheet_->Invoke(dispid::kCellNumber, InvokeKind::PropertyPut, {Variant::I4(500), Variant::I4(30), Variant::R8(1.5)});
+    sheet_->Invoke(dispid::kCellNumber, InvokeKind::PropertyPut,
+                   {Variant::I4(500), Variant::I4(30), Variant::R8(1.5)});
     book.SetColumnWidth(2, 20);
     book.SetBold(1, 1, true);
     book.SetCellText(1, 1, "工资");
@@ -214,7 +214,8 @@ protected:
     // The one call the last operation made.
     RecordingSheet::Call OnlyCall() {
         EXPECT_EQ(recorder_->calls.size(), 1u);
-        RecordingSheet::Call call = recorder_->calls.empty() ? RecordingSheet::Call{} : recorder_->calls.back();
+        RecordingSheet::Call call =
+            recorder_->calls.empty() ? RecordingSheet::Call{} : recorder_->calls.back();
         recorder_->calls.clear();
         return call;
     }
@@ -262,9 +263,8 @@ TEST_F(WrapperView, EachOperationIsOneAutomationCallOfItsOwnShape) {
     EXPECT_EQ(book_.GetCellFormula(5, 2), "B4*2");
     OnlyCall();
 
-    std::vector<uint8_t> image = testing::XlsxImage([](lxw_workbook*, lxw_worksheet* sheet) {
-        worksheet_write_string(sheet, 1, 1, "loaded", nullptr);
-    });
+    std::vector<uint8_t> image = testing::XlsxImage(
+        [](lxw_workbook*, lxw_worksheet* sheet) { worksheet_write_string(sheet, 1, 1, "loaded", nullptr); });
     uint32_t handle = GlobalAlloc(image.size());
     std::memcpy(GlobalLock(handle).data(), image.data(), image.size());
     book_.LoadFromMemory(static_cast<long>(handle), 0);

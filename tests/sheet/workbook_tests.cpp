@@ -61,9 +61,9 @@ TEST(WorkbookCells, CoordinatesOffTheSheetAreRefused) {
 
 TEST(Recalculation, EditsReachEveryDependentFormula) {
     Workbook book;
-    book.SetCellNumber(1, 1, 2);           // A1
-    book.SetCellFormula(1, 2, "A1*3");     // B1
-    book.SetCellFormula(1, 3, "B1+A1");    // C1
+    book.SetCellNumber(1, 1, 2);         // A1
+    book.SetCellFormula(1, 2, "A1*3");   // B1
+    book.SetCellFormula(1, 3, "B1+A1");  // C1
     book.SetCellFormula(2, 1, "SUM(A1:C1)");
     EXPECT_EQ(book.GetCellText(1, 3), "8");
     EXPECT_EQ(book.GetCellText(2, 1), "16");
