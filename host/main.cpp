@@ -4,6 +4,7 @@
 #include "host/host_tables.hpp"
 #include "host/options.hpp"
 #include "host/plugin_loader.hpp"
+#include "host/template_tool.hpp"
 #include "platform/db/database.hpp"
 
 #include <filesystem>
@@ -33,7 +34,10 @@ void CreateDatabase(const std::string& path, bool withDemo) {
     db::CDatabase db;
     db.OpenEx(SqliteConnection(path, true));
     CreateHostTables(db);
-    if (withDemo) LoadDemoData(db, DateTime::Now());
+    if (withDemo) {
+        LoadDemoData(db, DateTime::Now());
+        StoreWageTemplate(db, BuildDemoWageTemplate());
+    }
 }
 
 void OpenDatabase(db::CDatabase& db, const HostOptions& options) {
@@ -54,6 +58,7 @@ void RunPlugin(db::CDatabase& db, const HostOptions& options) {
 }
 
 int Run(const HostOptions& options) {
+    if (!options.checkTemplate.empty()) return CheckTemplate(options.checkTemplate, std::cout, std::cerr);
     const std::string& created = options.createDb.empty() ? options.createDemo : options.createDb;
     if (!created.empty()) CreateDatabase(created, options.createDb.empty());
     if (options.dbFile.empty() && options.connect.empty()) {

@@ -16,6 +16,7 @@ const char* const kUsage =
     "  --query SQL             run one query and print its rows, tab-separated\n"
     "  --exec SQL              run one statement\n"
     "  --store-template FILE   store a workbook file as the wage template of report B812\n"
+    "  --check-template FILE   print every non-empty cell of a workbook as the wage sheet reads it\n"
     "  --plugin FILE           the plug-in to load (default: libkeltrov.so beside keltrov-host)\n"
     "  --help                  show this text\n"
     "Without --query, --exec or --store-template the host calls init, then indlg.\n";
@@ -28,7 +29,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
         {"--db", &options.dbFile},                  {"--connect", &options.connect},
         {"--bank", &options.bankId},                {"--query", &options.query},
         {"--exec", &options.exec},                  {"--store-template", &options.storeTemplate},
-        {"--plugin", &options.plugin},
+        {"--check-template", &options.checkTemplate}, {"--plugin", &options.plugin},
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

@@ -15,6 +15,7 @@ struct HostOptions {
     std::string query;          // --query SQL
     std::string exec;           // --exec SQL
     std::string storeTemplate;  // --store-template FILE
+    std::string checkTemplate;  // --check-template FILE
     std::string plugin;         // --plugin FILE
     bool help = false;
 };

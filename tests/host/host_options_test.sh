@@ -25,6 +25,8 @@ msg=$("$host" --db "$dir/demo.sqlite" 2>&1) || fail "init and indlg"
 printf 'dummy' > "$dir/t.xlsx"
 "$host" --db "$dir/demo.sqlite" --store-template "$dir/t.xlsx" || fail "store-template"
 [ "$("$host" --db "$dir/demo.sqlite" --query "select count(*) from privatevba" | tail -1)" = 1 ] || fail "template stored"
+"$host" --check-template "$dir/t.xlsx" >/dev/null 2>&1 && fail "check-template of a non-workbook"
+"$host" --check-template "$dir/none.xlsx" >/dev/null 2>&1 && fail "check-template of a missing file"
 exports=$(nm -D --defined-only "$(dirname "$host")/libkeltrov.so" | awk '$2 ~ /^[TW]$/ {print $3}' | sort | tr '\n' ' ')
 [ "$exports" = "indlg init " ] || fail "exports: $exports"
 echo "host options: all passed"
