@@ -195,6 +195,19 @@ void SheetControl::EnterCellText(int row, int column, const std::string& text) {
     SyncGrid();
 }
 
+void SheetControl::SetDesignWorkbook(std::vector<DesignCell> cells) {
+    designCells_ = std::move(cells);
+    RestoreDesignWorkbook();
+}
+
+void SheetControl::RestoreDesignWorkbook() {
+    book_.Clear();
+    for (const DesignCell& cell : designCells_) {
+        book_.SetCellText(cell.row, cell.column, cell.text);
+    }
+    SyncGrid();
+}
+
 void SheetControl::SyncGrid() {
     if (book_.ChangeCount() == syncedChanges_) {
         return;

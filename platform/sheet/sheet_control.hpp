@@ -45,6 +45,16 @@ public:
     // Brings the grid up to date with the workbook; also runs on idle after every change.
     void SyncGrid();
 
+    // The workbook saved with the control at design time: captions the sheet shows until a
+    // workbook image replaces them, and shows again when it is restored.
+    struct DesignCell {
+        int row;
+        int column;
+        std::string text;
+    };
+    void SetDesignWorkbook(std::vector<DesignCell> cells);
+    void RestoreDesignWorkbook();
+
 private:
     void OnCellRightClick(wxGridEvent& event);
     void OnContextMenu(wxContextMenuEvent& event);
@@ -56,6 +66,7 @@ private:
     SheetTable* table_ = nullptr;
     uint64_t syncedChanges_ = 0;
     std::vector<int> appliedWidths_;
+    std::vector<DesignCell> designCells_;
     bool clickForwarded_ = false;
 
     wxDECLARE_DYNAMIC_CLASS(SheetControl);

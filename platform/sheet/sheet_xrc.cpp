@@ -2,11 +2,32 @@
 
 #include "platform/sheet/sheet_control.hpp"
 
+#include <wx/xml/xml.h>
+
+#include <stdexcept>
+#include <vector>
+
 namespace keltrov::sheet {
 
 namespace {
 constexpr const char* kXrcClass = "keltrovSheet";
+
+// <design><cell row="5" col="1">text</cell>…</design>: the control's design-time workbook.
+std::vector<SheetControl::DesignCell> ReadDesignCells(wxXmlNode* design) {
+    std::vector<SheetControl::DesignCell> cells;
+    for (wxXmlNode* node = design != nullptr ? design->GetChildren() : nullptr; node != nullptr;
+         node = node->GetNext()) {
+        if (node->GetType() != wxXML_ELEMENT_NODE || node->GetName() != "cell") continue;
+        long row = 0;
+        long column = 0;
+        if (!node->GetAttribute("row").ToLong(&row) || !node->GetAttribute("col").ToLong(&column)) {
+            throw std::runtime_error("keltrovSheet: a design cell needs numeric row and col attributes");
+        }
+        cells.push_back({static_cast<int>(row), static_cast<int>(column), node->GetNodeContent().utf8_string()});
+    }
+    return cells;
 }
+}  // namespace
 
 SheetControlXmlHandler::SheetControlXmlHandler() {
     AddWindowStyles();
@@ -16,6 +37,7 @@ wxObject* SheetControlXmlHandler::DoCreateResource() {
     XRC_MAKE_INSTANCE(control, SheetControl)
     control->Create(m_parentAsWindow, GetID(), GetPosition(), GetSize(), GetStyle(), GetName());
     SetupWindow(control);
+    control->SetDesignWorkbook(ReadDesignCells(GetParamNode("design")));
     return control;
 }
 

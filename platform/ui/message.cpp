@@ -4,15 +4,16 @@
 #include <wx/msgdlg.h>
 
 #include <iostream>
-#include <utility>
+
+#include "platform/ui/seam.hpp"
 
 namespace keltrov {
 
 namespace {
 
-MessageHandler& InstalledHandler() {
-    static MessageHandler handler;
-    return handler;
+Seam<MessageHandler>& MessageSeam() {
+    static Seam<MessageHandler> seam;
+    return seam;
 }
 
 MessageAnswer ShowDefault(const std::string& text, MessageButtons buttons) {
@@ -29,12 +30,12 @@ MessageAnswer ShowDefault(const std::string& text, MessageButtons buttons) {
 }  // namespace
 
 MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) {
-    const MessageHandler& handler = InstalledHandler();
+    const MessageHandler& handler = MessageSeam().Installed();
     return handler ? handler(text, buttons) : ShowDefault(text, buttons);
 }
 
 MessageHandler SetMessageHandler(MessageHandler handler) {
-    return std::exchange(InstalledHandler(), std::move(handler));
+    return MessageSeam().Install(std::move(handler));
 }
 
 }  // namespace keltrov

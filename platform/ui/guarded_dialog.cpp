@@ -1,0 +1,23 @@
+#include "platform/ui/guarded_dialog.hpp"
+
+#include "platform/db/db_exception.hpp"
+#include "platform/ui/interaction.hpp"
+#include "platform/ui/message.hpp"
+
+namespace keltrov {
+
+bool GuardedDialog::ProcessEvent(wxEvent& event) {
+    try {
+        return wxDialog::ProcessEvent(event);
+    } catch (const db::DbException& error) {
+        ShowMessage(error.ErrorText());
+        return true;
+    }
+}
+
+int GuardedDialog::DoModal() {
+    CallAfter([this] { NotifyDialogShown(*this); });
+    return ShowModal();
+}
+
+}  // namespace keltrov

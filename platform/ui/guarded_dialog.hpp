@@ -1,0 +1,16 @@
+#pragma once
+// The base of the system's main dialog. A database exception that escapes an event handler is
+// shown with the driver's text and the dialog keeps running, as the framework's standard
+// reporting did; readers of the database rely on this and catch nothing themselves.
+#include <wx/dialog.h>
+
+namespace keltrov {
+
+class GuardedDialog : public wxDialog {
+public:
+    bool ProcessEvent(wxEvent& event) override;
+    // Runs the dialog modally; the shown seam hears of it from inside the modal loop.
+    int DoModal();
+};
+
+}  // namespace keltrov

@@ -1,0 +1,35 @@
+#include "platform/ui/tree_items.hpp"
+
+namespace keltrov {
+
+namespace {
+
+class ItemStrings : public wxClientData {
+public:
+    explicit ItemStrings(const std::vector<std::string>& strings) : m_strings(strings) {}
+    const std::vector<std::string>& Strings() const { return m_strings; }
+
+private:
+    const std::vector<std::string>& m_strings;
+};
+
+}  // namespace
+
+void AttachItemStrings(wxTreeCtrl& tree, const std::vector<std::string>& strings) {
+    tree.SetClientObject(new ItemStrings(strings));
+}
+
+long GetItemIndex(const wxTreeCtrl& tree, const wxTreeItemId& item) {
+    if (!item.IsOk()) return -1;
+    const auto* data = dynamic_cast<const TreeItemIndex*>(tree.GetItemData(item));
+    return data != nullptr ? data->Index() : -1;
+}
+
+std::string GetItemString(const wxTreeCtrl& tree, const wxTreeItemId& item) {
+    const auto* attached = dynamic_cast<const ItemStrings*>(tree.GetClientObject());
+    const long index = GetItemIndex(tree, item);
+    if (attached == nullptr || index < 0 || index >= static_cast<long>(attached->Strings().size())) return {};
+    return attached->Strings()[static_cast<size_t>(index)];
+}
+
+}  // namespace keltrov
