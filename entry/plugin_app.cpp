@@ -1,9 +1,11 @@
 #include "entry/plugin_app.hpp"
 
 #include "data/dyn_recordset.hpp"
+#include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/db/database.hpp"
 #include "platform/util/sql_format.hpp"
+#include "platform/ui/gui_app.hpp"
 #include "platform/ui/message.hpp"
 
 void CaptureHostState(keltrov::db::CDatabase* db, const PluginContext& ctx) {
@@ -21,6 +23,10 @@ void RunPayrollDialog() {
         keltrov::ShowMessage("没有打开的数据库：主程序须先调用 init，才能打开住户数据录入");
         return;
     }
-    // The payroll dialog is not built yet; until it is, the screen reports the bank it would open.
-    keltrov::ShowMessage("银行: " + g_strBankId + " " + g_strBankName);
+    if (!keltrov::EnsureGuiApp()) {
+        keltrov::ShowMessage("无法启动图形界面：没有可用的显示");
+        return;
+    }
+    CPayrollDlg dialog;
+    dialog.DoModal();
 }

@@ -8,7 +8,7 @@ packages=(
   libwxgtk3.2-dev
   liborcus-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils imagemagick fonts-wqy-microhei
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "platform/ui/guarded_dialog.hpp"
 
 #include "platform/db/db_exception.hpp"
+#include "platform/sheet/variant.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/message.hpp"
 
@@ -11,6 +12,9 @@ bool GuardedDialog::ProcessEvent(wxEvent& event) {
         return wxDialog::ProcessEvent(event);
     } catch (const db::DbException& error) {
         ShowMessage(error.ErrorText());
+        return true;
+    } catch (const sheet::AutomationError& error) {
+        ShowMessage(error.what());
         return true;
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The base of the system's main dialog. A database exception that escapes an event handler is
 // shown with the driver's text and the dialog keeps running, as the framework's standard
-// reporting did; readers of the database rely on this and catch nothing themselves.
+// reporting did; readers of the database rely on this and catch nothing themselves. A failed
+// call on the spreadsheet control is reported the same way.
 #include <wx/dialog.h>
 
 namespace keltrov {

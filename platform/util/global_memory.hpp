@@ -22,4 +22,23 @@ size_t GlobalSize(uint32_t handle);
 
 void GlobalFree(uint32_t handle);
 
+// Owns one block and frees it with itself.
+class GlobalBlock {
+public:
+    GlobalBlock() = default;
+    ~GlobalBlock() { Reset(); }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+
+    uint32_t Handle() const { return m_handle; }
+    // Frees the block held so far and takes the new one (0 for none).
+    void Reset(uint32_t handle = 0) {
+        if (m_handle != 0) GlobalFree(m_handle);
+        m_handle = handle;
+    }
+
+private:
+    uint32_t m_handle = 0;
+};
+
 }  // namespace keltrov

@@ -1,0 +1,173 @@
+#include "dialog/payroll_dlg.hpp"
+
+#include <wx/datectrl.h>
+#include <wx/xrc/xmlres.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "data/dyn_recordset.hpp"
+#include "entry/host_state.hpp"
+#include "platform/sheet/sheet_control.hpp"
+#include "platform/ui/tree_items.hpp"
+#include "platform/ui/window_text.hpp"
+#include "platform/util/datetime.hpp"
+#include "resources/resources.hpp"
+
+namespace {
+
+constexpr int kTemplateId = 8000;
+constexpr int kFirstFieldId = 1005;
+constexpr int kSheetId = 8004;
+constexpr int kTreeId = 4001;
+constexpr int kWageDateId = 8005;
+constexpr int kLastFocusLimit = 5;
+constexpr const char* kTemplateQuery = "select top 1 * from privatevba where reportid = 'B812'  ";
+
+bool IsTabStop(const wxWindow* window) {
+    return window->IsEnabled() && window->IsShown() && window->CanAcceptFocusFromKeyboard();
+}
+
+}  // namespace
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(CPayrollDlg, keltrov::GuardedDialog)
+    EVT_CONTEXT_MENU(CPayrollDlg::OnContextMenu)
+    EVT_MENU(32771, CPayrollDlg::OnAddDepartment)
+    EVT_MENU(32773, CPayrollDlg::OnAddPerson)
+    EVT_MENU(32774, CPayrollDlg::OnDelete)
+    EVT_TREE_SEL_CHANGED(kTreeId, CPayrollDlg::OnSelChanged)
+    EVT_MENU(32772, CPayrollDlg::OnAddCompany)
+    EVT_BUTTON(8001, CPayrollDlg::OnSave)
+    EVT_BUTTON(8002, CPayrollDlg::OnModify)
+    EVT_BUTTON(8003, CPayrollDlg::OnRefresh)
+    EVT_BUTTON(8007, CPayrollDlg::OnGenerateWages)
+    EVT_MENU(32775, CPayrollDlg::OnFill)
+    EVT_BUTTON(8006, CPayrollDlg::OnSaveWages)
+    EVT_MOTION(CPayrollDlg::OnMouseMove)
+    EVT_TREE_BEGIN_DRAG(kTreeId, CPayrollDlg::OnBeginDrag)
+    EVT_LEFT_UP(CPayrollDlg::OnLButtonUp)
+    EVT_TIMER(wxID_ANY, CPayrollDlg::OnTimer)
+    EVT_BUTTON(8008, CPayrollDlg::OnRefreshTree)
+    EVT_MENU(32776, CPayrollDlg::OnInsertList)
+    EVT_MENU(32777, CPayrollDlg::OnInsertTime)
+    EVT_MENU(57637, CPayrollDlg::OnEditPaste)
+    EVT_MENU(57634, CPayrollDlg::OnEditCopy)
+    EVT_MENU(57632, CPayrollDlg::OnEditClear)
+    EVT_WINDOW_DESTROY(CPayrollDlg::OnDestroy)
+    EVT_INIT_DIALOG(CPayrollDlg::OnInitDialog)
+wxEND_EVENT_TABLE()
+// clang-format on
+
+CPayrollDlg::CPayrollDlg() {
+    keltrov::resources::LoadPayrollResources();
+    if (!wxXmlResource::Get()->LoadDialog(this, nullptr, std::to_string(kTemplateId))) {
+        throw std::runtime_error("dialog template 8000 does not load");
+    }
+    // The template's name doubles as the window id in XRC; a dialog has no control id of its own.
+    SetId(wxID_ANY);
+}
+
+CPayrollDlg::~CPayrollDlg() {
+    // The destroy handler needs the whole object, so the event goes out before the members go.
+    SendDestroyEvent();
+}
+
+wxWindow* CPayrollDlg::GetDlgItem(int id) const {
+    for (wxWindow* child : GetChildren()) {
+        if (child->GetId() == id) return child;
+    }
+    return nullptr;
+}
+
+void CPayrollDlg::SetDlgItemText(int id, const std::string& text) {
+    if (wxWindow* control = GetDlgItem(id)) keltrov::SetWindowText(*control, text);
+}
+
+wxTreeCtrl& CPayrollDlg::Tree() const {
+    return *wxStaticCast(GetDlgItem(kTreeId), wxTreeCtrl);
+}
+
+wxDatePickerCtrl& CPayrollDlg::WageDatePicker() const {
+    return *wxStaticCast(GetDlgItem(kWageDateId), wxDatePickerCtrl);
+}
+
+std::string CPayrollDlg::NodeCodeOf(const wxTreeItemId& item) const {
+    return keltrov::GetItemString(Tree(), item);
+}
+
+void CPayrollDlg::OnInitDialog(wxInitDialogEvent&) {
+    InitialiseDialog();
+    // As a dialog's initialisation returning TRUE does: the focus goes to the first tab stop.
+    if (wxWindow* first = GetDlgItem(kFirstFieldId)) first->SetFocus();
+}
+
+void CPayrollDlg::InitialiseDialog() {
+    TransferDataToWindow();
+    m_sheet.Attach(wxDynamicCast(GetDlgItem(kSheetId), keltrov::sheet::SheetControl));
+
+    m_imageList.Create(32, 32, false, 3);
+    m_imageList.Add(keltrov::resources::LoadIcon(8001));
+    m_imageList.Add(keltrov::resources::LoadIcon(8002));
+
+    const keltrov::DateTime now = keltrov::DateTime::Now();
+    m_strPersonReport = "B811";
+    m_strOrgReport = "B810";
+    m_pBindings = LoadFormDefinition(m_strPersonReport);
+    Tree().SetImageList(&m_imageList);
+    keltrov::AttachItemStrings(Tree(), m_astrNodeCodes);
+    if (!LoadTree()) return;
+
+    m_bModifyMode = false;
+    WageDatePicker().SetValue(keltrov::ToWxDateTime(now));
+    if (!ReadSheetTemplate()) return;
+
+    ResetSheet();
+    m_drag = DragState{};
+    m_strFormTable = "usertabb811";
+    m_nMenuFieldIndex = -1;
+    BuildFocusChain();
+}
+
+bool CPayrollDlg::ReadSheetTemplate() {
+    CDynRecordset recordset(g_pDatabase);
+    recordset.OpenSql(kTemplateQuery, CDynRecordset::snapshot, CDynRecordset::readOnly);
+    if (recordset.IsEOF()) return false;
+    CFieldValue& image = recordset.GetFieldValue(recordset.GetFieldIndex("vbacode"));
+    std::vector<unsigned char>* bytes = image.GetBinary();
+    // An empty or non-binary image is no template: there is nothing the sheet could load.
+    if (bytes == nullptr || bytes->empty()) return false;
+    const uint32_t block = keltrov::GlobalAlloc(bytes->size());
+    if (block == 0) throw std::bad_alloc();
+    std::copy(bytes->begin(), bytes->end(), keltrov::GlobalLock(block).begin());
+    keltrov::GlobalUnlock(block);
+    m_templateImage.Reset(block);
+    bytes->clear();
+    return true;
+}
+
+void CPayrollDlg::BuildFocusChain() {
+    m_anFocusChain.fill(0);
+    m_anFocusChain[0] = kFirstFieldId;
+    const wxWindowList& children = GetChildren();
+    auto current = std::find_if(children.begin(), children.end(),
+                                [](const wxWindow* child) { return child->GetId() == kFirstFieldId; });
+    int collected = 1;
+    for (int k = 1; k < kFocusChainSize && current != children.end(); ++k) {
+        auto next = current;
+        do {
+            if (++next == children.end()) next = children.begin();
+        } while (next != current && !IsTabStop(*next));
+        if (!IsTabStop(*next)) break;
+        m_anFocusChain[k] = (*next)->GetId();
+        current = next;
+        ++collected;
+    }
+    m_nFirstFocus = 0;
+    m_nLastFocus = std::min(kLastFocusLimit, collected);
+}
+
+void CPayrollDlg::OnDestroy(wxWindowDestroyEvent& event) {
+    if (event.GetEventObject() == this) m_pBindings.reset();
+    event.Skip();
+}

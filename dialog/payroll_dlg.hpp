@@ -1,0 +1,124 @@
+#pragma once
+// The staff register and wage sheet screen, shown modally by indlg.
+#include <wx/imaglist.h>
+#include <wx/timer.h>
+#include <wx/treectrl.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "form/field_binding.hpp"
+#include "platform/ui/guarded_dialog.hpp"
+#include "platform/ui/wage_sheet_state.hpp"
+#include "platform/util/global_memory.hpp"
+#include "wages/f1book.hpp"
+
+class CDynRecordset;
+class CFieldValue;
+class wxContextMenuEvent;
+class wxDatePickerCtrl;
+
+class CPayrollDlg : public keltrov::GuardedDialog, public keltrov::WageSheetState {
+public:
+    static constexpr int kFocusChainSize = 100;
+
+    CPayrollDlg();
+    ~CPayrollDlg() override;
+
+    int GetNextRow() const override { return m_nNextRow; }
+    int GetRowCapacity() const override { return m_nRowCapacity; }
+    const std::array<int, kFocusChainSize>& GetFocusChain() const { return m_anFocusChain; }
+    int GetFirstFocusIndex() const { return m_nFirstFocus; }
+    int GetLastFocusIndex() const { return m_nLastFocus; }
+    const BindingTable* GetBindings() const { return m_pBindings.get(); }
+
+    // Shared logic of the handlers.
+    std::unique_ptr<BindingTable> LoadFormDefinition(const std::string& formReportId);
+    void FillComboFromSource(int controlId, const std::string& listSource);
+    void LoadPickList(int controlId, const std::string& reportId, const std::string& columnName);
+    void ClearForm();
+    void LoadRecordIntoForm(const std::string& query);
+    bool LoadTree();  // false when the tables give no node
+    void ResetSheet();
+    void LoadWages(std::string nodeCode);
+
+private:
+    // A child control by id; the dialog's own id is never matched.
+    wxWindow* GetDlgItem(int id) const;
+    void SetDlgItemText(int id, const std::string& text);
+    void ShowValue(const FieldBinding& entry, const CFieldValue& value);
+    void AddComboItem(int controlId, const std::string& item);
+    // Adds the first column of every row of the query to the combo box.
+    void AddQueryItems(int controlId, const std::string& query);
+    wxTreeCtrl& Tree() const;
+    wxDatePickerCtrl& WageDatePicker() const;
+    std::string NodeCodeOf(const wxTreeItemId& item) const;
+
+    void OnInitDialog(wxInitDialogEvent& event);
+    void InitialiseDialog();
+    bool ReadSheetTemplate();
+    void BuildFocusChain();
+    void OnDestroy(wxWindowDestroyEvent& event);
+
+    // Organisation tree.
+    void FillLevel(wxTreeItemId parent, wxTreeItemId last, size_t levelLength, CDynRecordset& rows);
+    wxTreeItemId InsertNode(wxTreeItemId parent, CDynRecordset& rows);
+    void OnRefreshTree(wxCommandEvent& event);
+    void OnSelChanged(wxTreeEvent& event);
+    void OnRefresh(wxCommandEvent& event);
+    void OnContextMenu(wxContextMenuEvent& event);
+    void OnAddDepartment(wxCommandEvent& event);
+    void OnAddCompany(wxCommandEvent& event);
+    void OnAddPerson(wxCommandEvent& event);
+    void OnDelete(wxCommandEvent& event);
+    void OnMouseMove(wxMouseEvent& event);
+    void OnBeginDrag(wxTreeEvent& event);
+    void OnLButtonUp(wxMouseEvent& event);
+    void OnTimer(wxTimerEvent& event);
+
+    // Person form.
+    void OnSave(wxCommandEvent& event);
+    void OnModify(wxCommandEvent& event);
+    void OnInsertList(wxCommandEvent& event);
+
+    // Wage sheet.
+    void LoadWageRow(CDynRecordset& rows, std::vector<std::string>& carried);
+    void OnGenerateWages(wxCommandEvent& event);
+    void OnSaveWages(wxCommandEvent& event);
+    void OnFill(wxCommandEvent& event);
+
+    // Input aids.
+    void OnInsertTime(wxCommandEvent& event);
+    void OnEditPaste(wxCommandEvent& event);
+    void OnEditCopy(wxCommandEvent& event);
+    void OnEditClear(wxCommandEvent& event);
+
+    struct DragState {
+        bool dragging = false;
+        bool hasImage = false;
+        wxTreeItemId dragItem;
+        wxTreeItemId dropTarget;
+        int hoverTimer = 0;
+    };
+
+    std::vector<std::string> m_astrNodeCodes;
+    wxImageList m_imageList;
+    bool m_bModifyMode = false;
+    keltrov::GlobalBlock m_templateImage;
+    int m_nRowCapacity = 0;
+    int m_nNextRow = 0;
+    DragState m_drag;
+    std::unique_ptr<BindingTable> m_pBindings;
+    std::string m_strFormTable;
+    std::string m_strPersonReport;
+    std::string m_strOrgReport;
+    int m_nMenuFieldIndex = 0;
+    std::array<int, kFocusChainSize> m_anFocusChain{};
+    int m_nFirstFocus = 0;
+    int m_nLastFocus = 0;
+    CF1Book m_sheet;
+
+    wxDECLARE_EVENT_TABLE();
+};

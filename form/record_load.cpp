@@ -1,0 +1,67 @@
+// Showing a person's row in the bound controls, and clearing them.
+#include <wx/datectrl.h>
+
+#include <cstdio>
+
+#include "data/dyn_recordset.hpp"
+#include "dialog/payroll_dlg.hpp"
+#include "entry/host_state.hpp"
+#include "platform/ui/window_text.hpp"
+
+namespace {
+
+bool IsDateColumnPicker(const FieldBinding& entry) {
+    return entry.cInputStyle == 'D' && entry.cControlKind == 'D';
+}
+
+std::string FormatAmount(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+}  // namespace
+
+void CPayrollDlg::ClearForm() {
+    if (!m_pBindings) return;
+    for (const FieldBinding& entry : *m_pBindings) {
+        // A date column's picker keeps its date: it cannot show an empty one.
+        if (entry.nControlId != 0 && !IsDateColumnPicker(entry)) SetDlgItemText(entry.nControlId, "");
+    }
+}
+
+void CPayrollDlg::LoadRecordIntoForm(const std::string& query) {
+    if (!m_pBindings) return;
+    CDynRecordset row(g_pDatabase);
+    row.OpenSql(query);
+    if (row.IsEOF()) return;
+    for (const FieldBinding& entry : *m_pBindings) {
+        const int column = row.GetFieldIndex(entry.strColumnName);
+        if (column < 0 || entry.nControlId == 0) continue;
+        ShowValue(entry, row.GetFieldValue(column));
+    }
+}
+
+void CPayrollDlg::ShowValue(const FieldBinding& entry, const CFieldValue& value) {
+    switch (entry.cDataType) {
+        case 'C': case 'c': case 'L': case 'l':
+            SetDlgItemText(entry.nControlId, value.AsText());
+            break;
+        case 'I': case 'i': case 'N': case 'n':
+            SetDlgItemText(entry.nControlId, FormatAmount(value.AsDouble()));
+            break;
+        case 'D': case 'd': {
+            const keltrov::DateTime date = value.AsDate();
+            if (entry.cControlKind == 'D') {
+                // The picker shows a date or nothing it can be given: a null date leaves it as it is.
+                auto* picker = wxDynamicCast(GetDlgItem(entry.nControlId), wxDatePickerCtrl);
+                if (picker != nullptr && date.IsValid()) picker->SetValue(keltrov::ToWxDateTime(date));
+            } else {
+                SetDlgItemText(entry.nControlId, date.Format(entry.strDefault == "tnow" ? "%Y-%m-%d %H:%M" : "%Y-%m-%d"));
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}

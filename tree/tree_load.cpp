@@ -1,0 +1,72 @@
+// Filling the organisation tree from the company, department and person tables.
+#include "data/dyn_recordset.hpp"
+#include "data/period_key.hpp"
+#include "dialog/payroll_dlg.hpp"
+#include "entry/host_state.hpp"
+#include "platform/ui/tree_items.hpp"
+#include "platform/ui/window_text.hpp"
+#include "platform/util/sql_format.hpp"
+
+namespace {
+
+constexpr int kNodeImage = 0;
+constexpr const char* kTreeQuery =
+    "select * from (select field_1,field_2 from usertab%s where relationid='%s' union all select "
+    "field_1,field_2 from usertab%s where relationid='%s') as t1 order by field_1 ";
+
+std::string CurrentCode(CDynRecordset& rows) {
+    return rows.GetFieldValue(rows.GetFieldIndex("field_1")).AsText();
+}
+
+}  // namespace
+
+bool CPayrollDlg::LoadTree() {
+    m_strPersonReport = "B811";
+    m_strOrgReport = "B810";
+    const keltrov::DateTime now = keltrov::DateTime::Now();
+    const std::string personKey = GetPeriodKey(now, m_strPersonReport);
+    const std::string orgKey = GetPeriodKey(now, m_strOrgReport);
+    // Empty at the dialog's start, so only a refresh has items to delete. The hidden root stands
+    // for the tree's top, under which the companies are inserted.
+    Tree().DeleteAllItems();
+    const wxTreeItemId root = Tree().AddRoot(wxString());
+
+    CDynRecordset rows(g_pDatabase);
+    rows.OpenSql(keltrov::FormatSql(kTreeQuery, m_strOrgReport, orgKey, m_strPersonReport, personKey),
+                 CDynRecordset::snapshot, CDynRecordset::readOnly);
+    if (rows.IsEOF()) return false;
+    const size_t firstLength = CurrentCode(rows).size();
+    const wxTreeItemId first = InsertNode(root, rows);
+    rows.MoveNext();
+    FillLevel(root, first, firstLength, rows);
+    return true;
+}
+
+// Nesting follows code length alone: a longer code goes under the latest item of the level above.
+void CPayrollDlg::FillLevel(wxTreeItemId parent, wxTreeItemId last, size_t levelLength, CDynRecordset& rows) {
+    while (!rows.IsEOF()) {
+        const size_t length = CurrentCode(rows).size();
+        if (length < levelLength) return;
+        if (length > levelLength) {
+            const wxTreeItemId child = InsertNode(last, rows);
+            rows.MoveNext();
+            FillLevel(last, child, length, rows);
+            last = child;
+        }
+        while (!rows.IsEOF() && CurrentCode(rows).size() == levelLength) {
+            last = InsertNode(parent, rows);
+            rows.MoveNext();
+        }
+    }
+}
+
+wxTreeItemId CPayrollDlg::InsertNode(wxTreeItemId parent, CDynRecordset& rows) {
+    const std::string name = rows.GetFieldValue(rows.GetFieldIndex("field_2")).AsText();
+    m_astrNodeCodes.push_back(CurrentCode(rows));
+    auto* index = new keltrov::TreeItemIndex(static_cast<long>(m_astrNodeCodes.size() - 1));
+    return Tree().AppendItem(parent, keltrov::ToWx(name), kNodeImage, kNodeImage, index);
+}
+
+void CPayrollDlg::OnRefreshTree(wxCommandEvent&) {
+    LoadTree();
+}

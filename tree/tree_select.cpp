@@ -1,0 +1,72 @@
+// Choosing a node, reloading its wages, and the context menus of the tree and the sheet.
+#include <wx/menu.h>
+#include <wx/xrc/xmlres.h>
+
+#include <memory>
+
+#include "dialog/payroll_dlg.hpp"
+#include "entry/host_state.hpp"
+#include "platform/sheet/sheet_control.hpp"
+#include "platform/ui/interaction.hpp"
+#include "platform/util/sql_format.hpp"
+
+namespace {
+
+constexpr int kSaveButtonId = 8001;
+constexpr int kTreePopup = 1;
+constexpr int kSheetPopup = 4;
+constexpr const char* kPersonQuery = "select * from usertab%s where field_1='%s' and relationid='%s'";
+
+// A client rectangle in screen coordinates, every edge counted as inside.
+bool InClientArea(const wxWindow& window, const wxPoint& screenPoint) {
+    const wxPoint origin = window.ClientToScreen(wxPoint(0, 0));
+    const wxSize size = window.GetClientSize();
+    return screenPoint.x >= origin.x && screenPoint.x <= origin.x + size.x && screenPoint.y >= origin.y &&
+           screenPoint.y <= origin.y + size.y;
+}
+
+// The additions a node of this code length offers, top first.
+void InsertTreeEntries(wxMenu& popup, size_t codeLength) {
+    popup.InsertSeparator(0);
+    if (codeLength == 3) {
+        popup.Insert(0, 32772, wxString::FromUTF8("增加公司"));
+        popup.Insert(0, 32771, wxString::FromUTF8("增加部门"));
+    } else if (codeLength == 0) {
+        popup.Insert(0, 32772, wxString::FromUTF8("增加公司"));
+    } else {
+        popup.Insert(0, 32771, wxString::FromUTF8("增加部门"));
+        popup.Insert(0, 32773, wxString::FromUTF8("增加人员"));
+    }
+}
+
+}  // namespace
+
+void CPayrollDlg::OnSelChanged(wxTreeEvent& event) {
+    const std::string code = NodeCodeOf(event.GetItem());
+    ClearForm();
+    LoadRecordIntoForm(keltrov::FormatSql(kPersonQuery, "B811", code, g_strBankId));
+    LoadWages(code);
+    if (wxWindow* save = GetDlgItem(kSaveButtonId)) save->Disable();
+}
+
+void CPayrollDlg::OnRefresh(wxCommandEvent&) {
+    const wxTreeItemId selected = Tree().GetSelection();
+    if (selected.IsOk()) LoadWages(NodeCodeOf(selected));
+}
+
+void CPayrollDlg::OnContextMenu(wxContextMenuEvent& event) {
+    const wxPoint point = event.GetPosition();
+    int chosen = -1;
+    if (InClientArea(Tree(), point)) chosen = kTreePopup;
+    if (InClientArea(*m_sheet.GetWindow(), point)) chosen = kSheetPopup;
+    if (chosen < 0) return;
+
+    // The loaded menu is this call's copy: what is inserted never reaches the resource.
+    std::unique_ptr<wxMenuBar> menu(wxXmlResource::Get()->LoadMenuBar("8000"));
+    std::unique_ptr<wxMenu> popup(menu->Remove(static_cast<size_t>(chosen)));
+    if (chosen == kTreePopup) {
+        const wxTreeItemId selected = Tree().GetSelection();
+        InsertTreeEntries(*popup, selected.IsOk() ? NodeCodeOf(selected).size() : 0);
+    }
+    keltrov::ShowPopupMenu(*this, *popup, point);
+}
