@@ -1,0 +1,38 @@
+#pragma once
+// An opened payroll dialog on a test database, driven through its controls.
+#include <wx/combobox.h>
+#include <wx/treectrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialog/payroll_dlg.hpp"
+#include "platform/sheet/sheet_control.hpp"
+#include "tests/support/test_database.hpp"
+
+namespace keltrov::test {
+
+class DialogTest : public DatabaseTest {
+protected:
+    // The demo bank's catalogue, form, organisation, two months of wages and the demo template.
+    void UseDemoData();
+    void UseDemoTemplate();
+    void Open();
+
+    wxWindow& Control(int id) const;
+    std::string Text(int id) const;
+    wxTreeCtrl& Tree() const;
+    sheet::Workbook& Sheet() const;
+    std::vector<std::string> ComboItems(int id) const;
+    // The tree as codes: "100(100001,100002),101".
+    std::string TreeShape() const;
+    wxTreeItemId FindNode(const std::string& code) const;
+    void Select(const std::string& code);
+    void Click(int id);
+    void Command(int id);
+
+    std::unique_ptr<CPayrollDlg> dialog;
+};
+
+}  // namespace keltrov::test

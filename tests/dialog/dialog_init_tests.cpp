@@ -1,0 +1,94 @@
+// Opening the dialog: what initialisation leaves on screen with and without its host rows.
+#include <wx/datectrl.h>
+
+#include "entry/host_state.hpp"
+#include "platform/ui/window_text.hpp"
+#include "tests/dialog/dialog_fixture.hpp"
+
+namespace keltrov::test {
+namespace {
+
+using Init = DialogTest;
+
+TEST_F(Init, DemoDatabaseFillsTreeFormSheetAndFocusChain) {
+    UseDemoData();
+    Open();
+    EXPECT_EQ(TreeShape(), "100(100001(100001001,100001002),100002(100002001,100002002)),101(101001(101001001,101001002))");
+    EXPECT_EQ(Tree().GetItemText(FindNode("100")), wxString::FromUTF8("总公司"));
+    ASSERT_NE(dialog->GetBindings(), nullptr);
+    EXPECT_EQ(dialog->GetBindings()->size(), 7u);
+    EXPECT_EQ(ComboItems(8000), (std::vector<std::string>{"女", "男"}));
+    EXPECT_EQ(Sheet().GetCellFormula(6, 14), "SUM(E6:M6)");
+    EXPECT_EQ(dialog->GetNextRow(), 6);
+    EXPECT_EQ(dialog->GetRowCapacity(), 50);
+    EXPECT_TRUE(messages.texts.empty());
+
+    const std::vector<int> cycle{1005, 8000, 1007, 1008, 1009, 8001, 4001, 8002, 8004, 8003, 8005, 8006, 8007, 8008};
+    const auto& chain = dialog->GetFocusChain();
+    for (size_t k = 0; k < chain.size(); ++k) ASSERT_EQ(chain[k], cycle[k % cycle.size()]) << "entry " << k;
+    EXPECT_EQ(dialog->GetFirstFocusIndex(), 0);
+    EXPECT_EQ(dialog->GetLastFocusIndex(), 5);
+
+    const wxDateTime shown = wxStaticCast(&Control(8005), wxDatePickerCtrl)->GetValue();
+    EXPECT_TRUE(shown.IsSameDate(wxDateTime::Today()));
+}
+
+TEST_F(Init, EmptyOrganisationStopsAfterTheTree) {
+    UseDemoData();
+    database.Exec("delete from usertabb810");
+    database.Exec("delete from usertabb811");
+    Open();
+    EXPECT_EQ(TreeShape(), "");
+    EXPECT_EQ(Sheet().GetCellText(5, 1), "编号");
+    EXPECT_EQ(Sheet().GetCellText(5, 26), "未用");
+    EXPECT_EQ(Sheet().GetCellFormula(6, 14), "");
+    EXPECT_EQ(dialog->GetNextRow(), 0);
+    for (int id : dialog->GetFocusChain()) ASSERT_EQ(id, 0);
+    EXPECT_EQ(dialog->GetLastFocusIndex(), 0);
+}
+
+TEST_F(Init, WithoutTemplateTheSheetKeepsItsDesignTimeCaptions) {
+    UseDemoData();
+    database.Exec("delete from privatevba");
+    Open();
+    EXPECT_NE(TreeShape(), "");
+    EXPECT_EQ(Sheet().GetCellText(5, 2), "姓名");
+    EXPECT_EQ(dialog->GetFocusChain()[1], 0);
+    // Loading a node then brings back the design-time sheet with the rows, never the template.
+    Select("100001");
+    EXPECT_EQ(Sheet().GetCellText(5, 3), "部门");
+    EXPECT_EQ(Sheet().GetCellText(6, 1), "100001001");
+    Select("101");
+    EXPECT_EQ(Sheet().GetCellText(6, 1), "101001001");
+    EXPECT_EQ(Sheet().GetCellText(8, 1), "");
+}
+
+TEST_F(Init, EmptyTemplateCountsAsNone) {
+    UseDemoData();
+    database.Exec("update privatevba set vbacode = x''");
+    Open();
+    EXPECT_EQ(Sheet().GetCellText(5, 1), "编号");
+    EXPECT_EQ(dialog->GetNextRow(), 0);
+}
+
+TEST_F(Init, MissingFormDefinitionAsksForItAndLeavesTheFormUnbound) {
+    UseDemoData();
+    database.Exec("delete from usertabb200");
+    Open();
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{"请生成B811表的操作信息,再运行本程序"}));
+    EXPECT_EQ(dialog->GetBindings(), nullptr);
+    Select("100001001");
+    EXPECT_EQ(Text(1005), "");
+    EXPECT_EQ(Sheet().GetCellText(6, 1), "100001001");
+}
+
+TEST_F(Init, EachDialogRereadsTheDatabase) {
+    UseDemoData();
+    Open();
+    database.Exec("insert into usertabb810 values('10000001',getdate(),'102','新公司')");
+    Open();
+    EXPECT_NE(FindNode("102"), wxTreeItemId());
+}
+
+}  // namespace
+}  // namespace keltrov::test
