@@ -1,0 +1,278 @@
+// The payroll dialog on a generated organisation of 5 companies and 100 departments: loading the
+// tree, selecting a company with all its wage rows, and opening the dialog, at two sizes.
+#include <benchmark/benchmark.h>
+#include <wx/app.h>
+#include <wx/grid.h>
+#include <wx/init.h>
+#include <wx/treectrl.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "dialog/payroll_dlg.hpp"
+#include "entry/host_state.hpp"
+#include "host/host_tables.hpp"
+#include "host/template_tool.hpp"
+#include "platform/sheet/sheet_control.hpp"
+#include "platform/ui/tree_items.hpp"
+#include "platform/util/datetime.hpp"
+#include "platform/util/sql_format.hpp"
+#include "tests/support/test_database.hpp"
+
+namespace keltrov {
+namespace {
+
+constexpr int kCompanies = 5;
+constexpr int kDepartments = 100;
+constexpr int kFirstCompany = 100;
+constexpr int kFirstAmountColumn = 5;
+constexpr int kLastAmountColumn = 26;
+constexpr int kFirstDataRow = 6;
+constexpr int kTreeId = 4001;
+constexpr int kSheetId = 8004;
+constexpr int kRefreshTreeId = 8008;
+
+// How many persons, and over how many of the companies (from the first) the departments spread.
+struct Organisation {
+    int persons;
+    int companiesInUse;
+    auto operator<=>(const Organisation&) const = default;
+
+    int PersonsPerDepartment() const { return persons / kDepartments; }
+    int DepartmentsPerCompany() const { return kDepartments / companiesInUse; }
+};
+
+std::string Numbered(const std::string& prefix, int number) {
+    char suffix[12];
+    std::snprintf(suffix, sizeof suffix, "%03d", number);
+    return prefix + suffix;
+}
+
+std::string CompanyCode(int company) {
+    return std::to_string(kFirstCompany + company);
+}
+
+std::string DepartmentCode(const Organisation& org, int department) {
+    const int perCompany = org.DepartmentsPerCompany();
+    return Numbered(CompanyCode(department / perCompany), department % perCompany + 1);
+}
+
+std::string PersonCode(const Organisation& org, int person) {
+    const int perDepartment = org.PersonsPerDepartment();
+    return Numbered(DepartmentCode(org, person / perDepartment), person % perDepartment + 1);
+}
+
+std::string DepartmentName(const Organisation& org, int person) {
+    return "部门" + DepartmentCode(org, person / org.PersonsPerDepartment());
+}
+
+void InsertNode(db::CDatabase& db, const std::string& code, const std::string& name) {
+    db.ExecuteSQL(FormatSql("insert into usertabb810 values('%s',getdate(),'%s','%s')", host::kDemoBankId, code, name));
+}
+
+void InsertOrganisation(db::CDatabase& db, const Organisation& org) {
+    for (int company = 0; company < kCompanies; ++company) InsertNode(db, CompanyCode(company), "公司" + CompanyCode(company));
+    for (int department = 0; department < kDepartments; ++department) {
+        const std::string code = DepartmentCode(org, department);
+        InsertNode(db, code, "部门" + code);
+    }
+}
+
+void InsertPerson(db::CDatabase& db, const Organisation& org, int person) {
+    const std::string code = PersonCode(org, person);
+    db.ExecuteSQL(FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_5, field_7) "
+                            "values('%s',getdate(),'%s','%s','%s','%d')",
+                            host::kDemoBankId, code, "员工" + code, DepartmentName(org, person), person + 1));
+}
+
+// The month's wage row of a person, keyed as the dialog looks the current month up.
+void InsertWage(db::CDatabase& db, const Organisation& org, int person, const std::string& monthKey) {
+    const std::string code = PersonCode(org, person);
+    std::string sql = FormatSql("insert into usertabb812 values ('%s',getdate(),'%s','%s','%s','%d'", monthKey, code,
+                                "员工" + code, DepartmentName(org, person), person + 1);
+    for (int column = kFirstAmountColumn; column <= kLastAmountColumn; ++column)
+        sql += "," + std::to_string(100 + person % 50 + column) + ".50";
+    db.ExecuteSQL(sql + ")");
+}
+
+std::string CurrentMonthKey() {
+    const DateTime now = DateTime::Now();
+    const DateTime monthEnd(now.GetYear(), now.GetMonth(), DaysInMonth(now.GetYear(), now.GetMonth()));
+    return std::string(host::kDemoBankId) + monthEnd.Format("%Y-%m-%d");
+}
+
+// The demo's catalogue, form definition and template, with the generated organisation in place of its own.
+std::unique_ptr<test::TestDatabase> BuildDatabase(const Organisation& org) {
+    auto database = std::make_unique<test::TestDatabase>();
+    db::CDatabase& db = database->Db();
+    host::LoadDemoData(db, DateTime::Now());
+    for (const char* table : {"usertabb810", "usertabb811", "usertabb812"}) db.ExecuteSQL(std::string("delete from ") + table);
+    host::StoreWageTemplate(db, BuildDemoWageTemplate());
+    const std::string monthKey = CurrentMonthKey();
+    // One transaction: committing each of the 20,000 inserts alone would dominate the set-up.
+    db.BeginTrans();
+    InsertOrganisation(db, org);
+    for (int person = 0; person < org.persons; ++person) {
+        InsertPerson(db, org, person);
+        InsertWage(db, org, person, monthKey);
+    }
+    db.CommitTrans();
+    return database;
+}
+
+std::map<Organisation, std::unique_ptr<test::TestDatabase>>& Databases() {
+    static std::map<Organisation, std::unique_ptr<test::TestDatabase>> databases;
+    return databases;
+}
+
+// Built once per shape and made the host's database.
+void UseDatabase(const Organisation& org) {
+    auto& database = Databases()[org];
+    if (!database) database = BuildDatabase(org);
+    g_pDatabase = &database->Db();
+    g_strBankId = host::kDemoBankId;
+    g_strBankName.clear();
+    g_bCanTransact = database->Db().CanTransact();
+}
+
+std::unique_ptr<CPayrollDlg> OpenDialog() {
+    auto dialog = std::make_unique<CPayrollDlg>();
+    // Showing a dialog initialises it, as running it modally does.
+    dialog->Show();
+    return dialog;
+}
+
+wxTreeCtrl& TreeOf(CPayrollDlg& dialog) {
+    return *wxStaticCast(dialog.FindWindow(kTreeId), wxTreeCtrl);
+}
+
+wxTreeItemId ChildWithCode(const wxTreeCtrl& tree, const wxTreeItemId& parent, const std::string& code) {
+    wxTreeItemIdValue cookie;
+    wxTreeItemId child = tree.GetFirstChild(parent, cookie);
+    while (child.IsOk() && GetItemString(tree, child) != code) child = tree.GetNextChild(parent, cookie);
+    return child;
+}
+
+sheet::SheetControl& SheetControlOf(CPayrollDlg& dialog) {
+    return *wxStaticCast(dialog.FindWindow(kSheetId), sheet::SheetControl);
+}
+
+const sheet::Workbook& SheetOf(CPayrollDlg& dialog) {
+    return SheetControlOf(dialog).GetWorkbook();
+}
+
+const wxGrid& GridOf(CPayrollDlg& dialog) {
+    return *SheetControlOf(dialog).GetGrid();
+}
+
+// The totals row stands at the row capacity, moved down by every inserted row.
+double TotalsRowSum(CPayrollDlg& dialog) {
+    const sheet::Workbook& book = SheetOf(dialog);
+    double sum = 0.0;
+    for (int column = kFirstAmountColumn; column <= kLastAmountColumn; ++column)
+        sum += book.GetCellNumber(dialog.GetRowCapacity(), column);
+    return sum;
+}
+
+double LoadedRowsSum(CPayrollDlg& dialog) {
+    const sheet::Workbook& book = SheetOf(dialog);
+    double sum = 0.0;
+    for (int row = kFirstDataRow; row < dialog.GetNextRow(); ++row)
+        for (int column = kFirstAmountColumn; column <= kLastAmountColumn; ++column) sum += book.GetCellNumber(row, column);
+    return sum;
+}
+
+void ClickButton(CPayrollDlg& dialog, int id) {
+    wxWindow* button = dialog.FindWindow(id);
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
+
+void ReportMessages(benchmark::State& state, const test::MessageCapture& messages) {
+    if (!messages.texts.empty()) state.SkipWithError(("the dialog showed: " + messages.texts.front()).c_str());
+}
+
+void BM_LoadTree(benchmark::State& state) {
+    const Organisation org{static_cast<int>(state.range(0)), kCompanies};
+    UseDatabase(org);
+    test::MessageCapture messages;
+    auto dialog = OpenDialog();
+    for (auto _ : state) ClickButton(*dialog, kRefreshTreeId);
+    const wxTreeCtrl& tree = TreeOf(*dialog);
+    if (tree.GetChildrenCount(tree.GetRootItem(), false) != kCompanies) state.SkipWithError("the tree lacks companies");
+    state.counters["nodes"] = static_cast<double>(tree.GetCount());
+    ReportMessages(state, messages);
+}
+BENCHMARK(BM_LoadTree)->Arg(1000)->Arg(10000)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+// What is timed after the selection handler: nothing, reading the totals row (which calculates
+// every formula, as a view scrolled there does), or the event processing that syncs and paints the grid.
+enum class Finish { Handler, Totals, Shown };
+
+void FinishSelection(CPayrollDlg& dialog, Finish finish) {
+    if (finish == Finish::Totals) benchmark::DoNotOptimize(TotalsRowSum(dialog));
+    if (finish == Finish::Shown) wxTheApp->Yield(true);
+}
+
+// Each iteration first selects a person (untimed), so selecting the company is a real change.
+void BM_SelectCompany(benchmark::State& state) {
+    const Organisation org{static_cast<int>(state.range(0)), static_cast<int>(state.range(1))};
+    const auto finish = static_cast<Finish>(state.range(2));
+    UseDatabase(org);
+    test::MessageCapture messages;
+    auto dialog = OpenDialog();
+    wxTheApp->Yield(true);
+    wxTreeCtrl& tree = TreeOf(*dialog);
+    const wxTreeItemId company = ChildWithCode(tree, tree.GetRootItem(), CompanyCode(0));
+    wxTreeItemIdValue cookie;
+    const wxTreeItemId person = tree.GetFirstChild(tree.GetFirstChild(company, cookie), cookie);
+    for (auto _ : state) {
+        state.PauseTiming();
+        tree.SelectItem(person);
+        FinishSelection(*dialog, finish);
+        state.ResumeTiming();
+        tree.SelectItem(company);
+        FinishSelection(*dialog, finish);
+    }
+    const int personsUnder = org.persons / org.companiesInUse;
+    if (dialog->GetNextRow() != kFirstDataRow + personsUnder) state.SkipWithError("the sheet lacks wage rows");
+    if (finish == Finish::Shown && GridOf(*dialog).GetNumberRows() < dialog->GetRowCapacity())
+        state.SkipWithError("the grid did not sync");
+    if (TotalsRowSum(*dialog) != LoadedRowsSum(*dialog)) state.SkipWithError("the totals row does not add up");
+    state.counters["persons"] = personsUnder;
+    ReportMessages(state, messages);
+}
+BENCHMARK(BM_SelectCompany)
+    ->ArgNames({"persons", "companies", "finish"})
+    ->ArgsProduct({{1000, 10000}, {kCompanies, 1}, {0, 1, 2}})
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_OpenDialog(benchmark::State& state) {
+    UseDatabase({static_cast<int>(state.range(0)), kCompanies});
+    test::MessageCapture messages;
+    bool initialised = true;
+    for (auto _ : state) initialised = initialised && OpenDialog()->GetNextRow() == kFirstDataRow;
+    if (!initialised) state.SkipWithError("the initialisation stopped early");
+    ReportMessages(state, messages);
+}
+BENCHMARK(BM_OpenDialog)->Arg(1000)->Arg(10000)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace keltrov
+
+// The dialog needs a wxWidgets application, as a host with a toolkit gives it.
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    wxApp::SetInstance(new wxApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) return 2;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    // The connections close while the ODBC layer and the toolkit still stand.
+    keltrov::Databases().clear();
+    wxEntryCleanup();
+    return 0;
+}
