@@ -39,6 +39,8 @@ bool CPayrollDlg::LoadTree() {
     const wxTreeItemId first = InsertNode(root, rows);
     rows.MoveNext();
     FillLevel(root, first, firstLength, rows);
+    // The toolkit marks its first item current on its own; a loaded tree starts with none chosen.
+    Tree().Unselect();
     return true;
 }
 

@@ -1,0 +1,198 @@
+// The tree, the bound form and the wage sheet as the dialog loads them from its tables.
+#include <wx/datectrl.h>
+
+#include <algorithm>
+
+#include "data/period_key.hpp"
+#include "entry/host_state.hpp"
+#include "platform/util/sql_format.hpp"
+#include "tests/dialog/dialog_fixture.hpp"
+#include "wages/shift_formula.hpp"
+
+namespace keltrov::test {
+namespace {
+
+constexpr const char* kBank = "10000001";
+
+class Loading : public DialogTest {
+protected:
+    void SetUp() override {
+        UseDemoData();
+        database.Exec("delete from usertabb810");
+        database.Exec("delete from usertabb811");
+        database.Exec("delete from usertabb812");
+    }
+    void Node(const std::string& code, const std::string& table = "usertabb810") {
+        database.Exec(FormatSql("insert into " + table + " (relationid, inputdate, field_1, field_2) "
+                                "values('%s',getdate(),'%s','%s')", kBank, code, "n" + code));
+    }
+    void Definition(const std::string& column, const std::string& type, const std::string& style,
+                    const std::string& source, const std::string& defaultText) {
+        database.Exec(FormatSql("insert into usertabb200 (relationid, field_2, field_4, field_6, field_7, field_8, "
+                                "field_9, field_11, field_14) values('%s','%s','%s','%s','%s','B811',%d,'%s','')",
+                                kBank, column, type, style, source, ++order, defaultText));
+    }
+    void Wage(const std::string& code, double amount) {
+        const std::string key = GetPeriodKey(DateTime::Now(), "B812");
+        std::string amounts;
+        for (int k = 5; k <= 26; ++k) amounts += k == 5 ? FormatSql(",%s", std::to_string(amount)) : ",1";
+        database.Exec(FormatSql("insert into usertabb812 (relationid, inputdate, field_1, field_2, field_3, field_4, "
+                                "field_5, field_6, field_7, field_8, field_9, field_10, field_11, field_12, field_13, "
+                                "field_14, field_15, field_16, field_17, field_18, field_19, field_20, field_21, "
+                                "field_22, field_23, field_24, field_25, field_26) values('%s',getdate(),'%s','p','d','i'",
+                                key, code) + amounts + ")");
+    }
+    int order = 100;
+};
+
+TEST_F(Loading, TreeNestsByCodeLengthWithEveryQuirk) {
+    Node("100");
+    Node("100001001");  // a skipped level: goes under 100
+    Node("100002");     // under the latest deeper item, not under 100
+    Node("101");
+    Node("101001");
+    Node("101001", "usertabb811");  // same code in both tables: siblings
+    Open();
+    EXPECT_EQ(TreeShape(), "100(100001001(100002)),101(101001,101001)");
+    EXPECT_EQ(Tree().GetItemImage(FindNode("101")), 0);
+
+    // Refresh shows the new state; a code shorter than the first ends the load.
+    database.Exec("delete from usertabb810 where field_1='100'");
+    Click(8008);
+    EXPECT_EQ(TreeShape(), "100001001");
+}
+
+TEST_F(Loading, ComboFillsFromListSourceQueryAndPickList) {
+    Node("100");
+    database.Exec("delete from usertabb200");
+    Definition("field_1", "C", "", "", "");
+    Definition("field_2", "C", "", "", "");
+    Definition("field_3", "C", "", "甲,,乙,", "");
+    database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,'丙','','','')");
+    database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,'丙','','','')");
+    database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,"
+                  "'select field_2 from usertabb810 where field_1=''100''','','','')");
+    database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,'Select me','','','')");
+    database.Exec("insert into usertabb001 values('99999999','2026-01-01','B811','field_3',0,'他行','','','')");
+    database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_4',0,'别列','','','')");
+    Open();
+    std::vector<std::string> items = ComboItems(8000);
+    std::sort(items.begin(), items.end());
+    EXPECT_EQ(items, (std::vector<std::string>{"", "Select me", "n100", "丙", "丙", "乙", "女", "甲", "男"}));
+    EXPECT_EQ((*dialog->GetBindings())[2].cControlKind, 'C');
+    EXPECT_EQ((*dialog->GetBindings())[0].nControlId, 1004);
+}
+
+TEST_F(Loading, UpperCaseSelectSourceIsAListAndColumnsBeyondTheControlsBindNothing) {
+    Node("100");
+    database.Exec("delete from usertabb200");
+    Definition("field_3", "C", "", "SELECT 1", "");
+    Definition("field_12", "C", "", "", "");
+    Definition("name", "C", "", "", "");
+    Open();
+    EXPECT_EQ(ComboItems(8000), (std::vector<std::string>{"SELECT 1", "女", "男"}));
+    const BindingTable& table = *dialog->GetBindings();
+    EXPECT_EQ(table[1].nControlId, 0);
+    EXPECT_EQ(table[1].cControlKind, 0);
+    EXPECT_EQ(table[2].nControlId, 0);
+}
+
+TEST_F(Loading, RecordShowsEachTypeInItsFormat) {
+    Node("100");
+    Node("100001");
+    database.Exec("delete from usertabb200");
+    Definition("field_1", "C", "", "", "");
+    Definition("field_2", "l", "", "", "");
+    Definition("field_4", "N", "", "", "");
+    Definition("field_5", "d", "D", "", "tnow");
+    Definition("field_6", "D", "D", "", "now");
+    Definition("field_7", "X", "", "", "");
+    database.Exec("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_4, field_5, field_6, field_7) "
+                  "values('10000001',getdate(),'100001001','张三','12.5','2026-03-04 05:06','2026-03-04 05:06','x')");
+    Node("100001002", "usertabb811");
+    Open();
+    Select("100001001");
+    EXPECT_EQ(Text(1004), "100001001");
+    EXPECT_EQ(Text(1005), "张三");
+    EXPECT_EQ(Text(1007), "12.50");
+    EXPECT_EQ(Text(1008), "2026-03-04 05:06");
+    EXPECT_EQ(Text(1009), "2026-03-04");
+    EXPECT_EQ(Text(1010), "");
+    EXPECT_FALSE(Control(8001).IsEnabled());
+
+    // Another person clears what the first left; an empty number shows as 0.00.
+    Select("100001002");
+    EXPECT_EQ(Text(1005), "n100001002");
+    EXPECT_EQ(Text(1007), "0.00");
+    EXPECT_EQ(Text(1008), "");
+    Select("100");
+    EXPECT_EQ(Text(1005), "");
+}
+
+TEST_F(Loading, MonthFillsInPlaceThenInsertsAboveTheTotals) {
+    for (int rows : {0, 43, 44, 60}) {
+        SetUp();
+        Node("900");
+        double sum = 0;
+        for (int i = 1; i <= rows; ++i) {
+            Wage("900" + std::to_string(100000 + i), i * 1.5);
+            sum += i * 1.5;
+        }
+        Open();
+        Select("900");
+        const int totalsRow = 50 + std::max(0, rows - 43);
+        SCOPED_TRACE(rows);
+        EXPECT_EQ(dialog->GetNextRow(), 6 + rows);
+        EXPECT_EQ(dialog->GetRowCapacity(), 50 + std::max(0, rows - 43));
+        EXPECT_EQ(Sheet().GetCellText(totalsRow, 2), "合计");
+        EXPECT_DOUBLE_EQ(Sheet().GetCellNumber(totalsRow, 5), sum);
+        // Gross pay is a formula: the stored 1 is not shown, the sum of E..M is, on every loaded row.
+        EXPECT_DOUBLE_EQ(Sheet().GetCellNumber(totalsRow, 14), sum + rows * 8.0);
+        if (rows > 0) {
+            const int last = 5 + rows;
+            EXPECT_EQ(Sheet().GetCellFormula(last, 14), "SUM(E" + std::to_string(last) + ":M" + std::to_string(last) + ")");
+            EXPECT_EQ(Sheet().GetCellFormula(last + 1, 14), "");
+        }
+        database.Exec("delete from usertabb812");
+        database.Exec("delete from usertabb810");
+    }
+}
+
+TEST_F(Loading, RefreshReloadsTheSelectedNodeForThePickedMonth) {
+    Node("100");
+    Wage("100001001", 7);
+    Open();
+    EXPECT_FALSE(Tree().GetSelection().IsOk());
+    Click(8003);  // nothing selected: nothing loaded
+    EXPECT_EQ(dialog->GetNextRow(), 6);
+    Select("100");
+    EXPECT_EQ(Sheet().GetCellText(6, 1), "100001001");
+    Sheet().SetCellText(6, 1, "typed");
+    wxStaticCast(&Control(8005), wxDatePickerCtrl)->SetValue(wxDateTime::Today() - wxDateSpan::Months(2));
+    Click(8003);
+    EXPECT_EQ(Sheet().GetCellText(6, 1), "");
+    EXPECT_EQ(dialog->GetNextRow(), 6);
+}
+
+TEST_F(Loading, DatabaseErrorInAHandlerIsShownAndTheDialogGoesOn) {
+    Node("100");
+    Open();
+    database.Exec("drop table usertabb812");
+    Select("100");
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_NE(messages.texts[0].find("usertabb812"), std::string::npos) << messages.texts[0];
+    EXPECT_TRUE(dialog->IsShown());
+}
+
+TEST(ShiftFormula, RaisesRelativeRowsOnly) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"SUM(E6:Y6)", "SUM(E7:Y7)"}, {"$E$6+E$6", "$E$6+E$6"}, {"$E6", "$E7"},
+        {"LOG10(E6)", "LOG10(E7)"},   {"1E5", "1E6"},           {"A1B2", "A1B3"},
+        {"e6", "e7"},                 {"12+3", "12+3"},         {"AB99*2", "AB100*2"},
+        {"ABC1", "ABC1"},             {"\"月\"&E6", "\"月\"&E7"}, {"A0099", "A100"},
+    };
+    for (const auto& [formula, shifted] : cases) EXPECT_EQ(ShiftFormulaRows(formula), shifted) << formula;
+}
+
+}  // namespace
+}  // namespace keltrov::test
