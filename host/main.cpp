@@ -1,11 +1,15 @@
 // keltrov-host: the stand-in host application. It prepares and opens the database, and either
-// answers one console request or loads the plug-in and calls init, then indlg.
+// answers one console request or loads the plug-in and calls init, then indlg, optionally with
+// a script of user actions run against the dialog.
+#include "host/automation/runner.hpp"
+#include "host/automation/virtual_display.hpp"
 #include "host/console.hpp"
 #include "host/host_tables.hpp"
 #include "host/options.hpp"
 #include "host/plugin_loader.hpp"
 #include "host/template_tool.hpp"
 #include "platform/db/database.hpp"
+#include "platform/ui/gui_app.hpp"
 
 #include <filesystem>
 #include <fstream>
@@ -57,6 +61,22 @@ void RunPlugin(db::CDatabase& db, const HostOptions& options) {
     plugin.indlg();
 }
 
+// Prints "line N: reason" for a script that cannot be read or stops, and returns the exit code.
+int RunScript(db::CDatabase& db, const HostOptions& options) {
+    std::optional<std::string> failure;
+    try {
+        std::vector<automation::ScriptLine> script = automation::ReadScript(options.script);
+        if (!EnsureGuiApp()) throw std::runtime_error("no display to run the script on");
+        automation::ScriptRunner runner(std::move(script));
+        RunPlugin(db, options);
+        failure = runner.Finish();
+    } catch (const automation::ScriptError& error) {
+        failure = error.what();
+    }
+    if (failure) std::cerr << *failure << '\n';
+    return failure ? 1 : 0;
+}
+
 int Run(const HostOptions& options) {
     if (!options.checkTemplate.empty()) return CheckTemplate(options.checkTemplate, std::cout, std::cerr);
     const std::string& created = options.createDb.empty() ? options.createDemo : options.createDb;
@@ -73,6 +93,8 @@ int Run(const HostOptions& options) {
         db.ExecuteSQL(options.exec);
     } else if (!options.storeTemplate.empty()) {
         StoreWageTemplate(db, ReadFile(options.storeTemplate));
+    } else if (!options.script.empty()) {
+        return RunScript(db, options);
     } else {
         RunPlugin(db, options);
     }
@@ -95,6 +117,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
+        if (!parsed.options->script.empty() && !keltrov::automation::HasDisplay())
+            keltrov::automation::RerunUnderVirtualDisplay(argv);
         return Run(*parsed.options);
     } catch (const keltrov::db::DbException& error) {
         std::cerr << "keltrov-host: database error: " << error.ErrorText() << '\n';

@@ -18,6 +18,7 @@ const char* const kUsage =
     "  --store-template FILE   store a workbook file as the wage template of report B812\n"
     "  --check-template FILE   print every non-empty cell of a workbook as the wage sheet reads it\n"
     "  --plugin FILE           the plug-in to load (default: libkeltrov.so beside keltrov-host)\n"
+    "  --script FILE           run a script of user actions against the dialog (under Xvfb without a display)\n"
     "  --help                  show this text\n"
     "Without --query, --exec or --store-template the host calls init, then indlg.\n";
 
@@ -30,6 +31,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
         {"--bank", &options.bankId},                {"--query", &options.query},
         {"--exec", &options.exec},                  {"--store-template", &options.storeTemplate},
         {"--check-template", &options.checkTemplate}, {"--plugin", &options.plugin},
+        {"--script", &options.script},
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -46,8 +48,9 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
         return {std::nullopt, "--db and --connect exclude each other"};
     if (!options.createDb.empty() && !options.createDemo.empty())
         return {std::nullopt, "--create-db and --create-demo exclude each other"};
-    const int actions = !options.query.empty() + !options.exec.empty() + !options.storeTemplate.empty();
-    if (actions > 1) return {std::nullopt, "--query, --exec and --store-template exclude each other"};
+    const int actions =
+        !options.query.empty() + !options.exec.empty() + !options.storeTemplate.empty() + !options.script.empty();
+    if (actions > 1) return {std::nullopt, "--query, --exec, --store-template and --script exclude each other"};
     return {options, {}};
 }
 

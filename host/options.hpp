@@ -17,6 +17,7 @@ struct HostOptions {
     std::string storeTemplate;  // --store-template FILE
     std::string checkTemplate;  // --check-template FILE
     std::string plugin;         // --plugin FILE
+    std::string script;         // --script FILE
     bool help = false;
 };
 

@@ -1,0 +1,10 @@
+#pragma once
+// The script mode needs a display; without one the program runs itself again under Xvfb.
+namespace keltrov::automation {
+
+bool HasDisplay();
+// Replaces this process with the same command under xvfb-run; throws std::runtime_error with
+// the reason when that cannot be done.
+[[noreturn]] void RerunUnderVirtualDisplay(char** argv);
+
+}  // namespace keltrov::automation
