@@ -124,6 +124,10 @@ std::vector<std::string> SplitArgs(std::string_view rest, size_t count) {
     return args;
 }
 
+ScriptError CountError(int number, const std::string& keyword, size_t count) {
+    return ScriptError(number, keyword + " needs " + std::to_string(count) + (count == 1 ? " argument" : " arguments"));
+}
+
 ScriptLine ParseLine(int number, std::string_view text) {
     const size_t blank = text.find(' ');
     const std::string_view keyword = text.substr(0, blank);
@@ -135,11 +139,9 @@ ScriptLine ParseLine(int number, std::string_view text) {
         if (blank != std::string_view::npos) throw ScriptError(number, line.keyword + " takes no argument");
         return line;
     }
-    if (blank == std::string_view::npos)
-        throw ScriptError(number, line.keyword + " needs " + std::to_string(grammar.args.size()) + " argument(s)");
+    if (blank == std::string_view::npos) throw CountError(number, line.keyword, grammar.args.size());
     line.args = SplitArgs(text.substr(blank + 1), grammar.args.size());
-    if (line.args.size() != grammar.args.size())
-        throw ScriptError(number, line.keyword + " needs " + std::to_string(grammar.args.size()) + " arguments");
+    if (line.args.size() != grammar.args.size()) throw CountError(number, line.keyword, grammar.args.size());
     for (size_t i = 0; i < line.args.size(); ++i) {
         const std::string reason = CheckArg(grammar.args[i], line.args[i]);
         if (!reason.empty()) throw ScriptError(number, line.keyword + ": " + reason);
@@ -165,7 +167,8 @@ std::vector<ScriptLine> ParseScript(std::string_view text) {
         std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.ends_with('\r')) line.remove_suffix(1);
-        if (line.empty() || line.starts_with('#')) continue;
+        const bool blank = line.find_first_not_of(" \t") == std::string_view::npos;
+        if (blank || line.starts_with('#')) continue;
         lines.push_back(ParseLine(number, line));
     }
     return lines;
