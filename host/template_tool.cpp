@@ -61,7 +61,7 @@ void WriteTemplate(lxw_workbook* workbook) {
     format_set_num_format(totalAmount, "0.00");
     format_set_bold(totalAmount);
 
-    worksheet_set_column(sheet, 0, 0, 8, nullptr);
+    worksheet_set_column(sheet, 0, 0, 11, nullptr);
     worksheet_set_column(sheet, 1, 1, 10, nullptr);
     worksheet_set_column(sheet, 2, 2, 12, nullptr);
     worksheet_set_column(sheet, 3, 3, 10, nullptr);
@@ -82,6 +82,8 @@ void WriteTemplate(lxw_workbook* workbook) {
         } else {
             worksheet_write_blank(sheet, kDataRow, c, amount);
         }
+        // The rows the loader fills in place show their amounts with two decimals, as row 6 does.
+        for (int row = kDataRow + 1; row < kTotalsRow - 1; ++row) worksheet_write_blank(sheet, row, c, amount);
         std::string letters = ColumnLetters(c);
         std::string total = "=SUM(" + letters + "6:" + letters + "49)";
         worksheet_write_formula(sheet, kTotalsRow, c, total.c_str(), totalAmount);

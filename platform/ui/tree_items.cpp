@@ -19,6 +19,16 @@ void AttachItemStrings(wxTreeCtrl& tree, const std::vector<std::string>& strings
     tree.SetClientObject(new ItemStrings(strings));
 }
 
+void KeepHiddenRootUnselected(wxTreeCtrl& tree) {
+    tree.Bind(wxEVT_TREE_SEL_CHANGING, [&tree](wxTreeEvent& event) {
+        if (tree.HasFlag(wxTR_HIDE_ROOT) && event.GetItem() == tree.GetRootItem()) {
+            event.Veto();
+            return;
+        }
+        event.Skip();
+    });
+}
+
 long GetItemIndex(const wxTreeCtrl& tree, const wxTreeItemId& item) {
     if (!item.IsOk()) return -1;
     const auto* data = dynamic_cast<const TreeItemIndex*>(tree.GetItemData(item));

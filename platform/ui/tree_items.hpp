@@ -18,6 +18,9 @@ private:
 };
 
 void AttachItemStrings(wxTreeCtrl& tree, const std::vector<std::string>& strings);
+// The toolkit's tree selects its hidden root when idle and nothing is selected; the system's tree
+// stays without a selection until the user makes one.
+void KeepHiddenRootUnselected(wxTreeCtrl& tree);
 // -1 for an invalid item or one without an index.
 long GetItemIndex(const wxTreeCtrl& tree, const wxTreeItemId& item);
 // The attached list's entry at the item's index; empty when there is none.

@@ -1,4 +1,5 @@
 // Opening the dialog: what initialisation leaves on screen with and without its host rows.
+#include <wx/app.h>
 #include <wx/datectrl.h>
 
 #include "entry/host_state.hpp"
@@ -31,6 +32,15 @@ TEST_F(Init, DemoDatabaseFillsTreeFormSheetAndFocusChain) {
 
     const wxDateTime shown = wxStaticCast(&Control(8005), wxDatePickerCtrl)->GetValue();
     EXPECT_TRUE(shown.IsSameDate(wxDateTime::Today()));
+}
+
+TEST_F(Init, OpeningSelectsNothingAndLoadsNoWages) {
+    UseDemoData();
+    Open();
+    for (int i = 0; i < 5; ++i) wxTheApp->Yield(true);
+    EXPECT_FALSE(Tree().GetSelection().IsOk());
+    EXPECT_EQ(dialog->GetNextRow(), 6);
+    EXPECT_EQ(Sheet().GetCellText(6, 1), "");
 }
 
 TEST_F(Init, EmptyOrganisationStopsAfterTheTree) {
