@@ -9,6 +9,7 @@
 #include "data/dyn_recordset.hpp"
 #include "entry/host_state.hpp"
 #include "platform/sheet/sheet_control.hpp"
+#include "platform/ui/menu_ids.hpp"
 #include "platform/ui/tree_items.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
@@ -33,27 +34,27 @@ bool IsTabStop(const wxWindow* window) {
 // clang-format off
 wxBEGIN_EVENT_TABLE(CPayrollDlg, keltrov::GuardedDialog)
     EVT_CONTEXT_MENU(CPayrollDlg::OnContextMenu)
-    EVT_MENU(32771, CPayrollDlg::OnAddDepartment)
-    EVT_MENU(32773, CPayrollDlg::OnAddPerson)
-    EVT_MENU(32774, CPayrollDlg::OnDelete)
+    EVT_MENU(keltrov::MenuItemId(32771), CPayrollDlg::OnAddDepartment)
+    EVT_MENU(keltrov::MenuItemId(32773), CPayrollDlg::OnAddPerson)
+    EVT_MENU(keltrov::MenuItemId(32774), CPayrollDlg::OnDelete)
     EVT_TREE_SEL_CHANGED(kTreeId, CPayrollDlg::OnSelChanged)
-    EVT_MENU(32772, CPayrollDlg::OnAddCompany)
+    EVT_MENU(keltrov::MenuItemId(32772), CPayrollDlg::OnAddCompany)
     EVT_BUTTON(8001, CPayrollDlg::OnSave)
     EVT_BUTTON(8002, CPayrollDlg::OnModify)
     EVT_BUTTON(8003, CPayrollDlg::OnRefresh)
     EVT_BUTTON(8007, CPayrollDlg::OnGenerateWages)
-    EVT_MENU(32775, CPayrollDlg::OnFill)
+    EVT_MENU(keltrov::MenuItemId(32775), CPayrollDlg::OnFill)
     EVT_BUTTON(8006, CPayrollDlg::OnSaveWages)
     EVT_MOTION(CPayrollDlg::OnMouseMove)
     EVT_TREE_BEGIN_DRAG(kTreeId, CPayrollDlg::OnBeginDrag)
     EVT_LEFT_UP(CPayrollDlg::OnLButtonUp)
     EVT_TIMER(wxID_ANY, CPayrollDlg::OnTimer)
     EVT_BUTTON(8008, CPayrollDlg::OnRefreshTree)
-    EVT_MENU(32776, CPayrollDlg::OnInsertList)
-    EVT_MENU(32777, CPayrollDlg::OnInsertTime)
-    EVT_MENU(57637, CPayrollDlg::OnEditPaste)
-    EVT_MENU(57634, CPayrollDlg::OnEditCopy)
-    EVT_MENU(57632, CPayrollDlg::OnEditClear)
+    EVT_MENU(keltrov::MenuItemId(32776), CPayrollDlg::OnInsertList)
+    EVT_MENU(keltrov::MenuItemId(32777), CPayrollDlg::OnInsertTime)
+    EVT_MENU(keltrov::MenuItemId(57637), CPayrollDlg::OnEditPaste)
+    EVT_MENU(keltrov::MenuItemId(57634), CPayrollDlg::OnEditCopy)
+    EVT_MENU(keltrov::MenuItemId(57632), CPayrollDlg::OnEditClear)
     EVT_WINDOW_DESTROY(CPayrollDlg::OnDestroy)
     EVT_INIT_DIALOG(CPayrollDlg::OnInitDialog)
 wxEND_EVENT_TABLE()

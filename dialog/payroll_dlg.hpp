@@ -33,6 +33,8 @@ public:
     int GetFirstFocusIndex() const { return m_nFirstFocus; }
     int GetLastFocusIndex() const { return m_nLastFocus; }
     const BindingTable* GetBindings() const { return m_pBindings.get(); }
+    // The field an edit menu is opened for; its commands work on that binding entry.
+    void SetMenuFieldIndex(int index) { m_nMenuFieldIndex = index; }
 
     // Shared logic of the handlers.
     std::unique_ptr<BindingTable> LoadFormDefinition(const std::string& formReportId);

@@ -8,6 +8,7 @@
 #include "entry/host_state.hpp"
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/interaction.hpp"
+#include "platform/ui/menu_ids.hpp"
 #include "platform/util/sql_format.hpp"
 
 namespace {
@@ -29,13 +30,13 @@ bool InClientArea(const wxWindow& window, const wxPoint& screenPoint) {
 void InsertTreeEntries(wxMenu& popup, size_t codeLength) {
     popup.InsertSeparator(0);
     if (codeLength == 3) {
-        popup.Insert(0, 32772, wxString::FromUTF8("增加公司"));
-        popup.Insert(0, 32771, wxString::FromUTF8("增加部门"));
+        popup.Insert(0, keltrov::MenuItemId(32772), wxString::FromUTF8("增加公司"));
+        popup.Insert(0, keltrov::MenuItemId(32771), wxString::FromUTF8("增加部门"));
     } else if (codeLength == 0) {
-        popup.Insert(0, 32772, wxString::FromUTF8("增加公司"));
+        popup.Insert(0, keltrov::MenuItemId(32772), wxString::FromUTF8("增加公司"));
     } else {
-        popup.Insert(0, 32771, wxString::FromUTF8("增加部门"));
-        popup.Insert(0, 32773, wxString::FromUTF8("增加人员"));
+        popup.Insert(0, keltrov::MenuItemId(32771), wxString::FromUTF8("增加部门"));
+        popup.Insert(0, keltrov::MenuItemId(32773), wxString::FromUTF8("增加人员"));
     }
 }
 

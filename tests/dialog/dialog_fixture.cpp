@@ -5,6 +5,7 @@
 #include "entry/host_state.hpp"
 #include "host/host_tables.hpp"
 #include "host/template_tool.hpp"
+#include "platform/ui/menu_ids.hpp"
 #include "platform/ui/tree_items.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
@@ -96,7 +97,7 @@ void DialogTest::Click(int id) {
 }
 
 void DialogTest::Command(int id) {
-    wxCommandEvent command(wxEVT_MENU, id);
+    wxCommandEvent command(wxEVT_MENU, MenuItemId(id));
     command.SetEventObject(dialog.get());
     dialog->GetEventHandler()->ProcessEvent(command);
 }

@@ -1,0 +1,119 @@
+// Context menus by node kind, the pick-list insert, and the dialog run the way indlg runs it.
+#include <wx/menu.h>
+
+#include "entry/host_state.hpp"
+#include "entry/plugin_app.hpp"
+#include "platform/ui/interaction.hpp"
+#include "platform/ui/tree_items.hpp"
+#include "platform/ui/window_text.hpp"
+#include "tests/dialog/dialog_fixture.hpp"
+
+namespace keltrov::test {
+namespace {
+
+class Menus : public DialogTest {
+protected:
+    Menus() {
+        m_previous = SetPopupMenuHandler([this](wxWindow&, wxMenu& menu, const wxPoint&) {
+            std::vector<std::string> entries;
+            for (const wxMenuItem* item : menu.GetMenuItems()) {
+                entries.push_back(item->IsSeparator() ? "-" : FromWx(item->GetItemLabelText()));
+            }
+            shown.push_back(entries);
+        });
+    }
+    ~Menus() override { SetPopupMenuHandler(m_previous); }
+
+    void RightClick(const wxPoint& screenPoint) {
+        wxContextMenuEvent event(wxEVT_CONTEXT_MENU, 4001, screenPoint);
+        dialog->GetEventHandler()->ProcessEvent(event);
+    }
+    wxPoint MiddleOf(int id) {
+        const wxRect rect = Control(id).GetScreenRect();
+        return rect.GetPosition() + wxSize(rect.width / 2, rect.height / 2);
+    }
+
+    std::vector<std::vector<std::string>> shown;
+
+private:
+    PopupMenuHandler m_previous;
+};
+
+using Entries = std::vector<std::string>;
+
+TEST_F(Menus, TreeMenuOffersWhatTheSelectedKindTakes) {
+    UseDemoData();
+    Open();
+    RightClick(MiddleOf(4001));
+    Select("100");
+    RightClick(MiddleOf(4001));
+    Select("100001");
+    RightClick(MiddleOf(4001));
+    Select("100001001");
+    RightClick(MiddleOf(4001));
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[0], (Entries{"增加公司", "-", "删除"}));
+    EXPECT_EQ(shown[1], (Entries{"增加部门", "增加公司", "-", "删除"}));
+    EXPECT_EQ(shown[2], (Entries{"增加人员", "增加部门", "-", "删除"}));
+    EXPECT_EQ(shown[3], shown[2]);
+    EXPECT_EQ(GetItemString(Tree(), Tree().GetSelection()), "100001001");
+}
+
+TEST_F(Menus, SheetGetsTheFillMenuAndElsewhereNothingShows) {
+    UseDemoData();
+    Open();
+    RightClick(MiddleOf(8004));
+    RightClick(wxDefaultPosition);  // from the keyboard
+    RightClick(MiddleOf(1005));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], (Entries{"填充"}));
+}
+
+TEST_F(Menus, InsertListStoresTheFieldTextAndMarksTheColumn) {
+    UseDemoData();
+    Open();
+    Command(32776);  // no field chosen
+    dialog->SetMenuFieldIndex(5);
+    Command(32776);  // empty field: nothing, not even a message
+    EXPECT_TRUE(messages.texts.empty());
+
+    SetWindowText(Control(1009), "出纳's");
+    Command(32776);
+    Command(32776);
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{"插入完成 ", "插入完成 "}));
+    EXPECT_EQ(database.Rows("select relationid, field_1, field_2, field_3, field_4 from usertabb001"),
+              (std::vector<std::vector<std::string>>(2, {"10000001", "B811", "field_6", "0", "出纳's"})));
+    EXPECT_EQ(database.Rows("select field_6 from usertabb200 where field_2='field_6'"),
+              (std::vector<std::vector<std::string>>{{"C"}}));
+}
+
+TEST_F(Menus, InsertListFailureIsReportedAndStillFinishes) {
+    UseDemoData();
+    Open();
+    database.Exec("drop table usertabb001");
+    dialog->SetMenuFieldIndex(1);
+    SetWindowText(Control(1005), "张");
+    Command(32776);
+    ASSERT_EQ(messages.texts.size(), 2u);
+    EXPECT_EQ(messages.texts[0].rfind("数据读写错，原因可能是", 0), 0u) << messages.texts[0];
+    EXPECT_EQ(messages.texts[1], "插入完成 ");
+    EXPECT_EQ(database.Rows("select field_6 from usertabb200 where field_2='field_2'"),
+              (std::vector<std::vector<std::string>>{{""}}));
+}
+
+TEST_F(Menus, IndlgBuildsAFreshDialogEachTime) {
+    UseDemoData();
+    std::vector<size_t> treeSizes;
+    const DialogShownHandler previous = SetDialogShownHandler([&treeSizes](wxDialog& shown) {
+        treeSizes.push_back(wxStaticCast(shown.FindWindow(4001), wxTreeCtrl)->GetCount());
+        shown.EndModal(wxID_CANCEL);
+    });
+    RunPayrollDialog();
+    database.Exec("insert into usertabb810 values('10000001',getdate(),'102','新公司')");
+    RunPayrollDialog();
+    SetDialogShownHandler(previous);
+    EXPECT_EQ(treeSizes, (std::vector<size_t>{11, 12}));
+}
+
+}  // namespace
+}  // namespace keltrov::test
