@@ -80,6 +80,8 @@ void ScriptRunner::Start(wxDialog& dialog) {
 }
 
 void ScriptRunner::Advance() {
+    // A line before may have closed the dialog; what is left is reported by Finish.
+    if (!dialog_->IsModal()) return;
     if (steps_.empty()) {
         if (nextLine_ == script_.size()) {
             CheckQueuesUsed();

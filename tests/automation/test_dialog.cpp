@@ -1,0 +1,143 @@
+#include "tests/automation/test_dialog.hpp"
+
+#include <wx/button.h>
+#include <wx/calctrl.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/datectrl.h>
+#include <wx/dateevt.h>
+#include <wx/menu.h>
+#include <wx/textctrl.h>
+#include <wx/time.h>
+
+#include "platform/sheet/sheet_control.hpp"
+#include "platform/ui/interaction.hpp"
+#include "platform/ui/tree_items.hpp"
+
+namespace keltrov::test {
+
+namespace {
+
+std::string Utf8(const wxString& text) {
+    return text.utf8_string();
+}
+
+wxString Wide(const char* text) {
+    return wxString::FromUTF8(text);
+}
+
+void AddOkCancel(wxDialog& dialog, int y) {
+    new wxButton(&dialog, wxID_OK, Wide("确认"), wxPoint(10, y));
+    new wxButton(&dialog, wxID_CANCEL, Wide("取消"), wxPoint(120, y));
+}
+
+}  // namespace
+
+RunnerTestDialog::RunnerTestDialog() {
+    Create(nullptr, wxID_ANY, Wide("住户数据录入"), wxDefaultPosition, wxSize(700, 520));
+    tree = new wxTreeCtrl(this, 4001, wxPoint(10, 10), wxSize(200, 190),
+                          wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE);
+    const wxTreeItemId root = tree->AddRoot("");
+    const wxTreeItemId company = tree->AppendItem(root, Wide("总公司"), -1, -1, new TreeItemIndex(0));
+    const wxTreeItemId department = tree->AppendItem(company, Wide("财务部"), -1, -1, new TreeItemIndex(1));
+    tree->AppendItem(department, Wide("张伟"), -1, -1, new TreeItemIndex(2));
+    tree->AppendItem(company, Wide("人事部"), -1, -1, new TreeItemIndex(3));
+    AttachItemStrings(*tree, codes_);
+    new wxTextCtrl(this, 1005, "", wxPoint(230, 10), wxSize(120, -1));
+    wxArrayString sexes;
+    sexes.Add(Wide("男"));
+    sexes.Add(Wide("女"));
+    new wxComboBox(this, 8000, "", wxPoint(230, 50), wxSize(120, -1), sexes);
+    new wxButton(this, 8001, Wide("保存"), wxPoint(230, 90));
+    (new wxButton(this, 8002, Wide("修改"), wxPoint(330, 90)))->Disable();
+    new wxDatePickerCtrl(this, 8005, wxDateTime(1, wxDateTime::Jan, 2020, 9, 30), wxPoint(230, 130));
+    sheet = new sheet::SheetControl(this, 8004, wxPoint(10, 210), wxSize(680, 300));
+    BindLogging();
+    BindDrag();
+}
+
+void RunnerTestDialog::BindLogging() {
+    tree->Bind(wxEVT_TREE_SEL_CHANGED,
+               [this](wxTreeEvent& event) { log.push_back("selected " + GetItemString(*tree, event.GetItem())); });
+    Bind(wxEVT_TEXT, [this](wxCommandEvent& event) {
+        log.push_back("text " + std::to_string(event.GetId()) + " " + Utf8(event.GetString()));
+    });
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) {
+        if (event.GetId() != 8001) return event.Skip();
+        if (onSave) return onSave();
+        log.push_back("save");
+    });
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        log.push_back("hook " + std::to_string(event.GetKeyCode()));
+        if (!(hookTakesEnter && event.GetKeyCode() == WXK_RETURN)) event.Skip();
+    });
+    FindWindow(1005)->Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) {
+        log.push_back("down " + std::to_string(event.GetKeyCode()));
+        event.Skip();
+    });
+    FindWindow(1005)->Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent&) { log.push_back("dclick 1005"); });
+    Bind(wxEVT_DATE_CHANGED, [this](wxDateEvent& event) {
+        log.push_back("date " + Utf8(event.GetDate().Format("%Y-%m-%d %H:%M")));
+    });
+    Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& event) {
+        log.push_back("context " + std::to_string(event.GetId()));
+        wxMenu menu;
+        menu.Append(2771, Wide("增加部门"));
+        menu.AppendSeparator();
+        menu.Append(2774, Wide("删除"));
+        menu.Append(2775, Wide("填充"))->Enable(false);
+        ShowPopupMenu(*this, menu, event.GetPosition());
+    });
+    Bind(wxEVT_MENU, [this](wxCommandEvent& event) { log.push_back("menu " + std::to_string(event.GetId())); },
+         2771, 2774);
+}
+
+void RunnerTestDialog::BindDrag() {
+    tree->Bind(wxEVT_TREE_BEGIN_DRAG, [this](wxTreeEvent& event) {
+        log.push_back("begin " + GetItemString(*tree, event.GetItem()));
+        CaptureMouse();
+    });
+    Bind(wxEVT_MOTION, [this](wxMouseEvent& event) {
+        if (!HasCapture()) return;
+        const std::string code = CodeAt(event.GetPosition());
+        dragTimes.emplace_back(code, wxGetLocalTimeMillis().GetValue());
+        log.push_back("over " + code);
+    });
+    Bind(wxEVT_LEFT_UP, [this](wxMouseEvent& event) {
+        if (!HasCapture()) return;
+        ReleaseMouse();
+        log.push_back("drop " + CodeAt(event.GetPosition()));
+    });
+}
+
+// The code of the tree item under a point of the dialog, "outside" when the point is not on the tree.
+std::string RunnerTestDialog::CodeAt(const wxPoint& dialogPoint) const {
+    const wxPoint inTree = tree->ScreenToClient(ClientToScreen(dialogPoint));
+    if (!wxRect(tree->GetClientSize()).Contains(inTree)) return "outside";
+    int flags = 0;
+    return GetItemString(*tree, tree->HitTest(inTree, flags));
+}
+
+wxDialog* MakeNameDialog() {
+    auto* dialog = new wxDialog(nullptr, wxID_ANY, Wide("输入楼栋/单元名称"));
+    new wxTextCtrl(dialog, 1004, "", wxPoint(10, 10));
+    AddOkCancel(*dialog, 50);
+    return dialog;
+}
+
+wxDialog* MakeFillDialog() {
+    auto* dialog = new wxDialog(nullptr, wxID_ANY, Wide("表格填充"));
+    AddOkCancel(*dialog, 200);
+    for (int id : {1004, 1008, 1009, 1019}) new wxTextCtrl(dialog, id, "", wxPoint(10, 10 + (id - 1004) * 8));
+    new wxCheckBox(dialog, 1036, Wide("前/后"), wxPoint(10, 170));
+    return dialog;
+}
+
+wxDialog* MakeCalendarDialog() {
+    auto* dialog = new wxDialog(nullptr, wxID_ANY, "");
+    AddOkCancel(*dialog, 200);
+    new wxCalendarCtrl(dialog, 1075, wxDateTime(1, wxDateTime::Jan, 2000), wxPoint(10, 10));
+    return dialog;
+}
+
+}  // namespace keltrov::test
