@@ -43,8 +43,8 @@ void CPayrollDlg::OnInsertList(wxCommandEvent&) {
     if (text.empty()) return;
     const std::string now = keltrov::DateTime::Now().Format("%Y-%m-%d %H:%M");
     RunWrite(kInsertPickListPolicy, [&] {
-        g_pDatabase->ExecuteSQL(keltrov::FormatSql(kPickListInsert, g_strBankId, now, m_strPersonReport,
-                                                   entry.strColumnName, 0, text));
+        g_pDatabase->ExecuteSQL(
+            keltrov::FormatSql(kPickListInsert, g_strBankId, now, m_strPersonReport, entry.strColumnName, 0, text));
         g_pDatabase->ExecuteSQL(keltrov::FormatSql(kMarkPickListColumn, m_strPersonReport, entry.strColumnName));
     });
 }

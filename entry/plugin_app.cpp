@@ -4,9 +4,9 @@
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/db/database.hpp"
-#include "platform/util/sql_format.hpp"
 #include "platform/ui/gui_app.hpp"
 #include "platform/ui/message.hpp"
+#include "platform/util/sql_format.hpp"
 
 void CaptureHostState(keltrov::db::CDatabase* db, const PluginContext& ctx) {
     CDynRecordset recordset(db);

@@ -16,8 +16,7 @@
 namespace {
 
 constexpr std::array<int, 100> kColumnControls{1004, 1005, 8000, 1007, 1008, 1009, 1010};
-constexpr const char* kDefinitionCount =
-    "select count(*) from usertabb200 where relationid='%s' and field_8='%s' ";
+constexpr const char* kDefinitionCount = "select count(*) from usertabb200 where relationid='%s' and field_8='%s' ";
 constexpr const char* kDefinitionRows =
     "select field_1,field_2,field_3,field_4,field_5,field_6,field_10,field_7,field_11,field_12,field_13,"
     "field_14,field_15,field_16,field_17,field_18,field_19,field_20  from usertabb200 where relationid='%s' "

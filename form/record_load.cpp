@@ -44,24 +44,27 @@ void CPayrollDlg::LoadRecordIntoForm(const std::string& query) {
 
 void CPayrollDlg::ShowValue(const FieldBinding& entry, const CFieldValue& value) {
     switch (entry.cDataType) {
-        case 'C': case 'c': case 'L': case 'l':
-            SetDlgItemText(entry.nControlId, value.AsText());
-            break;
-        case 'I': case 'i': case 'N': case 'n':
-            SetDlgItemText(entry.nControlId, FormatAmount(value.AsDouble()));
-            break;
-        case 'D': case 'd': {
+        case 'C':
+        case 'c':
+        case 'L':
+        case 'l': SetDlgItemText(entry.nControlId, value.AsText()); break;
+        case 'I':
+        case 'i':
+        case 'N':
+        case 'n': SetDlgItemText(entry.nControlId, FormatAmount(value.AsDouble())); break;
+        case 'D':
+        case 'd': {
             const keltrov::DateTime date = value.AsDate();
             if (entry.cControlKind == 'D') {
                 // The picker shows a date or nothing it can be given: a null date leaves it as it is.
                 auto* picker = wxDynamicCast(GetDlgItem(entry.nControlId), wxDatePickerCtrl);
                 if (picker != nullptr && date.IsValid()) picker->SetValue(keltrov::ToWxDateTime(date));
             } else {
-                SetDlgItemText(entry.nControlId, date.Format(entry.strDefault == "tnow" ? "%Y-%m-%d %H:%M" : "%Y-%m-%d"));
+                SetDlgItemText(entry.nControlId,
+                               date.Format(entry.strDefault == "tnow" ? "%Y-%m-%d %H:%M" : "%Y-%m-%d"));
             }
             break;
         }
-        default:
-            break;
+        default: break;
     }
 }

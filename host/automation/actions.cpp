@@ -9,6 +9,7 @@
 #include <wx/treectrl.h>
 
 #include "platform/sheet/sheet_control.hpp"
+#include "platform/ui/menu_ids.hpp"
 
 namespace keltrov::automation {
 
@@ -142,7 +143,7 @@ void ClickButton(wxDialog& dialog, int id) {
 }
 
 void ChooseCommand(wxDialog& dialog, int id) {
-    wxCommandEvent event(wxEVT_MENU, id);
+    wxCommandEvent event(wxEVT_MENU, MenuItemId(id));
     event.SetEventObject(&dialog);
     if (!dialog.HandleWindowEvent(event)) throw ActionError("the dialog has no command " + std::to_string(id));
 }

@@ -22,7 +22,7 @@ inline constexpr int kWageDatePickerId = 8005;
 void SelectNode(wxDialog& dialog, const std::string& node);
 void ExpandNode(wxDialog& dialog, const std::string& node, bool expand);
 void ClickButton(wxDialog& dialog, int id);
-// The command as a popup menu of the dialog delivers it.
+// The system's command id as a popup menu of the dialog delivers it.
 void ChooseCommand(wxDialog& dialog, int id);
 void TypeText(wxDialog& dialog, int id, const std::string& text);
 void SetWageDate(wxDialog& dialog, const ScriptDate& date);

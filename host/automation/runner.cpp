@@ -3,6 +3,8 @@
 #include <wx/dialog.h>
 #include <wx/menu.h>
 
+#include "platform/ui/menu_ids.hpp"
+
 namespace keltrov::automation {
 
 namespace {
@@ -269,14 +271,15 @@ void ScriptRunner::OnPopupMenu(wxWindow& owner, wxMenu& menu) {
     if (menuChoices_.empty()) return;  // dismissed
     const Queued<int> choice = menuChoices_.front();
     menuChoices_.pop_front();
-    const wxMenuItem* item = menu.FindItem(choice.value);
+    const int itemId = MenuItemId(choice.value);
+    const wxMenuItem* item = menu.FindItem(itemId);
     if (item == nullptr || item->IsSeparator() || !item->IsEnabled()) {
         Fail(choice.line, "the menu shown has no command " + std::to_string(choice.value) + " to choose (" +
                               JoinEntries(entries) + ")");
         return;
     }
     // As the toolkit delivers a choice: to the menu's own handlers, then to the window it was shown for.
-    wxCommandEvent event(wxEVT_MENU, choice.value);
+    wxCommandEvent event(wxEVT_MENU, itemId);
     event.SetEventObject(&menu);
     if (!menu.ProcessEvent(event)) owner.HandleWindowEvent(event);
 }

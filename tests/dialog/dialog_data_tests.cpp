@@ -23,24 +23,29 @@ protected:
         database.Exec("delete from usertabb812");
     }
     void Node(const std::string& code, const std::string& table = "usertabb810") {
-        database.Exec(FormatSql("insert into " + table + " (relationid, inputdate, field_1, field_2) "
-                                "values('%s',getdate(),'%s','%s')", kBank, code, "n" + code));
+        database.Exec(FormatSql("insert into " + table +
+                                    " (relationid, inputdate, field_1, field_2) "
+                                    "values('%s',getdate(),'%s','%s')",
+                                kBank, code, "n" + code));
     }
     void Definition(const std::string& column, const std::string& type, const std::string& style,
                     const std::string& source, const std::string& defaultText) {
-        database.Exec(FormatSql("insert into usertabb200 (relationid, field_2, field_4, field_6, field_7, field_8, "
-                                "field_9, field_11, field_14) values('%s','%s','%s','%s','%s','B811',%d,'%s','')",
-                                kBank, column, type, style, source, ++order, defaultText));
+        database.Exec(
+            FormatSql("insert into usertabb200 (relationid, field_2, field_4, field_6, field_7, field_8, "
+                      "field_9, field_11, field_14) values('%s','%s','%s','%s','%s','B811',%d,'%s','')",
+                      kBank, column, type, style, source, ++order, defaultText));
     }
     void Wage(const std::string& code, double amount) {
         const std::string key = GetPeriodKey(DateTime::Now(), "B812");
         std::string amounts;
         for (int k = 5; k <= 26; ++k) amounts += k == 5 ? FormatSql(",%s", std::to_string(amount)) : ",1";
-        database.Exec(FormatSql("insert into usertabb812 (relationid, inputdate, field_1, field_2, field_3, field_4, "
-                                "field_5, field_6, field_7, field_8, field_9, field_10, field_11, field_12, field_13, "
-                                "field_14, field_15, field_16, field_17, field_18, field_19, field_20, field_21, "
-                                "field_22, field_23, field_24, field_25, field_26) values('%s',getdate(),'%s','p','d','i'",
-                                key, code) + amounts + ")");
+        database.Exec(
+            FormatSql("insert into usertabb812 (relationid, inputdate, field_1, field_2, field_3, field_4, "
+                      "field_5, field_6, field_7, field_8, field_9, field_10, field_11, field_12, field_13, "
+                      "field_14, field_15, field_16, field_17, field_18, field_19, field_20, field_21, "
+                      "field_22, field_23, field_24, field_25, field_26) values('%s',getdate(),'%s','p','d','i'",
+                      key, code) +
+            amounts + ")");
     }
     int order = 100;
 };
@@ -70,8 +75,9 @@ TEST_F(Loading, ComboFillsFromListSourceQueryAndPickList) {
     Definition("field_3", "C", "", "甲,,乙,", "");
     database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,'丙','','','')");
     database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,'丙','','','')");
-    database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,"
-                  "'select field_2 from usertabb810 where field_1=''100''','','','')");
+    database.Exec(
+        "insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,"
+        "'select field_2 from usertabb810 where field_1=''100''','','','')");
     database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,'Select me','','','')");
     database.Exec("insert into usertabb001 values('99999999','2026-01-01','B811','field_3',0,'他行','','','')");
     database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_4',0,'别列','','','')");
@@ -107,8 +113,9 @@ TEST_F(Loading, RecordShowsEachTypeInItsFormat) {
     Definition("field_5", "d", "D", "", "tnow");
     Definition("field_6", "D", "D", "", "now");
     Definition("field_7", "X", "", "", "");
-    database.Exec("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_4, field_5, field_6, field_7) "
-                  "values('10000001',getdate(),'100001001','张三','12.5','2026-03-04 05:06','2026-03-04 05:06','x')");
+    database.Exec(
+        "insert into usertabb811 (relationid, inputdate, field_1, field_2, field_4, field_5, field_6, field_7) "
+        "values('10000001',getdate(),'100001001','张三','12.5','2026-03-04 05:06','2026-03-04 05:06','x')");
     Node("100001002", "usertabb811");
     Open();
     Select("100001001");
@@ -150,7 +157,8 @@ TEST_F(Loading, MonthFillsInPlaceThenInsertsAboveTheTotals) {
         EXPECT_DOUBLE_EQ(Sheet().GetCellNumber(totalsRow, 14), sum + rows * 8.0);
         if (rows > 0) {
             const int last = 5 + rows;
-            EXPECT_EQ(Sheet().GetCellFormula(last, 14), "SUM(E" + std::to_string(last) + ":M" + std::to_string(last) + ")");
+            EXPECT_EQ(Sheet().GetCellFormula(last, 14),
+                      "SUM(E" + std::to_string(last) + ":M" + std::to_string(last) + ")");
             EXPECT_EQ(Sheet().GetCellFormula(last + 1, 14), "");
         }
         database.Exec("delete from usertabb812");
@@ -186,10 +194,18 @@ TEST_F(Loading, DatabaseErrorInAHandlerIsShownAndTheDialogGoesOn) {
 
 TEST(ShiftFormula, RaisesRelativeRowsOnly) {
     const std::vector<std::pair<std::string, std::string>> cases{
-        {"SUM(E6:Y6)", "SUM(E7:Y7)"}, {"$E$6+E$6", "$E$6+E$6"}, {"$E6", "$E7"},
-        {"LOG10(E6)", "LOG10(E7)"},   {"1E5", "1E6"},           {"A1B2", "A1B3"},
-        {"e6", "e7"},                 {"12+3", "12+3"},         {"AB99*2", "AB100*2"},
-        {"ABC1", "ABC1"},             {"\"月\"&E6", "\"月\"&E7"}, {"A0099", "A100"},
+        {"SUM(E6:Y6)", "SUM(E7:Y7)"},
+        {"$E$6+E$6", "$E$6+E$6"},
+        {"$E6", "$E7"},
+        {"LOG10(E6)", "LOG10(E7)"},
+        {"1E5", "1E6"},
+        {"A1B2", "A1B3"},
+        {"e6", "e7"},
+        {"12+3", "12+3"},
+        {"AB99*2", "AB100*2"},
+        {"ABC1", "ABC1"},
+        {"\"月\"&E6", "\"月\"&E7"},
+        {"A0099", "A100"},
     };
     for (const auto& [formula, shifted] : cases) EXPECT_EQ(ShiftFormulaRows(formula), shifted) << formula;
 }

@@ -17,7 +17,8 @@ namespace {
 std::string Shape(const wxTreeCtrl& tree, const wxTreeItemId& parent) {
     std::string shape;
     wxTreeItemIdValue cookie;
-    for (wxTreeItemId item = tree.GetFirstChild(parent, cookie); item.IsOk(); item = tree.GetNextChild(parent, cookie)) {
+    for (wxTreeItemId item = tree.GetFirstChild(parent, cookie); item.IsOk();
+         item = tree.GetNextChild(parent, cookie)) {
         if (!shape.empty()) shape += ",";
         shape += GetItemString(tree, item);
         if (tree.HasChildren(item)) shape += "(" + Shape(tree, item) + ")";
@@ -27,7 +28,8 @@ std::string Shape(const wxTreeCtrl& tree, const wxTreeItemId& parent) {
 
 wxTreeItemId Find(const wxTreeCtrl& tree, const wxTreeItemId& parent, const std::string& code) {
     wxTreeItemIdValue cookie;
-    for (wxTreeItemId item = tree.GetFirstChild(parent, cookie); item.IsOk(); item = tree.GetNextChild(parent, cookie)) {
+    for (wxTreeItemId item = tree.GetFirstChild(parent, cookie); item.IsOk();
+         item = tree.GetNextChild(parent, cookie)) {
         if (GetItemString(tree, item) == code) return item;
         if (wxTreeItemId found = Find(tree, item, code); found.IsOk()) return found;
     }

@@ -14,7 +14,8 @@ using Init = DialogTest;
 TEST_F(Init, DemoDatabaseFillsTreeFormSheetAndFocusChain) {
     UseDemoData();
     Open();
-    EXPECT_EQ(TreeShape(), "100(100001(100001001,100001002),100002(100002001,100002002)),101(101001(101001001,101001002))");
+    EXPECT_EQ(TreeShape(),
+              "100(100001(100001001,100001002),100002(100002001,100002002)),101(101001(101001001,101001002))");
     EXPECT_EQ(Tree().GetItemText(FindNode("100")), wxString::FromUTF8("总公司"));
     ASSERT_NE(dialog->GetBindings(), nullptr);
     EXPECT_EQ(dialog->GetBindings()->size(), 7u);
