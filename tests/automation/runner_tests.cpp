@@ -89,7 +89,7 @@ TEST_F(RunnerTest, LinesThatCannotBeCarriedOutStopTheScriptAndCloseTheDialog) {
         {"click 1005", "line 2: control 1005 is not a button"},
         {"click 4711", "line 2: the dialog has no control 4711"},
         {"set 8001 x", "line 2: control 8001 is no edit or combo box"},
-        {"command 40000", "line 2: the dialog has no command 40000"},
+        {"command 32780", "line 2: the dialog has no command 32780"},
         {"cell 1 1 =SUM(", "line 2: "},
         {"drag #100001001 #100", "line 2: the item #100001001 is inside a collapsed item"},
     };
@@ -129,21 +129,21 @@ TEST_F(RunnerTest, KeysNobodyTakesDoWhatTheToolkitDoes) {
 }
 
 TEST_F(RunnerTest, RightClickShowsTheMenuAndAQueuedChoiceReachesTheDialog) {
-    const std::string dump = Dump("menu 2774\nrightclick 4001\nrightclick 8004");
-    EXPECT_THAT(dialog->log, ElementsAre("context 4001", "menu 2774", "context 8004"));
+    const std::string dump = Dump("menu 32774\nrightclick 4001\nrightclick 8004");
+    EXPECT_THAT(dialog->log, ElementsAre("context 4001", "menu 32774", "context 8004"));
     // The second menu had no queued choice and was dismissed.
     EXPECT_THAT(dump, HasSubstr(R"("menus":[["增加部门","-","删除","填充"],["增加部门","-","删除","填充"]])"));
 }
 
 TEST_F(RunnerTest, MenuChoicesMustBeOnTheMenuAndBeUsed) {
-    EXPECT_EQ(Run("menu 2775\nrightclick 4001"),
-              "line 1: the menu shown has no command 2775 to choose (增加部门, -, 删除, 填充)");
-    EXPECT_EQ(Run("menu 2771"), "line 1: no popup menu came for this choice");
+    EXPECT_EQ(Run("menu 32775\nrightclick 4001"),
+              "line 1: the menu shown has no command 32775 to choose (增加部门, -, 删除, 填充)");
+    EXPECT_EQ(Run("menu 32771"), "line 1: no popup menu came for this choice");
 }
 
 TEST_F(RunnerTest, CommandAndDoubleClickDeliverTheirEvents) {
-    EXPECT_EQ(Run("command 2771\ndblclick 1005"), "");
-    EXPECT_THAT(dialog->log, ElementsAre("menu 2771", "dclick 1005"));
+    EXPECT_EQ(Run("command 32771\ndblclick 1005"), "");
+    EXPECT_THAT(dialog->log, ElementsAre("menu 32771", "dclick 1005"));
 }
 
 TEST_F(RunnerTest, DragPressesMovesAndReleasesWithTheEventLoopInBetween) {

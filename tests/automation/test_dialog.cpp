@@ -12,6 +12,7 @@
 
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/interaction.hpp"
+#include "platform/ui/menu_ids.hpp"
 #include "platform/ui/tree_items.hpp"
 
 namespace keltrov::test {
@@ -82,14 +83,15 @@ void RunnerTestDialog::BindLogging() {
     Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& event) {
         log.push_back("context " + std::to_string(event.GetId()));
         wxMenu menu;
-        menu.Append(2771, Wide("增加部门"));
+        menu.Append(MenuItemId(32771), Wide("增加部门"));
         menu.AppendSeparator();
-        menu.Append(2774, Wide("删除"));
-        menu.Append(2775, Wide("填充"))->Enable(false);
+        menu.Append(MenuItemId(32774), Wide("删除"));
+        menu.Append(MenuItemId(32775), Wide("填充"))->Enable(false);
         ShowPopupMenu(*this, menu, event.GetPosition());
     });
-    Bind(wxEVT_MENU, [this](wxCommandEvent& event) { log.push_back("menu " + std::to_string(event.GetId())); },
-         2771, 2774);
+    Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
+        log.push_back("menu " + std::to_string(CommandOfMenuItem(event.GetId())));
+    }, MenuItemId(32771), MenuItemId(32774));
 }
 
 void RunnerTestDialog::BindDrag() {
