@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The main job: a fresh demo database and the host on it.
+# The main job: a fresh demo database and the host on it. Without a display, a scripted tour of
+# the demo runs under Xvfb instead and leaves its screenshots and dumps beside the database.
 set -euo pipefail
 build=${1:-build}
 mkdir -p "$build/demo"
@@ -7,4 +8,16 @@ db="$build/demo/demo.sqlite"
 rm -f "$db"
 "$build/bin/keltrov-host" --create-demo "$db"
 echo "demo database: $db"
-"$build/bin/keltrov-host" --db "$db"
+if [ -n "${DISPLAY:-}" ]; then
+  exec "$build/bin/keltrov-host" --db "$db"
+fi
+
+host=$(realpath "$build/bin/keltrov-host")
+demo=$(realpath "$build/demo")
+# The demo's wages are in this month and the last; the tour visits the last.
+last_month=$(date -d "$(date +%Y-%m-15) -1 month" +%Y-%m-15)
+sed "s/@LAST_MONTH@/$last_month/g" "$(dirname "$0")/demo-tour.script" > "$demo/tour.script"
+rm -f "$demo"/*.png "$demo"/*.json
+(cd "$demo" && "$host" --db demo.sqlite --script tour.script)
+echo "no display: the tour's screenshots and dumps are in $demo"
+ls "$demo"/*.png "$demo"/*.json
