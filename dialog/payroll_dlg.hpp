@@ -44,7 +44,7 @@ public:
     void LoadRecordIntoForm(const std::string& query);
     bool LoadTree();  // false when the tables give no node
     void ResetSheet();
-    void LoadWages(std::string nodeCode);
+    void LoadWages(const std::string& nodeCode);
 
 private:
     // A child control by id; the dialog's own id is never matched.

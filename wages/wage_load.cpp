@@ -32,7 +32,7 @@ void CPayrollDlg::ResetSheet() {
     }
 }
 
-void CPayrollDlg::LoadWages(std::string nodeCode) {
+void CPayrollDlg::LoadWages(const std::string& nodeCode) {
     const keltrov::DateTime month = keltrov::FromWxDateTime(WageDatePicker().GetValue());
     const std::string key = GetPeriodKey(month, "B812");
     ResetSheet();

@@ -82,6 +82,16 @@ TEST_F(Init, EmptyTemplateCountsAsNone) {
     EXPECT_EQ(dialog->GetNextRow(), 0);
 }
 
+TEST_F(Init, UnreadableTemplateIsReportedAndTheDialogStaysUsable) {
+    UseDemoData();
+    database.Exec("update privatevba set vbacode = x'00010203'");
+    Open();
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_FALSE(messages.texts[0].empty());
+    Select("100001001");
+    EXPECT_EQ(Text(1005), "张伟");
+}
+
 TEST_F(Init, MissingFormDefinitionAsksForItAndLeavesTheFormUnbound) {
     UseDemoData();
     database.Exec("delete from usertabb200");
