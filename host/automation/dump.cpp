@@ -41,8 +41,10 @@ void WriteTree(JsonWriter& json, wxDialog& dialog) {
         WriteItems(json, *tree, TopLevelItems(*tree));
     }
     const wxTreeItemId selected = tree != nullptr ? tree->GetSelection() : wxTreeItemId();
+    // A hidden root is no item a person could have chosen.
+    const bool hiddenRoot = selected.IsOk() && selected == tree->GetRootItem() && tree->HasFlag(wxTR_HIDE_ROOT);
     json.Key("selected");
-    if (selected.IsOk()) {
+    if (selected.IsOk() && !hiddenRoot) {
         json.String(GetItemString(*tree, selected));
     } else {
         json.Null();

@@ -25,16 +25,6 @@ std::string JoinEntries(const ShownMenu& entries) {
     return joined;
 }
 
-const char* KindName(SmallDialogKind kind) {
-    switch (kind) {
-        case SmallDialogKind::Name: return "name dialog";
-        case SmallDialogKind::Fill: return "fill dialog";
-        case SmallDialogKind::Calendar: return "calendar";
-        case SmallDialogKind::Unknown: break;
-    }
-    return "dialog";
-}
-
 }  // namespace
 
 ScriptRunner::ScriptRunner(std::vector<ScriptLine> script) : script_(std::move(script)) {

@@ -86,9 +86,18 @@ SmallDialogKind ClassifyDialog(wxDialog& dialog) {
     return SmallDialogKind::Unknown;
 }
 
+const char* KindName(SmallDialogKind kind) {
+    switch (kind) {
+        case SmallDialogKind::Name: return "name dialog";
+        case SmallDialogKind::Fill: return "fill dialog";
+        case SmallDialogKind::Calendar: return "calendar";
+        case SmallDialogKind::Unknown: break;
+    }
+    return "dialog";
+}
+
 std::string DescribeDialog(wxDialog& dialog) {
-    static constexpr const char* kNames[] = {"name dialog", "fill dialog", "calendar", "dialog"};
-    return std::string(kNames[static_cast<int>(ClassifyDialog(dialog))]) + " \"" + ToUtf8(dialog.GetTitle()) + "\"";
+    return std::string(KindName(ClassifyDialog(dialog))) + " \"" + ToUtf8(dialog.GetTitle()) + "\"";
 }
 
 void ApplyAnswer(wxDialog& dialog, const DialogAnswer& answer) {

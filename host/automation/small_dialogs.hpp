@@ -13,7 +13,9 @@ enum class SmallDialogKind { Name, Fill, Calendar, Unknown };
 // A calendar control makes a calendar; one edit alone a name dialog; an edit with a check box
 // among its fields a fill dialog.
 SmallDialogKind ClassifyDialog(wxDialog& dialog);
-// "name dialog", "fill dialog", "calendar", or "dialog", with the dialog's title.
+// "name dialog", "fill dialog", "calendar" or "dialog".
+const char* KindName(SmallDialogKind kind);
+// The kind's name with the dialog's title.
 std::string DescribeDialog(wxDialog& dialog);
 
 struct DialogAnswer {
