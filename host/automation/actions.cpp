@@ -154,12 +154,8 @@ void TypeText(wxDialog& dialog, int id, const std::string& text) {
 
 void SetWageDate(wxDialog& dialog, const ScriptDate& date) {
     auto& picker = UsableControlOf<wxDatePickerCtrl>(dialog, kWageDatePickerId, "a date picker");
-    // Choosing a day keeps the time of day the picker holds.
-    const wxDateTime old = picker.GetValue();
-    const bool hasTime = old.IsValid();
     picker.SetValue(wxDateTime(static_cast<wxDateTime::wxDateTime_t>(date.day),
-                               static_cast<wxDateTime::Month>(date.month - 1), date.year,
-                               hasTime ? old.GetHour() : 0, hasTime ? old.GetMinute() : 0));
+                               static_cast<wxDateTime::Month>(date.month - 1), date.year));
     wxDateEvent event(&picker, picker.GetValue(), wxEVT_DATE_CHANGED);
     picker.HandleWindowEvent(event);
 }
