@@ -92,7 +92,8 @@ wxPoint ItemPoint(wxTreeCtrl& tree, const std::string& node) {
     const wxTreeItemId item = FindNode(tree, node);
     for (wxTreeItemId parent = tree.GetItemParent(item); parent.IsOk(); parent = tree.GetItemParent(parent)) {
         const bool hiddenRoot = parent == tree.GetRootItem() && tree.HasFlag(wxTR_HIDE_ROOT);
-        if (!hiddenRoot && !tree.IsExpanded(parent)) throw ActionError("the item " + node + " is inside a collapsed item");
+        if (!hiddenRoot && !tree.IsExpanded(parent))
+            throw ActionError("the item " + node + " is inside a collapsed item");
     }
     tree.ScrollTo(item);
     wxRect rect;

@@ -98,10 +98,18 @@ JsonWriter& JsonWriter::Close(char bracket) {
     return *this;
 }
 
-JsonWriter& JsonWriter::BeginObject() { return Open('{'); }
-JsonWriter& JsonWriter::EndObject() { return Close('}'); }
-JsonWriter& JsonWriter::BeginArray() { return Open('['); }
-JsonWriter& JsonWriter::EndArray() { return Close(']'); }
+JsonWriter& JsonWriter::BeginObject() {
+    return Open('{');
+}
+JsonWriter& JsonWriter::EndObject() {
+    return Close('}');
+}
+JsonWriter& JsonWriter::BeginArray() {
+    return Open('[');
+}
+JsonWriter& JsonWriter::EndArray() {
+    return Close(']');
+}
 
 JsonWriter& JsonWriter::Key(std::string_view name) {
     BeforeValue();

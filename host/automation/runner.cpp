@@ -28,12 +28,10 @@ std::string JoinEntries(const ShownMenu& entries) {
 }  // namespace
 
 ScriptRunner::ScriptRunner(std::vector<ScriptLine> script) : script_(std::move(script)) {
-    previousMessage_ = SetMessageHandler([this](const std::string& text, MessageButtons buttons) {
-        return OnMessage(text, buttons);
-    });
-    previousPopup_ = SetPopupMenuHandler([this](wxWindow& owner, wxMenu& menu, const wxPoint&) {
-        OnPopupMenu(owner, menu);
-    });
+    previousMessage_ =
+        SetMessageHandler([this](const std::string& text, MessageButtons buttons) { return OnMessage(text, buttons); });
+    previousPopup_ =
+        SetPopupMenuHandler([this](wxWindow& owner, wxMenu& menu, const wxPoint&) { OnPopupMenu(owner, menu); });
     previousModal_ = SetModalHandler([this](wxDialog& dialog) { return OnModal(dialog); });
     previousShown_ = SetDialogShownHandler([this](wxDialog& dialog) { Start(dialog); });
     // An assertion would open a box nobody answers; it stops the script instead.
@@ -127,16 +125,14 @@ std::deque<ScriptRunner::Step> ScriptRunner::StepsOf(const ScriptLine& line) {
         case LineKind::DblClick: return step([&dialog, id = line.Number(0)] { DoubleClick(dialog, id); });
         case LineKind::Drag:
         case LineKind::DragOut: return DragSteps(line);
-        case LineKind::Hover:
-            return step([this, hover = Hover{args[0], line.Number(1)}] { hover_ = hover; });
+        case LineKind::Hover: return step([this, hover = Hover{args[0], line.Number(1)}] { hover_ = hover; });
         case LineKind::Cell:
             return step([&dialog, row = line.Number(0), column = line.Number(1), args] {
                 TypeIntoCell(dialog, row, column, args[2]);
             });
         case LineKind::Current:
-            return step([&dialog, row = line.Number(0), column = line.Number(1)] {
-                MakeCellCurrent(dialog, row, column);
-            });
+            return step(
+                [&dialog, row = line.Number(0), column = line.Number(1)] { MakeCellCurrent(dialog, row, column); });
         case LineKind::ExpectMessage: return step([this, args] { ExpectMessage(args[0]); });
         case LineKind::ExpectNoMessage: return step([this] { ExpectNoMessage(); });
         case LineKind::Dump:

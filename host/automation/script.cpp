@@ -84,18 +84,14 @@ std::string CheckArg(Arg kind, const std::string& text) {
     switch (kind) {
         case Arg::Node:
             return IsNode(text) ? "" : "a node is #CODE or a path of item texts joined by '/', not '" + text + "'";
-        case Arg::Id:
-            return ReadInt(text) ? "" : "a control or command id is a number, not '" + text + "'";
+        case Arg::Id: return ReadInt(text) ? "" : "a control or command id is a number, not '" + text + "'";
         case Arg::Index:
             return ReadInt(text).value_or(0) >= 1 ? "" : "a row or column is a number from 1, not '" + text + "'";
         case Arg::Millis:
             return ReadInt(text).value_or(-1) >= 0 ? "" : "a time is a number of milliseconds, not '" + text + "'";
-        case Arg::Text:
-            return "";
-        case Arg::File:
-            return text.empty() ? "a file name is missing" : "";
-        case Arg::Date:
-            return ReadDate(text) ? "" : "a date is a real day written YYYY-MM-DD, not '" + text + "'";
+        case Arg::Text: return "";
+        case Arg::File: return text.empty() ? "a file name is missing" : "";
+        case Arg::Date: return ReadDate(text) ? "" : "a date is a real day written YYYY-MM-DD, not '" + text + "'";
         case Arg::Key:
             return text == "enter" || text == "down" || text == "up" || text == "tab"
                        ? ""

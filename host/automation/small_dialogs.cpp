@@ -1,12 +1,12 @@
 #include "host/automation/small_dialogs.hpp"
 
-#include <algorithm>
-
 #include <wx/button.h>
 #include <wx/calctrl.h>
 #include <wx/checkbox.h>
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
+
+#include <algorithm>
 
 #include "host/automation/actions.hpp"
 #include "host/automation/dialog_probe.hpp"
@@ -53,8 +53,8 @@ void Tick(wxCheckBox& box, bool ticked) {
 void FillFields(wxDialog& dialog, const std::vector<std::string>& values) {
     const std::vector<wxWindow*> fields = InputFields(dialog);
     if (fields.size() != values.size())
-        throw ActionError(DescribeDialog(dialog) + " has " + std::to_string(fields.size()) + " fields, the line gives " +
-                          std::to_string(values.size()));
+        throw ActionError(DescribeDialog(dialog) + " has " + std::to_string(fields.size()) +
+                          " fields, the line gives " + std::to_string(values.size()));
     for (size_t i = 0; i < fields.size(); ++i) {
         if (auto* box = wxDynamicCast(fields[i], wxCheckBox)) {
             Tick(*box, values[i] == "1");

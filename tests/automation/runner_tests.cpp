@@ -1,6 +1,8 @@
 // The runner against a dialog of the tests' own: every line kind, the answers it gives, the dump,
 // and how a script stops.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <wx/button.h>
 #include <wx/calctrl.h>
 #include <wx/checkbox.h>
@@ -10,9 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include <gmock/gmock.h>
-#include <unistd.h>
 
 #include "host/automation/runner.hpp"
 #include "platform/sheet/sheet_control.hpp"
@@ -147,9 +146,10 @@ TEST_F(RunnerTest, CommandAndDoubleClickDeliverTheirEvents) {
 }
 
 TEST_F(RunnerTest, DragPressesMovesAndReleasesWithTheEventLoopInBetween) {
-    EXPECT_EQ(Run("expand #100\nexpand #100001\nhover #100002 300\ndrag #100001001 总公司/财务部\ndrag-out #100002"), "");
-    EXPECT_THAT(dialog->log, ElementsAre("begin 100001001", "over 100002", "over 100001", "drop 100001",
-                                         "begin 100002", "over outside", "drop outside"));
+    EXPECT_EQ(Run("expand #100\nexpand #100001\nhover #100002 300\ndrag #100001001 总公司/财务部\ndrag-out #100002"),
+              "");
+    EXPECT_THAT(dialog->log, ElementsAre("begin 100001001", "over 100002", "over 100001", "drop 100001", "begin 100002",
+                                         "over outside", "drop outside"));
     ASSERT_GE(dialog->dragTimes.size(), 2u);
     EXPECT_GE(dialog->dragTimes[1].second - dialog->dragTimes[0].second, 300);
 }
@@ -172,9 +172,9 @@ TEST_F(RunnerTest, MessagesAreAnsweredFromTheQueueInOrderAndRecorded) {
         answers.push_back(ShowMessage("保存完成"));
         answers.push_back(ShowMessage("确认删除?", MessageButtons::OkCancel));
     };
-    const std::string dump =
-        Dump("answer ok\nanswer ok\nclick 8001\nanswer ok\nanswer cancel\nclick 8001\nexpect-message 保存完成\n"
-             "expect-message 确认删除?\nexpect-message 保存完成\nexpect-message 确认删除?\nexpect-no-message");
+    const std::string dump = Dump(
+        "answer ok\nanswer ok\nclick 8001\nanswer ok\nanswer cancel\nclick 8001\nexpect-message 保存完成\n"
+        "expect-message 确认删除?\nexpect-message 保存完成\nexpect-message 确认删除?\nexpect-no-message");
     // With nothing queued, the box with only OK is answered OK.
     EXPECT_EQ(answers, (std::vector<MessageAnswer>{MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::Ok,
                                                    MessageAnswer::Cancel}));
@@ -243,7 +243,8 @@ TEST_F(RunnerTest, ASmallDialogWithoutItsAnswerStopsTheScript) {
 TEST_F(RunnerTest, ASmallDialogThatStaysOpenIsClosedAndReported) {
     dialog->onSave = [] {
         wxDialog* small = MakeNameDialog();
-        small->Bind(wxEVT_BUTTON, [](wxCommandEvent&) {}, wxID_OK);
+        small->Bind(
+            wxEVT_BUTTON, [](wxCommandEvent&) {}, wxID_OK);
         EXPECT_EQ(RunModalDialog(*small), wxID_CANCEL);
         small->Destroy();
     };

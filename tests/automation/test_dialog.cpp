@@ -77,9 +77,8 @@ void RunnerTestDialog::BindLogging() {
         event.Skip();
     });
     FindWindow(1005)->Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent&) { log.push_back("dclick 1005"); });
-    Bind(wxEVT_DATE_CHANGED, [this](wxDateEvent& event) {
-        log.push_back("date " + Utf8(event.GetDate().Format("%Y-%m-%d %H:%M")));
-    });
+    Bind(wxEVT_DATE_CHANGED,
+         [this](wxDateEvent& event) { log.push_back("date " + Utf8(event.GetDate().Format("%Y-%m-%d %H:%M"))); });
     Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& event) {
         log.push_back("context " + std::to_string(event.GetId()));
         wxMenu menu;
@@ -89,9 +88,10 @@ void RunnerTestDialog::BindLogging() {
         menu.Append(MenuItemId(32775), Wide("填充"))->Enable(false);
         ShowPopupMenu(*this, menu, event.GetPosition());
     });
-    Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
-        log.push_back("menu " + std::to_string(CommandOfMenuItem(event.GetId())));
-    }, MenuItemId(32771), MenuItemId(32774));
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent& event) { log.push_back("menu " + std::to_string(CommandOfMenuItem(event.GetId()))); },
+        MenuItemId(32771), MenuItemId(32774));
 }
 
 void RunnerTestDialog::BindDrag() {
