@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <wx/button.h>
 #include <wx/calctrl.h>
+#include <wx/eventfilter.h>
 #include <wx/checkbox.h>
 #include <wx/image.h>
 #include <wx/textctrl.h>
@@ -125,6 +126,38 @@ TEST_F(RunnerTest, KeysNobodyTakesDoWhatTheToolkitDoes) {
     dialog->log.clear();
     EXPECT_EQ(Run("key 8001 enter"), "");
     EXPECT_THAT(dialog->log, ElementsAre("hook 13", "save"));
+}
+
+// Sees the key and mouse events of the edit 1005 before they are dispatched, as a dialog's
+// pre-translation does, and may take the right button down.
+class EditEventFilter : public wxEventFilter {
+public:
+    EditEventFilter() { wxEvtHandler::AddFilter(this); }
+    ~EditEventFilter() override { wxEvtHandler::RemoveFilter(this); }
+
+    int FilterEvent(wxEvent& event) override {
+        const wxEventType type = event.GetEventType();
+        const bool watched = type == wxEVT_KEY_DOWN || type == wxEVT_RIGHT_DOWN || type == wxEVT_LEFT_DCLICK;
+        auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
+        if (!watched || window == nullptr || window->GetId() != 1005) return Event_Skip;
+        seen.push_back(type == wxEVT_KEY_DOWN ? "key" : type == wxEVT_RIGHT_DOWN ? "right" : "double");
+        return type == wxEVT_RIGHT_DOWN && takeRightDown ? Event_Processed : Event_Skip;
+    }
+
+    std::vector<std::string> seen;
+    bool takeRightDown = false;
+};
+
+TEST_F(RunnerTest, KeysAndClicksPassTheEventFiltersFirst) {
+    EditEventFilter filter;
+    EXPECT_EQ(Run("key 1005 up\nrightclick 1005\ndblclick 1005"), "");
+    EXPECT_THAT(filter.seen, ElementsAre("key", "right", "double"));
+    EXPECT_THAT(dialog->log, ElementsAre("hook 315", "down 315", "context 1005", "dclick 1005"));
+    // A right button down that the filter takes brings no context menu.
+    filter.takeRightDown = true;
+    dialog->log.clear();
+    EXPECT_EQ(Run("rightclick 1005"), "");
+    EXPECT_TRUE(dialog->log.empty());
 }
 
 TEST_F(RunnerTest, RightClickShowsTheMenuAndAQueuedChoiceReachesTheDialog) {
