@@ -58,7 +58,12 @@ std::optional<std::string> ScriptRunner::Finish() {
 }
 
 void ScriptRunner::Start(wxDialog& dialog) {
-    if (dialog_ != nullptr) return;
+    if (dialog_ != nullptr) {
+        // The script drives one dialog; another would wait for a person who is not there.
+        Fail(CurrentLine(), "a second dialog \"" + ToUtf8(dialog.GetTitle()) + "\" was shown");
+        dialog.EndModal(wxID_CANCEL);
+        return;
+    }
     dialog_ = &dialog;
     timer_ = std::make_unique<wxTimer>();
     timer_->Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Advance(); });

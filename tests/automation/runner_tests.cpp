@@ -299,6 +299,18 @@ TEST_F(RunnerTest, ADialogThatClosesOrNeverShowsFailsTheRemainingLine) {
     EXPECT_EQ(runner.Finish(), "line 2: the dialog was not shown");
 }
 
+TEST_F(RunnerTest, ASecondMainDialogIsClosedAndStopsTheScript) {
+    int secondResult = 0;
+    dialog->onSave = [&secondResult] {
+        auto* second = new RunnerTestDialog;
+        second->SetTitle("second");
+        secondResult = second->DoModal();
+        second->Destroy();
+    };
+    EXPECT_EQ(Run("click 8001\nclick 8001"), "line 1: a second dialog \"second\" was shown");
+    EXPECT_EQ(secondResult, wxID_CANCEL);
+}
+
 TEST_F(RunnerTest, AToolkitAssertionStopsTheScript) {
     dialog->onSave = [] { wxFAIL_MSG("broken"); };
     EXPECT_THAT(Run("click 8001\nclick 8001"), ::testing::StartsWith("line 1: toolkit assertion"));
