@@ -130,7 +130,7 @@ std::deque<ScriptRunner::Step> ScriptRunner::StepsOf(const ScriptLine& line) {
         case LineKind::DblClick: return step([&dialog, id = line.Number(0)] { DoubleClick(dialog, id); });
         case LineKind::Drag:
         case LineKind::DragOut: return DragSteps(line);
-        case LineKind::Hover: return step([this, hover = Hover{args[0], line.Number(1)}] { hover_ = hover; });
+        case LineKind::Hover: return step([this, hover = Hover{line.number, args[0], line.Number(1)}] { hover_ = hover; });
         case LineKind::Cell:
             return step([&dialog, row = line.Number(0), column = line.Number(1), args] {
                 TypeIntoCell(dialog, row, column, args[2]);
@@ -204,7 +204,7 @@ void ScriptRunner::CheckQueuesUsed() {
     for (const auto& [kind, queue] : dialogAnswers_) {
         if (!queue.empty()) Fail(queue.front().line, std::string("no ") + KindName(kind) + " came for this answer");
     }
-    if (hover_) Fail(script_.back().number, "a hover line has no drag after it");
+    if (hover_) Fail(hover_->line, "no drag came after this hover");
 }
 
 void ScriptRunner::Fail(int line, const std::string& reason) {

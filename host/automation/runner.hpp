@@ -45,6 +45,7 @@ private:
         Value value;
     };
     struct Hover {
+        int line;
         std::string node;
         int millis;
     };

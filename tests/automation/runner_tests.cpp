@@ -188,7 +188,7 @@ TEST_F(RunnerTest, DragPressesMovesAndReleasesWithTheEventLoopInBetween) {
 }
 
 TEST_F(RunnerTest, AHoverWithoutADragIsAnError) {
-    EXPECT_EQ(Run("hover #100 10\nclick 8001"), "line 2: a hover line has no drag after it");
+    EXPECT_EQ(Run("hover #100 10\nclick 8001"), "line 1: no drag came after this hover");
 }
 
 TEST_F(RunnerTest, CellLinesTypeIntoTheSheetAndTheDumpListsEveryCell) {
