@@ -34,18 +34,20 @@ Control& UsableControlOf(wxDialog& dialog, int id, const char* kind) {
     return *control;
 }
 
+// The dialog's one control of a kind, found by its class.
+template <class Control>
+Control& Usable(Control* control, const std::string& name) {
+    if (control == nullptr) throw ActionError("the dialog has no " + name);
+    if (!control->IsEnabled()) throw ActionError("the " + name + " is disabled");
+    return *control;
+}
+
 wxTreeCtrl& UsableTree(wxDialog& dialog) {
-    wxTreeCtrl* tree = FindTree(dialog);
-    if (tree == nullptr) throw ActionError("the dialog has no tree");
-    if (!tree->IsEnabled()) throw ActionError("the tree is disabled");
-    return *tree;
+    return Usable(FindTree(dialog), "tree");
 }
 
 sheet::SheetControl& UsableSheet(wxDialog& dialog) {
-    sheet::SheetControl* sheet = FindSheet(dialog);
-    if (sheet == nullptr) throw ActionError("the dialog has no sheet");
-    if (!sheet->IsEnabled()) throw ActionError("the sheet is disabled");
-    return *sheet;
+    return Usable(FindSheet(dialog), "sheet");
 }
 
 wxPoint Middle(const wxWindow& window) {
