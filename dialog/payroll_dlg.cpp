@@ -117,7 +117,7 @@ void CPayrollDlg::InitialiseDialog() {
     m_pBindings = LoadFormDefinition(m_strPersonReport);
     Tree().SetImageList(&m_imageList);
     keltrov::AttachItemStrings(Tree(), m_astrNodeCodes);
-    keltrov::KeepHiddenRootUnselected(Tree());
+    keltrov::KeepTreeViewSelection(Tree());
     if (!LoadTree()) return;
 
     m_bModifyMode = false;

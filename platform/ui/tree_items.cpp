@@ -19,13 +19,19 @@ void AttachItemStrings(wxTreeCtrl& tree, const std::vector<std::string>& strings
     tree.SetClientObject(new ItemStrings(strings));
 }
 
-void KeepHiddenRootUnselected(wxTreeCtrl& tree) {
+void KeepTreeViewSelection(wxTreeCtrl& tree) {
     tree.Bind(wxEVT_TREE_SEL_CHANGING, [&tree](wxTreeEvent& event) {
         if (tree.HasFlag(wxTR_HIDE_ROOT) && event.GetItem() == tree.GetRootItem()) {
             event.Veto();
             return;
         }
         event.Skip();
+    });
+    // Taken here, the button never reaches the toolkit's tree, which would select the item under it.
+    tree.Bind(wxEVT_RIGHT_DOWN, [&tree](wxMouseEvent& event) {
+        wxContextMenuEvent menu(wxEVT_CONTEXT_MENU, tree.GetId(), tree.ClientToScreen(event.GetPosition()));
+        menu.SetEventObject(&tree);
+        tree.HandleWindowEvent(menu);
     });
 }
 

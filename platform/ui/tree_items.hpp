@@ -18,9 +18,10 @@ private:
 };
 
 void AttachItemStrings(wxTreeCtrl& tree, const std::vector<std::string>& strings);
-// The toolkit's tree selects its hidden root when idle and nothing is selected; the system's tree
-// stays without a selection until the user makes one.
-void KeepHiddenRootUnselected(wxTreeCtrl& tree);
+// Makes the toolkit's tree select as the system's tree view does: nothing is selected until the
+// user chooses an item (the toolkit would pick its hidden root when idle), and a right click
+// asks for the context menu without moving the selection.
+void KeepTreeViewSelection(wxTreeCtrl& tree);
 // -1 for an invalid item or one without an index.
 long GetItemIndex(const wxTreeCtrl& tree, const wxTreeItemId& item);
 // The attached list's entry at the item's index; empty when there is none.
