@@ -49,7 +49,8 @@ void OpenDatabase(db::CDatabase& db, const HostOptions& options) {
         db.OpenEx(options.connect);
         return;
     }
-    if (!std::filesystem::exists(options.dbFile)) throw std::runtime_error("database file not found: " + options.dbFile);
+    if (!std::filesystem::exists(options.dbFile))
+        throw std::runtime_error("database file not found: " + options.dbFile);
     db.OpenEx(SqliteConnection(options.dbFile, false));
 }
 

@@ -26,11 +26,16 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     HostOptions options;
     options.bankId = kDemoBankId;
     const std::map<std::string, std::string*> valued{
-        {"--create-db", &options.createDb},         {"--create-demo", &options.createDemo},
-        {"--db", &options.dbFile},                  {"--connect", &options.connect},
-        {"--bank", &options.bankId},                {"--query", &options.query},
-        {"--exec", &options.exec},                  {"--store-template", &options.storeTemplate},
-        {"--check-template", &options.checkTemplate}, {"--plugin", &options.plugin},
+        {"--create-db", &options.createDb},
+        {"--create-demo", &options.createDemo},
+        {"--db", &options.dbFile},
+        {"--connect", &options.connect},
+        {"--bank", &options.bankId},
+        {"--query", &options.query},
+        {"--exec", &options.exec},
+        {"--store-template", &options.storeTemplate},
+        {"--check-template", &options.checkTemplate},
+        {"--plugin", &options.plugin},
         {"--script", &options.script},
     };
     for (size_t i = 0; i < args.size(); ++i) {

@@ -130,7 +130,8 @@ std::deque<ScriptRunner::Step> ScriptRunner::StepsOf(const ScriptLine& line) {
         case LineKind::DblClick: return step([&dialog, id = line.Number(0)] { DoubleClick(dialog, id); });
         case LineKind::Drag:
         case LineKind::DragOut: return DragSteps(line);
-        case LineKind::Hover: return step([this, hover = Hover{line.number, args[0], line.Number(1)}] { hover_ = hover; });
+        case LineKind::Hover:
+            return step([this, hover = Hover{line.number, args[0], line.Number(1)}] { hover_ = hover; });
         case LineKind::Cell:
             return step([&dialog, row = line.Number(0), column = line.Number(1), args] {
                 TypeIntoCell(dialog, row, column, args[2]);

@@ -5,8 +5,8 @@
 #include <unistd.h>
 #include <wx/button.h>
 #include <wx/calctrl.h>
-#include <wx/eventfilter.h>
 #include <wx/checkbox.h>
+#include <wx/eventfilter.h>
 #include <wx/image.h>
 #include <wx/textctrl.h>
 
