@@ -67,11 +67,21 @@ CPayrollDlg::CPayrollDlg() {
     }
     // The template's name doubles as the window id in XRC; a dialog has no control id of its own.
     SetId(wxID_ANY);
+    FixTabOrder();
 }
 
 CPayrollDlg::~CPayrollDlg() {
     // The destroy handler needs the whole object, so the event goes out before the members go.
     SendDestroyEvent();
+}
+
+// The toolkit orders Tab by position on screen unless told; the template's order is the tab order.
+void CPayrollDlg::FixTabOrder() {
+    wxWindow* previous = nullptr;
+    for (wxWindow* child : GetChildren()) {
+        if (previous != nullptr) child->MoveAfterInTabOrder(previous);
+        previous = child;
+    }
 }
 
 wxWindow* CPayrollDlg::GetDlgItem(int id) const {

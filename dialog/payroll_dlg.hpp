@@ -47,6 +47,7 @@ public:
     void LoadWages(const std::string& nodeCode);
 
 private:
+    void FixTabOrder();
     // A child control by id; the dialog's own id is never matched.
     wxWindow* GetDlgItem(int id) const;
     void SetDlgItemText(int id, const std::string& text);

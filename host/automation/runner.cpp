@@ -1,5 +1,6 @@
 #include "host/automation/runner.hpp"
 
+#include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/menu.h>
 
@@ -91,6 +92,9 @@ void ScriptRunner::Advance() {
             return;
         }
     }
+    // A person's actions come with idle time between them, in which the toolkit brings its state
+    // (the tab order among others) up to date.
+    wxTheApp->ProcessIdle();
     Step step = std::move(steps_.front());
     steps_.pop_front();
     try {
