@@ -67,7 +67,7 @@ private:
 
     // Organisation tree.
     void FillLevel(wxTreeItemId parent, wxTreeItemId last, size_t levelLength, CDynRecordset& rows);
-    wxTreeItemId InsertNode(wxTreeItemId parent, CDynRecordset& rows);
+    wxTreeItemId InsertNode(wxTreeItemId parent, const std::string& code, CDynRecordset& rows);
     void OnRefreshTree(wxCommandEvent& event);
     void OnSelChanged(wxTreeEvent& event);
     void OnRefresh(wxCommandEvent& event);

@@ -35,10 +35,10 @@ bool CPayrollDlg::LoadTree() {
     rows.OpenSql(keltrov::FormatSql(kTreeQuery, m_strOrgReport, orgKey, m_strPersonReport, personKey),
                  CDynRecordset::snapshot, CDynRecordset::readOnly);
     if (rows.IsEOF()) return false;
-    const size_t firstLength = CurrentCode(rows).size();
-    const wxTreeItemId first = InsertNode(root, rows);
+    const std::string firstCode = CurrentCode(rows);
+    const wxTreeItemId first = InsertNode(root, firstCode, rows);
     rows.MoveNext();
-    FillLevel(root, first, firstLength, rows);
+    FillLevel(root, first, firstCode.size(), rows);
     // The toolkit marks its first item current on its own; a loaded tree starts with none chosen.
     Tree().Unselect();
     return true;
@@ -47,24 +47,23 @@ bool CPayrollDlg::LoadTree() {
 // Nesting follows code length alone: a longer code goes under the latest item of the level above.
 void CPayrollDlg::FillLevel(wxTreeItemId parent, wxTreeItemId last, size_t levelLength, CDynRecordset& rows) {
     while (!rows.IsEOF()) {
-        const size_t length = CurrentCode(rows).size();
-        if (length < levelLength) return;
-        if (length > levelLength) {
-            const wxTreeItemId child = InsertNode(last, rows);
+        const std::string code = CurrentCode(rows);
+        if (code.size() < levelLength) return;
+        if (code.size() > levelLength) {
+            const wxTreeItemId child = InsertNode(last, code, rows);
             rows.MoveNext();
-            FillLevel(last, child, length, rows);
+            FillLevel(last, child, code.size(), rows);
             last = child;
-        }
-        while (!rows.IsEOF() && CurrentCode(rows).size() == levelLength) {
-            last = InsertNode(parent, rows);
+        } else {
+            last = InsertNode(parent, code, rows);
             rows.MoveNext();
         }
     }
 }
 
-wxTreeItemId CPayrollDlg::InsertNode(wxTreeItemId parent, CDynRecordset& rows) {
+wxTreeItemId CPayrollDlg::InsertNode(wxTreeItemId parent, const std::string& code, CDynRecordset& rows) {
     const std::string name = rows.GetFieldValue(rows.GetFieldIndex("field_2")).AsText();
-    m_astrNodeCodes.push_back(CurrentCode(rows));
+    m_astrNodeCodes.push_back(code);
     auto* index = new keltrov::TreeItemIndex(static_cast<long>(m_astrNodeCodes.size() - 1));
     return Tree().AppendItem(parent, keltrov::ToWx(name), kNodeImage, kNodeImage, index);
 }
