@@ -51,11 +51,6 @@ wxTreeItemId FindByPath(const wxTreeCtrl& tree, const std::string& path) {
 
 }  // namespace
 
-std::string ToUtf8(const wxString& text) {
-    const wxScopedCharBuffer utf8 = text.utf8_str();
-    return std::string(utf8.data(), utf8.length());
-}
-
 void ForEachDescendant(wxWindow& root, const std::function<void(wxWindow&)>& visit) {
     for (wxWindow* child : root.GetChildren()) {
         // A dialog opened from this one is a window of its own, not one of its controls.

@@ -24,8 +24,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-std::string ToUtf8(const wxString& text);
-
 // Every window below root, parents before children, in the order of the window tree (tab order).
 void ForEachDescendant(wxWindow& root, const std::function<void(wxWindow&)>& visit);
 

@@ -3,7 +3,6 @@
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
 #include <wx/dialog.h>
-#include <wx/textentry.h>
 
 #include <fstream>
 #include <set>
@@ -13,6 +12,7 @@
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/tree_items.hpp"
 #include "platform/ui/wage_sheet_state.hpp"
+#include "platform/ui/window_text.hpp"
 
 namespace keltrov::automation {
 
@@ -22,7 +22,7 @@ void WriteItems(JsonWriter& json, const wxTreeCtrl& tree, const std::vector<wxTr
     json.BeginArray();
     for (const wxTreeItemId& item : items) {
         json.BeginObject();
-        json.Key("text").String(ToUtf8(tree.GetItemText(item)));
+        json.Key("text").String(FromWx(tree.GetItemText(item)));
         json.Key("code").String(GetItemString(tree, item));
         json.Key("expanded").Bool(tree.IsExpanded(item));
         json.Key("children");
@@ -52,9 +52,8 @@ void WriteTree(JsonWriter& json, wxDialog& dialog) {
 }
 
 std::string ControlText(wxWindow& control) {
-    if (auto* picker = wxDynamicCast(&control, wxDatePickerCtrl)) return ToUtf8(picker->GetValue().FormatISODate());
-    if (auto* entry = dynamic_cast<wxTextEntry*>(&control)) return ToUtf8(entry->GetValue());
-    return ToUtf8(control.GetLabel());
+    if (auto* picker = wxDynamicCast(&control, wxDatePickerCtrl)) return FromWx(picker->GetValue().FormatISODate());
+    return GetWindowText(control);
 }
 
 void WriteControl(JsonWriter& json, wxWindow& control) {
@@ -63,11 +62,11 @@ void WriteControl(JsonWriter& json, wxWindow& control) {
     json.Key("enabled").Bool(control.IsEnabled());
     if (auto* combo = wxDynamicCast(&control, wxComboBox)) {
         json.Key("items").BeginArray();
-        for (unsigned i = 0; i < combo->GetCount(); ++i) json.String(ToUtf8(combo->GetString(i)));
+        for (unsigned i = 0; i < combo->GetCount(); ++i) json.String(FromWx(combo->GetString(i)));
         json.EndArray();
     }
     if (auto* picker = wxDynamicCast(&control, wxDatePickerCtrl)) {
-        json.Key("date").String(ToUtf8(picker->GetValue().Format("%Y-%m-%d %H:%M")));
+        json.Key("date").String(FromWx(picker->GetValue().Format("%Y-%m-%d %H:%M")));
     }
     json.EndObject();
 }

@@ -5,6 +5,7 @@
 #include <wx/menu.h>
 
 #include "platform/ui/menu_ids.hpp"
+#include "platform/ui/window_text.hpp"
 
 namespace keltrov::automation {
 
@@ -61,7 +62,7 @@ std::optional<std::string> ScriptRunner::Finish() {
 void ScriptRunner::Start(wxDialog& dialog) {
     if (dialog_ != nullptr) {
         // The script drives one dialog; another would wait for a person who is not there.
-        Fail(CurrentLine(), "a second dialog \"" + ToUtf8(dialog.GetTitle()) + "\" was shown");
+        Fail(CurrentLine(), "a second dialog \"" + FromWx(dialog.GetTitle()) + "\" was shown");
         dialog.EndModal(wxID_CANCEL);
         return;
     }
@@ -235,8 +236,8 @@ void ScriptRunner::CloseDialog() {
 
 void ScriptRunner::OnAssert(const wxString& file, int line, const wxString&, const wxString& condition,
                             const wxString& message) {
-    g_activeRunner->Fail(g_activeRunner->CurrentLine(), "toolkit assertion " + ToUtf8(condition) + " (" +
-                                                            ToUtf8(message) + ") at " + ToUtf8(file) + ":" +
+    g_activeRunner->Fail(g_activeRunner->CurrentLine(), "toolkit assertion " + FromWx(condition) + " (" +
+                                                            FromWx(message) + ") at " + FromWx(file) + ":" +
                                                             std::to_string(line));
 }
 
@@ -262,7 +263,7 @@ MessageAnswer ScriptRunner::OnMessage(const std::string& text, MessageButtons bu
 void ScriptRunner::OnPopupMenu(wxWindow& owner, wxMenu& menu) {
     ShownMenu entries;
     for (const wxMenuItem* item : menu.GetMenuItems())
-        entries.push_back(item->IsSeparator() ? "-" : ToUtf8(item->GetItemLabelText()));
+        entries.push_back(item->IsSeparator() ? "-" : FromWx(item->GetItemLabelText()));
     menus_.push_back(entries);
     if (menuChoices_.empty()) return;  // dismissed
     const Queued<int> choice = menuChoices_.front();

@@ -10,6 +10,7 @@
 
 #include "host/automation/actions.hpp"
 #include "host/automation/dialog_probe.hpp"
+#include "platform/ui/window_text.hpp"
 
 namespace keltrov::automation {
 
@@ -38,7 +39,7 @@ wxButton& ButtonLabelled(wxDialog& dialog, const wxString& label) {
         auto* button = wxDynamicCast(&window, wxButton);
         if (found == nullptr && button != nullptr && button->GetLabelText() == label) found = button;
     });
-    if (found == nullptr) throw ActionError(DescribeDialog(dialog) + " has no button " + ToUtf8(label));
+    if (found == nullptr) throw ActionError(DescribeDialog(dialog) + " has no button " + FromWx(label));
     return *found;
 }
 
@@ -97,7 +98,7 @@ const char* KindName(SmallDialogKind kind) {
 }
 
 std::string DescribeDialog(wxDialog& dialog) {
-    return std::string(KindName(ClassifyDialog(dialog))) + " \"" + ToUtf8(dialog.GetTitle()) + "\"";
+    return std::string(KindName(ClassifyDialog(dialog))) + " \"" + FromWx(dialog.GetTitle()) + "\"";
 }
 
 void ApplyAnswer(wxDialog& dialog, const DialogAnswer& answer) {
@@ -108,7 +109,7 @@ void ApplyAnswer(wxDialog& dialog, const DialogAnswer& answer) {
     }
     const wxString label = wxString::FromUTF8(answer.confirm ? "确认" : "取消");
     PressButton(ButtonLabelled(dialog, label));
-    if (dialog.IsModal()) throw ActionError(DescribeDialog(dialog) + " stayed open after " + ToUtf8(label));
+    if (dialog.IsModal()) throw ActionError(DescribeDialog(dialog) + " stayed open after " + FromWx(label));
 }
 
 }  // namespace keltrov::automation

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/window_text.hpp"
+
 namespace keltrov::sheet {
 
 namespace {
@@ -17,15 +19,6 @@ constexpr int kSpareShownRows = 50;
 constexpr int kMinShownColumns = 26;
 constexpr double kPixelsPerCharacter = 7.0;
 constexpr int kColumnPadding = 5;  // spreadsheet apps add a few pixels of margin to a width in characters
-
-wxString ToWx(const std::string& text) {
-    return wxString::FromUTF8(text.data(), text.size());
-}
-
-std::string FromWx(const wxString& text) {
-    wxScopedCharBuffer utf8 = text.utf8_str();
-    return std::string(utf8.data(), utf8.length());
-}
 
 }  // namespace
 
@@ -57,9 +50,7 @@ public:
     int GetNumberRows() override { return rows_; }
     int GetNumberCols() override { return columns_; }
 
-    bool IsEmptyCell(int row, int col) override {
-        return book_.GetCellKind(row + 1, col + 1) == CellKind::Empty;
-    }
+    bool IsEmptyCell(int row, int col) override { return book_.GetCellKind(row + 1, col + 1) == CellKind::Empty; }
 
     wxString GetValue(int row, int col) override { return ToWx(book_.GetCellText(row + 1, col + 1)); }
 
@@ -138,8 +129,8 @@ wxIMPLEMENT_DYNAMIC_CLASS(SheetControl, wxPanel);
 
 SheetControl::SheetControl() = default;
 
-SheetControl::SheetControl(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
-                           long style, const wxString& name) {
+SheetControl::SheetControl(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+                           const wxString& name) {
     Create(parent, id, pos, size, style, name);
 }
 
@@ -225,9 +216,8 @@ void SheetControl::ApplyColumnWidths() {
     appliedWidths_.resize(columns, -1);
     for (int c = 0; c < columns; ++c) {
         double characters = book_.GetColumnWidth(c + 1);
-        int pixels = characters > 0
-                         ? static_cast<int>(std::lround(characters * kPixelsPerCharacter)) + kColumnPadding
-                         : grid_->GetDefaultColSize();
+        int pixels = characters > 0 ? static_cast<int>(std::lround(characters * kPixelsPerCharacter)) + kColumnPadding
+                                    : grid_->GetDefaultColSize();
         if (appliedWidths_[c] != pixels) {
             grid_->SetColSize(c, pixels);
             appliedWidths_[c] = pixels;
@@ -257,8 +247,7 @@ void SheetControl::OnContextMenu(wxContextMenuEvent& event) {
         return;
     }
     wxRect cell = grid_->CellToRect(grid_->GetGridCursorRow(), grid_->GetGridCursorCol());
-    ForwardContextMenu(
-        grid_->GetGridWindow()->ClientToScreen(grid_->CalcScrolledPosition(cell.GetBottomLeft())));
+    ForwardContextMenu(grid_->GetGridWindow()->ClientToScreen(grid_->CalcScrolledPosition(cell.GetBottomLeft())));
 }
 
 void SheetControl::ForwardContextMenu(const wxPoint& screenPoint) {
