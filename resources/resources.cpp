@@ -19,20 +19,18 @@ constexpr const char* kDocumentName = "keltrov_payroll.xrc";
 }
 
 void LoadPayrollResources() {
+    // The text never changes, so it is parsed once for each resource object (a host may replace it).
+    static wxXmlResource* loadedInto = nullptr;
     wxXmlResource* xrc = wxXmlResource::Get();
-    static bool handlersAdded = false;
-    if (!handlersAdded) {
-        xrc->InitAllHandlers();
-        handlersAdded = true;
-    }
+    if (loadedInto == xrc) return;
+    xrc->InitAllHandlers();
     sheet::RegisterSheetXrcHandler();
-    // Loading again replaces the earlier copy, so each dialog is built from the current text.
-    xrc->Unload(kDocumentName);
     wxStringInputStream stream(wxString::FromUTF8(kPayrollXrc));
     auto document = std::make_unique<wxXmlDocument>();
     if (!document->Load(stream) || !xrc->LoadDocument(document.release(), kDocumentName)) {
         throw std::runtime_error("the dialog template of the plug-in does not load");
     }
+    loadedInto = xrc;
 }
 
 wxBitmap LoadIcon(int id) {
