@@ -31,6 +31,7 @@ void RerunUnderVirtualDisplay(char** argv) {
     std::vector<std::string> words{"xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", self};
     for (char** arg = argv + 1; *arg != nullptr; ++arg) words.emplace_back(*arg);
     std::vector<char*> command;
+    command.reserve(words.size() + 1);
     for (std::string& word : words) command.push_back(word.data());
     command.push_back(nullptr);
     execvp(command[0], command.data());

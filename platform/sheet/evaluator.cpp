@@ -50,7 +50,7 @@ Value ToText(const Value& v) {
         case Value::Kind::Empty: return Value::String("");
         case Value::Kind::Number: return Value::String(FormatGeneral(v.number));
         case Value::Kind::Bool: return Value::String(v.boolean ? "TRUE" : "FALSE");
-        case Value::Kind::String: return v;
+        case Value::Kind::String:
         case Value::Kind::Error: return v;
     }
     return Value::Error(ErrorCode::Value);
