@@ -10,6 +10,7 @@
 #include "entry/host_state.hpp"
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/menu_ids.hpp"
+#include "platform/ui/tab_stops.hpp"
 #include "platform/ui/tree_items.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
@@ -24,10 +25,6 @@ constexpr int kTreeId = 4001;
 constexpr int kWageDateId = 8005;
 constexpr int kLastFocusLimit = 5;
 constexpr const char* kTemplateQuery = "select top 1 * from privatevba where reportid = 'B812'  ";
-
-bool IsTabStop(const wxWindow* window) {
-    return window->IsEnabled() && window->IsShown() && window->CanAcceptFocusFromKeyboard();
-}
 
 }  // namespace
 
@@ -161,18 +158,12 @@ bool CPayrollDlg::ReadSheetTemplate() {
 void CPayrollDlg::BuildFocusChain() {
     m_anFocusChain.fill(0);
     m_anFocusChain[0] = kFirstFieldId;
-    const wxWindowList& children = GetChildren();
-    auto current = std::find_if(children.begin(), children.end(),
-                                [](const wxWindow* child) { return child->GetId() == kFirstFieldId; });
+    const wxWindow* current = GetDlgItem(kFirstFieldId);
     int collected = 1;
-    for (int k = 1; k < kFocusChainSize && current != children.end(); ++k) {
-        auto next = current;
-        do {
-            if (++next == children.end()) next = children.begin();
-        } while (next != current && !IsTabStop(*next));
-        if (!IsTabStop(*next)) break;
-        m_anFocusChain[k] = (*next)->GetId();
-        current = next;
+    for (int k = 1; k < kFocusChainSize && current != nullptr; ++k) {
+        current = keltrov::NextTabStop(*this, *current, true);
+        if (current == nullptr) break;
+        m_anFocusChain[k] = current->GetId();
         ++collected;
     }
     m_nFirstFocus = 0;

@@ -4,8 +4,13 @@
 #include "platform/sheet/variant.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/message.hpp"
+#include "platform/ui/tab_stops.hpp"
 
 namespace keltrov {
+
+GuardedDialog::GuardedDialog() {
+    FollowTabOrderOfControls(*this);
+}
 
 bool GuardedDialog::ProcessEvent(wxEvent& event) {
     try {

@@ -1,6 +1,7 @@
 // Opening the dialog: what initialisation leaves on screen with and without its host rows.
 #include <wx/app.h>
 #include <wx/datectrl.h>
+#include <wx/grid.h>
 
 #include "entry/host_state.hpp"
 #include "platform/ui/window_text.hpp"
@@ -109,6 +110,43 @@ TEST_F(Init, EachDialogRereadsTheDatabase) {
     database.Exec("insert into usertabb810 values('10000001',getdate(),'102','新公司')");
     Open();
     EXPECT_NE(FindNode("102"), wxTreeItemId());
+}
+
+// Tab as the toolkit delivers it: a char hook on the focused window, going up to the dialog.
+// Whether it was taken tells if the focused control gets the key for itself.
+bool PressTab(bool shift) {
+    wxWindow* focus = wxWindow::FindFocus();
+    if (focus == nullptr) return false;
+    wxKeyEvent event(wxEVT_CHAR_HOOK);
+    event.m_keyCode = WXK_TAB;
+    event.m_shiftDown = shift;
+    event.SetEventObject(focus);
+    return focus->ProcessWindowEvent(event);
+}
+
+TEST_F(Init, TabMovesBetweenTheControlsAndNeverIntoTheirParts) {
+    UseDemoData();
+    Open();
+    const auto focusedId = [] { return wxWindow::FindFocus() == nullptr ? 0 : wxWindow::FindFocus()->GetId(); };
+    Control(8000).SetFocus();
+    ASSERT_EQ(focusedId(), 8000);
+    EXPECT_TRUE(PressTab(false));
+    EXPECT_EQ(focusedId(), 1007);
+    EXPECT_TRUE(PressTab(true));
+    EXPECT_EQ(focusedId(), 8000);
+    Control(8005).SetFocus();
+    EXPECT_TRUE(PressTab(false));
+    EXPECT_EQ(focusedId(), 8006);
+    Control(8008).SetFocus();
+    EXPECT_TRUE(PressTab(false));
+    EXPECT_EQ(focusedId(), 1005);
+
+    // In the sheet Tab stays with the grid, which moves between cells.
+    wxGrid* grid = wxStaticCast(&Control(8004), sheet::SheetControl)->GetGrid();
+    grid->SetFocus();
+    ASSERT_EQ(wxWindow::FindFocus(), grid);
+    EXPECT_FALSE(PressTab(false));
+    EXPECT_EQ(wxWindow::FindFocus(), grid);
 }
 
 }  // namespace
