@@ -55,6 +55,16 @@ wxPoint Middle(const wxWindow& window) {
     return {size.x / 2, size.y / 2};
 }
 
+// The window a click at the screen point inside the control reaches: the innermost one there (the
+// sheet's cell area rather than its frame).
+wxWindow& InnermostWindowAt(wxWindow& control, const wxPoint& screenPoint) {
+    wxWindow* found = wxFindWindowAtPoint(screenPoint);
+    for (wxWindow* window = found; window != nullptr; window = window->GetParent()) {
+        if (window == &control) return *found;
+    }
+    return control;
+}
+
 bool SendMouseEvent(wxWindow& window, wxEventType type, const wxPoint& clientPoint, bool leftDown) {
     wxMouseEvent event(type);
     event.SetPosition(clientPoint);
@@ -184,17 +194,20 @@ void PressKey(wxDialog& dialog, int id, const std::string& key) {
 
 void RightClick(wxDialog& dialog, int id) {
     wxWindow& control = UsableControl(dialog, id);
-    const wxPoint middle = Middle(control);
+    const wxPoint point = control.ClientToScreen(Middle(control));
+    wxWindow& target = InnermostWindowAt(control, point);
     // As the toolkit does it: a right button down that nobody took becomes a context-menu request.
-    if (SendMouseEvent(control, wxEVT_RIGHT_DOWN, middle, false)) return;
-    wxContextMenuEvent menu(wxEVT_CONTEXT_MENU, control.GetId(), control.ClientToScreen(middle));
-    menu.SetEventObject(&control);
-    control.HandleWindowEvent(menu);
+    if (SendMouseEvent(target, wxEVT_RIGHT_DOWN, target.ScreenToClient(point), false)) return;
+    wxContextMenuEvent menu(wxEVT_CONTEXT_MENU, target.GetId(), point);
+    menu.SetEventObject(&target);
+    target.HandleWindowEvent(menu);
 }
 
 void DoubleClick(wxDialog& dialog, int id) {
     wxWindow& control = UsableControl(dialog, id);
-    SendMouseEvent(control, wxEVT_LEFT_DCLICK, Middle(control), true);
+    const wxPoint point = control.ClientToScreen(Middle(control));
+    wxWindow& target = InnermostWindowAt(control, point);
+    SendMouseEvent(target, wxEVT_LEFT_DCLICK, target.ScreenToClient(point), true);
 }
 
 void TypeIntoCell(wxDialog& dialog, int row, int column, const std::string& text) {
