@@ -237,17 +237,12 @@ void SheetControl::OnCellRightClick(wxGridEvent& event) {
 }
 
 // Menus the toolkit raises itself (right click outside the cells, the keyboard's menu key) go to the
-// parent too; the menu key carries no position, so the menu opens at the current cell.
+// parent too; a request from the keyboard keeps having no position, as the parent expects.
 void SheetControl::OnContextMenu(wxContextMenuEvent& event) {
     if (clickForwarded_) {
         return;
     }
-    if (event.GetPosition() != wxDefaultPosition) {
-        ForwardContextMenu(event.GetPosition());
-        return;
-    }
-    wxRect cell = grid_->CellToRect(grid_->GetGridCursorRow(), grid_->GetGridCursorCol());
-    ForwardContextMenu(grid_->GetGridWindow()->ClientToScreen(grid_->CalcScrolledPosition(cell.GetBottomLeft())));
+    ForwardContextMenu(event.GetPosition());
 }
 
 void SheetControl::ForwardContextMenu(const wxPoint& screenPoint) {

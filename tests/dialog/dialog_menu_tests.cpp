@@ -1,4 +1,5 @@
 // Context menus by node kind, the pick-list insert, and the dialog run the way indlg runs it.
+#include <wx/grid.h>
 #include <wx/menu.h>
 
 #include "entry/host_state.hpp"
@@ -65,6 +66,11 @@ TEST_F(Menus, SheetGetsTheFillMenuAndElsewhereNothingShows) {
     RightClick(MiddleOf(8004));
     RightClick(wxDefaultPosition);  // from the keyboard
     RightClick(MiddleOf(1005));
+    // The menu key in the sheet reaches the dialog through the sheet, still without a position.
+    wxWindow* cells = wxStaticCast(&Control(8004), sheet::SheetControl)->GetGrid()->GetGridWindow();
+    wxContextMenuEvent key(wxEVT_CONTEXT_MENU, cells->GetId(), wxDefaultPosition);
+    key.SetEventObject(cells);
+    cells->GetEventHandler()->ProcessEvent(key);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], (Entries{"填充"}));
 }
