@@ -8,7 +8,7 @@ db="$build/demo/demo.sqlite"
 rm -f "$db"
 "$build/bin/keltrov-host" --create-demo "$db"
 echo "demo database: $db"
-if [ -n "${DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec "$build/bin/keltrov-host" --db "$db"
 fi
 

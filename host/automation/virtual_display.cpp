@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/gui_app.hpp"
+
 namespace keltrov::automation {
 
 namespace {
@@ -21,7 +23,8 @@ constexpr const char* kRerunMark = "KELTROV_UNDER_XVFB";
 
 bool HasDisplay() {
     const char* display = std::getenv("DISPLAY");
-    return display != nullptr && *display != '\0';
+    // A display that is named but does not answer is no display either.
+    return display != nullptr && *display != '\0' && EnsureGuiApp();
 }
 
 void RerunUnderVirtualDisplay(char** argv) {

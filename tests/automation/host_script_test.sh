@@ -19,6 +19,7 @@ err=$("$host" --db demo.sqlite --script none.script 2>&1); status=$?
 # Without a display the host reruns itself under xvfb-run, and says so when it cannot.
 printf 'click 8003\n' > ok.script
 env -u DISPLAY "$host" --db demo.sqlite --script ok.script || fail "script under the host's own Xvfb"
+DISPLAY=:9876 "$host" --db demo.sqlite --script ok.script 2>/dev/null || fail "script with a display that does not answer"
 err=$(env -u DISPLAY PATH=/nonexistent "$host" --db demo.sqlite --script ok.script 2>&1); status=$?
 [ $status -eq 1 ] && [[ "$err" == *"cannot run xvfb-run"* ]] || fail "no xvfb-run: $status $err"
 err=$(env -u DISPLAY KELTROV_UNDER_XVFB=1 "$host" --db demo.sqlite --script ok.script 2>&1); status=$?
