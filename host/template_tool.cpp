@@ -110,8 +110,7 @@ uint32_t ToGlobalMemory(const std::vector<unsigned char>& bytes) {
     uint32_t handle = GlobalAlloc(bytes.size());
     std::span<uint8_t> block = GlobalLock(handle);
     if (handle == 0 || block.size() != bytes.size()) {
-        throw std::runtime_error("cannot allocate " + std::to_string(bytes.size()) +
-                                 " bytes of global memory");
+        throw std::runtime_error("cannot allocate " + std::to_string(bytes.size()) + " bytes of global memory");
     }
     std::memcpy(block.data(), bytes.data(), bytes.size());
     GlobalUnlock(handle);
@@ -120,11 +119,11 @@ uint32_t ToGlobalMemory(const std::vector<unsigned char>& bytes) {
 
 }  // namespace
 
-std::vector<unsigned char> BuildDemoWageTemplate() {
-    std::string path = (std::filesystem::temp_directory_path() / "keltrov-demo-XXXXXX.xlsx").string();
+std::vector<unsigned char> WriteXlsxImage(const std::function<void(lxw_workbook*)>& write) {
+    std::string path = (std::filesystem::temp_directory_path() / "keltrov-XXXXXX.xlsx").string();
     int fd = mkstemps(path.data(), 5);
     if (fd < 0) {
-        throw std::runtime_error("cannot create a temporary file for the demo template");
+        throw std::runtime_error("cannot create a temporary file for an .xlsx image");
     }
     close(fd);
     lxw_workbook* workbook = workbook_new(path.c_str());
@@ -132,7 +131,7 @@ std::vector<unsigned char> BuildDemoWageTemplate() {
         std::filesystem::remove(path);
         throw std::runtime_error("libxlsxwriter cannot create " + path);
     }
-    WriteTemplate(workbook);
+    write(workbook);
     lxw_error closed = workbook_close(workbook);
     std::vector<unsigned char> bytes = closed == LXW_NO_ERROR ? ReadFile(path) : std::vector<unsigned char>();
     std::filesystem::remove(path);
@@ -140,6 +139,10 @@ std::vector<unsigned char> BuildDemoWageTemplate() {
         throw std::runtime_error(std::string("libxlsxwriter failed: ") + lxw_strerror(closed));
     }
     return bytes;
+}
+
+std::vector<unsigned char> BuildDemoWageTemplate() {
+    return WriteXlsxImage(WriteTemplate);
 }
 
 int CheckTemplate(const std::string& path, std::ostream& out, std::ostream& err) {
@@ -151,8 +154,7 @@ int CheckTemplate(const std::string& path, std::ostream& out, std::ostream& err)
         GlobalFree(handle);
         book.ForEachCell([&book, &out](int row, int column) {
             out << row << '\t' << column << '\t' << book.GetCellText(row, column) << '\t'
-                << FormatNumber(book.GetCellNumber(row, column)) << '\t' << book.GetCellFormula(row, column)
-                << '\n';
+                << FormatNumber(book.GetCellNumber(row, column)) << '\t' << book.GetCellFormula(row, column) << '\n';
         });
         return 0;
     } catch (const std::exception& e) {

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+struct lxw_workbook;
+
 namespace keltrov {
+
+// The bytes of the .xlsx file that `write` fills through libxlsxwriter (via a temporary file).
+std::vector<unsigned char> WriteXlsxImage(const std::function<void(lxw_workbook*)>& write);
 
 // The bytes of a demo wage template (.xlsx): captions in rows 1-5, one data row (6) with the
 // total formulas, rows 7-49 empty, and a totals row (50) summing rows 6-49.

@@ -1,12 +1,8 @@
 #include "tests/sheet/test_images.hpp"
 
-#include <unistd.h>
-
 #include <array>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
+
+#include "host/template_tool.hpp"
 
 namespace keltrov::sheet::testing {
 namespace {
@@ -112,21 +108,8 @@ std::vector<uint8_t> OdsImage(const std::string& tables) {
 }
 
 std::vector<uint8_t> XlsxImage(const std::function<void(lxw_workbook*, lxw_worksheet*)>& fill) {
-    std::string path = (std::filesystem::temp_directory_path() / "keltrov-test-XXXXXX.xlsx").string();
-    int fd = mkstemps(path.data(), 5);
-    if (fd < 0) {
-        throw std::runtime_error("no temporary file");
-    }
-    close(fd);
-    lxw_workbook* workbook = workbook_new(path.c_str());
-    fill(workbook, workbook_add_worksheet(workbook, nullptr));
-    if (workbook_close(workbook) != LXW_NO_ERROR) {
-        throw std::runtime_error("libxlsxwriter failed");
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::filesystem::remove(path);
-    return bytes;
+    return WriteXlsxImage(
+        [&fill](lxw_workbook* workbook) { fill(workbook, workbook_add_worksheet(workbook, nullptr)); });
 }
 
 }  // namespace keltrov::sheet::testing
