@@ -187,25 +187,9 @@ std::string CFieldValue::AsText() const {
 }
 
 int32_t CFieldValue::AsLong() const {
-    if (m_bNull) return 0;
-    switch (m_dwType) {
-    case DBVT_BOOL:
-        return m_boolVal != 0 ? 1 : 0;
-    case DBVT_UCHAR:
-        return m_chVal;
-    case DBVT_SHORT:
-        return m_iVal;
-    case DBVT_LONG:
-        return m_lVal;
-    case DBVT_SINGLE:
-        return static_cast<int32_t>(std::trunc(m_fltVal));
-    case DBVT_DOUBLE:
-        return static_cast<int32_t>(std::trunc(m_dblVal));
-    case DBVT_STRING:
-        return LeadingInteger(*m_pstring);
-    default:
-        return 0;
-    }
+    // Text reads its leading integer; every other kind is its number cut towards zero.
+    if (!m_bNull && m_dwType == DBVT_STRING) return LeadingInteger(*m_pstring);
+    return static_cast<int32_t>(std::trunc(AsDouble()));
 }
 
 double CFieldValue::AsDouble() const {
