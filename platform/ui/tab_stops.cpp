@@ -9,6 +9,10 @@ namespace keltrov {
 
 namespace {
 
+bool IsTabStop(const wxWindow& window) {
+    return window.IsEnabled() && window.IsShown() && window.CanAcceptFocusFromKeyboard();
+}
+
 // The dialog's control that holds `window`, or null when `window` lies outside the dialog.
 wxWindow* ControlHolding(const wxWindow& dialog, wxWindow* window) {
     while (window != nullptr && window->GetParent() != &dialog) window = window->GetParent();
@@ -37,10 +41,6 @@ void OnCharHook(wxWindow& dialog, wxKeyEvent& event) {
 }
 
 }  // namespace
-
-bool IsTabStop(const wxWindow& window) {
-    return window.IsEnabled() && window.IsShown() && window.CanAcceptFocusFromKeyboard();
-}
 
 wxWindow* NextTabStop(const wxWindow& dialog, const wxWindow& from, bool forward) {
     const wxWindowList& children = dialog.GetChildren();

@@ -6,8 +6,6 @@
 
 namespace keltrov {
 
-bool IsTabStop(const wxWindow& window);
-
 // The tab stop after (or before) the dialog's control `from`, wrapping around; `from` itself
 // when it is the only one, null when the dialog has none.
 wxWindow* NextTabStop(const wxWindow& dialog, const wxWindow& from, bool forward);
