@@ -9,9 +9,6 @@ using keltrov::db::CODBCFieldInfo;
 namespace {
 
 constexpr unsigned kFieldCountBeforeBinding = 255;
-constexpr int kLongTextLength = 5000;
-constexpr int kShortTextLength = 255;
-constexpr int kBinaryLength = 500000;
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -82,42 +79,21 @@ void CDynRecordset::DoFieldExchange(CFieldExchange* pFX) {
         CFieldValue& value = m_pValues[i];
         const std::string& name = value.m_strColumnName;
         switch (value.m_dwType) {
-        case DBVT_BOOL:
-            RFX_Bool(pFX, name, value.m_boolVal);
-            break;
-        case DBVT_UCHAR:
-            RFX_Byte(pFX, name, value.m_chVal);
-            break;
-        case DBVT_SHORT:
-            // Short integers are exchanged as long ones.
-            value.m_dwType = DBVT_LONG;
-            value.m_lVal = 0;
-            RFX_Long(pFX, name, value.m_lVal);
-            break;
-        case DBVT_LONG:
-            RFX_Long(pFX, name, value.m_lVal);
-            break;
-        case DBVT_SINGLE:
-            RFX_Single(pFX, name, value.m_fltVal);
-            break;
-        case DBVT_DOUBLE:
-            RFX_Double(pFX, name, value.m_dblVal);
-            break;
-        case DBVT_DATE:
-            RFX_Date(pFX, name, *value.m_pdate);
-            break;
-        case DBVT_STRING: {
-            const size_t held = value.m_pstring->size();
-            const int maxLength = held >= 1 && held <= 254 ? kShortTextLength : kLongTextLength;
-            RFX_Text(pFX, name, *value.m_pstring, maxLength);
-            break;
-        }
-        case DBVT_BINARY:
-            RFX_Binary(pFX, name, *value.m_pByteArray, kBinaryLength);
-            break;
-        default:
-            RFX_Skip(pFX);
-            break;
+            case DBVT_BOOL: RFX_Bool(pFX, name, value.m_boolVal); break;
+            case DBVT_UCHAR: RFX_Byte(pFX, name, value.m_chVal); break;
+            case DBVT_SHORT:
+                // Short integers are exchanged as long ones.
+                value.m_dwType = DBVT_LONG;
+                value.m_lVal = 0;
+                RFX_Long(pFX, name, value.m_lVal);
+                break;
+            case DBVT_LONG: RFX_Long(pFX, name, value.m_lVal); break;
+            case DBVT_SINGLE: RFX_Single(pFX, name, value.m_fltVal); break;
+            case DBVT_DOUBLE: RFX_Double(pFX, name, value.m_dblVal); break;
+            case DBVT_DATE: RFX_Date(pFX, name, *value.m_pdate); break;
+            case DBVT_STRING: RFX_Text(pFX, name, *value.m_pstring); break;
+            case DBVT_BINARY: RFX_Binary(pFX, name, *value.m_pByteArray); break;
+            default: RFX_Skip(pFX); break;
         }
         value.m_bNull = IsFieldStatusNull(static_cast<int>(i));
     }

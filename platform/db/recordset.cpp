@@ -4,7 +4,9 @@
 #include "platform/db/sql_tokens.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <ctime>
 #include <set>
 #include <utility>
 
@@ -12,6 +14,89 @@ namespace keltrov::db {
 
 Timestamp NullTimestamp() {
     return Timestamp{99, 99, 99, 99, 99, 99, 0};
+}
+
+namespace {
+
+// Reads the decimal digits at `at` (at most `maxDigits`) and moves past them; -1 when there are none.
+long ReadNumber(std::string_view text, size_t& at, size_t maxDigits) {
+    long number = 0;
+    size_t digits = 0;
+    for (; at < text.size() && digits < maxDigits && std::isdigit(static_cast<unsigned char>(text[at])); ++at, ++digits)
+        number = number * 10 + (text[at] - '0');
+    return digits == 0 ? -1 : number;
+}
+
+bool Skip(std::string_view text, size_t& at, std::string_view separators) {
+    if (at >= text.size() || separators.find(text[at]) == std::string_view::npos) return false;
+    ++at;
+    return true;
+}
+
+// "HH:MM[:SS[.fraction]]" at `at`, up to the end of the text.
+bool ParseTimeOfDay(std::string_view text, size_t at, Timestamp& value) {
+    const long hour = ReadNumber(text, at, 2);
+    if (hour < 0 || hour > 23 || !Skip(text, at, ":")) return false;
+    const long minute = ReadNumber(text, at, 2);
+    if (minute < 0 || minute > 59) return false;
+    long second = 0, fraction = 0;
+    if (Skip(text, at, ":")) {
+        second = ReadNumber(text, at, 2);
+        if (second < 0 || second > 61) return false;
+        if (Skip(text, at, ".")) {
+            const size_t first = at;
+            fraction = std::max(ReadNumber(text, at, 9), 0L);
+            for (size_t digits = at - first; digits < 9; ++digits) fraction *= 10;
+            while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
+        }
+    }
+    if (at != text.size()) return false;
+    value.hour = static_cast<uint16_t>(hour);
+    value.minute = static_cast<uint16_t>(minute);
+    value.second = static_cast<uint16_t>(second);
+    value.fraction = static_cast<uint32_t>(fraction);
+    return true;
+}
+
+bool ParseDate(std::string_view text, size_t& at, Timestamp& value) {
+    const long year = ReadNumber(text, at, 4);
+    if (year < 0 || !Skip(text, at, "-/")) return false;
+    const long month = ReadNumber(text, at, 2);
+    if (month < 1 || month > 12 || !Skip(text, at, "-/")) return false;
+    const long day = ReadNumber(text, at, 2);
+    if (day < 1 || day > 31) return false;
+    value.year = static_cast<int16_t>(year);
+    value.month = static_cast<uint16_t>(month);
+    value.day = static_cast<uint16_t>(day);
+    return true;
+}
+
+// A time of day alone takes today's date, as ODBC converts a time to a timestamp.
+Timestamp Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    Timestamp today;
+    today.year = static_cast<int16_t>(local.tm_year + 1900);
+    today.month = static_cast<uint16_t>(local.tm_mon + 1);
+    today.day = static_cast<uint16_t>(local.tm_mday);
+    return today;
+}
+
+}  // namespace
+
+Timestamp ParseTimestamp(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    Timestamp value;
+    size_t at = 0;
+    if (text.find(':') == 2 || text.find(':') == 1) {
+        value = Today();
+        return ParseTimeOfDay(text, 0, value) ? value : Timestamp{};
+    }
+    if (!ParseDate(text, at, value)) return Timestamp{};
+    if (at == text.size()) return value;
+    if (!Skip(text, at, " T") || !ParseTimeOfDay(text, at, value)) return Timestamp{};
+    return value;
 }
 
 // How one column's storage is exchanged: its C type, and where the value lives.
@@ -22,7 +107,6 @@ struct CFieldExchange::Column {
     SQLLEN fixedSize = 0;
     std::string* text = nullptr;
     std::vector<unsigned char>* bytes = nullptr;
-    int maxLength = 0;
     bool skipped = false;
 };
 
@@ -48,13 +132,10 @@ enum class EditMode { None, Edit, Add };
 struct CRecordset::Impl {
     std::unique_ptr<StatementHandle> statement;
     std::vector<CODBCFieldInfo> columns;
-    std::vector<SQLLEN> indicators;
-    std::vector<std::vector<char>> buffers;
     std::vector<char> nullStatus;
     bool open = false;
     bool eof = true;
     bool bof = true;
-    bool bound = false;
     bool readOnly = false;
     EditMode mode = EditMode::None;
     std::vector<ColumnImage> original;
@@ -68,65 +149,84 @@ CFieldExchange::CFieldExchange(CRecordset& recordset, Operation operation)
 
 namespace {
 
-bool IsVariable(const CFieldExchange::Column& column) {
-    return column.text != nullptr || column.bytes != nullptr;
-}
+constexpr size_t kPieceSize = 8192;
 
-void BindColumn(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column) {
-    SQLPOINTER target = column.fixed;
-    SQLLEN size = column.fixedSize;
-    if (IsVariable(column)) {
-        // Text needs room for its terminating zero; bytes do not.
-        auto& buffer = impl.buffers[index];
-        buffer.resize(static_cast<size_t>(column.maxLength) + (column.text != nullptr ? 1 : 0));
-        target = buffer.data();
-        size = static_cast<SQLLEN>(buffer.size());
+// Reads a character or binary column whole, piece by piece, so no fixed length cuts a value (or a
+// character in two). False when the column is null.
+template <typename Buffer>
+bool ReadWhole(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, Buffer& value, const std::string& sql) {
+    value.clear();
+    const size_t room = kPieceSize - (cType == SQL_C_CHAR ? 1 : 0);
+    char piece[kPieceSize];
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(statement, column, cType, piece, sizeof piece, &indicator);
+        if (rc == SQL_NO_DATA) return true;
+        Check(rc, SQL_HANDLE_STMT, statement, sql);
+        if (indicator == SQL_NULL_DATA) return false;
+        const bool more = indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(room);
+        value.insert(value.end(), piece, piece + (more ? room : static_cast<size_t>(indicator)));
+        if (!more) return true;
     }
-    Check(SQLBindCol(impl.Handle(), static_cast<SQLUSMALLINT>(index + 1), column.cType, target, size,
-                     &impl.indicators[index]),
-          SQL_HANDLE_STMT, impl.Handle(), {});
 }
 
-size_t ReceivedLength(SQLLEN indicator, int maxLength) {
-    if (indicator == SQL_NO_TOTAL || indicator > maxLength) return static_cast<size_t>(maxLength);
-    return static_cast<size_t>(std::max<SQLLEN>(indicator, 0));
-}
-
-void FetchColumn(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column) {
-    const SQLLEN indicator = impl.indicators[index];
-    const bool isNull = indicator == SQL_NULL_DATA;
-    const auto& buffer = impl.buffers[index];
-    // The room bound at the first fetch limits what arrives, whatever length later calls name.
-    if (column.text != nullptr) {
-        const int room = static_cast<int>(buffer.size()) - 1;
-        if (isNull) column.text->clear();
-        else column.text->assign(buffer.data(), ReceivedLength(indicator, room));
-    } else if (column.bytes != nullptr) {
-        const size_t length = isNull ? 0 : ReceivedLength(indicator, static_cast<int>(buffer.size()));
-        column.bytes->assign(buffer.begin(), buffer.begin() + static_cast<long>(length));
-    } else if (isNull && column.cType == SQL_C_TYPE_TIMESTAMP) {
-        *static_cast<Timestamp*>(column.fixed) = NullTimestamp();
-    } else if (isNull) {
-        std::memset(column.fixed, 0, static_cast<size_t>(column.fixedSize));
+// Reads a date-time column as text and parses it here: some drivers' own conversion reads past
+// the value when it lacks the seconds (the form the system writes, "%Y-%m-%d %H:%M").
+bool ReadTimestamp(SQLHSTMT statement, SQLUSMALLINT column, Timestamp& value, const std::string& sql) {
+    std::string text;
+    if (!ReadWhole(statement, column, SQL_C_CHAR, text, sql)) {
+        value = NullTimestamp();
+        return false;
     }
+    value = ParseTimestamp(text);
+    return true;
+}
+
+bool ReadFixed(SQLHSTMT statement, SQLUSMALLINT column, const CFieldExchange::Column& storage, const std::string& sql) {
+    SQLLEN indicator = 0;
+    Check(SQLGetData(statement, column, storage.cType, storage.fixed, storage.fixedSize, &indicator), SQL_HANDLE_STMT,
+          statement, sql);
+    if (indicator != SQL_NULL_DATA) return true;
+    std::memset(storage.fixed, 0, static_cast<size_t>(storage.fixedSize));
+    return false;
+}
+
+// Fetches one column of the current row into its storage; columns are read in order, none bound,
+// which every driver supports.
+void FetchColumn(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column, const std::string& sql) {
+    const auto number = static_cast<SQLUSMALLINT>(index + 1);
+    bool present = false;
+    if (column.text != nullptr)
+        present = ReadWhole(impl.Handle(), number, SQL_C_CHAR, *column.text, sql);
+    else if (column.bytes != nullptr)
+        present = ReadWhole(impl.Handle(), number, SQL_C_BINARY, *column.bytes, sql);
+    else if (column.cType == SQL_C_TYPE_TIMESTAMP)
+        present = ReadTimestamp(impl.Handle(), number, *static_cast<Timestamp*>(column.fixed), sql);
+    else
+        present = ReadFixed(impl.Handle(), number, column, sql);
+    impl.nullStatus[index] = present ? 0 : 1;
 }
 
 // An unbound column is not fetched, but its null status still follows the row.
 void FetchSkippedColumnStatus(CRecordset::Impl& impl, size_t index) {
     char probe[1];
     SQLLEN indicator = 0;
-    const SQLRETURN rc = SQLGetData(impl.Handle(), static_cast<SQLUSMALLINT>(index + 1), SQL_C_BINARY, probe, 0,
-                                    &indicator);
+    const SQLRETURN rc =
+        SQLGetData(impl.Handle(), static_cast<SQLUSMALLINT>(index + 1), SQL_C_BINARY, probe, 0, &indicator);
     Check(rc, SQL_HANDLE_STMT, impl.Handle(), {});
     impl.nullStatus[index] = indicator == SQL_NULL_DATA;
 }
 
 void SetColumnNull(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column) {
     impl.nullStatus[index] = 1;
-    if (column.text != nullptr) column.text->clear();
-    else if (column.bytes != nullptr) column.bytes->clear();
-    else if (column.cType == SQL_C_TYPE_TIMESTAMP) *static_cast<Timestamp*>(column.fixed) = NullTimestamp();
-    else if (column.fixed != nullptr) std::memset(column.fixed, 0, static_cast<size_t>(column.fixedSize));
+    if (column.text != nullptr)
+        column.text->clear();
+    else if (column.bytes != nullptr)
+        column.bytes->clear();
+    else if (column.cType == SQL_C_TYPE_TIMESTAMP)
+        *static_cast<Timestamp*>(column.fixed) = NullTimestamp();
+    else if (column.fixed != nullptr)
+        std::memset(column.fixed, 0, static_cast<size_t>(column.fixedSize));
 }
 
 ColumnImage ImageOf(const CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column) {
@@ -136,10 +236,14 @@ ColumnImage ImageOf(const CRecordset::Impl& impl, size_t index, const CFieldExch
     image.cType = column.cType;
     image.parameterType = column.parameterType;
     image.isNull = impl.nullStatus[index] != 0;
-    image.comparable = column.bytes == nullptr;
-    if (column.text != nullptr) image.bytes = *column.text;
-    else if (column.bytes != nullptr) image.bytes.assign(column.bytes->begin(), column.bytes->end());
-    else image.bytes.assign(static_cast<const char*>(column.fixed), static_cast<size_t>(column.fixedSize));
+    // Date-times are kept in several text forms by some drivers, so they cannot identify a row either.
+    image.comparable = column.bytes == nullptr && column.cType != SQL_C_TYPE_TIMESTAMP;
+    if (column.text != nullptr)
+        image.bytes = *column.text;
+    else if (column.bytes != nullptr)
+        image.bytes.assign(column.bytes->begin(), column.bytes->end());
+    else
+        image.bytes.assign(static_cast<const char*>(column.fixed), static_cast<size_t>(column.fixedSize));
     return image;
 }
 
@@ -148,21 +252,17 @@ ColumnImage ImageOf(const CRecordset::Impl& impl, size_t index, const CFieldExch
 void CFieldExchange::Exchange(const Column& column) {
     CRecordset::Impl& impl = m_recordset.GetImpl();
     const auto index = static_cast<size_t>(m_nextColumn++);
-    if (index >= impl.columns.size()) throw MakeLayerError("more fields exchanged than the result has", m_recordset.m_strSQL);
+    if (index >= impl.columns.size())
+        throw MakeLayerError("more fields exchanged than the result has", m_recordset.m_strSQL);
     switch (m_nOperation) {
-    case BindFieldToColumn:
-        if (!column.skipped) BindColumn(impl, index, column);
-        break;
-    case Fetch:
-        if (column.skipped) FetchSkippedColumnStatus(impl, index);
-        else FetchColumn(impl, index, column);
-        break;
-    case SetFieldNull:
-        SetColumnNull(impl, index, column);
-        break;
-    case CollectValues:
-        impl.collecting->push_back(ImageOf(impl, index, column));
-        break;
+        case Fetch:
+            if (column.skipped)
+                FetchSkippedColumnStatus(impl, index);
+            else
+                FetchColumn(impl, index, column, m_recordset.m_strSQL);
+            break;
+        case SetFieldNull: SetColumnNull(impl, index, column); break;
+        case CollectValues: impl.collecting->push_back(ImageOf(impl, index, column)); break;
     }
 }
 
@@ -205,19 +305,17 @@ void RFX_Date(CFieldExchange* pFX, const std::string& /*name*/, Timestamp& value
     pFX->Exchange(FixedColumn(value, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP));
 }
 
-void RFX_Text(CFieldExchange* pFX, const std::string& /*name*/, std::string& value, int maxLength) {
+void RFX_Text(CFieldExchange* pFX, const std::string& /*name*/, std::string& value) {
     CFieldExchange::Column column;
     column.text = &value;
-    column.maxLength = maxLength;
     pFX->Exchange(column);
 }
 
-void RFX_Binary(CFieldExchange* pFX, const std::string& /*name*/, std::vector<unsigned char>& value, int maxLength) {
+void RFX_Binary(CFieldExchange* pFX, const std::string& /*name*/, std::vector<unsigned char>& value) {
     CFieldExchange::Column column;
     column.cType = SQL_C_BINARY;
     column.parameterType = SQL_LONGVARBINARY;
     column.bytes = &value;
-    column.maxLength = maxLength;
     pFX->Exchange(column);
 }
 
@@ -263,10 +361,7 @@ bool CRecordset::Open(unsigned /*openType*/, const std::string& sql, uint32_t op
         info.m_nScale = scale;
         info.m_nNullability = nullable;
     }
-    impl.indicators.assign(impl.columns.size(), 0);
-    impl.buffers.assign(impl.columns.size(), {});
     impl.nullStatus.assign(impl.columns.size(), 1);
-    impl.bound = false;
     impl.open = true;
     impl.eof = false;
     if (count == 0) {
@@ -308,18 +403,12 @@ void CRecordset::Move(long rows, unsigned short fetchType) {
         throw MakeLayerError("only single-row forward fetching is supported", m_strSQL);
     if (!impl.open || impl.eof) throw MakeLayerError("attempt to move past the end of the result", m_strSQL);
     impl.mode = EditMode::None;
-    if (!impl.bound) {
-        CFieldExchange bind(*this, CFieldExchange::BindFieldToColumn);
-        DoFieldExchange(&bind);
-        impl.bound = true;
-    }
     const SQLRETURN rc = SQLFetch(impl.Handle());
     if (rc == SQL_NO_DATA) {
         impl.eof = true;
         return;
     }
     if (!Succeeded(rc)) ThrowDBException(rc, m_strSQL);
-    for (size_t i = 0; i < impl.columns.size(); ++i) impl.nullStatus[i] = impl.indicators[i] == SQL_NULL_DATA;
     CFieldExchange fetch(*this, CFieldExchange::Fetch);
     DoFieldExchange(&fetch);
 }
@@ -361,11 +450,13 @@ std::string UpdatableTable(const CRecordset& recordset) {
     if (!impl.open) throw MakeLayerError("the recordset is not open", recordset.m_strSQL);
     if (impl.readOnly) throw MakeLayerError("the recordset is read-only", recordset.m_strSQL);
     std::string table = SingleSourceTable(recordset.m_strSQL);
-    if (table.empty()) throw MakeLayerError("the query does not read a single table; its rows cannot be updated", recordset.m_strSQL);
+    if (table.empty())
+        throw MakeLayerError("the query does not read a single table; its rows cannot be updated", recordset.m_strSQL);
     std::set<std::string> names;
     for (const auto& column : impl.columns) {
         if (column.m_strName.empty() || !names.insert(column.m_strName).second)
-            throw MakeLayerError("the query's columns do not name the table's columns; its rows cannot be updated", recordset.m_strSQL);
+            throw MakeLayerError("the query's columns do not name the table's columns; its rows cannot be updated",
+                                 recordset.m_strSQL);
     }
     return table;
 }
@@ -384,9 +475,8 @@ public:
             m_indicators[i] = value.isNull ? SQL_NULL_DATA : static_cast<SQLLEN>(value.bytes.size());
             const SQLULEN size = std::max<SQLULEN>(value.bytes.size(), 1);
             Check(SQLBindParameter(m_statement.get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, value.cType,
-                                   value.parameterType, size, 0,
-                                   const_cast<char*>(value.bytes.data()), static_cast<SQLLEN>(value.bytes.size()),
-                                   &m_indicators[i]),
+                                   value.parameterType, size, 0, const_cast<char*>(value.bytes.data()),
+                                   static_cast<SQLLEN>(value.bytes.size()), &m_indicators[i]),
                   SQL_HANDLE_STMT, m_statement.get(), m_sql);
         }
         const SQLRETURN rc =
@@ -492,9 +582,8 @@ bool CRecordset::Update() {
     count.Run();
     const long long matching = count.FirstNumber();
     if (matching != 1)
-        throw MakeLayerError("the row to update cannot be identified: " + std::to_string(matching) +
-                                 " rows hold its values",
-                             m_strSQL);
+        throw MakeLayerError(
+            "the row to update cannot be identified: " + std::to_string(matching) + " rows hold its values", m_strSQL);
     std::string assignments;
     for (size_t i : changed) assignments += (assignments.empty() ? "" : ",") + impl.columns[i].m_strName + "=?";
     BoundStatement update(connection, "update " + table + " set " + assignments + condition.sql);

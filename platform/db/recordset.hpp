@@ -7,17 +7,17 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace keltrov::db {
 
 // ODBC SQL type codes the system names (the values of the ODBC headers).
 namespace sqltype {
-inline constexpr short Char = 1, Numeric = 2, Decimal = 3, Integer = 4, SmallInt = 5, Float = 6, Real = 7,
-                       Double = 8, Date = 9, Time = 10, Timestamp = 11, VarChar = 12, TypeDate = 91,
-                       TypeTime = 92, TypeTimestamp = 93, LongVarChar = -1, Binary = -2, VarBinary = -3,
-                       LongVarBinary = -4, BigInt = -5, TinyInt = -6, Bit = -7, WChar = -8, WVarChar = -9,
-                       WLongVarChar = -10;
+inline constexpr short Char = 1, Numeric = 2, Decimal = 3, Integer = 4, SmallInt = 5, Float = 6, Real = 7, Double = 8,
+                       Date = 9, Time = 10, Timestamp = 11, VarChar = 12, TypeDate = 91, TypeTime = 92,
+                       TypeTimestamp = 93, LongVarChar = -1, Binary = -2, VarBinary = -3, LongVarBinary = -4,
+                       BigInt = -5, TinyInt = -6, Bit = -7, WChar = -8, WVarChar = -9, WLongVarChar = -10;
 }
 
 // The layout of the ODBC timestamp structure.
@@ -28,6 +28,10 @@ struct Timestamp {
 };
 // What a null date-time column holds.
 Timestamp NullTimestamp();
+// A date-time text as databases write it: "YYYY-MM-DD", optionally followed (after a blank or "T")
+// by "HH:MM", ":SS" and a fraction; or a time of day alone. Text that is none of these gives a
+// timestamp of zeros, which reads as no valid date.
+Timestamp ParseTimestamp(std::string_view text);
 
 struct CODBCFieldInfo {
     std::string m_strName;
@@ -42,7 +46,7 @@ class CRecordset;
 // Passed to DoFieldExchange; the RFX_ functions below do the work of each operation.
 class CFieldExchange {
 public:
-    enum Operation { BindFieldToColumn, Fetch, SetFieldNull, CollectValues };
+    enum Operation { Fetch, SetFieldNull, CollectValues };
 
     struct Column;
     CFieldExchange(CRecordset& recordset, Operation operation);
@@ -60,8 +64,9 @@ void RFX_Long(CFieldExchange* pFX, const std::string& name, int32_t& value);
 void RFX_Single(CFieldExchange* pFX, const std::string& name, float& value);
 void RFX_Double(CFieldExchange* pFX, const std::string& name, double& value);
 void RFX_Date(CFieldExchange* pFX, const std::string& name, Timestamp& value);
-void RFX_Text(CFieldExchange* pFX, const std::string& name, std::string& value, int maxLength);
-void RFX_Binary(CFieldExchange* pFX, const std::string& name, std::vector<unsigned char>& value, int maxLength);
+// Texts and bytes are read whole, however long.
+void RFX_Text(CFieldExchange* pFX, const std::string& name, std::string& value);
+void RFX_Binary(CFieldExchange* pFX, const std::string& name, std::vector<unsigned char>& value);
 // A column the derived class does not bind: skipped, but its null status still follows the row.
 void RFX_Skip(CFieldExchange* pFX);
 

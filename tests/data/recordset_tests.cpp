@@ -3,14 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace keltrov::test {
 namespace {
 
 using RecordsetTest = DatabaseTest;
 
 TEST_F(RecordsetTest, BindsKindsByDriverType) {
-    database.Exec("create table kinds (i int, s smallint, d double, r real, t varchar(10), m decimal(12,2), "
-         "ts datetime, b blob)");
+    database.Exec(
+        "create table kinds (i int, s smallint, d double, r real, t varchar(10), m decimal(12,2), "
+        "ts datetime, b blob)");
     database.Exec("insert into kinds values (7, 3, 1234.5, 2.25, 'abc', 12.50, '2006-05-19 08:05:00', x'00ff')");
     CDynRecordset rs(&database.Db());
     rs.OpenSql("select * from kinds");
@@ -103,6 +106,66 @@ TEST_F(RecordsetTest, DatabaseErrorsCarryTheDriverText) {
         EXPECT_NE(error.ErrorText().find("nosuch"), std::string::npos);
         EXPECT_EQ(error.Statement(), "select * from nosuch");
     }
+}
+
+TEST_F(RecordsetTest, LongTextsAndBytesAreReadWhole) {
+    // A three-byte character straddles byte 5,000 and the text goes on far beyond it.
+    const std::string text = std::string(4999, 'a') + "工" + std::string(20000, 'b') + "资";
+    std::vector<unsigned char> bytes(600000);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 7);
+    database.Exec("create table big (t varchar(30000), b blob)");
+    database.Db().ExecuteSQLWithBytes("insert into big values ('" + text + "', ?)", bytes);
+    CDynRecordset rs(&database.Db());
+    rs.OpenSql("select * from big");
+    EXPECT_EQ(rs.GetFieldValue(0).AsText(), text);
+    ASSERT_NE(rs.GetFieldValue(1).GetBinary(), nullptr);
+    EXPECT_EQ(*rs.GetFieldValue(1).GetBinary(), bytes);
+}
+
+TEST_F(RecordsetTest, DateTimesWithoutSecondsReadAndTheirRowsUpdate) {
+    database.Exec(
+        "insert into usertabb811 (relationid, inputdate, field_1, field_2) values "
+        "('B0000001', '2026-12-08 10:00', '100001', 'a'), ('B0000001', null, '100002', 'b')");
+    CDynRecordset rs(&database.Db());
+    rs.OpenSql("select relationid, inputdate, field_1 from usertabb811 order by field_1");
+    EXPECT_EQ(rs.GetFieldValue(1).AsText(), "2026-12-08 10:00");
+    rs.Edit();
+    rs.GetFieldValue(2).SetText("100009");
+    EXPECT_TRUE(rs.Update());
+    rs.MoveNext();
+    EXPECT_TRUE(rs.GetFieldValue(1).m_bNull);
+    EXPECT_EQ(database.Rows("select field_1, inputdate from usertabb811 where field_2='a'"),
+              (std::vector<std::vector<std::string>>{{"100009", "2026-12-08 10:00"}}));
+}
+
+TEST(ParseTimestamp, ReadsTheFormsDatabasesWrite) {
+    struct Case {
+        const char* text;
+        db::Timestamp expected;
+    };
+    const Case cases[] = {
+        {"2026-12-08 10:00", {2026, 12, 8, 10, 0, 0, 0}},
+        {"2026-12-08", {2026, 12, 8, 0, 0, 0, 0}},
+        {"2006-05-19 08:05:07", {2006, 5, 19, 8, 5, 7, 0}},
+        {"2006-05-19T08:05:07.25", {2006, 5, 19, 8, 5, 7, 250000000}},
+        {"2006/5/9 8:05 ", {2006, 5, 9, 8, 5, 0, 0}},
+        {"2006-13-01", {}},
+        {"2006-05-19 24:00", {}},
+        {"2006-05-19 10:00 x", {}},
+        {"abc", {}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        const db::Timestamp got = db::ParseTimestamp(c.text);
+        EXPECT_EQ(std::tie(got.year, got.month, got.day, got.hour, got.minute, got.second, got.fraction),
+                  std::tie(c.expected.year, c.expected.month, c.expected.day, c.expected.hour, c.expected.minute,
+                           c.expected.second, c.expected.fraction))
+            << c.text;
+    }
+    const db::Timestamp time = db::ParseTimestamp("10:30:00");
+    EXPECT_EQ(time.hour, 10);
+    EXPECT_EQ(time.minute, 30);
+    EXPECT_NE(time.year, 0);  // a time of day alone takes today's date
 }
 
 }  // namespace
