@@ -74,8 +74,10 @@ CPayrollDlg::~CPayrollDlg() {
 
 // The toolkit orders Tab by position on screen unless told; the template's order is the tab order.
 void CPayrollDlg::FixTabOrder() {
+    // Moving a window reorders the child list, so the order is taken from a copy.
+    const std::vector<wxWindow*> children(GetChildren().begin(), GetChildren().end());
     wxWindow* previous = nullptr;
-    for (wxWindow* child : GetChildren()) {
+    for (wxWindow* child : children) {
         if (previous != nullptr) child->MoveAfterInTabOrder(previous);
         previous = child;
     }

@@ -32,6 +32,10 @@ size_t ScopeEnd(const Tokens& tokens, size_t from) {
     return tokens.size();
 }
 
+bool IsBlank(const Token& token) {
+    return token.kind == TokenKind::Space || token.kind == TokenKind::Comment;
+}
+
 // select top N … → select … limit N, for the statement and every subquery.
 void RewriteTopToLimit(Tokens& tokens) {
     for (size_t i = 0; i < tokens.size(); ++i) {
@@ -44,7 +48,9 @@ void RewriteTopToLimit(Tokens& tokens) {
         size_t last = count;
         if (last + 1 < tokens.size() && tokens[last + 1].kind == TokenKind::Space) ++last;
         tokens.erase(tokens.begin() + static_cast<long>(top), tokens.begin() + static_cast<long>(last) + 1);
-        const size_t end = ScopeEnd(tokens, top);
+        // Before trailing blanks and comments: a "--" comment would swallow what follows it.
+        size_t end = ScopeEnd(tokens, top);
+        while (end > top && IsBlank(tokens[end - 1])) --end;
         tokens.insert(tokens.begin() + static_cast<long>(end), Raw(" limit " + n));
     }
 }
@@ -79,10 +85,6 @@ void RewriteLeft(Tokens& tokens) {
             }
         }
     }
-}
-
-bool IsBlank(const Token& token) {
-    return token.kind == TokenKind::Space || token.kind == TokenKind::Comment;
 }
 
 // One select-list item [begin, end): "name = expr" becomes "expr as name".

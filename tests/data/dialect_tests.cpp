@@ -21,7 +21,7 @@ struct RewriteCase {
 TEST(SqliteDialect, RewritesOnTokensAndLeavesLiteralsAlone) {
     const RewriteCase cases[] = {
         {"select top 1 * from privatevba where reportid = 'B812'  ",
-         "select * from privatevba where reportid = 'B812'   limit 1"},
+         "select * from privatevba where reportid = 'B812' limit 1  "},
         {"select a from t where x=(select top 1 r from u order by r desc) ",
          "select a from t where x=(select r from u order by r desc limit 1) "},
         {"insert into t values('a',getdate())", "insert into t values('a',datetime('now','localtime'))"},
@@ -31,6 +31,8 @@ TEST(SqliteDialect, RewritesOnTokensAndLeavesLiteralsAlone) {
         {"select * from t left outer join u on t.a=u.a", "select * from t left outer join u on t.a=u.a"},
         {"select 'select top 1 getdate() left(a,1)' from t", "select 'select top 1 getdate() left(a,1)' from t"},
         {"select x from t where a='it''s top 5'", "select x from t where a='it''s top 5'"},
+        {"select top 1 * from reports -- x", "select * from reports limit 1 -- x"},
+        {"select top 2 a from t /* c */\n", "select a from t limit 2 /* c */\n"},
     };
     db::SqliteDialect dialect;
     NoTables probe;
@@ -109,6 +111,8 @@ TEST_F(StatementsOnSqlite, TreeUnionAndTopOne) {
     ASSERT_EQ(tree.size(), 2U);
     EXPECT_EQ(tree[1][0], "100001");
     EXPECT_EQ(Query("select top 1 * from privatevba where reportid = 'B812'  ").size(), 1U);
+    database.Exec("insert into reports values('B810', 6), ('B811', 6)");
+    EXPECT_EQ(Query("select top 1 * from reports -- x").size(), 1U);
 }
 
 }  // namespace
