@@ -1,5 +1,6 @@
 // Pick lists: values users collected for a combo-box column, some of them queries for values.
 #include "data/dyn_recordset.hpp"
+#include "data/list_query.hpp"
 #include "data/write_pattern.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
@@ -14,10 +15,6 @@ constexpr const char* kPickListQuery =
 constexpr const char* kPickListInsert = "insert into usertabb001  values('%s','%s','%s','%s',%d,'%s','','','')";
 constexpr const char* kMarkPickListColumn = "update usertabb200 set field_6='C' where field_8='%s' and field_2='%s' ";
 
-bool IsStoredQuery(const std::string& value) {
-    return value.find("select") != std::string::npos || value.find("SELECT") != std::string::npos;
-}
-
 }  // namespace
 
 void CPayrollDlg::LoadPickList(int controlId, const std::string& reportId, const std::string& columnName) {
@@ -25,7 +22,7 @@ void CPayrollDlg::LoadPickList(int controlId, const std::string& reportId, const
     rows.OpenSql(keltrov::FormatSql(kPickListQuery, g_strBankId, reportId, columnName));
     for (; !rows.IsEOF(); rows.MoveNext()) {
         const std::string value = rows.GetFieldValue(rows.GetFieldIndex("field_4")).AsText();
-        if (IsStoredQuery(value)) {
+        if (IsListQuery(value)) {
             AddQueryItems(controlId, value);
         } else {
             AddComboItem(controlId, value);

@@ -5,6 +5,7 @@
 
 #include "data/dyn_recordset.hpp"
 #include "data/field_value.hpp"
+#include "data/list_query.hpp"
 #include "data/period_key.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
@@ -83,7 +84,7 @@ std::unique_ptr<BindingTable> CPayrollDlg::LoadFormDefinition(const std::string&
 }
 
 void CPayrollDlg::FillComboFromSource(int controlId, const std::string& listSource) {
-    if (listSource.find("select") != std::string::npos) {
+    if (IsListQuery(listSource)) {
         AddQueryItems(controlId, listSource);
         return;
     }
@@ -100,7 +101,10 @@ void CPayrollDlg::AddComboItem(int controlId, const std::string& item) {
 }
 
 void CPayrollDlg::AddQueryItems(int controlId, const std::string& query) {
-    CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(query);
-    for (; !rows.IsEOF(); rows.MoveNext()) AddComboItem(controlId, rows.GetFieldValue(0).AsText());
+    // A stored query that fails costs its combo box those items, not the rest of the screen.
+    try {
+        for (const std::string& item : RunListQuery(query)) AddComboItem(controlId, item);
+    } catch (const keltrov::db::DbException& error) {
+        keltrov::ShowMessage(error.ErrorText());
+    }
 }

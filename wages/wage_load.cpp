@@ -17,7 +17,8 @@ constexpr int kTemplateRowCapacity = 50;
 constexpr int kTextColumns = 4;
 constexpr int kWageColumns = 26;
 constexpr int kFieldOffset = 2;  // relationid, inputdate and the self-filled column come first
-constexpr const char* kMonthQuery = "select * from usertabb812 where relationid='%s' and field_1 like '%s%%'";
+constexpr const char* kMonthQuery =
+    "select * from usertabb812 where relationid='%s' and field_1 like '%s%%' escape '!'";
 
 }  // namespace
 
@@ -37,7 +38,7 @@ void CPayrollDlg::LoadWages(const std::string& nodeCode) {
     const std::string key = GetPeriodKey(month, "B812");
     ResetSheet();
     CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(keltrov::FormatSql(kMonthQuery, key, nodeCode));
+    rows.OpenSql(keltrov::FormatSql(kMonthQuery, key, keltrov::EscapeLikeText(nodeCode)));
     // Formulas met in one row, shifted for the next; written once that row exists and is loaded.
     std::vector<std::string> carried(kWageColumns + 1);
     for (; !rows.IsEOF(); rows.MoveNext()) LoadWageRow(rows, carried);

@@ -142,8 +142,7 @@ void AddInsertColumnList(Tokens& tokens, const ColumnLookup& columnsOf) {
         if (table < tokens.size() && IsWord(tokens[table], "into")) table = NextSignificant(tokens, table + 1);
         if (table >= tokens.size() || tokens[table].kind != TokenKind::Word) continue;
         const size_t next = NextSignificant(tokens, table + 1);
-        if (next >= tokens.size() || !(IsWord(tokens[next], "values") || IsWord(tokens[next], "select")))
-            continue;
+        if (next >= tokens.size() || !(IsWord(tokens[next], "values") || IsWord(tokens[next], "select"))) continue;
         const auto& columns = columnsOf(tokens[table].text);
         if (!columns) continue;
         std::string list = "(";
@@ -171,9 +170,8 @@ std::string SqliteDialect::Rewrite(std::string_view sql, SchemaProbe& probe) con
     RewriteSelectAssignments(tokens);
     RewriteGetdate(tokens, "datetime('now','localtime')");
     RewriteLeft(tokens);
-    AddInsertColumnList(tokens, [&](const std::string& table) -> const auto& {
-        return InsertColumns(table, probe);
-    });
+    AddInsertColumnList(
+        tokens, [&](const std::string& table) -> const auto& { return InsertColumns(table, probe); });
     return JoinTokens(tokens);
 }
 
@@ -182,8 +180,8 @@ const std::optional<std::vector<std::string>>& SqliteDialect::InsertColumns(cons
     const std::string key = Lower(table);
     if (auto found = m_insertColumns.find(key); found != m_insertColumns.end()) return found->second;
     // An integer primary key is SQLite's own row number: the column the table fills by itself.
-    const auto rows = probe.QueryRows(
-        FormatSql("select name, type, pk from pragma_table_info('%s') order by cid", table));
+    const auto rows =
+        probe.QueryRows(FormatSql("select name, type, pk from pragma_table_info('%s') order by cid", table));
     std::vector<std::string> columns;
     bool selfFilled = false;
     for (const auto& row : rows) {

@@ -120,10 +120,19 @@ bool IsSymbol(const Token& token, std::string_view symbol) {
 }
 
 size_t NextSignificant(const std::vector<Token>& tokens, size_t from) {
-    while (from < tokens.size() &&
-           (tokens[from].kind == TokenKind::Space || tokens[from].kind == TokenKind::Comment))
+    while (from < tokens.size() && (tokens[from].kind == TokenKind::Space || tokens[from].kind == TokenKind::Comment))
         ++from;
     return from;
+}
+
+bool IsSingleSelect(std::string_view sql) {
+    const std::vector<Token> tokens = Tokenize(sql);
+    const size_t first = NextSignificant(tokens, 0);
+    if (first >= tokens.size() || !IsWord(tokens[first], "select")) return false;
+    for (size_t i = first; i < tokens.size(); ++i) {
+        if (IsSymbol(tokens[i], ";") && NextSignificant(tokens, i + 1) < tokens.size()) return false;
+    }
+    return true;
 }
 
 namespace {

@@ -22,6 +22,10 @@ bool IsSymbol(const Token& token, std::string_view symbol);
 // Index of the first token at or after `from` that is neither blank nor comment; tokens.size() if none.
 size_t NextSignificant(const std::vector<Token>& tokens, size_t from);
 
+// True when the text is one select statement and nothing more: its first word is select (either
+// case) and no second statement follows a semicolon.
+bool IsSingleSelect(std::string_view sql);
+
 // The single table a query reads from, or empty when it reads from several, a subquery or a union.
 std::string SingleSourceTable(std::string_view sql);
 

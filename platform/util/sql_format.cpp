@@ -14,6 +14,16 @@ std::string QuoteSqlValue(std::string_view value) {
     return quoted;
 }
 
+std::string EscapeLikeText(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        if (c == '_' || c == '%' || c == '!') escaped += '!';
+        escaped += c;
+    }
+    return escaped;
+}
+
 namespace {
 
 const SqlArg& NextArg(const std::vector<SqlArg>& args, size_t& next) {

@@ -13,6 +13,11 @@ namespace keltrov {
 // The one quoting helper: the text with every single quote doubled, ready to stand between quotes.
 std::string QuoteSqlValue(std::string_view value);
 
+// A node code matched as the start of a LIKE pattern: its wildcards "_" and "%" and the escape
+// character itself are escaped with "!", so they match only themselves. A statement that uses it
+// follows the pattern with " escape '!'".
+std::string EscapeLikeText(std::string_view text);
+
 using SqlArg = std::variant<std::string, long long>;
 
 // printf-like: %s takes a text, %d and %ld a whole number, %% is a percent sign.

@@ -71,13 +71,14 @@ protected:
 TEST_F(StatementsOnSqlite, WageStatementsBehaveAsOnSqlServer) {
     // A positional insert into the wage table skips its self-filled column.
     for (const char* code : {"100001001", "100001002"}) {
-        std::string values = FormatSql("insert into usertabb812 values ('%s',getdate(),'%s','n','d','i'",
-                                       "B00000012026-10-31", code);
+        std::string values =
+            FormatSql("insert into usertabb812 values ('%s',getdate(),'%s','n','d','i'", "B00000012026-10-31", code);
         for (int k = 5; k <= 26; ++k) values += "," + std::to_string(k) + ".50";
         database.Exec(values + ")");
     }
-    database.Exec("insert into usertabb811 (relationid, field_1, field_2, field_5, field_7) values "
-         "('B0000001','100001001','n','dept','7'),('B0000001','100001003','m','dept2','8')");
+    database.Exec(
+        "insert into usertabb811 (relationid, field_1, field_2, field_5, field_7) values "
+        "('B0000001','100001001','n','dept','7'),('B0000001','100001003','m','dept2','8')");
     const std::string key = "B00000012026-11-30";
     database.Exec(FormatSql("delete from usertabb812 where relationid='%s'", key));
     database.Exec(FormatSql(
@@ -95,9 +96,9 @@ TEST_F(StatementsOnSqlite, WageStatementsBehaveAsOnSqlServer) {
     EXPECT_EQ(rows[0][3], "100001001");
     EXPECT_EQ(rows[0][5], "dept");
     EXPECT_EQ(rows[0][6], "7");
-    EXPECT_EQ(std::stod(rows[0][7]), 5.5);   // carried over from the latest earlier month
+    EXPECT_EQ(std::stod(rows[0][7]), 5.5);  // carried over from the latest earlier month
     EXPECT_EQ(rows[1][3], "100001003");
-    EXPECT_EQ(rows[1][7], "");               // no earlier row: null amounts
+    EXPECT_EQ(rows[1][7], "");  // no earlier row: null amounts
 }
 
 TEST_F(StatementsOnSqlite, TreeUnionAndTopOne) {
@@ -128,31 +129,42 @@ TEST_F(StatementsOnSqlite, OrganisationPersonAndFormStatements) {
     database.Exec("insert into usertabb811 (relationid, field_1, field_2) values('B0000001','100001001','p')");
     EXPECT_EQ(Query("select * from usertabb810 order by field_1 desc")[0][2], "100001");
     EXPECT_EQ(Query(FormatSql("select * from usertab%s where relationid='%s' and  field_1 LIKE '%s%s' order by "
-                              "field_1 desc", "B810", bank, "100", "___"))[0][2], "100001");
+                              "field_1 desc",
+                              "B810", bank, "100", "___"))[0][2],
+              "100001");
     EXPECT_EQ(Query(FormatSql("select * from %s where field_1 LIKE '%s%s' order by field_1 desc", "usertabb811",
-                              "100001", "___")).size(), 1U);
-    EXPECT_EQ(Query(FormatSql("select * from usertab%s where field_1='%s' and relationid='%s'", "B811",
-                              "100001001", bank))[0][3], "p");
+                              "100001", "___"))
+                  .size(),
+              1U);
+    EXPECT_EQ(Query(FormatSql("select * from usertab%s where field_1='%s' and relationid='%s'", "B811", "100001001",
+                              bank))[0][3],
+              "p");
 
     database.Exec(FormatSql("insert into usertabb001  values('%s','%s','%s','%s',%d,'%s','','','')", bank,
                             "2026-12-08 10:00", "B811", "field_6", 0, "会计"));
     EXPECT_EQ(Query(FormatSql("select * from usertabb001 where relationid='%s' and field_1 = '%s'  and  field_2 ='%s' ",
-                              bank, "B811", "field_6"))[0][5], "会计");
-    database.Exec("insert into usertabb200 (relationid, field_2, field_4, field_8, field_9) values "
-                  "('B0000001','field_6','C','B811',1)");
-    database.Exec(FormatSql("update usertabb200 set field_6='C' where field_8='%s' and field_2='%s' ", "B811", "field_6"));
+                              bank, "B811", "field_6"))[0][5],
+              "会计");
+    database.Exec(
+        "insert into usertabb200 (relationid, field_2, field_4, field_8, field_9) values "
+        "('B0000001','field_6','C','B811',1)");
+    database.Exec(
+        FormatSql("update usertabb200 set field_6='C' where field_8='%s' and field_2='%s' ", "B811", "field_6"));
     EXPECT_EQ(Query(FormatSql("select count(*) from usertabb200 where relationid='%s' and field_8='%s' ", bank,
-                              "B811"))[0][0], "1");
+                              "B811"))[0][0],
+              "1");
     const auto form = Query(FormatSql(
         "select field_1,field_2,field_3,field_4,field_5,field_6,field_10,field_7,field_11,field_12,field_13,field_14,"
         "field_15,field_16,field_17,field_18,field_19,field_20  from usertabb200 where relationid='%s' and "
-        "field_8='%s' order by field_9", bank, "B811"));
+        "field_8='%s' order by field_9",
+        bank, "B811"));
     ASSERT_EQ(form.size(), 1U);
     EXPECT_EQ(form[0].size(), 18U);
     EXPECT_EQ(form[0][5], "C");
     database.Exec("insert into usertabb054 values('B0000001','B811','field_7',3)");
     EXPECT_EQ(Query(FormatSql("select * from usertabb054 where relationid = '%s' and field_1 = '%s' and field_2='%s'",
-                              bank, "B811", "field_7"))[0][3], "3");
+                              bank, "B811", "field_7"))[0][3],
+              "3");
 
     database.Exec(FormatSql("delete from usertabb811 where relationid='%s' and field_1='%s'", bank, "100001001"));
     database.Exec(FormatSql("delete from usertabb810 where field_1 like '%s%%'", "100"));

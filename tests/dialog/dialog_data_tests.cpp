@@ -5,6 +5,7 @@
 
 #include "data/period_key.hpp"
 #include "entry/host_state.hpp"
+#include "platform/ui/window_text.hpp"
 #include "platform/util/sql_format.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 #include "wages/shift_formula.hpp"
@@ -78,25 +79,25 @@ TEST_F(Loading, ComboFillsFromListSourceQueryAndPickList) {
     database.Exec(
         "insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,"
         "'select field_2 from usertabb810 where field_1=''100''','','','')");
-    database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,'Select me','','','')");
+    database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,'Selection','','','')");
     database.Exec("insert into usertabb001 values('99999999','2026-01-01','B811','field_3',0,'他行','','','')");
     database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_4',0,'别列','','','')");
     Open();
     std::vector<std::string> items = ComboItems(8000);
     std::sort(items.begin(), items.end());
-    EXPECT_EQ(items, (std::vector<std::string>{"", "Select me", "n100", "丙", "丙", "乙", "女", "甲", "男"}));
+    EXPECT_EQ(items, (std::vector<std::string>{"", "Selection", "n100", "丙", "丙", "乙", "女", "甲", "男"}));
     EXPECT_EQ((*dialog->GetBindings())[2].cControlKind, 'C');
     EXPECT_EQ((*dialog->GetBindings())[0].nControlId, 1004);
 }
 
-TEST_F(Loading, UpperCaseSelectSourceIsAListAndColumnsBeyondTheControlsBindNothing) {
+TEST_F(Loading, UpperCaseSelectSourceIsAQueryAndColumnsBeyondTheControlsBindNothing) {
     Node("100");
     database.Exec("delete from usertabb200");
     Definition("field_3", "C", "", "SELECT 1", "");
     Definition("field_12", "C", "", "", "");
     Definition("name", "C", "", "", "");
     Open();
-    EXPECT_EQ(ComboItems(8000), (std::vector<std::string>{"SELECT 1", "女", "男"}));
+    EXPECT_EQ(ComboItems(8000), (std::vector<std::string>{"1", "女", "男"}));
     const BindingTable& table = *dialog->GetBindings();
     EXPECT_EQ(table[1].nControlId, 0);
     EXPECT_EQ(table[1].cControlKind, 0);
@@ -190,6 +191,77 @@ TEST_F(Loading, DatabaseErrorInAHandlerIsShownAndTheDialogGoesOn) {
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_NE(messages.texts[0].find("usertabb812"), std::string::npos) << messages.texts[0];
     EXPECT_TRUE(dialog->IsShown());
+}
+
+// Host data that is wrong or hostile: the screen shows what is there and never changes it.
+TEST_F(Loading, StoredTextsRunOnlyWhenTheyAreOneSelect) {
+    Node("100");
+    Node("100001001", "usertabb811");
+    database.Exec("delete from usertabb200");
+    Definition("field_3", "C", "", "update usertabb810 set field_2='x' where 'select'='select'", "");
+    database.Exec(
+        "insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,"
+        "'delete from usertabb811 where ''select''=''select''','','','')");
+    database.Exec(
+        "insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,"
+        "'select field_2 from usertabb810; delete from usertabb811','','','')");
+    database.Exec(
+        "insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,"
+        "' /* list */ SELECT field_2 from usertabb810;','','','')");
+    Open();
+    EXPECT_EQ(ComboItems(8000),
+              (std::vector<std::string>{"delete from usertabb811 where 'select'='select'", "n100",
+                                        "select field_2 from usertabb810; delete from usertabb811",
+                                        "update usertabb810 set field_2='x' where 'select'='select'", "女", "男"}));
+    EXPECT_EQ(database.Rows("select field_2 from usertabb810"), (std::vector<std::vector<std::string>>{{"n100"}}));
+    EXPECT_EQ(database.Rows("select count(*) from usertabb811")[0][0], "1");
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(Loading, FailingListQueriesAreShownAndTheScreenStillLoads) {
+    Node("100");
+    database.Exec("delete from usertabb200");
+    Definition("field_3", "C", "", "select nosuch from usertabb810", "");
+    database.Exec(
+        "insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,'select 1 from missing','','','')");
+    database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,'甲','','','')");
+    Open();
+    ASSERT_EQ(messages.texts.size(), 2u);
+    EXPECT_NE(messages.texts[0].find("nosuch"), std::string::npos) << messages.texts[0];
+    EXPECT_NE(messages.texts[1].find("missing"), std::string::npos) << messages.texts[1];
+    EXPECT_EQ(ComboItems(8000), (std::vector<std::string>{"女", "甲", "男"}));
+    EXPECT_EQ(TreeShape(), "100");
+    EXPECT_EQ(Sheet().GetCellText(50, 2), "合计");
+}
+
+TEST_F(Loading, CodesWithWildcardsMatchOnlyThemselves) {
+    Node("1_0");
+    Node("1%");
+    Wage("1_0001", 1);
+    Wage("100001", 2);
+    Wage("1%0001", 3);
+    Open();
+    Select("1_0");
+    EXPECT_EQ(dialog->GetNextRow(), 7);
+    EXPECT_EQ(Sheet().GetCellText(6, 1), "1_0001");
+    Select("1%");
+    EXPECT_EQ(dialog->GetNextRow(), 7);
+    EXPECT_EQ(Sheet().GetCellText(6, 1), "1%0001");
+}
+
+TEST_F(Loading, LongNamesShowWhole) {
+    // A three-byte character straddles byte 5,000.
+    const std::string name = std::string(4999, 'a') + "工" + std::string(3000, 'b');
+    database.Exec(
+        FormatSql("insert into usertabb810 (relationid, field_1, field_2) values('%s','100','%s')", kBank, name));
+    database.Exec(
+        FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2) "
+                  "values('%s','2026-12-08 10:00','100001','%s')",
+                  kBank, name));
+    Open();
+    EXPECT_TRUE(FromWx(Tree().GetItemText(FindNode("100"))) == name);
+    Select("100001");
+    EXPECT_TRUE(Text(1005) == name);
 }
 
 TEST(ShiftFormula, RaisesRelativeRowsOnly) {
