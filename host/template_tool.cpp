@@ -94,7 +94,7 @@ void WriteTemplate(lxw_workbook* workbook) {
 std::vector<unsigned char> ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw std::runtime_error("cannot open " + path.string());
+        throw std::runtime_error("文件打不开: " + path.string());
     }
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -107,10 +107,13 @@ std::string FormatNumber(double number) {
 
 // Puts the bytes into a global memory block, as the wage dialog hands a template to the control.
 uint32_t ToGlobalMemory(const std::vector<unsigned char>& bytes) {
+    if (bytes.empty()) {
+        throw std::runtime_error("模板无法读取: 文件是空的");
+    }
     uint32_t handle = GlobalAlloc(bytes.size());
     std::span<uint8_t> block = GlobalLock(handle);
     if (handle == 0 || block.size() != bytes.size()) {
-        throw std::runtime_error("cannot allocate " + std::to_string(bytes.size()) + " bytes of global memory");
+        throw std::runtime_error("模板无法读取: 无法分配 " + std::to_string(bytes.size()) + " 字节的内存");
     }
     std::memcpy(block.data(), bytes.data(), bytes.size());
     GlobalUnlock(handle);

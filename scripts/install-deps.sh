@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config clang libclang-rt-14-dev
   unixodbc unixodbc-dev libsqliteodbc sqlite3
   libwxgtk3.2-dev
   liborcus-dev libxlsxwriter-dev

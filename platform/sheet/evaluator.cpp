@@ -192,8 +192,7 @@ Aggregate Collect(Args args, const CellSource& source) {
     Aggregate agg;
     for (const Operand& arg : args) {
         if (arg.ref) {
-            source.ForEachCell(arg.ref->first,
-                               arg.ref->kind == TokenKind::Range ? arg.ref->last : arg.ref->first,
+            source.ForEachCell(arg.ref->first, arg.ref->kind == TokenKind::Range ? arg.ref->last : arg.ref->first,
                                [&agg](const Value& v) {
                                    ++agg.nonEmpty;
                                    if (v.kind == Value::Kind::Number) {
@@ -251,8 +250,7 @@ Value Logical(Args args, const CellSource& source, bool isAnd) {
     };
     for (const Operand& arg : args) {
         if (arg.ref) {
-            source.ForEachCell(arg.ref->first,
-                               arg.ref->kind == TokenKind::Range ? arg.ref->last : arg.ref->first,
+            source.ForEachCell(arg.ref->first, arg.ref->kind == TokenKind::Range ? arg.ref->last : arg.ref->first,
                                [&](const Value& v) { take(v, true); });
         } else {
             take(arg.value, false);
@@ -273,11 +271,15 @@ double CleanDigits(double x) {
 
 enum class Rounding { Nearest, AwayFromZero, TowardZero };
 
+// Past 15 decimals a double has nothing left to round; past 308 tens every number rounds to 0.
 Value RoundTo(double x, double digitsArg, Rounding mode) {
-    int digits = static_cast<int>(std::trunc(digitsArg));
-    if (digits > 15) {
+    if (digitsArg > 15.0) {
         return Value::Number(x);
     }
+    if (digitsArg < -308.0) {
+        return Value::Number(0.0);
+    }
+    int digits = static_cast<int>(std::trunc(digitsArg));
     double scale = std::pow(10.0, std::abs(digits));
     double scaled = CleanDigits(digits >= 0 ? x * scale : x / scale);
     double whole = mode == Rounding::Nearest        ? std::round(scaled)
@@ -311,8 +313,7 @@ Value NumericFunction(FunctionId id, Args args, const CellSource& source) {
         case FunctionId::Abs: return Value::Number(std::fabs(n[0]));
         case FunctionId::Mod:
             // The result takes the divisor's sign, as in spreadsheet apps.
-            return n[1] == 0.0 ? Value::Error(ErrorCode::Div0)
-                               : Checked(n[0] - n[1] * std::floor(n[0] / n[1]));
+            return n[1] == 0.0 ? Value::Error(ErrorCode::Div0) : Checked(n[0] - n[1] * std::floor(n[0] / n[1]));
         default: return Value::Error(ErrorCode::Name);
     }
 }
@@ -331,8 +332,7 @@ Value AggregateFunction(FunctionId id, Args args, const CellSource& source) {
     switch (id) {
         case FunctionId::Sum: return Checked(agg.sum);
         case FunctionId::Average:
-            return agg.count == 0 ? Value::Error(ErrorCode::Div0)
-                                  : Checked(agg.sum / static_cast<double>(agg.count));
+            return agg.count == 0 ? Value::Error(ErrorCode::Div0) : Checked(agg.sum / static_cast<double>(agg.count));
         case FunctionId::Min: return Value::Number(agg.count == 0 ? 0.0 : agg.min);
         default: return Value::Number(agg.count == 0 ? 0.0 : agg.max);
     }

@@ -19,8 +19,8 @@ bool Covers(const RangeListener& listener, int column) {
 }
 
 bool Covers(const Token& range, const Row& row, int column) {
-    return range.first.row->index <= row.index && row.index <= range.last.row->index &&
-           range.first.column <= column && column <= range.last.column;
+    return range.first.row->index <= row.index && row.index <= range.last.row->index && range.first.column <= column &&
+           column <= range.last.column;
 }
 
 int RangeRows(const Token& range) {
@@ -49,8 +49,7 @@ void VisitBlock(const std::vector<std::unique_ptr<Row>>& rows, const CellRef& fi
         if (!row) {
             continue;
         }
-        for (auto it = row->LowerBound(first.column); it != row->cells.end() && it->column <= last.column;
-             ++it) {
+        for (auto it = row->LowerBound(first.column); it != row->cells.end() && it->column <= last.column; ++it) {
             visit(*it);
         }
     }
@@ -67,8 +66,8 @@ std::string FullPrecision(double number) {
 void CheckCellAddress(int row, int column) {
     if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
         throw AutomationError("cell (" + std::to_string(row) + ", " + std::to_string(column) +
-                              ") is off the sheet: rows run 1.." + std::to_string(kMaxRows) +
-                              ", columns 1.." + std::to_string(kMaxColumns));
+                              ") is off the sheet: rows run 1.." + std::to_string(kMaxRows) + ", columns 1.." +
+                              std::to_string(kMaxColumns));
     }
 }
 
@@ -122,7 +121,7 @@ Row& Workbook::RowAt(int row) {
 }
 
 Row* Workbook::FindRow(int row) const {
-    return static_cast<size_t>(row) <= rows_.size() ? rows_[row - 1].get() : nullptr;
+    return row >= 1 && static_cast<size_t>(row) <= rows_.size() ? rows_[row - 1].get() : nullptr;
 }
 
 const Cell* Workbook::FindCell(int row, int column) const {
@@ -182,8 +181,7 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
             continue;
         }
         FormulaCell& formula = *top.formula;
-        formula.result =
-            formula.circular ? Value::Error(ErrorCode::Circular) : Evaluate(formula.tokens, Reader(*this));
+        formula.result = formula.circular ? Value::Error(ErrorCode::Circular) : Evaluate(formula.tokens, Reader(*this));
         formula.circular = false;
         formula.state = FormulaCell::State::Calculated;
         stack.pop_back();
@@ -337,8 +335,7 @@ void Workbook::Unregister(FormulaCell& formula) {
             std::erase(static_cast<Row*>(token.first.row)->Obtain(token.first.column).dependents, &formula);
         } else if (token.kind == TokenKind::Range && RangeRows(token) <= kWideRangeRows) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
-                std::erase_if(RowAt(r).ranges,
-                              [&formula](const RangeListener& l) { return l.owner == &formula; });
+                std::erase_if(RowAt(r).ranges, [&formula](const RangeListener& l) { return l.owner == &formula; });
             }
         }
     }
@@ -470,7 +467,7 @@ void Workbook::LoadFromMemory(uint32_t handle) {
     std::span<uint8_t> block = GlobalLock(handle);
     if (block.empty()) {
         Clear();
-        throw AutomationError("memory handle " + std::to_string(handle) + " names no memory block");
+        throw AutomationError("模板无法读取: 内存块 " + std::to_string(handle) + " 不存在或是空的");
     }
     try {
         LoadImage(block);

@@ -96,8 +96,7 @@ public:
     size_t commit_fill() override { return fills_++; }
 
     void set_border_count(size_t) override {}
-    void set_border_style(orcus::spreadsheet::border_direction_t,
-                          orcus::spreadsheet::border_style_t) override {}
+    void set_border_style(orcus::spreadsheet::border_direction_t, orcus::spreadsheet::border_style_t) override {}
     void set_border_color(orcus::spreadsheet::border_direction_t, color_elem_t, color_elem_t, color_elem_t,
                           color_elem_t) override {}
     void set_border_width(orcus::spreadsheet::border_direction_t, double, orcus::length_unit_t) override {}
@@ -306,9 +305,7 @@ public:
                 std::vector<PendingFormula>& formulas)
         : book_(book), strings_(strings), styles_(styles), formulas_(formulas), properties_(book) {}
 
-    iface::import_sheet_properties* get_sheet_properties() override {
-        return keep() ? &properties_ : nullptr;
-    }
+    iface::import_sheet_properties* get_sheet_properties() override { return keep() ? &properties_ : nullptr; }
     iface::import_formula* get_formula() override { return keep() ? &formulas_ : nullptr; }
 
     void set_auto(row_t row, col_t col, std::string_view s) override {
@@ -336,17 +333,13 @@ public:
     void set_date_time(row_t row, col_t col, int year, int month, int day, int hour, int minute,
                        double second) override {
         if (Fits(row, col)) {
-            book_->SetCellNumber(
-                row + 1, col + 1,
-                SerialDate(year, month, day) + (hour * 3600 + minute * 60 + second) / 86400.0);
+            book_->SetCellNumber(row + 1, col + 1,
+                                 SerialDate(year, month, day) + (hour * 3600 + minute * 60 + second) / 86400.0);
         }
     }
     // xlsx styles may come after the sheets, so formats are applied once everything is read.
-    void set_format(row_t row, col_t col, size_t xf_index) override {
-        set_format(row, col, row, col, xf_index);
-    }
-    void set_format(row_t row_start, col_t col_start, row_t row_end, col_t col_end,
-                    size_t xf_index) override {
+    void set_format(row_t row, col_t col, size_t xf_index) override { set_format(row, col, row, col, xf_index); }
+    void set_format(row_t row_start, col_t col_start, row_t row_end, col_t col_end, size_t xf_index) override {
         long long cells = (static_cast<long long>(row_end) - row_start + 1) * (col_end - col_start + 1);
         if (keep() && cells <= kMaxFormatRangeCells) {
             formats_.push_back({row_start, col_start, row_end, col_end, xf_index});
@@ -391,13 +384,14 @@ private:
     }
 
     // Days since 1899-12-30, the day spreadsheet serial dates count from.
+    // 64-bit day counts, so that any year a file may write stays a defined (if useless) number.
     static double SerialDate(int year, int month, int day) {
-        auto daysFromCivil = [](int y, int m, int d) {
+        auto daysFromCivil = [](long long y, long long m, long long d) {
             y -= m <= 2 ? 1 : 0;
-            int era = (y >= 0 ? y : y - 399) / 400;
-            int yoe = y - era * 400;
-            int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-            int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+            long long era = (y >= 0 ? y : y - 399) / 400;
+            long long yoe = y - era * 400;
+            long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+            long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
             return era * 146097 + doe;
         };
         return daysFromCivil(year, month, day) - daysFromCivil(1899, 12, 30);
@@ -414,15 +408,12 @@ private:
 class ImportFactory : public iface::import_factory {
 public:
     explicit ImportFactory(Workbook& book)
-        : book_(book),
-          first_(&book, strings_, styles_, formulas_),
-          rest_(nullptr, strings_, styles_, formulas_) {}
+        : book_(book), first_(&book, strings_, styles_, formulas_), rest_(nullptr, strings_, styles_, formulas_) {}
 
     iface::import_global_settings* get_global_settings() override { return &settings_; }
     iface::import_shared_strings* get_shared_strings() override { return &strings_; }
     iface::import_styles* get_styles() override { return &styles_; }
-    iface::import_reference_resolver* get_reference_resolver(
-        orcus::spreadsheet::formula_ref_context_t) override {
+    iface::import_reference_resolver* get_reference_resolver(orcus::spreadsheet::formula_ref_context_t) override {
         return &resolver_;
     }
     iface::import_sheet* append_sheet(orcus::spreadsheet::sheet_t index, std::string_view name) override {
@@ -431,12 +422,8 @@ public:
         }
         return index == 0 ? &first_ : &rest_;
     }
-    iface::import_sheet* get_sheet(std::string_view name) override {
-        return name == firstName_ ? &first_ : &rest_;
-    }
-    iface::import_sheet* get_sheet(orcus::spreadsheet::sheet_t index) override {
-        return index == 0 ? &first_ : &rest_;
-    }
+    iface::import_sheet* get_sheet(std::string_view name) override { return name == firstName_ ? &first_ : &rest_; }
+    iface::import_sheet* get_sheet(orcus::spreadsheet::sheet_t index) override { return index == 0 ? &first_ : &rest_; }
     void finalize() override {}
 
     // The second phase: every cell is in, now the formats and formulas.
@@ -454,8 +441,7 @@ public:
     }
 
 private:
-    void PutFormula(const PendingFormula& f,
-                    const std::unordered_map<size_t, const PendingFormula*>& masters) {
+    void PutFormula(const PendingFormula& f, const std::unordered_map<size_t, const PendingFormula*>& masters) {
         try {
             if (!f.text.empty()) {
                 book_.SetCellFormula(f.row, f.column,
@@ -465,8 +451,7 @@ private:
             auto master = f.sharedIndex ? masters.find(*f.sharedIndex) : masters.end();
             if (master != masters.end()) {
                 const PendingFormula& m = *master->second;
-                book_.SetCellFormula(f.row, f.column,
-                                     ShiftFormulaText(m.text, {f.row - m.row, f.column - m.column}));
+                book_.SetCellFormula(f.row, f.column, ShiftFormulaText(m.text, {f.row - m.row, f.column - m.column}));
                 return;
             }
         } catch (const AutomationError&) {
@@ -547,8 +532,7 @@ void LoadWorkbookImage(Workbook& book, std::span<const uint8_t> image) {
         // Detection opens the bytes as a zip archive; bytes that are no archive are simply neither.
     }
     if (!isXlsx && !isOds) {
-        throw AutomationError("the memory block holds no xlsx or ods workbook (" +
-                              std::to_string(image.size()) + " bytes)");
+        throw AutomationError("模板无法读取: 不是 xlsx 或 ods 工作簿 (" + std::to_string(image.size()) + " 字节)");
     }
     ImportFactory factory(book);
     std::string_view stream(reinterpret_cast<const char*>(bytes), image.size());
@@ -562,7 +546,7 @@ void LoadWorkbookImage(Workbook& book, std::span<const uint8_t> image) {
     } catch (const AutomationError&) {
         throw;
     } catch (const std::exception& e) {
-        throw AutomationError(std::string("the workbook image could not be read: ") + e.what());
+        throw AutomationError(std::string("模板无法读取: ") + e.what());
     }
 }
 

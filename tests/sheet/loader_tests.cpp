@@ -117,6 +117,22 @@ TEST(OdsImage, LoadsTheFirstSheetWithOpenFormulaConverted) {
     EXPECT_EQ(book.GetCellText(2, 3), "c");
 }
 
+TEST(OdsImage, DatesFarOutsideTheCalendarStillLoadAsNumbers) {
+    const std::string tables = R"xml(
+<table:table table:name="Sheet1">
+ <table:table-row>
+  <table:table-cell office:value-type="date" office:date-value="2147483647-12-31"><text:p>x</text:p></table:table-cell>
+  <table:table-cell office:value-type="date" office:date-value="-2147483647-01-01"><text:p>x</text:p></table:table-cell>
+  <table:table-cell office:value-type="date" office:date-value="2024-03-01"><text:p>x</text:p></table:table-cell>
+ </table:table-row>
+</table:table>)xml";
+    Workbook book;
+    LoadThroughAutomation(book, OdsImage(tables));
+    EXPECT_GT(book.GetCellNumber(1, 1), 1e11);
+    EXPECT_LT(book.GetCellNumber(1, 2), -1e11);
+    EXPECT_DOUBLE_EQ(book.GetCellNumber(1, 3), 45352);
+}
+
 TEST(OpenFormula, ConvertsToA1) {
     const std::pair<const char*, const char*> cases[] = {
         {"of:=[.E6]+[.F6]", "E6+F6"},

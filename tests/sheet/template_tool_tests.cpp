@@ -44,8 +44,7 @@ std::map<std::pair<int, int>, Listed> ParseListing(const std::string& listing) {
 class TemplateFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = std::filesystem::temp_directory_path() /
-                ("keltrov-template-" + std::to_string(getpid()) + ".xlsx");
+        path_ = std::filesystem::temp_directory_path() / ("keltrov-template-" + std::to_string(getpid()) + ".xlsx");
     }
     void TearDown() override { std::filesystem::remove(path_); }
 
@@ -114,8 +113,13 @@ TEST_F(TemplateFile, MissingFilesAndNonWorkbooksFailWithAReason) {
     Write({'n', 'o', 't', ' ', 'x', 'l', 's', 'x'});
     std::ostringstream out2, err2;
     EXPECT_NE(CheckTemplate(path_.string(), out2, err2), 0);
-    EXPECT_NE(err2.str().find("no xlsx or ods"), std::string::npos) << err2.str();
+    EXPECT_NE(err2.str().find("不是 xlsx 或 ods 工作簿"), std::string::npos) << err2.str();
     EXPECT_EQ(out2.str(), "");
+
+    Write({});
+    std::ostringstream out3, err3;
+    EXPECT_NE(CheckTemplate(path_.string(), out3, err3), 0);
+    EXPECT_NE(err3.str().find("模板无法读取: 文件是空的"), std::string::npos) << err3.str();
 }
 
 }  // namespace

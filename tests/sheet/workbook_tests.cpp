@@ -204,6 +204,18 @@ TEST(RowInsertion, NewRowTakesTheFormatsOfTheRowAbove) {
     EXPECT_FALSE(book.GetStyle(8, 2).bold);
 }
 
+TEST(RowInsertion, AtTheTopRowMovesEverythingDown) {
+    Workbook book;
+    book.SetBold(1, 1, true);
+    book.SetCellNumber(1, 1, 4);
+    book.SetCellFormula(2, 1, "A1*2");
+    book.InsertRows(1);
+    EXPECT_EQ(book.GetCellKind(1, 1), CellKind::Empty);
+    EXPECT_FALSE(book.GetStyle(1, 1).bold);
+    EXPECT_EQ(book.GetCellFormula(3, 1), "A2*2");
+    EXPECT_EQ(book.GetCellText(3, 1), "8");
+}
+
 TEST(RowInsertion, RefusesToPushCellsOffTheSheet) {
     Workbook book;
     book.SetCellNumber(kMaxRows, 1, 1);
