@@ -51,7 +51,8 @@ bool RunWrite(const WritePolicy& policy, const std::function<void()>& write) {
             keltrov::ShowMessage(kRollbackFailed);
         }
     }
-    if (policy.finalMessage != nullptr) keltrov::ShowMessage(policy.finalMessage);
+    // A success message after a failure would tell the user the data was stored when it was not.
+    if (ok && policy.finalMessage != nullptr) keltrov::ShowMessage(policy.finalMessage);
     return ok;
 }
 

@@ -11,7 +11,7 @@ struct WritePolicy {
     const char* beginFailedMessage;  // shown when the transaction cannot begin
     bool stopWhenBeginFails;         // write nothing when it cannot begin
     const char* errorMessage;        // shown for a database error; %s takes the driver's text
-    const char* finalMessage;        // shown at the end in every case, or none
+    const char* finalMessage;        // shown at the end when the write was stored, or none
 };
 
 extern const WritePolicy kExecBatchPolicy;

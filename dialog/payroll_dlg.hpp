@@ -5,7 +5,9 @@
 #include <wx/treectrl.h>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "platform/ui/wage_sheet_state.hpp"
 #include "platform/util/global_memory.hpp"
 #include "wages/f1book.hpp"
+#include "wages/wage_statements.hpp"
 
 class CDynRecordset;
 class CFieldValue;
@@ -68,6 +71,13 @@ private:
     // Organisation tree.
     void FillLevel(wxTreeItemId parent, wxTreeItemId last, size_t levelLength, CDynRecordset& rows);
     wxTreeItemId InsertNode(wxTreeItemId parent, const std::string& code, CDynRecordset& rows);
+    // Appends an item as the last child of parent, its code entered in the node code list.
+    wxTreeItemId AppendNode(wxTreeItemId parent, const std::string& code, const std::string& name);
+    // The name typed in the name dialog without surrounding blanks; empty after "取消".
+    std::string AskNodeName();
+    using NodeInsert = std::function<std::string(const std::string& code, const std::string& name)>;
+    // Adds a company or department under parent: the code (none when used up), a name, its row.
+    void AddOrganisationNode(wxTreeItemId parent, const std::optional<std::string>& code, const NodeInsert& insertFor);
     void OnRefreshTree(wxCommandEvent& event);
     void OnSelChanged(wxTreeEvent& event);
     void OnRefresh(wxCommandEvent& event);
@@ -88,6 +98,9 @@ private:
 
     // Wage sheet.
     void LoadWageRow(CDynRecordset& rows, std::vector<std::string>& carried);
+    // The period key of the wage report for the month in the date picker.
+    std::string PickedMonthKey() const;
+    WageRowValues SheetWageRow(int row);
     void OnGenerateWages(wxCommandEvent& event);
     void OnSaveWages(wxCommandEvent& event);
     void OnFill(wxCommandEvent& event);

@@ -1,9 +1,123 @@
-// Adding companies, departments and persons: the commands are mapped; their work comes with the
-// tree editing.
+// Adding companies, departments and persons: the next free code under the parent, a name from the
+// name dialog, one organisation row, and the new item shown last under its parent.
+#include <wx/treectrl.h>
+
+#include <functional>
+#include <optional>
+
+#include "data/dyn_recordset.hpp"
+#include "data/period_key.hpp"
+#include "data/write_pattern.hpp"
 #include "dialog/payroll_dlg.hpp"
+#include "entry/host_state.hpp"
+#include "platform/ui/message.hpp"
+#include "platform/ui/tree_items.hpp"
+#include "platform/ui/window_text.hpp"
+#include "platform/util/sql_format.hpp"
+#include "tree/name_input_dlg.hpp"
+#include "tree/node_code.hpp"
 
-void CPayrollDlg::OnAddDepartment(wxCommandEvent&) {}
+namespace {
 
-void CPayrollDlg::OnAddCompany(wxCommandEvent&) {}
+constexpr int kNodeImage = 0;
+constexpr int kSaveButtonId = 8001;
+constexpr int kCodeId = 1004;
+constexpr int kDepartmentId = 1008;
+constexpr const char* kHighestCompanyQuery = "select * from usertabb810 order by field_1 desc";
+constexpr const char* kHighestDepartmentQuery =
+    "select * from usertab%s where relationid='%s' and  field_1 LIKE '%s%s' escape '!' order by field_1 desc";
+constexpr const char* kHighestPersonQuery =
+    "select * from %s where field_1 LIKE '%s%s' escape '!' order by field_1 desc";
+constexpr const char* kInsertCompany = "insert into usertabb810 values('%s',getdate(),'%s','%s')";
+constexpr const char* kInsertDepartment = "insert into usertab%s values('%s',getdate(),'%s','%s')";
+constexpr const char* kOneSegment = "___";
 
-void CPayrollDlg::OnAddPerson(wxCommandEvent&) {}
+// The first row's code of a query ordered by code, highest first; empty when there is no row.
+std::string HighestCode(const std::string& query) {
+    CDynRecordset rows(g_pDatabase);
+    rows.OpenSql(query);
+    return rows.IsEOF() ? std::string() : rows.GetFieldValue(rows.GetFieldIndex("field_1")).AsText();
+}
+
+// The next child code under the parent, from the highest code the query finds.
+std::optional<std::string> NextCodeUnder(const std::string& parentCode, const std::string& highestQuery) {
+    const std::string highest = HighestCode(highestQuery);
+    return NextChildCode(highest.empty() ? parentCode + "000" : highest);
+}
+
+std::string TrimSpaces(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string CPayrollDlg::AskNodeName() {
+    CNameInputDlg dialog(this);
+    if (dialog.DoModal() != keltrov::kIdOk) return {};
+    return TrimSpaces(dialog.Name());
+}
+
+wxTreeItemId CPayrollDlg::AppendNode(wxTreeItemId parent, const std::string& code, const std::string& name) {
+    m_astrNodeCodes.push_back(code);
+    auto* index = new keltrov::TreeItemIndex(static_cast<long>(m_astrNodeCodes.size() - 1));
+    return Tree().AppendItem(parent, keltrov::ToWx(name), kNodeImage, kNodeImage, index);
+}
+
+void CPayrollDlg::AddOrganisationNode(wxTreeItemId parent, const std::optional<std::string>& code,
+                                      const NodeInsert& insertFor) {
+    if (!code) {
+        keltrov::ShowMessage(kCodesUsedUp);
+        return;
+    }
+    const std::string name = AskNodeName();
+    if (name.empty()) return;
+    if (!ExecBatch({insertFor(*code, name)})) return;
+    AppendNode(parent, *code, name);
+    Refresh();
+}
+
+void CPayrollDlg::OnAddCompany(wxCommandEvent&) {
+    AddOrganisationNode(Tree().GetRootItem(), NextCompanyCode(HighestCode(kHighestCompanyQuery)),
+                        [](const std::string& code, const std::string& name) {
+                            return keltrov::FormatSql(kInsertCompany, g_strBankId, code, name);
+                        });
+}
+
+void CPayrollDlg::OnAddDepartment(wxCommandEvent&) {
+    const wxTreeItemId selected = Tree().GetSelection();
+    if (!selected.IsOk()) return;
+    const std::string parentCode = NodeCodeOf(selected);
+    const std::string key = GetPeriodKey(keltrov::DateTime::Now(), m_strOrgReport);
+    const std::string query = keltrov::FormatSql(kHighestDepartmentQuery, m_strOrgReport, key,
+                                                 keltrov::EscapeLikeText(parentCode), kOneSegment);
+    AddOrganisationNode(selected, NextCodeUnder(parentCode, query),
+                        [&](const std::string& code, const std::string& name) {
+                            return keltrov::FormatSql(kInsertDepartment, m_strOrgReport, key, code, name);
+                        });
+}
+
+void CPayrollDlg::OnAddPerson(wxCommandEvent&) {
+    const wxTreeItemId selected = Tree().GetSelection();
+    if (!selected.IsOk()) return;
+    // The code is found first, so that a refused one leaves the form and the number sequences alone.
+    std::optional<std::string> code;
+    if (m_pBindings) {
+        const std::string parentCode = NodeCodeOf(selected);
+        code = NextCodeUnder(parentCode, keltrov::FormatSql(kHighestPersonQuery, m_strFormTable,
+                                                            keltrov::EscapeLikeText(parentCode), kOneSegment));
+        if (!code) {
+            keltrov::ShowMessage(kCodesUsedUp);
+            return;
+        }
+    }
+    if (wxWindow* save = GetDlgItem(kSaveButtonId)) save->Enable();
+    SetNewRecordDefaults(m_strPersonReport);
+    if (code) {
+        SetDlgItemText(kCodeId, *code);
+        SetDlgItemText(kDepartmentId, keltrov::FromWx(Tree().GetItemText(selected)));
+    }
+    NextNumber(m_strPersonReport, "field_7");
+    if (wxWindow* first = GetDlgItem(m_anFocusChain[static_cast<size_t>(m_nFirstFocus)])) first->SetFocus();
+}

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int kNodeImage = 0;
 constexpr const char* kTreeQuery =
     "select * from (select field_1,field_2 from usertab%s where relationid='%s' union all select "
     "field_1,field_2 from usertab%s where relationid='%s') as t1 order by field_1 ";
@@ -62,10 +61,7 @@ void CPayrollDlg::FillLevel(wxTreeItemId parent, wxTreeItemId last, size_t level
 }
 
 wxTreeItemId CPayrollDlg::InsertNode(wxTreeItemId parent, const std::string& code, CDynRecordset& rows) {
-    const std::string name = rows.GetFieldValue(rows.GetFieldIndex("field_2")).AsText();
-    m_astrNodeCodes.push_back(code);
-    auto* index = new keltrov::TreeItemIndex(static_cast<long>(m_astrNodeCodes.size() - 1));
-    return Tree().AppendItem(parent, keltrov::ToWx(name), kNodeImage, kNodeImage, index);
+    return AppendNode(parent, code, rows.GetFieldValue(rows.GetFieldIndex("field_2")).AsText());
 }
 
 void CPayrollDlg::OnRefreshTree(wxCommandEvent&) {

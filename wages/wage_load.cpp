@@ -9,13 +9,10 @@
 #include "platform/ui/window_text.hpp"
 #include "platform/util/sql_format.hpp"
 #include "wages/shift_formula.hpp"
+#include "wages/wage_layout.hpp"
 
 namespace {
 
-constexpr int kFirstDataRow = 6;
-constexpr int kTemplateRowCapacity = 50;
-constexpr int kTextColumns = 4;
-constexpr int kWageColumns = 26;
 constexpr int kFieldOffset = 2;  // relationid, inputdate and the self-filled column come first
 constexpr const char* kMonthQuery =
     "select * from usertabb812 where relationid='%s' and field_1 like '%s%%' escape '!'";

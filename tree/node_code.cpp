@@ -1,0 +1,33 @@
+#include "tree/node_code.hpp"
+
+#include <cstdio>
+
+#include "data/field_value.hpp"
+
+namespace {
+
+constexpr size_t kSegment = 3;
+constexpr int kLastSegmentValue = 999;
+
+// The segment's integer value plus one, zero-padded to 3 digits; none past 999.
+std::optional<std::string> NextSegment(const std::string& segment) {
+    const int next = LeadingInteger(segment) + 1;
+    if (next > kLastSegmentValue) return std::nullopt;
+    char text[8];
+    std::snprintf(text, sizeof text, "%03d", next);
+    return std::string(text);
+}
+
+}  // namespace
+
+std::optional<std::string> NextCompanyCode(const std::string& highestCode) {
+    if (highestCode.empty()) return "100";
+    return NextSegment(highestCode.substr(0, kSegment));
+}
+
+std::optional<std::string> NextChildCode(const std::string& base) {
+    const size_t cut = base.size() >= kSegment ? base.size() - kSegment : 0;
+    const std::optional<std::string> segment = NextSegment(base.substr(cut));
+    if (!segment) return std::nullopt;
+    return base.substr(0, cut) + *segment;
+}

@@ -1,0 +1,42 @@
+#include "wages/wage_statements.hpp"
+
+#include <cstdio>
+
+#include "platform/util/sql_format.hpp"
+
+namespace {
+
+constexpr const char* kDeleteMonth = "delete from usertabb812 where relationid='%s'";
+// Persons of the bank only, and the earlier month among the bank's own keys: the bank condition
+// filters the person table, and the earlier key is looked for under the bank's prefix.
+constexpr const char* kGenerateMonth =
+    "insert into usertabb812 select relationid='%s',inputdate=getdate(),a1.field_1,a1.field_2 ,a1.field_5 as "
+    "field_3,a1.field_7 as field_4,a2.field_5,a2.field_6,a2.field_7,a2.field_8,a2.field_9 "
+    ",a2.field_10,a2.field_11,a2.field_12,a2.field_13,a2.field_14,a2.field_15,a2.field_16,a2.field_17,a2.field_18,"
+    "a2.field_19,a2.field_20,a2.field_21,a2.field_22,a2.field_23,a2.field_24,a2.field_25,a2.field_26 from "
+    "\tusertabb811 as a1 left outer join   usertabb812  a2 on  a1.field_1=a2.field_1 and a2.relationid=(select "
+    "top 1 relationid from usertabb812 where relationid < '%s' and relationid like '%s%%' escape '!' group by "
+    "relationid order by relationid desc) where a1.relationid=left('%s',8) ";
+constexpr const char* kDeleteWageRow = "delete from usertabb812 where relationid='%s' and field_1='%s'";
+constexpr const char* kInsertWageRow = "insert into usertabb812 values ('%s',getdate(),'%s','%s','%s','%s'";
+
+std::string Amount(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> GenerateMonthStatements(const std::string& monthKey, const std::string& bankId) {
+    return {keltrov::FormatSql(kDeleteMonth, monthKey),
+            keltrov::FormatSql(kGenerateMonth, monthKey, monthKey, keltrov::EscapeLikeText(bankId), monthKey)};
+}
+
+std::vector<std::string> SaveWageRowStatements(const std::string& monthKey, const WageRowValues& row) {
+    const auto& [code, name, department, number] = row.texts;
+    std::string insert = keltrov::FormatSql(kInsertWageRow, monthKey, code, name, department, number);
+    for (double amount : row.amounts) insert += "," + Amount(amount);
+    insert += ")";
+    return {keltrov::FormatSql(kDeleteWageRow, monthKey, code), insert};
+}
