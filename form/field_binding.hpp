@@ -20,3 +20,7 @@ using BindingTable = std::vector<FieldBinding>;
 int ControlForColumn(int columnNumber);
 // The column number at the end of a column name: "field_7" gives 7, "field_12" 12, none 0.
 int ColumnNumberOf(const std::string& columnName);
+
+// How a column's value is converted, by the entry's data type letter in either case.
+enum class ValueKind { Text, Number, Date, Other };
+ValueKind KindOfDataType(char letter);

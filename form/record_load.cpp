@@ -43,17 +43,10 @@ void CPayrollDlg::LoadRecordIntoForm(const std::string& query) {
 }
 
 void CPayrollDlg::ShowValue(const FieldBinding& entry, const CFieldValue& value) {
-    switch (entry.cDataType) {
-        case 'C':
-        case 'c':
-        case 'L':
-        case 'l': SetDlgItemText(entry.nControlId, value.AsText()); break;
-        case 'I':
-        case 'i':
-        case 'N':
-        case 'n': SetDlgItemText(entry.nControlId, FormatAmount(value.AsDouble())); break;
-        case 'D':
-        case 'd': {
+    switch (KindOfDataType(entry.cDataType)) {
+        case ValueKind::Text: SetDlgItemText(entry.nControlId, value.AsText()); break;
+        case ValueKind::Number: SetDlgItemText(entry.nControlId, FormatAmount(value.AsDouble())); break;
+        case ValueKind::Date: {
             const keltrov::DateTime date = value.AsDate();
             if (entry.cControlKind == 'D') {
                 // The picker shows a date or nothing it can be given: a null date leaves it as it is.
@@ -65,6 +58,6 @@ void CPayrollDlg::ShowValue(const FieldBinding& entry, const CFieldValue& value)
             }
             break;
         }
-        default: break;
+        case ValueKind::Other: break;
     }
 }

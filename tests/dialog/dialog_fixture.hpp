@@ -19,6 +19,9 @@ protected:
     void UseDemoData();
     void UseDemoTemplate();
     void Open();
+    // One more row of the person form's definition, ordered after the earlier ones.
+    void Definition(const std::string& column, const std::string& type, const std::string& style,
+                    const std::string& source, const std::string& defaultText, const std::string& numbering = "");
 
     wxWindow& Control(int id) const;
     std::string Text(int id) const;
@@ -33,6 +36,9 @@ protected:
     void Command(int id);
 
     std::unique_ptr<CPayrollDlg> dialog;
+
+private:
+    int m_definitionOrder = 100;
 };
 
 }  // namespace keltrov::test
