@@ -24,3 +24,5 @@ int ColumnNumberOf(const std::string& columnName);
 // How a column's value is converted, by the entry's data type letter in either case.
 enum class ValueKind { Text, Number, Date, Other };
 ValueKind KindOfDataType(char letter);
+// A number in fixed notation with that many decimals ("%.*f"), every digit kept however large it is.
+std::string FormatDecimals(double value, int places);

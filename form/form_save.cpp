@@ -1,6 +1,5 @@
 // Saving the person form as one new row, replacing the old row in modify mode.
 #include <chrono>
-#include <cstdio>
 
 #include "data/field_value.hpp"
 #include "data/period_key.hpp"
@@ -54,12 +53,6 @@ std::string DateValue(const std::string& text) {
     return date.empty() ? ",null" : Quoted(date);
 }
 
-std::string NumberValue(double number) {
-    char text[64];
-    std::snprintf(text, sizeof text, ",%.4f", number);
-    return text;
-}
-
 void AddValue(FormRow& row, const FieldBinding& entry, const std::string& text) {
     row.columns += "," + entry.strColumnName;
     switch (KindOfDataType(entry.cDataType)) {
@@ -74,7 +67,7 @@ void AddValue(FormRow& row, const FieldBinding& entry, const std::string& text) 
         case ValueKind::Number: {
             const double number = LeadingDecimal(text);
             if (number != 0) row.allEmpty = false;
-            row.values += NumberValue(number);
+            row.values += "," + FormatDecimals(number, 4);
             break;
         }
         // A type the form cannot convert still gets a value, so the lists keep the same length.
@@ -121,8 +114,10 @@ bool CPayrollDlg::InsertFormRecord(const std::string& reportId, const std::vecto
     const std::string key = GetPeriodKey(now, reportId);
     FormRow row;
     for (const FieldBinding& entry : *m_pBindings) {
-        const bool number = KindOfDataType(entry.cDataType) == ValueKind::Number;
-        AddValue(row, entry, entry.nControlId != 0 ? TextOf(GetDlgItem(entry.nControlId)) : number ? "0" : "");
+        // A column without a control counts as empty: "0" for the number types.
+        std::string text = KindOfDataType(entry.cDataType) == ValueKind::Number ? "0" : "";
+        if (entry.nControlId != 0) text = TextOf(GetDlgItem(entry.nControlId));
+        AddValue(row, entry, text);
     }
     bool inserted = false;
     const bool ok = RunWrite(kInsertFormPolicy, [&] {

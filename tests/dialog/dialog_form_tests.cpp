@@ -148,6 +148,19 @@ TEST_F(FormSave, ModifyReplacesTheRowAndKeepsItWhenTheInsertFails) {
     EXPECT_EQ(database.Rows("select field_2 from usertabb811 where field_1='100001002'"), (Rows{{"王芳"}}));
 }
 
+TEST_F(FormSave, LargeNumbersKeepEveryDigitThroughLoadAndSave) {
+    database.Exec("delete from usertabb200");
+    Definition("field_1", "C", "", "", "");
+    Definition("field_4", "N", "", "", "");
+    database.Exec("update usertabb811 set field_4='1e70' where field_1='100001001'");
+    Open();
+    Select("100001001");
+    EXPECT_EQ(Text(1007).size(), 74u) << Text(1007);  // 71 digits and ".00"
+    Click(8002);
+    Save();
+    EXPECT_EQ(database.Rows("select field_4 from usertabb811 where field_1='100001001'"), (Rows{{"1.0e+70"}}));
+}
+
 TEST_F(FormSave, ModifyModeOutlastsATreeSelectionUntilSave) {
     Open();
     const std::string shape = TreeShape();
