@@ -63,6 +63,11 @@ void DialogTest::Definition(const std::string& column, const std::string& type, 
                   host::kDemoBankId, column, type, style, source, ++m_definitionOrder, defaultText, numbering));
 }
 
+void DialogTest::DefineForm(const std::vector<FormColumn>& columns) {
+    database.Exec("delete from usertabb200");
+    for (const FormColumn& c : columns) Definition(c.column, c.type, c.style, c.source, c.defaultText, c.numbering);
+}
+
 wxWindow& DialogTest::Control(int id) const {
     wxWindow* control = dialog->FindWindow(id);
     if (control == nullptr) throw std::runtime_error("no control " + std::to_string(id));

@@ -13,6 +13,16 @@
 
 namespace keltrov::test {
 
+// One row of the person form's definition; what is left out is empty.
+struct FormColumn {
+    std::string column;
+    std::string type;
+    std::string style{};
+    std::string source{};
+    std::string defaultText{};
+    std::string numbering{};
+};
+
 class DialogTest : public DatabaseTest {
 protected:
     // The demo bank's catalogue, form, organisation, two months of wages and the demo template.
@@ -22,6 +32,8 @@ protected:
     // One more row of the person form's definition, ordered after the earlier ones.
     void Definition(const std::string& column, const std::string& type, const std::string& style,
                     const std::string& source, const std::string& defaultText, const std::string& numbering = "");
+    // The person form's whole definition, replacing what was there.
+    void DefineForm(const std::vector<FormColumn>& columns);
 
     wxWindow& Control(int id) const;
     std::string Text(int id) const;

@@ -23,17 +23,16 @@ protected:
         Click(8001);
     }
     void CustomForm() {
-        database.Exec("delete from usertabb200");
-        Definition("field_1", "C", "", "", "");
-        Definition("field_2", "c", "", "", "");
-        Definition("field_3", "X", "", "", "");
-        Definition("field_4", "n", "", "", "");
-        Definition("field_5", "d", "D", "", "");
-        Definition("field_6", "D", "D", "", "");
-        Definition("field_7", "I", "", "", "");
-        Definition("field_12", "L", "", "", "");
-        Definition("field_13", "N", "", "", "");
-        Definition("field_14", "D", "", "", "");
+        DefineForm({{"field_1", "C"},
+                    {"field_2", "c"},
+                    {"field_3", "X"},
+                    {"field_4", "n"},
+                    {"field_5", "d", "D"},
+                    {"field_6", "D", "D"},
+                    {"field_7", "I"},
+                    {"field_12", "L"},
+                    {"field_13", "N"},
+                    {"field_14", "D"}});
     }
     Rows Person(const std::string& code) {
         return database.Rows(
@@ -91,9 +90,7 @@ TEST_F(FormSave, DateTextsAreStoredAsTypedOrAsNull) {
 }
 
 TEST_F(FormSave, NothingStoredMeansNoTreeItem) {
-    database.Exec("delete from usertabb200");
-    Definition("field_2", "C", "", "", "");
-    Definition("field_4", "N", "", "", "");
+    DefineForm({{"field_2", "C"}, {"field_4", "N"}});
     Open();
     const std::string shape = TreeShape();
     Select("100001");
@@ -149,9 +146,7 @@ TEST_F(FormSave, ModifyReplacesTheRowAndKeepsItWhenTheInsertFails) {
 }
 
 TEST_F(FormSave, LargeNumbersKeepEveryDigitThroughLoadAndSave) {
-    database.Exec("delete from usertabb200");
-    Definition("field_1", "C", "", "", "");
-    Definition("field_4", "N", "", "", "");
+    DefineForm({{"field_1", "C"}, {"field_4", "N"}});
     database.Exec("update usertabb811 set field_4='1e70' where field_1='100001001'");
     Open();
     Select("100001001");
@@ -221,15 +216,14 @@ TEST_F(Numbering, FailureLeavesTheCounterAndGivesNoNumber) {
 }
 
 TEST_F(Numbering, DefaultsFillTheControlsAndNumberMarkedColumns) {
-    database.Exec("delete from usertabb200");
-    Definition("field_1", "C", "", "", "");
-    Definition("field_2", "C", "", "", "now");
-    Definition("field_3", "C", "", "", "女");
-    Definition("field_4", "D", "D", "", "now");
-    Definition("field_5", "D", "D", "", "tnow");
-    Definition("field_6", "D", "D", "", "1999-01-01");
-    Definition("field_7", "C", "", "", "", "1");
-    Definition("field_12", "C", "", "", "", "1");
+    DefineForm({{"field_1", "C"},
+                {"field_2", "C", "", "", "now"},
+                {"field_3", "C", "", "", "女"},
+                {"field_4", "D", "D", "", "now"},
+                {"field_5", "D", "D", "", "tnow"},
+                {"field_6", "D", "D", "", "1999-01-01"},
+                {"field_7", "C", "", "", "", "1"},
+                {"field_12", "C", "", "", "", "1"}});
     Open();
     Type(1004, "100001001");
     Type(1009, "typed");
