@@ -49,6 +49,13 @@ public:
     void ResetSheet();
     void LoadWages(const std::string& nodeCode);
 
+    // Person form saving and numbering. The save and the insert tell whether a row was stored and
+    // committed; the number is empty when the sequence could not be read or written.
+    bool SaveForm();
+    bool InsertFormRecord(const std::string& reportId, const std::vector<std::string>& statements);
+    void SetNewRecordDefaults(const std::string& reportId);
+    std::string NextNumber(const std::string& reportId, const std::string& columnName);
+
 private:
     void FixTabOrder();
     // A child control by id; the dialog's own id is never matched.

@@ -20,3 +20,9 @@ using BindingTable = std::vector<FieldBinding>;
 int ControlForColumn(int columnNumber);
 // The column number at the end of a column name: "field_7" gives 7, "field_12" 12, none 0.
 int ColumnNumberOf(const std::string& columnName);
+
+// How a column's value is converted, by the entry's data type letter in either case.
+enum class ValueKind { Text, Number, Date, Other };
+ValueKind KindOfDataType(char letter);
+// A number in fixed notation with that many decimals ("%.*f"), every digit kept however large it is.
+std::string FormatDecimals(double value, int places);

@@ -45,6 +45,22 @@ int ControlForColumn(int columnNumber) {
     return kColumnControls[static_cast<size_t>(columnNumber - 1)];
 }
 
+ValueKind KindOfDataType(char letter) {
+    switch (letter) {
+        case 'C':
+        case 'c':
+        case 'L':
+        case 'l': return ValueKind::Text;
+        case 'I':
+        case 'i':
+        case 'N':
+        case 'n': return ValueKind::Number;
+        case 'D':
+        case 'd': return ValueKind::Date;
+        default: return ValueKind::Other;
+    }
+}
+
 int ColumnNumberOf(const std::string& columnName) {
     const size_t size = columnName.size();
     const bool oneDigit = size >= 2 && columnName[size - 2] == '_';

@@ -1,6 +1,132 @@
-// Saving and modifying the person form: the buttons are mapped; their work comes with the form saving.
+// Saving the person form as one new row, replacing the old row in modify mode.
+#include <chrono>
+
+#include "data/field_value.hpp"
+#include "data/period_key.hpp"
+#include "data/write_pattern.hpp"
 #include "dialog/payroll_dlg.hpp"
+#include "entry/host_state.hpp"
+#include "platform/db/database.hpp"
+#include "platform/ui/tree_items.hpp"
+#include "platform/ui/window_text.hpp"
+#include "platform/util/sql_format.hpp"
 
-void CPayrollDlg::OnSave(wxCommandEvent&) {}
+namespace {
 
-void CPayrollDlg::OnModify(wxCommandEvent&) {}
+constexpr int kNumberId = 1004;
+constexpr int kNameId = 1005;
+constexpr int kSaveButtonId = 8001;
+constexpr int kNodeImage = 0;
+constexpr const char* kDeletePerson = "delete from usertabb811 where relationid='%s' and field_1='%s'";
+constexpr const char* kInsertRecord = "insert into %s(%s) values('%s','%s'";
+
+// The column list and the value list of the insert, in binding-table order.
+struct FormRow {
+    std::string columns = "relationid,inputdate";
+    std::string values;
+    bool allEmpty = true;
+};
+
+std::string TextOf(const wxWindow* control) {
+    return control != nullptr ? keltrov::GetWindowText(*control) : std::string();
+}
+
+std::string Quoted(const std::string& text) {
+    return ",'" + keltrov::QuoteSqlValue(text) + "'";
+}
+
+// A day count on the scale whose day 0 is 30 December 1899; empty when it names no date up to 9999.
+std::string DateOfDayCount(int days) {
+    using namespace std::chrono;
+    const year_month_day date{sys_days{year{1899} / December / 30} + std::chrono::days{days}};
+    return keltrov::DateTime(static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+                             static_cast<int>(static_cast<unsigned>(date.day())))
+        .Format("%Y-%m-%d");
+}
+
+std::string DateValue(const std::string& text) {
+    if (text.empty()) return ",null";
+    // Typed dates go in as the database reads them; the quoting keeps a quote inside one harmless.
+    if (text.find('-') != std::string::npos) return Quoted(text);
+    const int days = LeadingInteger(text);
+    const std::string date = days > 0 ? DateOfDayCount(days) : std::string();
+    return date.empty() ? ",null" : Quoted(date);
+}
+
+void AddValue(FormRow& row, const FieldBinding& entry, const std::string& text) {
+    row.columns += "," + entry.strColumnName;
+    switch (KindOfDataType(entry.cDataType)) {
+        case ValueKind::Text:
+            if (!text.empty()) row.allEmpty = false;
+            row.values += Quoted(text);
+            break;
+        case ValueKind::Date:
+            if (!text.empty()) row.allEmpty = false;
+            row.values += DateValue(text);
+            break;
+        case ValueKind::Number: {
+            const double number = LeadingDecimal(text);
+            if (number != 0) row.allEmpty = false;
+            row.values += "," + FormatDecimals(number, 4);
+            break;
+        }
+        // A type the form cannot convert still gets a value, so the lists keep the same length.
+        case ValueKind::Other: row.values += ",null"; break;
+    }
+}
+
+}  // namespace
+
+void CPayrollDlg::OnModify(wxCommandEvent&) {
+    if (TextOf(GetDlgItem(kNumberId)).empty()) return;
+    m_bModifyMode = true;
+    if (wxWindow* save = GetDlgItem(kSaveButtonId)) save->Enable();
+}
+
+void CPayrollDlg::OnSave(wxCommandEvent&) {
+    SaveForm();
+    m_bModifyMode = false;
+    if (wxWindow* save = GetDlgItem(kSaveButtonId)) save->Disable();
+    if (wxWindow* number = GetDlgItem(kNumberId)) number->SetFocus();
+}
+
+bool CPayrollDlg::SaveForm() {
+    if (!m_pBindings) return false;
+    const std::string number = TextOf(GetDlgItem(kNumberId));
+    if (number.empty()) return false;
+    std::vector<std::string> statements;
+    if (m_bModifyMode) statements.push_back(keltrov::FormatSql(kDeletePerson, g_strBankId, number));
+    const bool stored = InsertFormRecord(m_strPersonReport, statements);
+    // A new person joins the tree only once its row is in the database.
+    if (stored && !m_bModifyMode) {
+        const wxTreeItemId parent = Tree().GetSelection().IsOk() ? Tree().GetSelection() : Tree().GetRootItem();
+        m_astrNodeCodes.push_back(number);
+        auto* index = new keltrov::TreeItemIndex(static_cast<long>(m_astrNodeCodes.size() - 1));
+        Tree().AppendItem(parent, keltrov::ToWx(TextOf(GetDlgItem(kNameId))), kNodeImage, kNodeImage, index);
+        Refresh(true);
+    }
+    return stored;
+}
+
+bool CPayrollDlg::InsertFormRecord(const std::string& reportId, const std::vector<std::string>& statements) {
+    if (!m_pBindings) return false;
+    const keltrov::DateTime now = keltrov::DateTime::Now();
+    const std::string key = GetPeriodKey(now, reportId);
+    FormRow row;
+    for (const FieldBinding& entry : *m_pBindings) {
+        // A column without a control counts as empty: "0" for the number types.
+        std::string text = KindOfDataType(entry.cDataType) == ValueKind::Number ? "0" : "";
+        if (entry.nControlId != 0) text = TextOf(GetDlgItem(entry.nControlId));
+        AddValue(row, entry, text);
+    }
+    bool inserted = false;
+    const bool ok = RunWrite(kInsertFormPolicy, [&] {
+        for (const std::string& statement : statements) g_pDatabase->ExecuteSQL(statement);
+        if (row.allEmpty) return;
+        g_pDatabase->ExecuteSQL(
+            keltrov::FormatSql(kInsertRecord, m_strFormTable, row.columns, key, now.Format("%Y-%m-%d %H:%M")) +
+            row.values + ")");
+        inserted = true;
+    });
+    return ok && inserted;
+}

@@ -1,6 +1,7 @@
 // Showing a person's row in the bound controls, and clearing them.
 #include <wx/datectrl.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "data/dyn_recordset.hpp"
@@ -14,13 +15,14 @@ bool IsDateColumnPicker(const FieldBinding& entry) {
     return entry.cInputStyle == 'D' && entry.cControlKind == 'D';
 }
 
-std::string FormatAmount(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f", value);
+}  // namespace
+
+std::string FormatDecimals(double value, int places) {
+    const int size = std::snprintf(nullptr, 0, "%.*f", places, value);
+    std::string text(static_cast<size_t>(std::max(size, 0)), '\0');
+    std::snprintf(text.data(), text.size() + 1, "%.*f", places, value);
     return text;
 }
-
-}  // namespace
 
 void CPayrollDlg::ClearForm() {
     if (!m_pBindings) return;
@@ -43,17 +45,10 @@ void CPayrollDlg::LoadRecordIntoForm(const std::string& query) {
 }
 
 void CPayrollDlg::ShowValue(const FieldBinding& entry, const CFieldValue& value) {
-    switch (entry.cDataType) {
-        case 'C':
-        case 'c':
-        case 'L':
-        case 'l': SetDlgItemText(entry.nControlId, value.AsText()); break;
-        case 'I':
-        case 'i':
-        case 'N':
-        case 'n': SetDlgItemText(entry.nControlId, FormatAmount(value.AsDouble())); break;
-        case 'D':
-        case 'd': {
+    switch (KindOfDataType(entry.cDataType)) {
+        case ValueKind::Text: SetDlgItemText(entry.nControlId, value.AsText()); break;
+        case ValueKind::Number: SetDlgItemText(entry.nControlId, FormatDecimals(value.AsDouble(), 2)); break;
+        case ValueKind::Date: {
             const keltrov::DateTime date = value.AsDate();
             if (entry.cControlKind == 'D') {
                 // The picker shows a date or nothing it can be given: a null date leaves it as it is.
@@ -65,6 +60,6 @@ void CPayrollDlg::ShowValue(const FieldBinding& entry, const CFieldValue& value)
             }
             break;
         }
-        default: break;
+        case ValueKind::Other: break;
     }
 }

@@ -29,13 +29,6 @@ protected:
                                     "values('%s',getdate(),'%s','%s')",
                                 kBank, code, "n" + code));
     }
-    void Definition(const std::string& column, const std::string& type, const std::string& style,
-                    const std::string& source, const std::string& defaultText) {
-        database.Exec(
-            FormatSql("insert into usertabb200 (relationid, field_2, field_4, field_6, field_7, field_8, "
-                      "field_9, field_11, field_14) values('%s','%s','%s','%s','%s','B811',%d,'%s','')",
-                      kBank, column, type, style, source, ++order, defaultText));
-    }
     void Wage(const std::string& code, double amount) {
         const std::string key = GetPeriodKey(DateTime::Now(), "B812");
         std::string amounts;
@@ -48,7 +41,6 @@ protected:
                       key, code) +
             amounts + ")");
     }
-    int order = 100;
 };
 
 TEST_F(Loading, TreeNestsByCodeLengthWithEveryQuirk) {

@@ -9,6 +9,7 @@
 #include "platform/ui/tree_items.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
+#include "platform/util/sql_format.hpp"
 
 namespace keltrov::test {
 
@@ -52,6 +53,19 @@ void DialogTest::Open() {
     dialog = std::make_unique<CPayrollDlg>();
     // Showing a dialog initialises it, as running it modally does.
     dialog->Show();
+}
+
+void DialogTest::Definition(const std::string& column, const std::string& type, const std::string& style,
+                            const std::string& source, const std::string& defaultText, const std::string& numbering) {
+    database.Exec(
+        FormatSql("insert into usertabb200 (relationid, field_2, field_4, field_6, field_7, field_8, "
+                  "field_9, field_11, field_14) values('%s','%s','%s','%s','%s','B811',%d,'%s','%s')",
+                  host::kDemoBankId, column, type, style, source, ++m_definitionOrder, defaultText, numbering));
+}
+
+void DialogTest::DefineForm(const std::vector<FormColumn>& columns) {
+    database.Exec("delete from usertabb200");
+    for (const FormColumn& c : columns) Definition(c.column, c.type, c.style, c.source, c.defaultText, c.numbering);
 }
 
 wxWindow& DialogTest::Control(int id) const {

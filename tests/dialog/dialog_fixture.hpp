@@ -13,12 +13,27 @@
 
 namespace keltrov::test {
 
+// One row of the person form's definition; what is left out is empty.
+struct FormColumn {
+    std::string column;
+    std::string type;
+    std::string style{};
+    std::string source{};
+    std::string defaultText{};
+    std::string numbering{};
+};
+
 class DialogTest : public DatabaseTest {
 protected:
     // The demo bank's catalogue, form, organisation, two months of wages and the demo template.
     void UseDemoData();
     void UseDemoTemplate();
     void Open();
+    // One more row of the person form's definition, ordered after the earlier ones.
+    void Definition(const std::string& column, const std::string& type, const std::string& style,
+                    const std::string& source, const std::string& defaultText, const std::string& numbering = "");
+    // The person form's whole definition, replacing what was there.
+    void DefineForm(const std::vector<FormColumn>& columns);
 
     wxWindow& Control(int id) const;
     std::string Text(int id) const;
@@ -33,6 +48,9 @@ protected:
     void Command(int id);
 
     std::unique_ptr<CPayrollDlg> dialog;
+
+private:
+    int m_definitionOrder = 100;
 };
 
 }  // namespace keltrov::test
