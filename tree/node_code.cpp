@@ -13,7 +13,7 @@ constexpr int kLastSegmentValue = 999;
 std::optional<std::string> NextSegment(const std::string& segment) {
     const int next = LeadingInteger(segment) + 1;
     if (next > kLastSegmentValue) return std::nullopt;
-    char text[8];
+    char text[16];
     std::snprintf(text, sizeof text, "%03d", next);
     return std::string(text);
 }

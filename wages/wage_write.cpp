@@ -25,8 +25,7 @@ std::string CPayrollDlg::PickedMonthKey() const {
 }
 
 void CPayrollDlg::OnGenerateWages(wxCommandEvent&) {
-    if (keltrov::ShowMessage(kConfirmGenerate, keltrov::MessageButtons::OkCancel) != keltrov::MessageAnswer::Ok)
-        return;
+    if (keltrov::ShowMessage(kConfirmGenerate, keltrov::MessageButtons::OkCancel) != keltrov::MessageAnswer::Ok) return;
     const std::string key = PickedMonthKey();
     RunWrite(kGenerateWagesPolicy, [&] { Run(GenerateMonthStatements(key, g_strBankId)); });
 }

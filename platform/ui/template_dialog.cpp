@@ -15,11 +15,15 @@ TemplateDialog::TemplateDialog(wxWindow* parent, int templateId) {
     }
     SetAffirmativeId(kIdOk);
     SetEscapeId(kIdCancel);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-        TransferOnOk();
-        EndModal(kIdOk);
-    }, kIdOk);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(kIdCancel); }, kIdCancel);
+    Bind(
+        wxEVT_BUTTON,
+        [this](wxCommandEvent&) {
+            TransferOnOk();
+            EndModal(kIdOk);
+        },
+        kIdOk);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(kIdCancel); }, kIdCancel);
 }
 
 int TemplateDialog::DoModal() {
