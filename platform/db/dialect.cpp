@@ -166,6 +166,9 @@ std::string SqlServerDialect::Rewrite(std::string_view sql, SchemaProbe& /*probe
 
 std::string SqliteDialect::Rewrite(std::string_view sql, SchemaProbe& probe) const {
     Tokens tokens = Tokenize(sql);
+    // What would be added at the end would land inside the open literal; the database refuses the
+    // statement as written anyway.
+    if (!tokens.empty() && !IsClosed(tokens.back())) return std::string(sql);
     RewriteTopToLimit(tokens);
     RewriteSelectAssignments(tokens);
     RewriteGetdate(tokens, "datetime('now','localtime')");

@@ -109,6 +109,33 @@ std::string JoinTokens(const std::vector<Token>& tokens) {
     return sql;
 }
 
+namespace {
+
+// Whether the quoted text closes exactly at its end; a doubled closing character stands for itself.
+bool ClosesAtEnd(std::string_view text, char close) {
+    for (size_t i = 1; i < text.size(); ++i) {
+        if (text[i] != close) continue;
+        if (close != ']' && i + 1 < text.size() && text[i + 1] == close) {
+            ++i;
+            continue;
+        }
+        return i + 1 == text.size();
+    }
+    return false;
+}
+
+}  // namespace
+
+bool IsClosed(const Token& token) {
+    switch (token.kind) {
+        case TokenKind::String: return ClosesAtEnd(token.text, '\'');
+        case TokenKind::QuotedName: return ClosesAtEnd(token.text, token.text.front() == '[' ? ']' : '"');
+        case TokenKind::Comment:
+            return !token.text.starts_with("/*") || (token.text.size() >= 4 && token.text.ends_with("*/"));
+        default: return true;
+    }
+}
+
 bool IsWord(const Token& token, std::string_view lowerWord) {
     return token.kind == TokenKind::Word && token.text.size() == lowerWord.size() &&
            std::equal(token.text.begin(), token.text.end(), lowerWord.begin(),

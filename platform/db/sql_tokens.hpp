@@ -16,6 +16,9 @@ struct Token {
 std::vector<Token> Tokenize(std::string_view sql);
 std::string JoinTokens(const std::vector<Token>& tokens);
 
+// False for a literal, quoted name or block comment that the text ends before closing.
+bool IsClosed(const Token& token);
+
 // True for a word token equal to `lowerWord` without regard to case.
 bool IsWord(const Token& token, std::string_view lowerWord);
 bool IsSymbol(const Token& token, std::string_view symbol);

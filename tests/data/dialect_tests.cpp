@@ -32,6 +32,8 @@ TEST(SqliteDialect, RewritesOnTokensAndLeavesLiteralsAlone) {
         {"select 'select top 1 getdate() left(a,1)' from t", "select 'select top 1 getdate() left(a,1)' from t"},
         {"select x from t where a='it''s top 5'", "select x from t where a='it''s top 5'"},
         {"select top 1 * from reports -- x", "select * from reports limit 1 -- x"},
+        {"select top 1 a from t where b='x", "select top 1 a from t where b='x"},
+        {"select top 1 \"a from t", "select top 1 \"a from t"},
         {"select top 2 a from t /* c */\n", "select a from t limit 2 /* c */\n"},
     };
     db::SqliteDialect dialect;
