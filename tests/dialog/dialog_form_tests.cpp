@@ -117,6 +117,21 @@ TEST_F(FormSave, NothingStoredMeansNoTreeItem) {
     EXPECT_EQ(TreeShape(), shape);
 }
 
+TEST_F(FormSave, RefusedCommitAddsNoTreeItem) {
+    Open();
+    // A deferred foreign key is checked at commit: the insert runs, the commit is refused.
+    database.Exec("PRAGMA foreign_keys=ON");
+    database.Exec("create table parent (id varchar(9) primary key)");
+    database.Exec("create table child (id varchar(9) references parent(id) deferrable initially deferred)");
+    database.Exec("create trigger orphan after insert on usertabb811 begin insert into child values('none'); end");
+    Select("100001");
+    NewPerson("100001009");
+    Type(1005, "李四");
+    Save();
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"提交失败"});
+    EXPECT_FALSE(FindNode("100001009").IsOk());
+}
+
 TEST_F(FormSave, ModifyReplacesTheRowAndKeepsItWhenTheInsertFails) {
     Open();
     const std::string shape = TreeShape();
