@@ -35,8 +35,12 @@ std::string Quoted(const std::string& text) {
     return ",'" + keltrov::QuoteSqlValue(text) + "'";
 }
 
-// A day count on the scale whose day 0 is 30 December 1899; empty when it names no date up to 9999.
+// Day 2958465 of the scale is 31 December 9999, the last date the database types hold.
+constexpr int kLastDayCount = 2958465;
+
+// A day count on the scale whose day 0 is 30 December 1899; empty past the last day.
 std::string DateOfDayCount(int days) {
+    if (days > kLastDayCount) return {};
     using namespace std::chrono;
     const year_month_day date{sys_days{year{1899} / December / 30} + std::chrono::days{days}};
     return keltrov::DateTime(static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
