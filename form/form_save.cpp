@@ -7,7 +7,6 @@
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/db/database.hpp"
-#include "platform/ui/tree_items.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/sql_format.hpp"
 
@@ -16,7 +15,6 @@ namespace {
 constexpr int kNumberId = 1004;
 constexpr int kNameId = 1005;
 constexpr int kSaveButtonId = 8001;
-constexpr int kNodeImage = 0;
 constexpr const char* kDeletePerson = "delete from usertabb811 where relationid='%s' and field_1='%s'";
 constexpr const char* kInsertRecord = "insert into %s(%s) values('%s','%s'";
 
@@ -104,9 +102,7 @@ bool CPayrollDlg::SaveForm() {
     // A new person joins the tree only once its row is in the database.
     if (stored && !m_bModifyMode) {
         const wxTreeItemId parent = Tree().GetSelection().IsOk() ? Tree().GetSelection() : Tree().GetRootItem();
-        m_astrNodeCodes.push_back(number);
-        auto* index = new keltrov::TreeItemIndex(static_cast<long>(m_astrNodeCodes.size() - 1));
-        Tree().AppendItem(parent, keltrov::ToWx(TextOf(GetDlgItem(kNameId))), kNodeImage, kNodeImage, index);
+        AppendNode(parent, number, TextOf(GetDlgItem(kNameId)));
         Refresh(true);
     }
     return stored;

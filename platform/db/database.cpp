@@ -55,6 +55,8 @@ bool CDatabase::Impl::SetAutoCommit(bool on) {
 
 bool CDatabase::Impl::EndTransaction(SQLSMALLINT completion) {
     const bool ended = Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection, completion));
+    // A refused commit would leave its work open for the next commit to store: it is undone.
+    if (!ended && completion == SQL_COMMIT) SQLEndTran(SQL_HANDLE_DBC, connection, SQL_ROLLBACK);
     const bool restored = SetAutoCommit(true);
     return ended && restored;
 }
@@ -86,8 +88,8 @@ void CDatabase::OpenEx(const std::string& connect) {
 
     SQLCHAR name[256] = {};
     SQLSMALLINT nameLength = 0;
-    Check(SQLGetInfo(impl.connection, SQL_DBMS_NAME, name, sizeof name, &nameLength), SQL_HANDLE_DBC,
-          impl.connection, {});
+    Check(SQLGetInfo(impl.connection, SQL_DBMS_NAME, name, sizeof name, &nameLength), SQL_HANDLE_DBC, impl.connection,
+          {});
     impl.dbmsName = reinterpret_cast<const char*>(name);
     SQLUSMALLINT capable = SQL_TC_NONE;
     Check(SQLGetInfo(impl.connection, SQL_TXN_CAPABLE, &capable, sizeof capable, nullptr), SQL_HANDLE_DBC,

@@ -12,8 +12,8 @@ using WriteTest = DatabaseTest;
 
 TEST_F(WriteTest, FailingMiddleStatementRollsBackTheBatch) {
     ASSERT_TRUE(g_bCanTransact);
-    const bool ok = ExecBatch({"insert into reports values('A', 1)", "insert into nosuch values(1)",
-                               "insert into reports values('C', 1)"});
+    const bool ok = ExecBatch(
+        {"insert into reports values('A', 1)", "insert into nosuch values(1)", "insert into reports values('C', 1)"});
     EXPECT_FALSE(ok);
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_TRUE(messages.texts[0].starts_with("数据读写错，原因可能是"));
@@ -28,9 +28,24 @@ TEST_F(WriteTest, WithoutTransactionsEarlierStatementsStay) {
     EXPECT_TRUE(ExecBatch({}));
 }
 
-TEST_F(WriteTest, FinalMessageShowsInEveryCase) {
+TEST_F(WriteTest, SuccessMessageOnlyWhenStored) {
     EXPECT_TRUE(RunWrite(kInsertPickListPolicy, [&] { database.Exec("insert into reports values('A', 1)"); }));
-    EXPECT_EQ(messages.texts, std::vector<std::string>{"插入完成 "});
+    EXPECT_FALSE(RunWrite(kSaveWagesPolicy, [&] { database.Exec("insert into nosuch values(1)"); }));
+    ASSERT_EQ(messages.texts.size(), 2U);
+    EXPECT_EQ(messages.texts[0], "插入完成 ");
+    EXPECT_TRUE(messages.texts[1].starts_with("数据读写错，原因可能是"));
+}
+
+TEST_F(WriteTest, RefusedCommitStoresNothingLater) {
+    // A deferred foreign key is checked at commit: the insert runs, the commit is refused.
+    database.Exec("PRAGMA foreign_keys=ON");
+    database.Exec("create table parent (id varchar(9) primary key)");
+    database.Exec("create table child (id varchar(9) references parent(id) deferrable initially deferred)");
+    EXPECT_FALSE(RunWrite(kSaveWagesPolicy, [&] { database.Exec("insert into child values('orphan')"); }));
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"提交失败"});
+    EXPECT_TRUE(RunWrite(kSaveWagesPolicy, [&] { database.Exec("insert into reports values('A', 1)"); }));
+    EXPECT_EQ(database.Rows("select count(*) from child")[0][0], "0");
+    EXPECT_EQ(database.Rows("select count(*) from reports")[0][0], "1");
 }
 
 TEST_F(WriteTest, InitCapturesTheBankAndAQuoteCannotBreakTheQuery) {
