@@ -9,13 +9,12 @@
 #include <wx/textctrl.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "host/automation/runner.hpp"
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/message.hpp"
+#include "tests/automation/script_run.hpp"
 #include "tests/automation/test_dialog.hpp"
 
 namespace keltrov::test {
@@ -39,17 +38,12 @@ protected:
 
     // Runs the script in the dialog's modal loop; the failure, or "" when it ran through.
     std::string Run(const std::string& script) {
-        ScriptRunner runner(ParseScript(script));
-        modalResult = dialog->DoModal();
-        return runner.Finish().value_or("");
+        const ScriptResult result = RunScriptIn(*dialog, script);
+        modalResult = result.modalResult;
+        return result.failure;
     }
 
-    std::string Dump(const std::string& script) {
-        const std::string file = (dir / "dump.json").string();
-        EXPECT_EQ(Run(script + "\ndump " + file), "");
-        std::ifstream in(file);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string Dump(const std::string& script) { return DumpAfterScript(*dialog, script, dir / "dump.json"); }
 
     std::filesystem::path dir;
     RunnerTestDialog* dialog;

@@ -5,17 +5,13 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
-#include "host/automation/runner.hpp"
+#include "tests/automation/script_run.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 
 namespace keltrov::test {
 namespace {
 
-using automation::ParseScript;
-using automation::ScriptRunner;
 using ::testing::HasSubstr;
 
 class Scripts : public DialogTest {
@@ -33,16 +29,12 @@ protected:
     // Runs the script in a new dialog's modal loop; the failure, or "" when it ran through.
     std::string Run(const std::string& script) {
         dialog = std::make_unique<CPayrollDlg>();
-        ScriptRunner runner(ParseScript(script));
-        dialog->DoModal();
-        return runner.Finish().value_or("");
+        return RunScriptIn(*dialog, script).failure;
     }
 
     std::string Dump(const std::string& script) {
-        const std::string file = (dir / "dump.json").string();
-        EXPECT_EQ(Run(script + "\ndump " + file), "");
-        std::ifstream in(file);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        dialog = std::make_unique<CPayrollDlg>();
+        return DumpAfterScript(*dialog, script, dir / "dump.json");
     }
 
     std::filesystem::path dir;
