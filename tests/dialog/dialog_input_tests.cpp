@@ -240,6 +240,26 @@ TEST_F(InputAids, EditCommandsDoNothingWithoutAField) {
     for (int id : {1005, 1007, 1008, 1009}) EXPECT_EQ(Text(id), "") << id;
 }
 
+TEST_F(InputAids, AnUnboundFormHasNoMenusOrCalendarButKeepsItsKeys) {
+    database.Exec("delete from usertabb200");
+    Open();
+    RightClick(1005);
+    automation::DoubleClick(*dialog, 1007);
+    EXPECT_TRUE(menus.empty());
+    Key(1009, "enter");
+    EXPECT_EQ(FocusedId(), 8001);
+}
+
+TEST_F(InputAids, WithoutAFocusChainEnterAndDownAreTabAndUpIsLeftAlone) {
+    database.Exec("delete from usertabb810");
+    database.Exec("delete from usertabb811");
+    Open();
+    Key(8001, "down");
+    EXPECT_EQ(FocusedId(), 4001);
+    Key(1007, "up");
+    EXPECT_EQ(FocusedId(), 1007);
+}
+
 TEST_F(InputAids, InsertTimeWritesTheDateAndTheTimeForTnow) {
     for (const std::string defaultText : {"", "now", "tnow"}) {
         SCOPED_TRACE(defaultText);
