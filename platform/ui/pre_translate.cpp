@@ -25,12 +25,15 @@ PreTranslateFilter::~PreTranslateFilter() {
 }
 
 int PreTranslateFilter::FilterEvent(wxEvent& event) {
+    // Every event of the program comes here: the type is the cheap test, so it goes first.
+    const wxEventType type = event.GetEventType();
+    const bool listEvent = type == wxEVT_COMBOBOX_DROPDOWN || type == wxEVT_COMBOBOX_CLOSEUP;
+    if (!listEvent && !IsPreTranslated(type)) return Event_Skip;
     auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
     if (window == nullptr || wxGetTopLevelParent(window) != &m_topLevel) return Event_Skip;
-    const wxEventType type = event.GetEventType();
     if (type == wxEVT_COMBOBOX_DROPDOWN) m_dropped = window;
     if (type == wxEVT_COMBOBOX_CLOSEUP && m_dropped == window) m_dropped = nullptr;
-    if (!IsPreTranslated(type)) return Event_Skip;
+    if (listEvent) return Event_Skip;
     return m_handler(event) ? Event_Processed : Event_Skip;
 }
 
