@@ -6,6 +6,7 @@
 #include <wx/textentry.h>
 
 #include <deque>
+#include <optional>
 
 #include "host/automation/actions.hpp"
 #include "input/calendar_dlg.hpp"
