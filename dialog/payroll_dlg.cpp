@@ -114,7 +114,7 @@ void CPayrollDlg::OnInitDialog(wxInitDialogEvent&) {
 
 void CPayrollDlg::InitialiseDialog() {
     TransferDataToWindow();
-    m_sheet.Attach(wxDynamicCast(GetDlgItem(kSheetId), keltrov::sheet::SheetControl));
+    m_sheet.Attach(dynamic_cast<keltrov::sheet::SheetControl*>(GetDlgItem(kSheetId)));
 
     m_imageList.Create(32, 32, false, 3);
     m_imageList.Add(keltrov::resources::LoadIcon(8001));

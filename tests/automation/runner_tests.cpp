@@ -138,7 +138,7 @@ public:
     int FilterEvent(wxEvent& event) override {
         const wxEventType type = event.GetEventType();
         const bool watched = type == wxEVT_KEY_DOWN || type == wxEVT_RIGHT_DOWN || type == wxEVT_LEFT_DCLICK;
-        auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
+        auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
         if (!watched || window == nullptr || window->GetId() != 1005) return Event_Skip;
         seen.push_back(type == wxEVT_KEY_DOWN ? "key" : type == wxEVT_RIGHT_DOWN ? "right" : "double");
         return type == wxEVT_RIGHT_DOWN && takeRightDown ? Event_Processed : Event_Skip;
@@ -241,9 +241,9 @@ void RunSmallDialogOnSave(RunnerTestDialog& dialog, wxDialog* (*make)()) {
         wxDialog* small = make();
         std::string entry = std::to_string(RunModalDialog(*small));
         for (wxWindow* child : small->GetChildren()) {
-            if (auto* text = wxDynamicCast(child, wxTextCtrl)) entry += "|" + text->GetValue().utf8_string();
-            if (auto* box = wxDynamicCast(child, wxCheckBox)) entry += box->GetValue() ? "|1" : "|0";
-            if (auto* calendar = wxDynamicCast(child, wxCalendarCtrl))
+            if (auto* text = dynamic_cast<wxTextCtrl*>(child)) entry += "|" + text->GetValue().utf8_string();
+            if (auto* box = dynamic_cast<wxCheckBox*>(child)) entry += box->GetValue() ? "|1" : "|0";
+            if (auto* calendar = dynamic_cast<wxCalendarCtrl*>(child))
                 entry += "|" + calendar->GetDate().FormatISODate().utf8_string();
         }
         dialog.log.push_back(entry);
