@@ -24,6 +24,7 @@ constexpr int kSheetId = 8004;
 constexpr int kTreeId = 4001;
 constexpr int kWageDateId = 8005;
 constexpr int kLastFocusLimit = 5;
+constexpr int kHoverTimerId = 1;
 constexpr const char* kTemplateQuery = "select top 1 * from privatevba where reportid = 'B812'  ";
 
 }  // namespace
@@ -57,7 +58,10 @@ wxBEGIN_EVENT_TABLE(CPayrollDlg, keltrov::GuardedDialog)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-CPayrollDlg::CPayrollDlg() {
+CPayrollDlg::CPayrollDlg()
+    : m_hoverTimer(this, kHoverTimerId),
+      m_overTreeCursor(keltrov::resources::DragCursor(true)),
+      m_outsideCursor(keltrov::resources::DragCursor(false)) {
     keltrov::resources::LoadPayrollResources();
     if (!wxXmlResource::Get()->LoadDialog(this, nullptr, std::to_string(kTemplateId))) {
         throw std::runtime_error("dialog template 8000 does not load");

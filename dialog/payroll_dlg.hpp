@@ -1,5 +1,7 @@
 #pragma once
 // The staff register and wage sheet screen, shown modally by indlg.
+#include <wx/cursor.h>
+#include <wx/dragimag.h>
 #include <wx/imaglist.h>
 #include <wx/timer.h>
 #include <wx/treectrl.h>
@@ -118,11 +120,18 @@ private:
     void OnEditCopy(wxCommandEvent& event);
     void OnEditClear(wxCommandEvent& event);
 
+    // Moving persons by drag and drop.
+    void Drop();
+    // The move of every person row under the source code to consecutive codes under the target.
+    bool MovePersons(const std::string& sourceCode, const std::string& targetCode, std::string& lastCode);
+    void ShowDropHighlight(const wxTreeItemId& item);
+    void StopHoverTimer();
+
     struct DragState {
         bool dragging = false;
-        bool hasImage = false;
         wxTreeItemId dragItem;
         wxTreeItemId dropTarget;
+        wxTreeItemId highlighted;
         int hoverTimer = 0;
     };
 
@@ -133,6 +142,10 @@ private:
     int m_nRowCapacity = 0;
     int m_nNextRow = 0;
     DragState m_drag;
+    std::unique_ptr<wxDragImage> m_pDragImage;
+    wxTimer m_hoverTimer;
+    wxCursor m_overTreeCursor;
+    wxCursor m_outsideCursor;
     std::unique_ptr<BindingTable> m_pBindings;
     std::string m_strFormTable;
     std::string m_strPersonReport;
