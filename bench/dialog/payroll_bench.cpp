@@ -1,5 +1,6 @@
 // The payroll dialog on a generated organisation of 5 companies and 100 departments: loading the
-// tree, selecting a company with all its wage rows, and opening the dialog, at two sizes.
+// tree, selecting a company with all its wage rows, opening the dialog, at two sizes, and a range
+// fill of one amount column over 10,000 rows.
 #include <benchmark/benchmark.h>
 #include <wx/app.h>
 #include <wx/grid.h>
@@ -16,9 +17,11 @@
 #include "host/host_tables.hpp"
 #include "host/template_tool.hpp"
 #include "platform/sheet/sheet_control.hpp"
+#include "platform/ui/menu_ids.hpp"
 #include "platform/ui/tree_items.hpp"
 #include "platform/util/datetime.hpp"
 #include "platform/util/sql_format.hpp"
+#include "tests/dialog/modal_answers.hpp"
 #include "tests/support/test_database.hpp"
 
 namespace keltrov {
@@ -33,6 +36,7 @@ constexpr int kFirstDataRow = 6;
 constexpr int kTreeId = 4001;
 constexpr int kSheetId = 8004;
 constexpr int kRefreshTreeId = 8008;
+constexpr int kFillCommand = 32775;
 
 // How many persons, and over how many of the companies (from the first) the departments spread.
 struct Organisation {
@@ -73,7 +77,8 @@ void InsertNode(db::CDatabase& db, const std::string& code, const std::string& n
 }
 
 void InsertOrganisation(db::CDatabase& db, const Organisation& org) {
-    for (int company = 0; company < kCompanies; ++company) InsertNode(db, CompanyCode(company), "公司" + CompanyCode(company));
+    for (int company = 0; company < kCompanies; ++company)
+        InsertNode(db, CompanyCode(company), "公司" + CompanyCode(company));
     for (int department = 0; department < kDepartments; ++department) {
         const std::string code = DepartmentCode(org, department);
         InsertNode(db, code, "部门" + code);
@@ -82,9 +87,10 @@ void InsertOrganisation(db::CDatabase& db, const Organisation& org) {
 
 void InsertPerson(db::CDatabase& db, const Organisation& org, int person) {
     const std::string code = PersonCode(org, person);
-    db.ExecuteSQL(FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_5, field_7) "
-                            "values('%s',getdate(),'%s','%s','%s','%d')",
-                            host::kDemoBankId, code, "员工" + code, DepartmentName(org, person), person + 1));
+    db.ExecuteSQL(
+        FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_5, field_7) "
+                  "values('%s',getdate(),'%s','%s','%s','%d')",
+                  host::kDemoBankId, code, "员工" + code, DepartmentName(org, person), person + 1));
 }
 
 // The month's wage row of a person, keyed as the dialog looks the current month up.
@@ -108,7 +114,8 @@ std::unique_ptr<test::TestDatabase> BuildDatabase(const Organisation& org) {
     auto database = std::make_unique<test::TestDatabase>();
     db::CDatabase& db = database->Db();
     host::LoadDemoData(db, DateTime::Now());
-    for (const char* table : {"usertabb810", "usertabb811", "usertabb812"}) db.ExecuteSQL(std::string("delete from ") + table);
+    for (const char* table : {"usertabb810", "usertabb811", "usertabb812"})
+        db.ExecuteSQL(std::string("delete from ") + table);
     host::StoreWageTemplate(db, BuildDemoWageTemplate());
     const std::string monthKey = CurrentMonthKey();
     // One transaction: committing each of the 20,000 inserts alone would dominate the set-up.
@@ -180,7 +187,8 @@ double LoadedRowsSum(CPayrollDlg& dialog) {
     const sheet::Workbook& book = SheetOf(dialog);
     double sum = 0.0;
     for (int row = kFirstDataRow; row < dialog.GetNextRow(); ++row)
-        for (int column = kFirstAmountColumn; column <= kLastAmountColumn; ++column) sum += book.GetCellNumber(row, column);
+        for (int column = kFirstAmountColumn; column <= kLastAmountColumn; ++column)
+            sum += book.GetCellNumber(row, column);
     return sum;
 }
 
@@ -260,6 +268,39 @@ void BM_OpenDialog(benchmark::State& state) {
     ReportMessages(state, messages);
 }
 BENCHMARK(BM_OpenDialog)->Arg(1000)->Arg(10000)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void ChooseCommand(CPayrollDlg& dialog, int id) {
+    wxCommandEvent command(wxEVT_MENU, MenuItemId(id));
+    command.SetEventObject(&dialog);
+    dialog.GetEventHandler()->ProcessEvent(command);
+}
+
+// "+" 1 on the first amount column of rows 6 to 10,005, the fill dialog answered through its
+// controls; timed with the dialog's run, and with the totals row read after it when asked.
+void BM_RangeFill(benchmark::State& state) {
+    constexpr int kRows = 10000;
+    const auto finish = static_cast<Finish>(state.range(0));
+    UseDatabase({kRows, 1});
+    test::MessageCapture messages;
+    auto dialog = OpenDialog();
+    wxTreeCtrl& tree = TreeOf(*dialog);
+    tree.SelectItem(ChildWithCode(tree, tree.GetRootItem(), CompanyCode(0)));
+    SheetControlOf(*dialog).SetCurrentCell(kFirstDataRow, kFirstAmountColumn);
+    const std::string lastRow = std::to_string(kFirstDataRow + kRows - 1);
+    test::ModalAnswers answers;
+    const double before = SheetOf(*dialog).GetCellNumber(kFirstDataRow + kRows - 1, kFirstAmountColumn);
+    for (auto _ : state) {
+        answers.queue.push_back({{{1004, "1"}, {1008, "6"}, {1009, lastRow}, {1019, "+"}, {1036, "0"}}});
+        ChooseCommand(*dialog, kFillCommand);
+        FinishSelection(*dialog, finish);
+    }
+    const double after = SheetOf(*dialog).GetCellNumber(kFirstDataRow + kRows - 1, kFirstAmountColumn);
+    if (after != before + static_cast<double>(state.iterations())) state.SkipWithError("the last row was not filled");
+    if (TotalsRowSum(*dialog) != LoadedRowsSum(*dialog)) state.SkipWithError("the totals row does not add up");
+    state.counters["rows"] = kRows;
+    ReportMessages(state, messages);
+}
+BENCHMARK(BM_RangeFill)->ArgName("finish")->Arg(0)->Arg(1)->Iterations(10)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace keltrov
