@@ -57,81 +57,58 @@ protected:
     ModalAnswers answers;
 };
 
-TEST_F(Fill, NumberColumnsCombineEachCellWithTheValue) {
+TEST_F(Fill, NumberColumnsFromColumnFourCombineEachCellWithTheValue) {
     struct Case {
+        int column;
         Request request;
         double row6;
         double row7;
     };
-    // Rows 6 and 7 hold 10 and 4.
+    // Rows 6 and 7 of the column hold 10 and 4.
     const std::vector<Case> cases{
-        {{"2", "6", "7", "*", false}, 20, 8},        {{"2", "6", "7", "*", true}, 20, 8},
-        {{"2", "6", "7", "+", false}, 12, 6},        {{"2", "6", "7", "+", true}, 12, 6},
-        {{"2", "6", "7", "-", false}, 8, 2},         {{"2", "6", "7", "-", true}, -8, -2},
-        {{"2", "6", "7", "/", false}, 5, 2},         {{"2", "6", "7", "/", true}, 0.2, 0.5},
-        {{"2", "6", "7", "+5", false}, 12, 6},  // only the operator's first character counts
-        {{" 1.5e1x", "6", "7", "+", false}, 25, 19}, {{"两", "6", "7", "+", false}, 10, 4},  // not a number: 0
+        {5, {"2", "6", "7", "*", false}, 20, 8},  {5, {"2", "6", "7", "*", true}, 20, 8},
+        {5, {"2", "6", "7", "+", false}, 12, 6},  {5, {"2", "6", "7", "+", true}, 12, 6},
+        {5, {"2", "6", "7", "-", false}, 8, 2},   {5, {"2", "6", "7", "-", true}, -8, -2},
+        {5, {"2", "6", "7", "/", false}, 5, 2},   {5, {"2", "6", "7", "/", true}, 0.2, 0.5},
+        {5, {"2", "6", "7", "+5", false}, 12, 6},  // only the operator's first character counts
+        {4, {"2", "6", "7", "+", false}, 12, 6},
     };
-    const double otherColumn = Number(6, 6);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.request.op + (c.request.before ? " before " : " after ") + c.request.text);
-        Type(6, 5, "10");
-        Type(7, 5, "4");
-        Type(8, 5, "3");
-        FillColumn(5, c.request);
-        EXPECT_DOUBLE_EQ(Number(6, 5), c.row6);
-        EXPECT_DOUBLE_EQ(Number(7, 5), c.row7);
-        EXPECT_DOUBLE_EQ(Number(8, 5), 3);
-        EXPECT_DOUBLE_EQ(Number(6, 6), otherColumn);
+        SCOPED_TRACE(std::to_string(c.column) + " " + c.request.op + (c.request.before ? " before" : " after"));
+        Type(6, c.column, "10");
+        Type(7, c.column, "4");
+        Type(8, c.column, "3");
+        FillColumn(c.column, c.request);
+        EXPECT_DOUBLE_EQ(Number(6, c.column), c.row6);
+        EXPECT_DOUBLE_EQ(Number(7, c.column), c.row7);
+        EXPECT_DOUBLE_EQ(Number(8, c.column), 3);
     }
     EXPECT_EQ(answers.titles, std::vector<std::string>(cases.size(), "表格填充"));
-    EXPECT_TRUE(messages.texts.empty());
 }
 
-TEST_F(Fill, NumberColumnsWithoutAnOperationTakeTheTextItself) {
-    for (const std::string op : {"", "x", " +"}) {
-        SCOPED_TRACE("operator '" + op + "'");
-        Type(6, 6, "10");
-        FillColumn(6, {"7.5", "6", "7", op});
-        EXPECT_EQ(Sheet().GetCellKind(6, 6), sheet::CellKind::Text);
-        EXPECT_EQ(CellText(6, 6), "7.5");
-        EXPECT_EQ(CellText(7, 6), "7.5");
-        FillColumn(6, {"", "6", "7", op});
-        EXPECT_EQ(Sheet().GetCellKind(6, 6), sheet::CellKind::Empty);
-    }
-}
-
-TEST_F(Fill, TextColumnsJoinOrReplaceAndNeverCompute) {
+TEST_F(Fill, TextColumnsJoinAndOtherOperatorsWriteTheText) {
     struct Case {
+        int column;
         Request request;
         std::string row6;
         std::string row7;
     };
-    // Rows 6 and 7 hold "甲" and "乙".
+    // Rows 6 and 7 of the column hold "甲" and "10".
     const std::vector<Case> cases{
-        {{"丙", "6", "7", "+", false}, "甲丙", "乙丙"}, {{"丙", "6", "7", "-", true}, "丙甲", "丙乙"},
-        {{"丙", "6", "7", "*", false}, "甲丙", "乙丙"}, {{"丙", "6", "7", "/", true}, "丙甲", "丙乙"},
-        {{"1", "6", "7", "+", false}, "甲1", "乙1"},    {{"丙", "6", "7", "", true}, "丙", "丙"},
-        {{"丙", "6", "7", "=", false}, "丙", "丙"},     {{"", "6", "7", "", false}, "", ""},
+        {2, {"丙", "6", "7", "+", false}, "甲丙", "10丙"}, {2, {"丙", "6", "7", "-", true}, "丙甲", "丙10"},
+        {3, {"丙", "6", "7", "*", false}, "甲丙", "10丙"}, {3, {"1", "6", "7", "/", true}, "1甲", "110"},
+        {2, {"丙", "6", "7", "", true}, "丙", "丙"},       {2, {"", "6", "7", "", false}, "", ""},
+        {5, {"7.5", "6", "7", " +", false}, "7.5", "7.5"}, {5, {"", "6", "7", "x", false}, "", ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE("'" + c.request.op + (c.request.before ? "' before " : "' after ") + c.request.text);
-        Type(6, 2, "甲");
-        Type(7, 2, "乙");
-        FillColumn(2, c.request);
-        EXPECT_EQ(CellText(6, 2), c.row6);
-        EXPECT_EQ(CellText(7, 2), c.row7);
-        EXPECT_EQ(CellText(8, 2), "李娜");
+        SCOPED_TRACE(std::to_string(c.column) + " '" + c.request.op + (c.request.before ? "' before" : "' after"));
+        Type(6, c.column, "甲");
+        Type(7, c.column, "10");
+        FillColumn(c.column, c.request);
+        EXPECT_EQ(CellText(6, c.column), c.row6);
+        EXPECT_EQ(CellText(7, c.column), c.row7);
+        EXPECT_EQ(Sheet().GetCellKind(7, c.column), c.row7.empty() ? sheet::CellKind::Empty : sheet::CellKind::Text);
     }
-}
-
-TEST_F(Fill, ColumnThreeJoinsTextsAndColumnFourAddsNumbers) {
-    Type(6, 3, "3");
-    Type(6, 4, "3");
-    FillColumn(3, {"5", "6", "6", "+"});
-    FillColumn(4, {"5", "6", "6", "+"});
-    EXPECT_EQ(CellText(6, 3), "35");
-    EXPECT_DOUBLE_EQ(Number(6, 4), 8);
 }
 
 TEST_F(Fill, EmptyRowFieldsFillRowSixToTheNextRowAndNothingIsSaved) {
