@@ -112,7 +112,7 @@ private:
     WageRowValues SheetWageRow(int row);
     void OnGenerateWages(wxCommandEvent& event);
     void OnSaveWages(wxCommandEvent& event);
-    void OnFill(wxCommandEvent& event);
+    void OnFillRange(wxCommandEvent& event);
 
     // Input aids.
     void OnInsertTime(wxCommandEvent& event);

@@ -1,6 +1,7 @@
 // The payroll dialog on a generated organisation of 5 companies and 100 departments: loading the
 // tree, selecting a company with all its wage rows, opening the dialog, generating a month and
-// saving the sheet, at two sizes; the writes against plain ODBC runs of the same statement texts.
+// saving the sheet, at two sizes (the writes against plain ODBC runs of the same statement texts),
+// and a range fill of one amount column over 10,000 rows.
 #include <benchmark/benchmark.h>
 #include <wx/app.h>
 #include <wx/grid.h>
@@ -19,9 +20,11 @@
 #include "host/template_tool.hpp"
 #include "platform/db/database_impl.hpp"
 #include "platform/sheet/sheet_control.hpp"
+#include "platform/ui/menu_ids.hpp"
 #include "platform/ui/tree_items.hpp"
 #include "platform/util/datetime.hpp"
 #include "platform/util/sql_format.hpp"
+#include "tests/dialog/modal_answers.hpp"
 #include "tests/support/test_database.hpp"
 #include "wages/wage_statements.hpp"
 
@@ -37,6 +40,7 @@ constexpr int kFirstDataRow = 6;
 constexpr int kTreeId = 4001;
 constexpr int kSheetId = 8004;
 constexpr int kRefreshTreeId = 8008;
+constexpr int kFillCommand = 32775;
 
 // How many persons, and over how many of the companies (from the first) the departments spread.
 struct Organisation {
@@ -346,6 +350,39 @@ void BM_SaveWagesPlainOdbc(benchmark::State& state) {
     state.counters["statements"] = static_cast<double>(translated.size());
 }
 BENCHMARK(BM_SaveWagesPlainOdbc)->Arg(5000)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void ChooseCommand(CPayrollDlg& dialog, int id) {
+    wxCommandEvent command(wxEVT_MENU, MenuItemId(id));
+    command.SetEventObject(&dialog);
+    dialog.GetEventHandler()->ProcessEvent(command);
+}
+
+// "+" 1 on the first amount column of rows 6 to 10,005, the fill dialog answered through its
+// controls; timed with the dialog's run, and with the totals row read after it when asked.
+void BM_RangeFill(benchmark::State& state) {
+    constexpr int kRows = 10000;
+    const auto finish = static_cast<Finish>(state.range(0));
+    UseDatabase({kRows, 1});
+    test::MessageCapture messages;
+    auto dialog = OpenDialog();
+    wxTreeCtrl& tree = TreeOf(*dialog);
+    tree.SelectItem(ChildWithCode(tree, tree.GetRootItem(), CompanyCode(0)));
+    SheetControlOf(*dialog).SetCurrentCell(kFirstDataRow, kFirstAmountColumn);
+    const std::string lastRow = std::to_string(kFirstDataRow + kRows - 1);
+    test::ModalAnswers answers;
+    const double before = SheetOf(*dialog).GetCellNumber(kFirstDataRow + kRows - 1, kFirstAmountColumn);
+    for (auto _ : state) {
+        answers.queue.push_back({{{1004, "1"}, {1008, "6"}, {1009, lastRow}, {1019, "+"}, {1036, "0"}}});
+        ChooseCommand(*dialog, kFillCommand);
+        FinishSelection(*dialog, finish);
+    }
+    const double after = SheetOf(*dialog).GetCellNumber(kFirstDataRow + kRows - 1, kFirstAmountColumn);
+    if (after != before + static_cast<double>(state.iterations())) state.SkipWithError("the last row was not filled");
+    if (TotalsRowSum(*dialog) != LoadedRowsSum(*dialog)) state.SkipWithError("the totals row does not add up");
+    state.counters["rows"] = kRows;
+    ReportMessages(state, messages);
+}
+BENCHMARK(BM_RangeFill)->ArgName("finish")->Arg(0)->Arg(1)->Iterations(10)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace keltrov

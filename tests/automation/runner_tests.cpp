@@ -18,7 +18,9 @@
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/message.hpp"
+#include "resources/resources.hpp"
 #include "tests/automation/test_dialog.hpp"
+#include "wages/fill_dlg.hpp"
 
 namespace keltrov::test {
 namespace {
@@ -254,12 +256,21 @@ void RunSmallDialogOnSave(RunnerTestDialog& dialog, wxDialog* (*make)()) {
 TEST_F(RunnerTest, QueuedAnswersFillTheSmallDialogsAndPressTheirButtons) {
     RunSmallDialogOnSave(*dialog, MakeNameDialog);
     EXPECT_EQ(Run("input 新 部门\nclick 8001\ninput-cancel\nclick 8001"), "");
-    RunSmallDialogOnSave(*dialog, MakeFillDialog);
-    EXPECT_EQ(Run("fill 100|6||+1|1\nclick 8001\nfill-cancel\nclick 8001"), "");
     RunSmallDialogOnSave(*dialog, MakeCalendarDialog);
     EXPECT_EQ(Run("calendar 2006-03-05\nclick 8001\ncalendar-cancel\nclick 8001"), "");
-    EXPECT_THAT(dialog->log, ElementsAre("5100|新 部门", "5101|", "5100|100|6||+1|1", "5101|||||0", "5100|2006-03-05",
-                                         "5101|2000-01-01"));
+    EXPECT_THAT(dialog->log, ElementsAre("5100|新 部门", "5101|", "5100|2006-03-05", "5101|2000-01-01"));
+}
+
+wxDialog* MakeRealFillDialog() {
+    resources::LoadPayrollResources();
+    return new CFillDlg;
+}
+
+// The plug-in's own fill dialog: its fields in template order, "确认" and "取消" ending it with 1 and 2.
+TEST_F(RunnerTest, FillAnswersFillTheRealFillDialog) {
+    RunSmallDialogOnSave(*dialog, MakeRealFillDialog);
+    EXPECT_EQ(Run("fill 100|6||+1|1\nclick 8001\nfill-cancel\nclick 8001"), "");
+    EXPECT_THAT(dialog->log, ElementsAre("1|100|6||+1|1", "2|||||0"));
 }
 
 TEST_F(RunnerTest, ASmallDialogWithoutItsAnswerStopsTheScript) {

@@ -40,7 +40,6 @@ private:
 
 // The small dialogs of the later screens, known to the runner only by their fields and buttons.
 wxDialog* MakeNameDialog();
-wxDialog* MakeFillDialog();
 wxDialog* MakeCalendarDialog();
 
 }  // namespace keltrov::test
