@@ -21,6 +21,7 @@ const WritePolicy kSaveWagesPolicy{true, kBeginError, false, kReadWriteError, "�
 const WritePolicy kInsertFormPolicy{false, kBeginFailed, true, kIllegalCharacters, nullptr};
 const WritePolicy kNextNumberPolicy{false, kBeginFailed, false, kReadWriteError, nullptr};
 const WritePolicy kInsertPickListPolicy{false, kBeginError, false, kReadWriteError, "插入完成 "};
+const WritePolicy kMovePersonsPolicy{true, kBeginError, false, kReadWriteError, nullptr};
 
 std::string FillMessage(const char* message, const std::string& text) {
     std::string filled(message);

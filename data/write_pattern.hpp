@@ -20,6 +20,7 @@ extern const WritePolicy kSaveWagesPolicy;
 extern const WritePolicy kInsertFormPolicy;
 extern const WritePolicy kNextNumberPolicy;
 extern const WritePolicy kInsertPickListPolicy;
+extern const WritePolicy kMovePersonsPolicy;
 
 // Runs `write` under the policy. TRUE when it ran without a database error and what it wrote was
 // committed (or there was no transaction to commit).

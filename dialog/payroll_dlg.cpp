@@ -24,6 +24,7 @@ constexpr int kSheetId = 8004;
 constexpr int kTreeId = 4001;
 constexpr int kWageDateId = 8005;
 constexpr int kLastFocusLimit = 5;
+constexpr int kHoverTimerId = 1;
 constexpr const char* kTemplateQuery = "select top 1 * from privatevba where reportid = 'B812'  ";
 
 }  // namespace
@@ -40,7 +41,7 @@ wxBEGIN_EVENT_TABLE(CPayrollDlg, keltrov::GuardedDialog)
     EVT_BUTTON(8002, CPayrollDlg::OnModify)
     EVT_BUTTON(8003, CPayrollDlg::OnRefresh)
     EVT_BUTTON(8007, CPayrollDlg::OnGenerateWages)
-    EVT_MENU(keltrov::MenuItemId(32775), CPayrollDlg::OnFill)
+    EVT_MENU(keltrov::MenuItemId(32775), CPayrollDlg::OnFillRange)
     EVT_BUTTON(8006, CPayrollDlg::OnSaveWages)
     EVT_MOTION(CPayrollDlg::OnMouseMove)
     EVT_TREE_BEGIN_DRAG(kTreeId, CPayrollDlg::OnBeginDrag)
@@ -57,7 +58,10 @@ wxBEGIN_EVENT_TABLE(CPayrollDlg, keltrov::GuardedDialog)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-CPayrollDlg::CPayrollDlg() {
+CPayrollDlg::CPayrollDlg()
+    : m_hoverTimer(this, kHoverTimerId),
+      m_overTreeCursor(keltrov::resources::DragCursor(true)),
+      m_outsideCursor(keltrov::resources::DragCursor(false)) {
     keltrov::resources::LoadPayrollResources();
     if (!wxXmlResource::Get()->LoadDialog(this, nullptr, std::to_string(kTemplateId))) {
         throw std::runtime_error("dialog template 8000 does not load");
@@ -114,7 +118,7 @@ void CPayrollDlg::OnInitDialog(wxInitDialogEvent&) {
 
 void CPayrollDlg::InitialiseDialog() {
     TransferDataToWindow();
-    m_sheet.Attach(wxDynamicCast(GetDlgItem(kSheetId), keltrov::sheet::SheetControl));
+    m_sheet.Attach(dynamic_cast<keltrov::sheet::SheetControl*>(GetDlgItem(kSheetId)));
 
     m_imageList.Create(32, 32, false, 3);
     m_imageList.Add(keltrov::resources::LoadIcon(8001));

@@ -1,5 +1,7 @@
 #pragma once
 // The staff register and wage sheet screen, shown modally by indlg.
+#include <wx/cursor.h>
+#include <wx/dragimag.h>
 #include <wx/imaglist.h>
 #include <wx/timer.h>
 #include <wx/treectrl.h>
@@ -112,12 +114,12 @@ private:
     WageRowValues SheetWageRow(int row);
     void OnGenerateWages(wxCommandEvent& event);
     void OnSaveWages(wxCommandEvent& event);
-    void OnFill(wxCommandEvent& event);
+    void OnFillRange(wxCommandEvent& event);
 
     // Input aids. The pre-translation sees the key and mouse events of the dialog's windows first
     // and tells whether it consumed one.
-    bool PreTranslateMessage(wxEvent& event);
-    bool PreTranslateKey(wxKeyEvent& event);
+    bool PreTranslateMessage(wxEvent& event, wxWindow& window);
+    bool PreTranslateKey(wxKeyEvent& event, wxWindow& window);
     bool PreTranslateUp(const wxWindow* control);
     // Focuses the control of the focus chain's entry with all its text selected.
     void FocusChainEntry(int index);
@@ -134,13 +136,21 @@ private:
     void OnEditPaste(wxCommandEvent& event);
     void OnEditCopy(wxCommandEvent& event);
     void OnEditClear(wxCommandEvent& event);
-    keltrov::PreTranslateFilter m_preTranslate{*this, [this](wxEvent& event) { return PreTranslateMessage(event); }};
+    keltrov::PreTranslateFilter m_preTranslate{
+        *this, [this](wxEvent& event, wxWindow& window) { return PreTranslateMessage(event, window); }};
+
+    // Moving persons by drag and drop.
+    void Drop();
+    // The move of every person row under the source code to consecutive codes under the target.
+    bool MovePersons(const std::string& sourceCode, const std::string& targetCode, std::string& lastCode);
+    void ShowDropHighlight(const wxTreeItemId& item);
+    void StopHoverTimer();
 
     struct DragState {
         bool dragging = false;
-        bool hasImage = false;
         wxTreeItemId dragItem;
         wxTreeItemId dropTarget;
+        wxTreeItemId highlighted;
         int hoverTimer = 0;
     };
 
@@ -151,6 +161,10 @@ private:
     int m_nRowCapacity = 0;
     int m_nNextRow = 0;
     DragState m_drag;
+    std::unique_ptr<wxDragImage> m_pDragImage;
+    wxTimer m_hoverTimer;
+    wxCursor m_overTreeCursor;
+    wxCursor m_outsideCursor;
     std::unique_ptr<BindingTable> m_pBindings;
     std::string m_strFormTable;
     std::string m_strPersonReport;

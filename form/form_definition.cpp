@@ -113,7 +113,7 @@ void CPayrollDlg::FillComboFromSource(int controlId, const std::string& listSour
 }
 
 void CPayrollDlg::AddComboItem(int controlId, const std::string& item) {
-    if (auto* combo = wxDynamicCast(GetDlgItem(controlId), wxComboBox)) combo->Append(keltrov::ToWx(item));
+    if (auto* combo = dynamic_cast<wxComboBox*>(GetDlgItem(controlId))) combo->Append(keltrov::ToWx(item));
 }
 
 void CPayrollDlg::AddQueryItems(int controlId, const std::string& query) {

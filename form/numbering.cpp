@@ -59,7 +59,7 @@ void CPayrollDlg::SetNewRecordDefaults(const std::string& reportId) {
         if (entry.cInputStyle != 'D') {
             SetDlgItemText(entry.nControlId, entry.strDefault);
         } else if (entry.cControlKind == 'D') {
-            auto* picker = wxDynamicCast(GetDlgItem(entry.nControlId), wxDatePickerCtrl);
+            auto* picker = dynamic_cast<wxDatePickerCtrl*>(GetDlgItem(entry.nControlId));
             if (picker != nullptr && nowDefault) picker->SetValue(keltrov::ToWxDateTime(now));
         } else if (nowDefault) {
             SetDlgItemText(entry.nControlId, now.Format(entry.strDefault == "now" ? "%Y-%m-%d" : "%Y-%m-%d %H:%M"));

@@ -52,7 +52,7 @@ void CPayrollDlg::ShowValue(const FieldBinding& entry, const CFieldValue& value)
             const keltrov::DateTime date = value.AsDate();
             if (entry.cControlKind == 'D') {
                 // The picker shows a date or nothing it can be given: a null date leaves it as it is.
-                auto* picker = wxDynamicCast(GetDlgItem(entry.nControlId), wxDatePickerCtrl);
+                auto* picker = dynamic_cast<wxDatePickerCtrl*>(GetDlgItem(entry.nControlId));
                 if (picker != nullptr && date.IsValid()) picker->SetValue(keltrov::ToWxDateTime(date));
             } else {
                 SetDlgItemText(entry.nControlId,

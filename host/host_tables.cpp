@@ -42,6 +42,8 @@ std::vector<std::string> TableStatements() {
         "create table usertabb812 (relationid varchar(30), inputdate datetime, "
         "autoid integer primary key autoincrement" + FieldColumns(1, 4, "varchar(60)") +
             FieldColumns(5, 26, "decimal(12,2)") + ")",
+        // A month's rows are read, deleted and stored by month and person code.
+        "create index usertabb812_month on usertabb812 (relationid, field_1)",
     };
 }
 

@@ -27,21 +27,20 @@ int IdOf(const wxWindow* control) {
 
 }  // namespace
 
-bool CPayrollDlg::PreTranslateMessage(wxEvent& event) {
-    wxWindow& window = *wxStaticCast(event.GetEventObject(), wxWindow);
+bool CPayrollDlg::PreTranslateMessage(wxEvent& event, wxWindow& window) {
     const wxEventType type = event.GetEventType();
     if (type == wxEVT_RIGHT_DOWN) {
         const wxPoint point = static_cast<wxMouseEvent&>(event).GetPosition();
         return ShowEditPopup(window, window.ClientToScreen(point));
     }
     if (type == wxEVT_LEFT_DCLICK) return PopupCalendar(window);
-    return PreTranslateKey(static_cast<wxKeyEvent&>(event));
+    return PreTranslateKey(static_cast<wxKeyEvent&>(event), window);
 }
 
-bool CPayrollDlg::PreTranslateKey(wxKeyEvent& event) {
+bool CPayrollDlg::PreTranslateKey(wxKeyEvent& event, wxWindow& window) {
     const int key = event.GetKeyCode();
     if (!IsEnter(key) && !IsDown(key) && !IsUp(key)) return false;
-    const wxWindow* control = ControlOfMessage(*wxStaticCast(event.GetEventObject(), wxWindow));
+    const wxWindow* control = ControlOfMessage(window);
     // An open list keeps its keys.
     if (control != nullptr && m_preTranslate.IsDroppedDown(*control)) return false;
     if (IsUp(key)) return PreTranslateUp(control);

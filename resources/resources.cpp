@@ -9,6 +9,8 @@
 #include <string>
 
 #include "platform/sheet/sheet_xrc.hpp"
+#include "resources/cursor_drop.xpm"
+#include "resources/cursor_no_drop.xpm"
 #include "resources/icon_8001.xpm"
 #include "resources/icon_8002.xpm"
 
@@ -39,6 +41,13 @@ wxBitmap LoadIcon(int id) {
         case 8002: return wxBitmap(icon_8002_xpm);
         default: throw std::invalid_argument("no icon resource " + std::to_string(id));
     }
+}
+
+wxCursor DragCursor(bool overTree) {
+    wxImage image(overTree ? cursor_drop_xpm : cursor_no_drop_xpm);
+    image.SetOption(wxIMAGE_OPTION_CUR_HOTSPOT_X, 0);
+    image.SetOption(wxIMAGE_OPTION_CUR_HOTSPOT_Y, 0);
+    return wxCursor(image);
 }
 
 }  // namespace keltrov::resources

@@ -14,9 +14,10 @@ fi
 
 host=$(realpath "$build/bin/keltrov-host")
 demo=$(realpath "$build/demo")
-# The demo's wages are in this month and the last; the tour visits the last.
-last_month=$(date -d "$(date +%Y-%m-15) -1 month" +%Y-%m-15)
-sed "s/@LAST_MONTH@/$last_month/g" "$(dirname "$0")/demo-tour.script" > "$demo/tour.script"
+# The demo's wages are in this month and the last; the tour visits both.
+this_month=$(date +%Y-%m-15)
+last_month=$(date -d "$this_month -1 month" +%Y-%m-15)
+sed -e "s/@THIS_MONTH@/$this_month/g" -e "s/@LAST_MONTH@/$last_month/g" "$(dirname "$0")/demo-tour.script" > "$demo/tour.script"
 rm -f "$demo"/*.png "$demo"/*.json
 # The tour shows the calendar on 证件号, made a date column of the tour's form.
 "$host" --db "$db" --exec "update usertabb200 set field_6='D' where field_2='field_4'"

@@ -1,14 +1,167 @@
-// Moving persons by drag and drop: the events are mapped and passed on until the move is built.
+// Moving persons by drag and drop: the dragged node's persons get consecutive codes under the node
+// it is dropped on. While dragging, the item under the pointer is highlighted as the drop target,
+// and resting on one with children expands or collapses it.
+#include <wx/treectrl.h>
+
+#include <optional>
+
+#include "data/dyn_recordset.hpp"
+#include "data/write_pattern.hpp"
 #include "dialog/payroll_dlg.hpp"
+#include "entry/host_state.hpp"
+#include "platform/ui/interaction.hpp"
+#include "platform/ui/message.hpp"
+#include "platform/ui/window_text.hpp"
+#include "platform/util/sql_format.hpp"
+#include "tree/node_code.hpp"
+
+namespace {
+
+constexpr int kHoverDelayMs = 700;
+const wxPoint kDragHotSpot(16, 16);
+constexpr const char* kHighestPersonQuery =
+    "select * from usertabb811 where field_1 LIKE '%s%s' escape '!' order by field_1 desc";
+constexpr const char* kPersonsUnderQuery = "select * from usertabb811 where field_1 LIKE '%s%%' escape '!' ";
+constexpr const char* kPersonsUnderCount =
+    "select count(*) from usertabb811 where field_1 LIKE '%s%%' escape '!' ";
+constexpr const char* kOrganisationUnderCount =
+    "select count(*) from usertabb810 where field_1 LIKE '%s%%' escape '!' ";
+
+long CountOf(const std::string& query) {
+    CDynRecordset rows(g_pDatabase);
+    rows.OpenSql(query);
+    return rows.GetFieldValue(0).AsLong();
+}
+
+bool IsSelfOrDescendant(const wxTreeCtrl& tree, wxTreeItemId item, const wxTreeItemId& ancestor) {
+    for (; item.IsOk(); item = tree.GetItemParent(item)) {
+        if (item == ancestor) return true;
+    }
+    return false;
+}
+
+// The code `count` places after `base` at its level; none when the segment does not reach.
+std::optional<std::string> CodeAfter(std::string base, long count) {
+    for (long i = 0; i < count; ++i) {
+        const std::optional<std::string> next = NextChildCode(base);
+        if (!next) return std::nullopt;
+        base = *next;
+    }
+    return base;
+}
+
+}  // namespace
+
+void CPayrollDlg::OnBeginDrag(wxTreeEvent& event) {
+    m_drag.dragItem = event.GetItem();
+    m_pDragImage = std::make_unique<wxDragImage>(Tree(), m_drag.dragItem);
+    m_pDragImage->BeginDrag(kDragHotSpot, this, true);
+    m_pDragImage->Move(Tree().ClientToScreen(event.GetPoint()));
+    m_pDragImage->Show();
+    m_drag.dragging = true;
+    m_drag.dropTarget = wxTreeItemId();
+    CaptureMouse();
+}
 
 void CPayrollDlg::OnMouseMove(wxMouseEvent& event) {
     event.Skip();
+    if (!m_drag.dragging) return;
+    const wxPoint point = ClientToScreen(event.GetPosition());
+    m_pDragImage->Move(point);
+    m_pDragImage->Show();
+    if (!keltrov::InClientArea(Tree(), point)) {
+        SetCursor(m_outsideCursor);
+        return;
+    }
+    int flags = 0;
+    m_drag.dropTarget = Tree().HitTest(Tree().ScreenToClient(point), flags);
+    if (m_drag.dropTarget.IsOk() && Tree().ItemHasChildren(m_drag.dropTarget)) {
+        StopHoverTimer();
+        m_hoverTimer.StartOnce(kHoverDelayMs);
+        m_drag.hoverTimer = m_hoverTimer.GetId();
+    }
+    if (m_drag.dropTarget.IsOk()) ShowDropHighlight(m_drag.dropTarget);
+    SetCursor(m_overTreeCursor);
 }
 
-void CPayrollDlg::OnBeginDrag(wxTreeEvent&) {}
+void CPayrollDlg::OnTimer(wxTimerEvent& event) {
+    if (m_drag.hoverTimer == 0 || event.GetId() != m_drag.hoverTimer) return;
+    if (m_drag.dropTarget.IsOk()) {
+        if (Tree().IsExpanded(m_drag.dropTarget)) Tree().Collapse(m_drag.dropTarget);
+        else Tree().Expand(m_drag.dropTarget);
+    }
+    StopHoverTimer();
+}
 
 void CPayrollDlg::OnLButtonUp(wxMouseEvent& event) {
     event.Skip();
+    if (m_drag.dragging) {
+        if (HasCapture()) ReleaseMouse();
+        m_drag.dragging = false;
+        m_pDragImage->Hide();
+        m_pDragImage->EndDrag();
+        if (keltrov::InClientArea(Tree(), ClientToScreen(event.GetPosition()))) Drop();
+    }
+    SetCursor(m_overTreeCursor);
+    StopHoverTimer();
+    ShowDropHighlight(wxTreeItemId());
 }
 
-void CPayrollDlg::OnTimer(wxTimerEvent&) {}
+void CPayrollDlg::StopHoverTimer() {
+    m_hoverTimer.Stop();
+    m_drag.hoverTimer = 0;
+}
+
+void CPayrollDlg::ShowDropHighlight(const wxTreeItemId& item) {
+    if (m_drag.highlighted.IsOk() && m_drag.highlighted != item) Tree().SetItemDropHighlight(m_drag.highlighted, false);
+    if (item.IsOk()) Tree().SetItemDropHighlight(item, true);
+    m_drag.highlighted = item;
+}
+
+void CPayrollDlg::Drop() {
+    const wxTreeItemId source = m_drag.dragItem;
+    const wxTreeItemId target = m_drag.dropTarget;
+    if (!source.IsOk() || !target.IsOk()) return;
+    // Into its own subtree a node's codes would no longer form the tree: nothing moves.
+    if (IsSelfOrDescendant(Tree(), target, source)) return;
+    const std::string sourceCode = NodeCodeOf(source);
+    std::string lastCode;
+    if (!MovePersons(sourceCode, NodeCodeOf(target), lastCode)) return;
+    // A company or department keeps its place in the tables, so the tree shows them as they now stand.
+    if (CountOf(keltrov::FormatSql(kOrganisationUnderCount, keltrov::EscapeLikeText(sourceCode))) > 0) {
+        LoadTree();
+        return;
+    }
+    AppendNode(target, lastCode, keltrov::FromWx(Tree().GetItemText(source)));
+    Tree().Delete(source);
+    Refresh();
+}
+
+bool CPayrollDlg::MovePersons(const std::string& sourceCode, const std::string& targetCode, std::string& lastCode) {
+    CDynRecordset highest(g_pDatabase);
+    highest.OpenSql(keltrov::FormatSql(kHighestPersonQuery, keltrov::EscapeLikeText(targetCode), "___"));
+    std::string base =
+        highest.IsEOF() ? targetCode + "000" : highest.GetFieldValue(highest.GetFieldIndex("field_1")).AsText();
+    highest.Close();
+    lastCode = base;
+    const std::string prefix = keltrov::EscapeLikeText(sourceCode);
+    const long persons = CountOf(keltrov::FormatSql(kPersonsUnderCount, prefix));
+    // Refused before anything is written when the target's segment cannot take every moved person.
+    if (!CodeAfter(base, persons)) {
+        keltrov::ShowMessage(kCodesUsedUp);
+        return false;
+    }
+    return RunWrite(kMovePersonsPolicy, [&] {
+        CDynRecordset rows(g_pDatabase);
+        rows.OpenSql(keltrov::FormatSql(kPersonsUnderQuery, prefix));
+        const int code = rows.GetFieldIndex("field_1");
+        // The counted persons are the ones the segment was checked for.
+        for (long moved = 0; moved < persons && !rows.IsEOF(); ++moved, rows.MoveNext()) {
+            base = *NextChildCode(base);
+            rows.Edit();
+            rows.GetFieldValue(code).SetText(base);
+            rows.Update();
+        }
+        lastCode = base;
+    });
+}

@@ -18,14 +18,6 @@ constexpr int kTreePopup = 1;
 constexpr int kSheetPopup = 4;
 constexpr const char* kPersonQuery = "select * from usertab%s where field_1='%s' and relationid='%s'";
 
-// A client rectangle in screen coordinates, every edge counted as inside.
-bool InClientArea(const wxWindow& window, const wxPoint& screenPoint) {
-    const wxPoint origin = window.ClientToScreen(wxPoint(0, 0));
-    const wxSize size = window.GetClientSize();
-    return screenPoint.x >= origin.x && screenPoint.x <= origin.x + size.x && screenPoint.y >= origin.y &&
-           screenPoint.y <= origin.y + size.y;
-}
-
 // The additions a node of this code length offers, top first.
 void InsertTreeEntries(wxMenu& popup, size_t codeLength) {
     popup.InsertSeparator(0);
@@ -58,8 +50,8 @@ void CPayrollDlg::OnRefresh(wxCommandEvent&) {
 void CPayrollDlg::OnContextMenu(wxContextMenuEvent& event) {
     const wxPoint point = event.GetPosition();
     int chosen = -1;
-    if (InClientArea(Tree(), point)) chosen = kTreePopup;
-    if (InClientArea(*m_sheet.GetWindow(), point)) chosen = kSheetPopup;
+    if (keltrov::InClientArea(Tree(), point)) chosen = kTreePopup;
+    if (keltrov::InClientArea(*m_sheet.GetWindow(), point)) chosen = kSheetPopup;
     if (chosen < 0) return;
 
     // The loaded menu is this call's copy: what is inserted never reaches the resource.

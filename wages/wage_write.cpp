@@ -48,5 +48,3 @@ void CPayrollDlg::OnSaveWages(wxCommandEvent&) {
         }
     });
 }
-
-void CPayrollDlg::OnFill(wxCommandEvent&) {}

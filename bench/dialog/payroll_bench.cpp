@@ -1,5 +1,7 @@
 // The payroll dialog on a generated organisation of 5 companies and 100 departments: loading the
-// tree, selecting a company with all its wage rows, and opening the dialog, at two sizes.
+// tree, selecting a company with all its wage rows, opening the dialog, generating a month and
+// saving the sheet, at two sizes (the writes against plain ODBC runs of the same statement texts),
+// and a range fill of one amount column over 10,000 rows.
 #include <benchmark/benchmark.h>
 #include <wx/app.h>
 #include <wx/grid.h>
@@ -11,15 +13,20 @@
 #include <memory>
 #include <string>
 
+#include "bench/dialog/plain_odbc.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "host/host_tables.hpp"
 #include "host/template_tool.hpp"
+#include "platform/db/database_impl.hpp"
 #include "platform/sheet/sheet_control.hpp"
+#include "platform/ui/menu_ids.hpp"
 #include "platform/ui/tree_items.hpp"
 #include "platform/util/datetime.hpp"
 #include "platform/util/sql_format.hpp"
+#include "tests/dialog/modal_answers.hpp"
 #include "tests/support/test_database.hpp"
+#include "wages/wage_statements.hpp"
 
 namespace keltrov {
 namespace {
@@ -33,6 +40,7 @@ constexpr int kFirstDataRow = 6;
 constexpr int kTreeId = 4001;
 constexpr int kSheetId = 8004;
 constexpr int kRefreshTreeId = 8008;
+constexpr int kFillCommand = 32775;
 
 // How many persons, and over how many of the companies (from the first) the departments spread.
 struct Organisation {
@@ -73,7 +81,8 @@ void InsertNode(db::CDatabase& db, const std::string& code, const std::string& n
 }
 
 void InsertOrganisation(db::CDatabase& db, const Organisation& org) {
-    for (int company = 0; company < kCompanies; ++company) InsertNode(db, CompanyCode(company), "公司" + CompanyCode(company));
+    for (int company = 0; company < kCompanies; ++company)
+        InsertNode(db, CompanyCode(company), "公司" + CompanyCode(company));
     for (int department = 0; department < kDepartments; ++department) {
         const std::string code = DepartmentCode(org, department);
         InsertNode(db, code, "部门" + code);
@@ -82,9 +91,10 @@ void InsertOrganisation(db::CDatabase& db, const Organisation& org) {
 
 void InsertPerson(db::CDatabase& db, const Organisation& org, int person) {
     const std::string code = PersonCode(org, person);
-    db.ExecuteSQL(FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_5, field_7) "
-                            "values('%s',getdate(),'%s','%s','%s','%d')",
-                            host::kDemoBankId, code, "员工" + code, DepartmentName(org, person), person + 1));
+    db.ExecuteSQL(
+        FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_5, field_7) "
+                  "values('%s',getdate(),'%s','%s','%s','%d')",
+                  host::kDemoBankId, code, "员工" + code, DepartmentName(org, person), person + 1));
 }
 
 // The month's wage row of a person, keyed as the dialog looks the current month up.
@@ -108,7 +118,8 @@ std::unique_ptr<test::TestDatabase> BuildDatabase(const Organisation& org) {
     auto database = std::make_unique<test::TestDatabase>();
     db::CDatabase& db = database->Db();
     host::LoadDemoData(db, DateTime::Now());
-    for (const char* table : {"usertabb810", "usertabb811", "usertabb812"}) db.ExecuteSQL(std::string("delete from ") + table);
+    for (const char* table : {"usertabb810", "usertabb811", "usertabb812"})
+        db.ExecuteSQL(std::string("delete from ") + table);
     host::StoreWageTemplate(db, BuildDemoWageTemplate());
     const std::string monthKey = CurrentMonthKey();
     // One transaction: committing each of the 20,000 inserts alone would dominate the set-up.
@@ -180,7 +191,8 @@ double LoadedRowsSum(CPayrollDlg& dialog) {
     const sheet::Workbook& book = SheetOf(dialog);
     double sum = 0.0;
     for (int row = kFirstDataRow; row < dialog.GetNextRow(); ++row)
-        for (int column = kFirstAmountColumn; column <= kLastAmountColumn; ++column) sum += book.GetCellNumber(row, column);
+        for (int column = kFirstAmountColumn; column <= kLastAmountColumn; ++column)
+            sum += book.GetCellNumber(row, column);
     return sum;
 }
 
@@ -260,6 +272,117 @@ void BM_OpenDialog(benchmark::State& state) {
     ReportMessages(state, messages);
 }
 BENCHMARK(BM_OpenDialog)->Arg(1000)->Arg(10000)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+std::vector<std::string> Translated(db::CDatabase& db, const std::vector<std::string>& statements) {
+    std::vector<std::string> translated;
+    translated.reserve(statements.size());
+    for (const std::string& sql : statements) translated.push_back(db.Translate(sql));
+    return translated;
+}
+
+long long MonthRows(db::CDatabase& db) {
+    return std::stoll(
+        db.GetImpl().QueryRows("select count(*) from usertabb812 where relationid='" + CurrentMonthKey() + "'")[0][0]);
+}
+
+// Generation's own organisation: the month it replaces is no other benchmark's.
+constexpr int kGenerationCompanies = 2;
+
+void BM_GenerateWages(benchmark::State& state) {
+    const Organisation org{static_cast<int>(state.range(0)), kGenerationCompanies};
+    UseDatabase(org);
+    test::MessageCapture messages;
+    auto dialog = OpenDialog();
+    for (auto _ : state) ClickButton(*dialog, 8007);
+    if (MonthRows(*g_pDatabase) != org.persons) state.SkipWithError("the month lacks rows");
+    if (static_cast<long>(messages.texts.size()) != 2 * state.iterations())
+        state.SkipWithError("the generation did not finish");
+}
+BENCHMARK(BM_GenerateWages)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void BM_GenerateWagesPlainOdbc(benchmark::State& state) {
+    const Organisation org{static_cast<int>(state.range(0)), kGenerationCompanies};
+    UseDatabase(org);
+    const auto statements = Translated(*g_pDatabase, GenerateMonthStatements(CurrentMonthKey(), g_strBankId));
+    for (auto _ : state) ExecutePlain(*g_pDatabase, statements);
+    if (MonthRows(*g_pDatabase) != org.persons) state.SkipWithError("the month lacks rows");
+}
+BENCHMARK(BM_GenerateWagesPlainOdbc)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// A dialog with every person of the first company loaded into the sheet.
+std::unique_ptr<CPayrollDlg> DialogWithCompanyLoaded() {
+    auto dialog = OpenDialog();
+    wxTreeCtrl& tree = TreeOf(*dialog);
+    tree.SelectItem(ChildWithCode(tree, tree.GetRootItem(), CompanyCode(0)));
+    return dialog;
+}
+
+void BM_SaveWages(benchmark::State& state) {
+    const Organisation org{static_cast<int>(state.range(0)), 1};
+    UseDatabase(org);
+    test::MessageCapture messages;
+    auto dialog = DialogWithCompanyLoaded();
+    for (auto _ : state) ClickButton(*dialog, 8006);
+    if (dialog->GetNextRow() != kFirstDataRow + org.persons) state.SkipWithError("the sheet lacks wage rows");
+    if (MonthRows(*g_pDatabase) != org.persons) state.SkipWithError("the month lacks rows");
+    if (messages.texts != std::vector<std::string>(static_cast<size_t>(state.iterations()), "保存完成"))
+        state.SkipWithError("not saved");
+}
+BENCHMARK(BM_SaveWages)->Arg(5000)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// The same statement texts the save sends, built from the loaded sheet beforehand.
+void BM_SaveWagesPlainOdbc(benchmark::State& state) {
+    const Organisation org{static_cast<int>(state.range(0)), 1};
+    UseDatabase(org);
+    auto dialog = DialogWithCompanyLoaded();
+    const sheet::Workbook& book = SheetOf(*dialog);
+    std::vector<std::string> statements;
+    for (int row = kFirstDataRow; row < dialog->GetNextRow(); ++row) {
+        WageRowValues values;
+        for (int k = 1; k <= kTextColumns; ++k) values.texts[static_cast<size_t>(k - 1)] = book.GetCellText(row, k);
+        for (int k = kTextColumns + 1; k <= kWageColumns; ++k)
+            values.amounts[static_cast<size_t>(k - kTextColumns - 1)] = book.GetCellNumber(row, k);
+        for (std::string& sql : SaveWageRowStatements(CurrentMonthKey(), values)) statements.push_back(std::move(sql));
+    }
+    const auto translated = Translated(*g_pDatabase, statements);
+    for (auto _ : state) ExecutePlain(*g_pDatabase, translated);
+    if (MonthRows(*g_pDatabase) != org.persons) state.SkipWithError("the month lacks rows");
+    state.counters["statements"] = static_cast<double>(translated.size());
+}
+BENCHMARK(BM_SaveWagesPlainOdbc)->Arg(5000)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void ChooseCommand(CPayrollDlg& dialog, int id) {
+    wxCommandEvent command(wxEVT_MENU, MenuItemId(id));
+    command.SetEventObject(&dialog);
+    dialog.GetEventHandler()->ProcessEvent(command);
+}
+
+// "+" 1 on the first amount column of rows 6 to 10,005, the fill dialog answered through its
+// controls; timed with the dialog's run, and with the totals row read after it when asked.
+void BM_RangeFill(benchmark::State& state) {
+    constexpr int kRows = 10000;
+    const auto finish = static_cast<Finish>(state.range(0));
+    UseDatabase({kRows, 1});
+    test::MessageCapture messages;
+    auto dialog = OpenDialog();
+    wxTreeCtrl& tree = TreeOf(*dialog);
+    tree.SelectItem(ChildWithCode(tree, tree.GetRootItem(), CompanyCode(0)));
+    SheetControlOf(*dialog).SetCurrentCell(kFirstDataRow, kFirstAmountColumn);
+    const std::string lastRow = std::to_string(kFirstDataRow + kRows - 1);
+    test::ModalAnswers answers;
+    const double before = SheetOf(*dialog).GetCellNumber(kFirstDataRow + kRows - 1, kFirstAmountColumn);
+    for (auto _ : state) {
+        answers.queue.push_back({{{1004, "1"}, {1008, "6"}, {1009, lastRow}, {1019, "+"}, {1036, "0"}}});
+        ChooseCommand(*dialog, kFillCommand);
+        FinishSelection(*dialog, finish);
+    }
+    const double after = SheetOf(*dialog).GetCellNumber(kFirstDataRow + kRows - 1, kFirstAmountColumn);
+    if (after != before + static_cast<double>(state.iterations())) state.SkipWithError("the last row was not filled");
+    if (TotalsRowSum(*dialog) != LoadedRowsSum(*dialog)) state.SkipWithError("the totals row does not add up");
+    state.counters["rows"] = kRows;
+    ReportMessages(state, messages);
+}
+BENCHMARK(BM_RangeFill)->ArgName("finish")->Arg(0)->Arg(1)->Iterations(10)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace keltrov

@@ -123,7 +123,7 @@ void PressButton(wxButton& button) {
 
 void TypeInto(wxWindow& control, const std::string& text) {
     auto* entry = dynamic_cast<wxTextEntry*>(&control);
-    if (entry == nullptr || !(wxDynamicCast(&control, wxTextCtrl) || wxDynamicCast(&control, wxComboBox)))
+    if (entry == nullptr || !(dynamic_cast<wxTextCtrl*>(&control) || dynamic_cast<wxComboBox*>(&control)))
         throw ActionError(Describe(control.GetId()) + " is no edit or combo box");
     if (!entry->IsEditable()) throw ActionError(Describe(control.GetId()) + " is read-only");
     control.SetFocus();

@@ -52,7 +52,7 @@ void WriteTree(JsonWriter& json, wxDialog& dialog) {
 }
 
 std::string ControlText(wxWindow& control) {
-    if (auto* picker = wxDynamicCast(&control, wxDatePickerCtrl)) return FromWx(picker->GetValue().FormatISODate());
+    if (auto* picker = dynamic_cast<wxDatePickerCtrl*>(&control)) return FromWx(picker->GetValue().FormatISODate());
     return GetWindowText(control);
 }
 
@@ -60,12 +60,12 @@ void WriteControl(JsonWriter& json, wxWindow& control) {
     json.Key(std::to_string(control.GetId())).BeginObject();
     json.Key("text").String(ControlText(control));
     json.Key("enabled").Bool(control.IsEnabled());
-    if (auto* combo = wxDynamicCast(&control, wxComboBox)) {
+    if (auto* combo = dynamic_cast<wxComboBox*>(&control)) {
         json.Key("items").BeginArray();
         for (unsigned i = 0; i < combo->GetCount(); ++i) json.String(FromWx(combo->GetString(i)));
         json.EndArray();
     }
-    if (auto* picker = wxDynamicCast(&control, wxDatePickerCtrl)) {
+    if (auto* picker = dynamic_cast<wxDatePickerCtrl*>(&control)) {
         json.Key("date").String(FromWx(picker->GetValue().Format("%Y-%m-%d %H:%M")));
     }
     json.EndObject();

@@ -20,7 +20,7 @@ namespace {
 std::vector<wxWindow*> InputFields(wxDialog& dialog) {
     std::vector<wxWindow*> fields;
     ForEachDescendant(dialog, [&fields](wxWindow& window) {
-        if (wxDynamicCast(&window, wxTextCtrl) || wxDynamicCast(&window, wxCheckBox)) fields.push_back(&window);
+        if (dynamic_cast<wxTextCtrl*>(&window) || dynamic_cast<wxCheckBox*>(&window)) fields.push_back(&window);
     });
     return fields;
 }
@@ -36,7 +36,7 @@ wxCalendarCtrlBase* FindCalendar(wxDialog& dialog) {
 wxButton& ButtonLabelled(wxDialog& dialog, const wxString& label) {
     wxButton* found = nullptr;
     ForEachDescendant(dialog, [&found, &label](wxWindow& window) {
-        auto* button = wxDynamicCast(&window, wxButton);
+        auto* button = dynamic_cast<wxButton*>(&window);
         if (found == nullptr && button != nullptr && button->GetLabelText() == label) found = button;
     });
     if (found == nullptr) throw ActionError(DescribeDialog(dialog) + " has no button " + FromWx(label));
@@ -57,7 +57,7 @@ void FillFields(wxDialog& dialog, const std::vector<std::string>& values) {
         throw ActionError(DescribeDialog(dialog) + " has " + std::to_string(fields.size()) +
                           " fields, the line gives " + std::to_string(values.size()));
     for (size_t i = 0; i < fields.size(); ++i) {
-        if (auto* box = wxDynamicCast(fields[i], wxCheckBox)) {
+        if (auto* box = dynamic_cast<wxCheckBox*>(fields[i])) {
             Tick(*box, values[i] == "1");
         } else {
             TypeInto(*fields[i], values[i]);
@@ -81,7 +81,7 @@ SmallDialogKind ClassifyDialog(wxDialog& dialog) {
     if (FindCalendar(dialog) != nullptr) return SmallDialogKind::Calendar;
     const std::vector<wxWindow*> fields = InputFields(dialog);
     const bool hasCheckBox =
-        std::any_of(fields.begin(), fields.end(), [](wxWindow* field) { return wxDynamicCast(field, wxCheckBox); });
+        std::any_of(fields.begin(), fields.end(), [](wxWindow* field) { return dynamic_cast<wxCheckBox*>(field); });
     if (hasCheckBox && fields.size() > 1) return SmallDialogKind::Fill;
     if (fields.size() == 1 && !hasCheckBox) return SmallDialogKind::Name;
     return SmallDialogKind::Unknown;

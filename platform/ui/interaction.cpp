@@ -2,6 +2,7 @@
 
 #include <wx/dialog.h>
 #include <wx/menu.h>
+#include <wx/window.h>
 
 #include "platform/ui/seam.hpp"
 
@@ -25,6 +26,13 @@ Seam<DialogShownHandler>& ShownSeam() {
 }
 
 }  // namespace
+
+bool InClientArea(const wxWindow& window, const wxPoint& screenPoint) {
+    const wxPoint origin = window.ClientToScreen(wxPoint(0, 0));
+    const wxSize size = window.GetClientSize();
+    return screenPoint.x >= origin.x && screenPoint.x <= origin.x + size.x && screenPoint.y >= origin.y &&
+           screenPoint.y <= origin.y + size.y;
+}
 
 void ShowPopupMenu(wxWindow& owner, wxMenu& menu, const wxPoint& screenPoint) {
     if (const auto& handler = PopupSeam().Installed()) {

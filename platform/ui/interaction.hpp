@@ -10,6 +10,9 @@ class wxWindow;
 
 namespace keltrov {
 
+// Whether a point in screen coordinates lies in the window's client area, every edge counted as inside.
+bool InClientArea(const wxWindow& window, const wxPoint& screenPoint);
+
 // Shows a popup menu for owner at a point in screen coordinates; the chosen command reaches
 // owner as a menu event before the call returns.
 using PopupMenuHandler = std::function<void(wxWindow& owner, wxMenu& menu, const wxPoint& screenPoint)>;

@@ -29,12 +29,12 @@ int PreTranslateFilter::FilterEvent(wxEvent& event) {
     const wxEventType type = event.GetEventType();
     const bool listEvent = type == wxEVT_COMBOBOX_DROPDOWN || type == wxEVT_COMBOBOX_CLOSEUP;
     if (!listEvent && !IsPreTranslated(type)) return Event_Skip;
-    auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
+    auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
     if (window == nullptr || wxGetTopLevelParent(window) != &m_topLevel) return Event_Skip;
     if (type == wxEVT_COMBOBOX_DROPDOWN) m_dropped = window;
     if (type == wxEVT_COMBOBOX_CLOSEUP && m_dropped == window) m_dropped = nullptr;
     if (listEvent) return Event_Skip;
-    return m_handler(event) ? Event_Processed : Event_Skip;
+    return m_handler(event, *window) ? Event_Processed : Event_Skip;
 }
 
 }  // namespace keltrov

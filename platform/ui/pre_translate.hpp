@@ -14,8 +14,8 @@ namespace keltrov {
 
 class PreTranslateFilter : public wxEventFilter {
 public:
-    // Returns true when it consumed the event; the event's object is the window it came to.
-    using Handler = std::function<bool(wxEvent& event)>;
+    // Returns true when it consumed the event, which came to the window.
+    using Handler = std::function<bool(wxEvent& event, wxWindow& window)>;
 
     // Watches the events of topLevel's windows (its nested dialogs are top-level windows of their own).
     PreTranslateFilter(const wxWindow& topLevel, Handler handler);

@@ -22,7 +22,7 @@ wxWindow* ControlHolding(const wxWindow& dialog, wxWindow* window) {
 // A grid moves between its cells with Tab.
 bool HandlesTabItself(const wxWindow& dialog, wxWindow* window) {
     for (; window != nullptr && window != &dialog; window = window->GetParent()) {
-        if (wxDynamicCast(window, wxGrid) != nullptr) return true;
+        if (dynamic_cast<wxGrid*>(window) != nullptr) return true;
     }
     return false;
 }

@@ -13,13 +13,13 @@ namespace keltrov {
 
 std::string WindowClassName(const wxWindow* window) {
     if (window == nullptr) return {};
-    if (wxDynamicCast(window, wxComboBox)) return "ComboBox";
-    if (wxDynamicCast(window, wxDatePickerCtrl)) return "SysDateTimePick32";
-    if (wxDynamicCast(window, wxButton)) return "Button";
-    if (wxDynamicCast(window, wxTextCtrl)) return "Edit";
-    if (wxDynamicCast(window, wxStaticText)) return "Static";
-    if (wxDynamicCast(window, wxTreeCtrl)) return "SysTreeView32";
-    if (wxDynamicCast(window, sheet::SheetControl)) return "F1Book";
+    if (dynamic_cast<const wxComboBox*>(window)) return "ComboBox";
+    if (dynamic_cast<const wxDatePickerCtrl*>(window)) return "SysDateTimePick32";
+    if (dynamic_cast<const wxButton*>(window)) return "Button";
+    if (dynamic_cast<const wxTextCtrl*>(window)) return "Edit";
+    if (dynamic_cast<const wxStaticText*>(window)) return "Static";
+    if (dynamic_cast<const wxTreeCtrl*>(window)) return "SysTreeView32";
+    if (dynamic_cast<const sheet::SheetControl*>(window)) return "F1Book";
     return wxString(window->GetClassInfo()->GetClassName()).utf8_string();
 }
 

@@ -14,8 +14,10 @@
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/message.hpp"
+#include "resources/resources.hpp"
 #include "tests/automation/script_run.hpp"
 #include "tests/automation/test_dialog.hpp"
+#include "wages/fill_dlg.hpp"
 
 namespace keltrov::test {
 namespace {
@@ -166,8 +168,8 @@ void RunSmallDialogOnSave(RunnerTestDialog& dialog, wxDialog* (*make)()) {
         wxDialog* small = make();
         std::string entry = std::to_string(RunModalDialog(*small));
         for (wxWindow* child : small->GetChildren()) {
-            if (auto* text = wxDynamicCast(child, wxTextCtrl)) entry += "|" + text->GetValue().utf8_string();
-            if (auto* box = wxDynamicCast(child, wxCheckBox)) entry += box->GetValue() ? "|1" : "|0";
+            if (auto* text = dynamic_cast<wxTextCtrl*>(child)) entry += "|" + text->GetValue().utf8_string();
+            if (auto* box = dynamic_cast<wxCheckBox*>(child)) entry += box->GetValue() ? "|1" : "|0";
         }
         dialog.log.push_back(entry);
         small->Destroy();
@@ -177,9 +179,19 @@ void RunSmallDialogOnSave(RunnerTestDialog& dialog, wxDialog* (*make)()) {
 TEST_F(RunnerTest, QueuedAnswersFillTheSmallDialogsAndPressTheirButtons) {
     RunSmallDialogOnSave(*dialog, MakeNameDialog);
     EXPECT_EQ(Run("input 新 部门\nclick 8001\ninput-cancel\nclick 8001"), "");
-    RunSmallDialogOnSave(*dialog, MakeFillDialog);
+    EXPECT_THAT(dialog->log, ElementsAre("5100|新 部门", "5101|"));
+}
+
+wxDialog* MakeRealFillDialog() {
+    resources::LoadPayrollResources();
+    return new CFillDlg;
+}
+
+// The plug-in's own fill dialog: its fields in template order, "确认" and "取消" ending it with 1 and 2.
+TEST_F(RunnerTest, FillAnswersFillTheRealFillDialog) {
+    RunSmallDialogOnSave(*dialog, MakeRealFillDialog);
     EXPECT_EQ(Run("fill 100|6||+1|1\nclick 8001\nfill-cancel\nclick 8001"), "");
-    EXPECT_THAT(dialog->log, ElementsAre("5100|新 部门", "5101|", "5100|100|6||+1|1", "5101|||||0"));
+    EXPECT_THAT(dialog->log, ElementsAre("1|100|6||+1|1", "2|||||0"));
 }
 
 TEST_F(RunnerTest, ASmallDialogWithoutItsAnswerStopsTheScript) {

@@ -1,7 +1,6 @@
 #include "tests/automation/test_dialog.hpp"
 
 #include <wx/button.h>
-#include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
 #include <wx/dateevt.h>
@@ -98,14 +97,6 @@ wxDialog* MakeNameDialog() {
     auto* dialog = new wxDialog(nullptr, wxID_ANY, Wide("输入楼栋/单元名称"));
     new wxTextCtrl(dialog, 1004, "", wxPoint(10, 10));
     AddOkCancel(*dialog, 50);
-    return dialog;
-}
-
-wxDialog* MakeFillDialog() {
-    auto* dialog = new wxDialog(nullptr, wxID_ANY, Wide("表格填充"));
-    AddOkCancel(*dialog, 200);
-    for (int id : {1004, 1008, 1009, 1019}) new wxTextCtrl(dialog, id, "", wxPoint(10, 10 + (id - 1004) * 8));
-    new wxCheckBox(dialog, 1036, Wide("前/后"), wxPoint(10, 170));
     return dialog;
 }
 

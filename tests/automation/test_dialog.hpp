@@ -38,6 +38,5 @@ private:
 
 // The small dialogs of the later screens, known to the runner only by their fields and buttons.
 wxDialog* MakeNameDialog();
-wxDialog* MakeFillDialog();
 
 }  // namespace keltrov::test

@@ -2,7 +2,6 @@
 #include <wx/button.h>
 #include <wx/datectrl.h>
 
-#include <deque>
 #include <optional>
 
 #include "data/period_key.hpp"
@@ -11,40 +10,12 @@
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
+#include "tests/dialog/modal_answers.hpp"
 
 namespace keltrov::test {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-// Answers each name dialog from the queue: a name is typed and "确认" pressed; none presses "取消".
-class NameAnswers {
-public:
-    NameAnswers() : m_previous(SetModalHandler([this](wxDialog& dialog) { return Answer(dialog); })) {}
-    ~NameAnswers() { SetModalHandler(std::move(m_previous)); }
-    std::deque<std::optional<std::string>> queue;
-    std::vector<std::string> titles;
-
-private:
-    int Answer(wxDialog& dialog) {
-        titles.push_back(FromWx(dialog.GetTitle()));
-        if (queue.empty()) {
-            ADD_FAILURE() << "a dialog came with no answer queued";
-            return 2;
-        }
-        const std::optional<std::string> name = queue.front();
-        queue.pop_front();
-        dialog.CallAfter([&dialog, name] {
-            if (name) SetWindowText(*dialog.FindWindow(1004), *name);
-            wxWindow* button = dialog.FindWindow(name ? 1 : 2);
-            wxCommandEvent press(wxEVT_BUTTON, button->GetId());
-            press.SetEventObject(button);
-            button->HandleWindowEvent(press);
-        });
-        return dialog.ShowModal();
-    }
-    ModalHandler m_previous;
-};
 
 class Writes : public DialogTest {
 protected:
