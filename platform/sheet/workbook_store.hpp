@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/sheet/formula.hpp"
@@ -17,9 +18,14 @@ struct FormulaCell {
     Row* row = nullptr;
     int column = 0;
     Formula tokens;
+    std::string unparsed;  // the text of a loaded formula the engine cannot parse; tokens are empty
     Value result;
     State state = State::Dirty;
     bool circular = false;
+    // A cell of an array formula: the element it shows, counted from the block's top-left corner.
+    bool arrayFormula = false;
+    int arrayRow = 0;
+    int arrayColumn = 0;
 };
 
 struct Cell {
@@ -41,6 +47,8 @@ struct RangeListener {
 };
 
 struct Row : RowAnchor {
+    Row(int rowIndex, int sheetIndex) : RowAnchor{rowIndex, sheetIndex} {}
+
     std::vector<Cell> cells;  // sorted by column
     std::vector<RangeListener> ranges;
 
@@ -63,6 +71,17 @@ struct Row : RowAnchor {
         }
         return *it;
     }
+};
+
+}  // namespace keltrov::sheet
+
+namespace keltrov::sheet {
+
+struct Sheet {
+    std::string name;
+    std::vector<std::unique_ptr<Row>> rows;  // rows[i] is row i+1, null when unused
+    RowAnchor top;                           // the ends of whole-column references
+    RowAnchor bottom;
 };
 
 }  // namespace keltrov::sheet

@@ -50,7 +50,7 @@ TEST(WorkbookCells, TypingFollowsTheEntryRule) {
 
 TEST(WorkbookCells, CoordinatesOffTheSheetAreRefused) {
     Workbook book;
-    const std::pair<int, int> off[] = {{0, 1}, {-1, 1}, {1, 0}, {1, 703}, {kMaxRows + 1, 1}};
+    const std::pair<int, int> off[] = {{0, 1}, {-1, 1}, {1, 0}, {1, 16385}, {kMaxRows + 1, 1}};
     for (auto [row, col] : off) {
         EXPECT_THROW(book.SetCellNumber(row, col, 1), AutomationError) << row << "," << col;
         EXPECT_THROW(book.GetCellText(row, col), AutomationError) << row << "," << col;
