@@ -650,13 +650,13 @@ private:
         token.kind = TokenKind::Function;
         token.text = Upper(name);
         // Excel writes newer functions with a prefix ("_xlfn.IFS"); they are the same functions.
-        std::string_view bare = token.text;
         for (std::string_view prefix : {"_XLFN._XLWS.", "_XLFN.", "COM.MICROSOFT."}) {
-            if (bare.starts_with(prefix)) {
-                bare.remove_prefix(prefix.size());
+            if (token.text.starts_with(prefix)) {
+                token.text.erase(0, prefix.size());
                 break;
             }
         }
+        std::string_view bare = token.text;
         if (const FunctionDef* def = FindFunction(bare)) {
             if (static_cast<int>(argc) < def->minArgs || static_cast<int>(argc) > def->maxArgs) {
                 Fail(token.text + " 的参数个数不对");

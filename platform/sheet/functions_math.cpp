@@ -302,7 +302,7 @@ Value RoundTo(double x, double digitsArg, Rounding mode) {
     return Checked(digits >= 0 ? whole / scale : whole * scale);
 }
 
-// A function of one or two numbers; `second` gives the default of an optional second argument.
+// A function of one or two numbers; Default is the value of an optional second argument.
 template <auto F>
 Value Numeric1(Args args, const CellSource& source) {
     double n[1];
@@ -310,9 +310,9 @@ Value Numeric1(Args args, const CellSource& source) {
     return F(n[0]);
 }
 
-template <auto F, double Default = 0.0>
+template <auto F, int Default = 0>
 Value Numeric2(Args args, const CellSource& source) {
-    double n[2] = {0.0, Default};
+    double n[2] = {0.0, static_cast<double>(Default)};
     if (auto error = Numbers(args, source, std::span(n, args.size()))) return *error;
     return F(n[0], n[1]);
 }
@@ -460,7 +460,7 @@ constexpr FunctionDef kMath[] = {
     {"EXP", 1, 1, Numeric1<Exp>},
     {"LN", 1, 1, Numeric1<Ln>},
     {"LOG10", 1, 1, Numeric1<Log10>},
-    {"LOG", 1, 2, Numeric2<Log, 10.0>},
+    {"LOG", 1, 2, Numeric2<Log, 10>},
     {"SIN", 1, 1, Numeric1<Sin>},
     {"COS", 1, 1, Numeric1<Cos>},
     {"TAN", 1, 1, Numeric1<Tan>},
@@ -469,8 +469,8 @@ constexpr FunctionDef kMath[] = {
     {"PI", 0, 0, Pi},
     {"POWER", 2, 2, Numeric2<Power>},
     {"MOD", 2, 2, Numeric2<Mod>},
-    {"CEILING", 1, 2, Numeric2<Ceiling, 1.0>},
-    {"FLOOR", 1, 2, Numeric2<Floor, 1.0>},
+    {"CEILING", 1, 2, Numeric2<Ceiling, 1>},
+    {"FLOOR", 1, 2, Numeric2<Floor, 1>},
     {"CEILING.MATH", 1, 3, CeilingMath},
     {"FLOOR.MATH", 1, 3, FloorMath},
 };
