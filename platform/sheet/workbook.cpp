@@ -31,7 +31,7 @@ int RangeRows(const Token& range) {
 
 Value CellOwnValue(const Cell& cell) {
     switch (cell.kind) {
-        case CellKind::Text: return Value::String(cell.text);
+        case CellKind::Text: return Value::String(cell.Text());
         case CellKind::Number: return Value::Number(cell.number);
         case CellKind::Formula:
             // Only a formula on the current calculation path is unfinished: that is a cycle.
@@ -390,7 +390,7 @@ std::string Workbook::GetEditText(int row, int column) const {
         case CellKind::Bool:
         case CellKind::Error: return GetCellText(row, column);
         case CellKind::Number: return FullPrecision(cell->number);
-        default: return cell->text;
+        default: return cell->Text();
     }
 }
 
@@ -402,7 +402,9 @@ Cell& Workbook::PrepareCell(int row, int column) {
         Unregister(*old);
     }
     Cell& cell = r.Obtain(column);
-    cell.text.clear();
+    if (cell.extra) {
+        cell.extra->text.clear();
+    }
     cell.number = 0.0;
     return cell;
 }
@@ -425,7 +427,7 @@ void Workbook::SetCellText(int row, int column, std::string text) {
     }
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Text;
-    cell.text = std::move(text);
+    cell.Extra().text = std::move(text);
     Changed(RowAt(row), column);
 }
 
@@ -530,7 +532,7 @@ void Workbook::Register(FormulaCell& formula) {
     for (size_t i = 0; i < formula.tokens.size(); ++i) {
         const Token& token = formula.tokens[i];
         if (token.kind == TokenKind::Ref) {
-            static_cast<Row*>(token.first.row)->Obtain(token.first.column).dependents.push_back(&formula);
+            static_cast<Row*>(token.first.row)->Obtain(token.first.column).Extra().dependents.push_back(&formula);
         } else if (token.kind == TokenKind::Range && RangeRows(token) > kWideRangeRows) {
             wideRanges_.emplace_back(&formula, static_cast<int>(i));
         } else if (token.kind == TokenKind::Range) {
@@ -544,7 +546,9 @@ void Workbook::Register(FormulaCell& formula) {
 void Workbook::Unregister(FormulaCell& formula) {
     for (const Token& token : formula.tokens) {
         if (token.kind == TokenKind::Ref) {
-            std::erase(static_cast<Row*>(token.first.row)->Obtain(token.first.column).dependents, &formula);
+            if (CellExtra* extra = static_cast<Row*>(token.first.row)->Obtain(token.first.column).extra.get()) {
+                std::erase(extra->dependents, &formula);
+            }
         } else if (token.kind == TokenKind::Range && RangeRows(token) <= kWideRangeRows) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
                 std::erase_if(RowAt(r).ranges, [&formula](const RangeListener& l) { return l.owner == &formula; });
@@ -555,8 +559,8 @@ void Workbook::Unregister(FormulaCell& formula) {
 }
 
 void Workbook::ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit) {
-    if (Cell* cell = row.Find(column)) {
-        for (FormulaCell* dependent : cell->dependents) {
+    if (Cell* cell = row.Find(column); cell && cell->extra) {
+        for (FormulaCell* dependent : cell->extra->dependents) {
             visit(*dependent);
         }
     }
@@ -702,7 +706,19 @@ void Workbook::LoadImage(std::span<const uint8_t> image) {
         throw;
     }
     SetLoading(false);
+    ShrinkRows();
     ++changeCount_;
+}
+
+// Rows filled cell by cell hold up to twice the room they need; a loaded template keeps its size.
+void Workbook::ShrinkRows() {
+    for (const std::unique_ptr<Sheet>& sheet : sheets_) {
+        for (const std::unique_ptr<Row>& row : sheet->rows) {
+            if (row) {
+                row->cells.shrink_to_fit();
+            }
+        }
+    }
 }
 
 int Workbook::UsedRows() const {

@@ -136,6 +136,7 @@ private:
     void ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit);
     void EnsureCalculated(FormulaCell& formula) const;
     void PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
+    void ShrinkRows();
     std::unique_ptr<FormulaCell> ParseFor(int row, int column, std::string_view text);
     uint16_t StyleIndex(const CellStyle& style);
     void ChangeStyle(int row, int column, const std::function<void(CellStyle&)>& change);

@@ -28,14 +28,30 @@ struct FormulaCell {
     int arrayColumn = 0;
 };
 
+// What few cells have, kept apart so that the many number cells stay small.
+struct CellExtra {
+    std::string text;
+    std::vector<FormulaCell*> dependents;  // formulas naming this cell on its own
+};
+
 struct Cell {
     int column = 0;
     CellKind kind = CellKind::Empty;
     uint16_t style = 0;
     double number = 0.0;
-    std::string text;
     std::unique_ptr<FormulaCell> formula;
-    std::vector<FormulaCell*> dependents;  // formulas naming this cell on its own
+    std::unique_ptr<CellExtra> extra;
+
+    const std::string& Text() const {
+        static const std::string kNone;
+        return extra ? extra->text : kNone;
+    }
+    CellExtra& Extra() {
+        if (!extra) {
+            extra = std::make_unique<CellExtra>();
+        }
+        return *extra;
+    }
 };
 
 // A formula whose range covers this row, for the columns given.
