@@ -12,9 +12,10 @@
 namespace keltrov::sheet {
 namespace {
 
-// Ranges taller than this are listened to from one list instead of from every row they cover, so
-// listening costs at most this much per range however tall the ranges are.
+// Ranges taller than this are listened to from the columns they cover instead of from every row,
+// and ranges wider than kWideRangeColumns from one list.
 constexpr int kWideRangeRows = 64;
+constexpr int kWideRangeColumns = 64;
 
 bool Covers(const RangeListener& listener, int column) {
     return listener.firstColumn <= column && column <= listener.lastColumn;
@@ -178,6 +179,7 @@ Workbook::~Workbook() = default;
 
 void Workbook::Clear() {
     wideRanges_.clear();
+    wideByColumn_.clear();
     sheets_.clear();
     AddSheet("Sheet1");
     current_ = 0;
@@ -528,34 +530,62 @@ void Workbook::ClearCell(int row, int column) {
     Changed(RowAt(row), column);
 }
 
+Row& Workbook::RowIn(int sheet, int row) {
+    size_t current = current_;
+    current_ = static_cast<size_t>(sheet);
+    Row& found = RowAt(row);
+    current_ = current;
+    return found;
+}
+
+std::vector<Workbook::WideRange>& Workbook::WideRangesOf(const Token& range, int column) {
+    if (range.last.column - range.first.column >= kWideRangeColumns) {
+        return wideRanges_;
+    }
+    return wideByColumn_[static_cast<int64_t>(range.first.row->sheet) * (kMaxColumns + 1) + column];
+}
+
+// A range is listened to from each row it covers while short, else from each column it covers
+// while narrow, else from one list: the cost stays bounded per range.
 void Workbook::Register(FormulaCell& formula) {
     for (size_t i = 0; i < formula.tokens.size(); ++i) {
         const Token& token = formula.tokens[i];
         if (token.kind == TokenKind::Ref) {
             static_cast<Row*>(token.first.row)->Obtain(token.first.column).Extra().dependents.push_back(&formula);
         } else if (token.kind == TokenKind::Range && RangeRows(token) > kWideRangeRows) {
-            wideRanges_.emplace_back(&formula, static_cast<int>(i));
+            int lastColumn =
+                token.last.column - token.first.column >= kWideRangeColumns ? token.first.column : token.last.column;
+            for (int c = token.first.column; c <= lastColumn; ++c) {
+                WideRangesOf(token, c).push_back({&formula, static_cast<int>(i)});
+            }
         } else if (token.kind == TokenKind::Range) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
-                RowAt(r).ranges.push_back({&formula, token.first.column, token.last.column});
+                RowIn(token.first.row->sheet, r).ranges.push_back({&formula, token.first.column, token.last.column});
             }
         }
     }
 }
 
 void Workbook::Unregister(FormulaCell& formula) {
+    auto owned = [&formula](const WideRange& entry) { return entry.formula == &formula; };
     for (const Token& token : formula.tokens) {
         if (token.kind == TokenKind::Ref) {
             if (CellExtra* extra = static_cast<Row*>(token.first.row)->Obtain(token.first.column).extra.get()) {
                 std::erase(extra->dependents, &formula);
             }
-        } else if (token.kind == TokenKind::Range && RangeRows(token) <= kWideRangeRows) {
+        } else if (token.kind == TokenKind::Range && RangeRows(token) > kWideRangeRows) {
+            int lastColumn =
+                token.last.column - token.first.column >= kWideRangeColumns ? token.first.column : token.last.column;
+            for (int c = token.first.column; c <= lastColumn; ++c) {
+                std::erase_if(WideRangesOf(token, c), owned);
+            }
+        } else if (token.kind == TokenKind::Range) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
-                std::erase_if(RowAt(r).ranges, [&formula](const RangeListener& l) { return l.owner == &formula; });
+                std::erase_if(RowIn(token.first.row->sheet, r).ranges,
+                              [&formula](const RangeListener& l) { return l.owner == &formula; });
             }
         }
     }
-    std::erase_if(wideRanges_, [&formula](const auto& entry) { return entry.first == &formula; });
 }
 
 void Workbook::ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit) {
@@ -569,11 +599,20 @@ void Workbook::ForEachDependent(Row& row, int column, const std::function<void(F
             visit(*listener.owner);
         }
     }
-    for (const auto& [formula, tokenIndex] : wideRanges_) {
-        if (Covers(formula->tokens[tokenIndex], row, column)) {
-            visit(*formula);
+    auto visitWide = [&](const std::vector<WideRange>& list) {
+        for (const WideRange& entry : list) {
+            // Marking stops at formulas already waiting, so they need no range test.
+            if (entry.formula->state == FormulaCell::State::Calculated &&
+                Covers(entry.formula->tokens[entry.token], row, column)) {
+                visit(*entry.formula);
+            }
         }
+    };
+    if (auto it = wideByColumn_.find(static_cast<int64_t>(row.sheet) * (kMaxColumns + 1) + column);
+        it != wideByColumn_.end()) {
+        visitWide(it->second);
     }
+    visitWide(wideRanges_);
 }
 
 // A formula already waiting for calculation has its dependents waiting too, so marking stops there.

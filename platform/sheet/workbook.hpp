@@ -30,6 +30,7 @@ struct CellStyleHash {
 };
 
 struct Sheet;
+struct Token;
 
 struct Row;
 struct Cell;
@@ -144,7 +145,15 @@ private:
     std::vector<std::unique_ptr<Sheet>> sheets_;
     size_t current_ = 0;
     bool loading_ = false;
-    std::vector<std::pair<FormulaCell*, int>> wideRanges_;  // formula and token index of tall ranges
+    struct WideRange {
+        FormulaCell* formula;
+        int token;  // the index of the range among the formula's tokens
+    };
+    std::vector<WideRange>& WideRangesOf(const Token& range, int column);
+    Row& RowIn(int sheet, int row);
+
+    std::vector<WideRange> wideRanges_;                                 // tall ranges over many columns
+    std::unordered_map<int64_t, std::vector<WideRange>> wideByColumn_;  // tall ranges by sheet and column
     std::vector<CellStyle> styles_;
     std::unordered_map<CellStyle, uint16_t, CellStyleHash> styleIndex_;
     std::unordered_map<std::string, std::string> names_;  // by folded name

@@ -239,3 +239,34 @@ TEST(WorkbookLayout, UsedAreaAndCellOrder) {
 
 }  // namespace
 }  // namespace keltrov::sheet
+
+namespace keltrov::sheet {
+namespace {
+
+// Ranges of each size class (per-row, per-column and one-list listening) on another sheet.
+TEST(Recalculation, EditsOnOtherSheetsReachFormulasOverAnyRange) {
+    Workbook book;
+    int other = book.AddSheet("工资 表");
+    for (int r = 1; r <= 200; ++r) book.SetCellNumber(r, 1, 1);
+    book.SelectSheet(0);
+    book.SetCellFormula(1, 1, "SUM('工资 表'!A1:A3)");
+    book.SetCellFormula(2, 1, "SUM('工资 表'!A1:A200)");
+    book.SetCellFormula(3, 1, "SUM('工资 表'!A1:BZ200)");
+    book.SetCellFormula(4, 1, "SUM('工资 表'!A:A)");
+    EXPECT_EQ(book.GetCellText(1, 1), "3");
+    EXPECT_EQ(book.GetCellText(4, 1), "200");
+    book.SelectSheet(other);
+    book.SetCellNumber(2, 1, 11);
+    book.SelectSheet(0);
+    for (int r = 1; r <= 3; ++r) EXPECT_EQ(book.GetCellText(r, 1), r == 1 ? "13" : "210") << r;
+    EXPECT_EQ(book.GetCellText(4, 1), "210");
+    book.SetCellFormula(2, 1, "1");  // an unregistered range no longer listens
+    book.SelectSheet(other);
+    book.SetCellNumber(3, 1, 5);
+    book.SelectSheet(0);
+    EXPECT_EQ(book.GetCellText(2, 1), "1");
+    EXPECT_EQ(book.GetCellText(3, 1), "214");
+}
+
+}  // namespace
+}  // namespace keltrov::sheet
