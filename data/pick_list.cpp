@@ -31,10 +31,9 @@ void CPayrollDlg::LoadPickList(int controlId, const std::string& reportId, const
 }
 
 void CPayrollDlg::OnInsertList(wxCommandEvent&) {
-    const int index = m_nMenuFieldIndex;
-    if (!m_pBindings || index < 0 || index >= static_cast<int>(m_pBindings->size())) return;
-    const FieldBinding& entry = (*m_pBindings)[static_cast<size_t>(index)];
-    if (entry.nControlId < 1) return;
+    const FieldBinding* field = MenuFieldEntry();
+    if (field == nullptr) return;
+    const FieldBinding& entry = *field;
     const wxWindow* control = GetDlgItem(entry.nControlId);
     const std::string text = control != nullptr ? keltrov::GetWindowText(*control) : std::string();
     if (text.empty()) return;

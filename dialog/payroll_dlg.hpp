@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "form/field_binding.hpp"
+#include "platform/ui/edit_messages.hpp"
 #include "platform/ui/guarded_dialog.hpp"
+#include "platform/ui/pre_translate.hpp"
 #include "platform/ui/wage_sheet_state.hpp"
 #include "platform/util/global_memory.hpp"
 #include "wages/f1book.hpp"
@@ -117,11 +119,28 @@ private:
     void OnSaveWages(wxCommandEvent& event);
     void OnFillRange(wxCommandEvent& event);
 
-    // Input aids.
+    // Input aids. The pre-translation sees the key and mouse events of the dialog's windows first
+    // and tells whether it consumed one.
+    bool PreTranslateMessage(wxEvent& event, wxWindow& window);
+    bool PreTranslateKey(wxKeyEvent& event, wxWindow& window);
+    bool PreTranslateUp(const wxWindow* control);
+    // Focuses the control of the focus chain's entry with all its text selected.
+    void FocusChainEntry(int index);
+    // The dialog's control that holds the window (a combo box for its edit part), or null.
+    wxWindow* ControlOfMessage(wxWindow& window) const;
+    // The binding entry of a control: its position, or -1 when the control is bound to none.
+    int EntryIndexOf(const wxWindow* control) const;
+    // The binding entry the edit menu was opened for, when it has a control; else null.
+    const FieldBinding* MenuFieldEntry() const;
+    void SendToMenuField(keltrov::EditMessage message);
+    bool ShowEditPopup(wxWindow& window, const wxPoint& screenPoint);
+    bool PopupCalendar(wxWindow& window);
     void OnInsertTime(wxCommandEvent& event);
     void OnEditPaste(wxCommandEvent& event);
     void OnEditCopy(wxCommandEvent& event);
     void OnEditClear(wxCommandEvent& event);
+    keltrov::PreTranslateFilter m_preTranslate{
+        *this, [this](wxEvent& event, wxWindow& window) { return PreTranslateMessage(event, window); }};
 
     // Moving persons by drag and drop.
     void Drop();

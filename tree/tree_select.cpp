@@ -1,6 +1,5 @@
 // Choosing a node, reloading its wages, and the context menus of the tree and the sheet.
 #include <wx/menu.h>
-#include <wx/xrc/xmlres.h>
 
 #include <memory>
 
@@ -9,6 +8,7 @@
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/menu_ids.hpp"
+#include "platform/ui/menu_resource.hpp"
 #include "platform/util/sql_format.hpp"
 
 namespace {
@@ -55,8 +55,7 @@ void CPayrollDlg::OnContextMenu(wxContextMenuEvent& event) {
     if (chosen < 0) return;
 
     // The loaded menu is this call's copy: what is inserted never reaches the resource.
-    std::unique_ptr<wxMenuBar> menu(wxXmlResource::Get()->LoadMenuBar("8000"));
-    std::unique_ptr<wxMenu> popup(menu->Remove(static_cast<size_t>(chosen)));
+    const std::unique_ptr<wxMenu> popup = keltrov::LoadPopupMenu("8000", static_cast<size_t>(chosen));
     if (chosen == kTreePopup) {
         const wxTreeItemId selected = Tree().GetSelection();
         InsertTreeEntries(*popup, selected.IsOk() ? NodeCodeOf(selected).size() : 0);

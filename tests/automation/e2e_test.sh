@@ -5,6 +5,7 @@
 #   #png FILE          FILE is a PNG picture
 #   #exit N            the host exits with N (0 when not given)
 #   #stderr TEXT       the host's standard error is exactly TEXT
+#   #exec SQL          SQL runs on the demo database before the script (a story's own form definition)
 # @THIS_MONTH@ and @LAST_MONTH@ stand for the 15th of the months the demo data has wages in.
 set -u
 host=$(realpath "$1")
@@ -17,6 +18,9 @@ this_month=$(date +%Y-%m-15)
 last_month=$(date -d "$this_month -1 month" +%Y-%m-15)
 sed -e "s/@THIS_MONTH@/$this_month/g" -e "s/@LAST_MONTH@/$last_month/g" "$script" > "$dir/run.script"
 "$host" --create-demo "$dir/demo.sqlite" || fail "create-demo"
+while read -r sql; do
+  "$host" --db "$dir/demo.sqlite" --exec "$sql" || fail "exec $sql"
+done < <(sed -n 's/^#exec //p' "$dir/run.script")
 
 expected_exit=$(sed -n 's/^#exit //p' "$dir/run.script")
 (cd "$dir" && timeout 120 "$host" --db demo.sqlite --script run.script 2> stderr.txt)

@@ -4,21 +4,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <wx/button.h>
-#include <wx/calctrl.h>
 #include <wx/checkbox.h>
-#include <wx/eventfilter.h>
 #include <wx/image.h>
 #include <wx/textctrl.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "host/automation/runner.hpp"
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/message.hpp"
 #include "resources/resources.hpp"
+#include "tests/automation/script_run.hpp"
 #include "tests/automation/test_dialog.hpp"
 #include "wages/fill_dlg.hpp"
 
@@ -43,17 +40,12 @@ protected:
 
     // Runs the script in the dialog's modal loop; the failure, or "" when it ran through.
     std::string Run(const std::string& script) {
-        ScriptRunner runner(ParseScript(script));
-        modalResult = dialog->DoModal();
-        return runner.Finish().value_or("");
+        const ScriptResult result = RunScriptIn(*dialog, script);
+        modalResult = result.modalResult;
+        return result.failure;
     }
 
-    std::string Dump(const std::string& script) {
-        const std::string file = (dir / "dump.json").string();
-        EXPECT_EQ(Run(script + "\ndump " + file), "");
-        std::ifstream in(file);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string Dump(const std::string& script) { return DumpAfterScript(*dialog, script, dir / "dump.json"); }
 
     std::filesystem::path dir;
     RunnerTestDialog* dialog;
@@ -111,73 +103,6 @@ TEST_F(RunnerTest, SetTypesWithOneChangeEventAndDateSetsThePicker) {
     EXPECT_THAT(dump, HasSubstr(R"("8000":{"text":"女","enabled":true,"items":["男","女"]})"));
     EXPECT_THAT(dump, HasSubstr(R"("8005":{"text":"2024-02-29","enabled":true,"date":"2024-02-29 00:00"})"));
     EXPECT_THAT(dump, HasSubstr(R"("8002":{"text":"修改","enabled":false})"));
-}
-
-TEST_F(RunnerTest, KeysGoThroughTheDialogsHookBeforeTheControl) {
-    EXPECT_EQ(Run("key 1005 down\nkey 1005 enter"), "");
-    EXPECT_THAT(dialog->log, ElementsAre("hook 317", "down 317", "hook 13", "down 13"));
-    dialog->log.clear();
-    dialog->hookTakesEnter = true;
-    EXPECT_EQ(Run("key 1005 enter"), "");
-    EXPECT_THAT(dialog->log, ElementsAre("hook 13"));
-}
-
-TEST_F(RunnerTest, KeysNobodyTakesDoWhatTheToolkitDoes) {
-    // Tab moves on to the next control; Enter on a button presses it.
-    EXPECT_THAT(Dump("key 1005 tab"), HasSubstr(R"("focus":8000)"));
-    dialog->log.clear();
-    EXPECT_EQ(Run("key 8001 enter"), "");
-    EXPECT_THAT(dialog->log, ElementsAre("hook 13", "save"));
-}
-
-// Sees the key and mouse events of the edit 1005 before they are dispatched, as a dialog's
-// pre-translation does, and may take the right button down.
-class EditEventFilter : public wxEventFilter {
-public:
-    EditEventFilter() { wxEvtHandler::AddFilter(this); }
-    ~EditEventFilter() override { wxEvtHandler::RemoveFilter(this); }
-
-    int FilterEvent(wxEvent& event) override {
-        const wxEventType type = event.GetEventType();
-        const bool watched = type == wxEVT_KEY_DOWN || type == wxEVT_RIGHT_DOWN || type == wxEVT_LEFT_DCLICK;
-        auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
-        if (!watched || window == nullptr || window->GetId() != 1005) return Event_Skip;
-        seen.push_back(type == wxEVT_KEY_DOWN ? "key" : type == wxEVT_RIGHT_DOWN ? "right" : "double");
-        return type == wxEVT_RIGHT_DOWN && takeRightDown ? Event_Processed : Event_Skip;
-    }
-
-    std::vector<std::string> seen;
-    bool takeRightDown = false;
-};
-
-TEST_F(RunnerTest, KeysAndClicksPassTheEventFiltersFirst) {
-    EditEventFilter filter;
-    EXPECT_EQ(Run("key 1005 up\nrightclick 1005\ndblclick 1005"), "");
-    EXPECT_THAT(filter.seen, ElementsAre("key", "right", "double"));
-    EXPECT_THAT(dialog->log, ElementsAre("hook 315", "down 315", "context 1005", "dclick 1005"));
-    // A right button down that the filter takes brings no context menu.
-    filter.takeRightDown = true;
-    dialog->log.clear();
-    EXPECT_EQ(Run("rightclick 1005"), "");
-    EXPECT_TRUE(dialog->log.empty());
-}
-
-TEST_F(RunnerTest, RightClickShowsTheMenuAndAQueuedChoiceReachesTheDialog) {
-    const std::string dump = Dump("menu 32774\nrightclick 4001\nrightclick 8004");
-    EXPECT_THAT(dialog->log, ElementsAre("context 4001", "menu 32774", "context 8004"));
-    // The second menu had no queued choice and was dismissed.
-    EXPECT_THAT(dump, HasSubstr(R"("menus":[["增加部门","-","删除","填充"],["增加部门","-","删除","填充"]])"));
-}
-
-TEST_F(RunnerTest, MenuChoicesMustBeOnTheMenuAndBeUsed) {
-    EXPECT_EQ(Run("menu 32775\nrightclick 4001"),
-              "line 1: the menu shown has no command 32775 to choose (增加部门, -, 删除, 填充)");
-    EXPECT_EQ(Run("menu 32771"), "line 1: no popup menu came for this choice");
-}
-
-TEST_F(RunnerTest, CommandAndDoubleClickDeliverTheirEvents) {
-    EXPECT_EQ(Run("command 32771\ndblclick 1005"), "");
-    EXPECT_THAT(dialog->log, ElementsAre("menu 32771", "dclick 1005"));
 }
 
 TEST_F(RunnerTest, DragPressesMovesAndReleasesWithTheEventLoopInBetween) {
@@ -245,8 +170,6 @@ void RunSmallDialogOnSave(RunnerTestDialog& dialog, wxDialog* (*make)()) {
         for (wxWindow* child : small->GetChildren()) {
             if (auto* text = dynamic_cast<wxTextCtrl*>(child)) entry += "|" + text->GetValue().utf8_string();
             if (auto* box = dynamic_cast<wxCheckBox*>(child)) entry += box->GetValue() ? "|1" : "|0";
-            if (auto* calendar = dynamic_cast<wxCalendarCtrl*>(child))
-                entry += "|" + calendar->GetDate().FormatISODate().utf8_string();
         }
         dialog.log.push_back(entry);
         small->Destroy();
@@ -256,9 +179,7 @@ void RunSmallDialogOnSave(RunnerTestDialog& dialog, wxDialog* (*make)()) {
 TEST_F(RunnerTest, QueuedAnswersFillTheSmallDialogsAndPressTheirButtons) {
     RunSmallDialogOnSave(*dialog, MakeNameDialog);
     EXPECT_EQ(Run("input 新 部门\nclick 8001\ninput-cancel\nclick 8001"), "");
-    RunSmallDialogOnSave(*dialog, MakeCalendarDialog);
-    EXPECT_EQ(Run("calendar 2006-03-05\nclick 8001\ncalendar-cancel\nclick 8001"), "");
-    EXPECT_THAT(dialog->log, ElementsAre("5100|新 部门", "5101|", "5100|2006-03-05", "5101|2000-01-01"));
+    EXPECT_THAT(dialog->log, ElementsAre("5100|新 部门", "5101|"));
 }
 
 wxDialog* MakeRealFillDialog() {
@@ -279,9 +200,6 @@ TEST_F(RunnerTest, ASmallDialogWithoutItsAnswerStopsTheScript) {
               "line 2: the name dialog \"输入楼栋/单元名称\" came with no answer queued");
     // It was answered Cancel without being shown.
     EXPECT_THAT(dialog->log, ElementsAre("5101|"));
-    RunSmallDialogOnSave(*dialog, MakeCalendarDialog);
-    EXPECT_EQ(Run("click 8001"), "line 1: the calendar \"\" came with no answer queued");
-    EXPECT_EQ(Run("calendar-cancel"), "line 1: no calendar came for this answer");
 }
 
 TEST_F(RunnerTest, ASmallDialogThatStaysOpenIsClosedAndReported) {

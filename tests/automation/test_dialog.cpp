@@ -1,17 +1,13 @@
 #include "tests/automation/test_dialog.hpp"
 
 #include <wx/button.h>
-#include <wx/calctrl.h>
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
 #include <wx/dateevt.h>
-#include <wx/menu.h>
 #include <wx/textctrl.h>
 #include <wx/time.h>
 
 #include "platform/sheet/sheet_control.hpp"
-#include "platform/ui/interaction.hpp"
-#include "platform/ui/menu_ids.hpp"
 #include "platform/ui/tree_items.hpp"
 
 namespace keltrov::test {
@@ -67,30 +63,8 @@ void RunnerTestDialog::BindLogging() {
         if (onSave) return onSave();
         log.push_back("save");
     });
-    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
-        log.push_back("hook " + std::to_string(event.GetKeyCode()));
-        if (!(hookTakesEnter && event.GetKeyCode() == WXK_RETURN)) event.Skip();
-    });
-    FindWindow(1005)->Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) {
-        log.push_back("down " + std::to_string(event.GetKeyCode()));
-        event.Skip();
-    });
-    FindWindow(1005)->Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent&) { log.push_back("dclick 1005"); });
     Bind(wxEVT_DATE_CHANGED,
          [this](wxDateEvent& event) { log.push_back("date " + Utf8(event.GetDate().Format("%Y-%m-%d %H:%M"))); });
-    Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& event) {
-        log.push_back("context " + std::to_string(event.GetId()));
-        wxMenu menu;
-        menu.Append(MenuItemId(32771), Wide("增加部门"));
-        menu.AppendSeparator();
-        menu.Append(MenuItemId(32774), Wide("删除"));
-        menu.Append(MenuItemId(32775), Wide("填充"))->Enable(false);
-        ShowPopupMenu(*this, menu, event.GetPosition());
-    });
-    Bind(
-        wxEVT_MENU,
-        [this](wxCommandEvent& event) { log.push_back("menu " + std::to_string(CommandOfMenuItem(event.GetId()))); },
-        MenuItemId(32771), MenuItemId(32774));
 }
 
 void RunnerTestDialog::BindDrag() {
@@ -123,13 +97,6 @@ wxDialog* MakeNameDialog() {
     auto* dialog = new wxDialog(nullptr, wxID_ANY, Wide("输入楼栋/单元名称"));
     new wxTextCtrl(dialog, 1004, "", wxPoint(10, 10));
     AddOkCancel(*dialog, 50);
-    return dialog;
-}
-
-wxDialog* MakeCalendarDialog() {
-    auto* dialog = new wxDialog(nullptr, wxID_ANY, "");
-    AddOkCancel(*dialog, 200);
-    new wxCalendarCtrl(dialog, 1075, wxDateTime(1, wxDateTime::Jan, 2000), wxPoint(10, 10));
     return dialog;
 }
 

@@ -22,8 +22,6 @@ public:
     std::vector<std::string> log;
     // What the button 8001 does; by default it logs "save".
     std::function<void()> onSave;
-    // Whether the dialog's key hook takes Enter itself, as a pre-translation does.
-    bool hookTakesEnter = false;
     // Milliseconds at which the drag reached each item ("over CODE").
     std::vector<std::pair<std::string, long long>> dragTimes;
 
@@ -40,6 +38,5 @@ private:
 
 // The small dialogs of the later screens, known to the runner only by their fields and buttons.
 wxDialog* MakeNameDialog();
-wxDialog* MakeCalendarDialog();
 
 }  // namespace keltrov::test
