@@ -127,6 +127,7 @@ void CPayrollDlg::InitialiseDialog() {
     const keltrov::DateTime now = keltrov::DateTime::Now();
     m_strPersonReport = "B811";
     m_strOrgReport = "B810";
+    m_strFormTable = "usertabb811";
     m_pBindings = LoadFormDefinition(m_strPersonReport);
     Tree().SetImageList(&m_imageList);
     keltrov::AttachItemStrings(Tree(), m_astrNodeCodes);
@@ -139,7 +140,6 @@ void CPayrollDlg::InitialiseDialog() {
 
     ResetSheet();
     m_drag = DragState{};
-    m_strFormTable = "usertabb811";
     m_nMenuFieldIndex = -1;
     BuildFocusChain();
 }

@@ -84,6 +84,9 @@ private:
     wxTreeItemId InsertNode(wxTreeItemId parent, const std::string& code, CDynRecordset& rows);
     // Appends an item as the last child of parent, its code entered in the node code list.
     wxTreeItemId AppendNode(wxTreeItemId parent, const std::string& code, const std::string& name);
+    // The highest code of the level under the parent in either table, or the parent's code
+    // followed by "000" when the level is empty: the base of the next child code.
+    std::string ChildCodeBase(const std::string& parentCode);
     // The name typed in the name dialog without surrounding blanks; empty after "取消".
     std::string AskNodeName();
     using NodeInsert = std::function<std::string(const std::string& code, const std::string& name)>;

@@ -93,7 +93,9 @@ int Run(const HostOptions& options) {
     } else if (!options.exec.empty()) {
         db.ExecuteSQL(options.exec);
     } else if (!options.storeTemplate.empty()) {
-        StoreWageTemplate(db, ReadFile(options.storeTemplate));
+        const std::vector<unsigned char> image = ReadFile(options.storeTemplate);
+        CheckTemplateImage(image);  // a file the sheet cannot load is refused before anything is stored
+        StoreWageTemplate(db, image);
     } else if (!options.script.empty()) {
         return RunScript(db, options);
     } else {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -148,20 +149,55 @@ std::vector<unsigned char> BuildDemoWageTemplate() {
     return WriteXlsxImage(WriteTemplate);
 }
 
-int CheckTemplate(const std::string& path, std::ostream& out, std::ostream& err) {
-    uint32_t handle = 0;
+namespace {
+
+// Unknown functions of the first sheet's formulas, once each, in the order they are met.
+std::vector<std::string> UnknownFunctionsOf(const sheet::Workbook& book) {
+    std::vector<std::string> names;
+    book.ForEachCell([&book, &names](int row, int column) {
+        for (std::string& name : book.GetUnknownFunctions(row, column)) {
+            if (std::find(names.begin(), names.end(), name) == names.end()) {
+                names.push_back(std::move(name));
+            }
+        }
+    });
+    return names;
+}
+
+void LoadTemplate(sheet::Workbook& book, const std::vector<unsigned char>& bytes) {
+    uint32_t handle = ToGlobalMemory(bytes);
     try {
-        handle = ToGlobalMemory(ReadFile(path));
-        sheet::Workbook book;
         book.LoadFromMemory(handle);
+    } catch (...) {
         GlobalFree(handle);
+        throw;
+    }
+    GlobalFree(handle);
+}
+
+}  // namespace
+
+void CheckTemplateImage(const std::vector<unsigned char>& bytes) {
+    sheet::Workbook book;
+    LoadTemplate(book, bytes);
+}
+
+int CheckTemplate(const std::string& path, std::ostream& out, std::ostream& err) {
+    try {
+        sheet::Workbook book;
+        LoadTemplate(book, ReadFile(path));
         book.ForEachCell([&book, &out](int row, int column) {
             out << row << '\t' << column << '\t' << book.GetCellText(row, column) << '\t'
                 << FormatNumber(book.GetCellNumber(row, column)) << '\t' << book.GetCellFormula(row, column) << '\n';
         });
+        for (const std::string& name : UnknownFunctionsOf(book)) {
+            out << "警告: 不认识的函数 " << name << " (所在单元格显示 #NAME?)\n";
+        }
+        for (const std::string& warning : book.LoadWarnings()) {
+            out << "警告: " << warning << '\n';
+        }
         return 0;
     } catch (const std::exception& e) {
-        GlobalFree(handle);
         err << path << ": " << e.what() << '\n';
         return 1;
     }

@@ -16,8 +16,12 @@ std::vector<unsigned char> WriteXlsxImage(const std::function<void(lxw_workbook*
 // total formulas, rows 7-49 empty, and a totals row (50) summing rows 6-49.
 std::vector<unsigned char> BuildDemoWageTemplate();
 
-// Loads a template the way the wage dialog does and lists every non-empty cell as
-// "row\tcolumn\ttext\tnumber\tformula\n"; returns 0, or non-zero after writing the reason to err.
+// Loads a template the way the wage dialog does and lists every non-empty cell of its first sheet
+// as "row\tcolumn\ttext\tnumber\tformula\n", then one "警告: ..." line per unknown function and
+// per feature of the file that was ignored; returns 0, or non-zero after writing the reason to err.
+// Throws, with the reason in the user's language, when the bytes are no template the sheet loads.
+void CheckTemplateImage(const std::vector<unsigned char>& bytes);
+
 int CheckTemplate(const std::string& path, std::ostream& out, std::ostream& err);
 
 }  // namespace keltrov

@@ -15,7 +15,7 @@ cmake --build "$build" -j"$jobs"
 # virtual display there is no bus to talk to, so it is not started.
 export NO_AT_BRIDGE=1
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
-export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=1"
+export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cd "$build"
 bash ../scripts/with-display.sh ctest --output-on-failure -j"$jobs"

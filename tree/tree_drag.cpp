@@ -19,11 +19,8 @@ namespace {
 
 constexpr int kHoverDelayMs = 700;
 const wxPoint kDragHotSpot(16, 16);
-constexpr const char* kHighestPersonQuery =
-    "select * from usertabb811 where field_1 LIKE '%s%s' escape '!' order by field_1 desc";
 constexpr const char* kPersonsUnderQuery = "select * from usertabb811 where field_1 LIKE '%s%%' escape '!' ";
-constexpr const char* kPersonsUnderCount =
-    "select count(*) from usertabb811 where field_1 LIKE '%s%%' escape '!' ";
+constexpr const char* kPersonsUnderCount = "select count(*) from usertabb811 where field_1 LIKE '%s%%' escape '!' ";
 constexpr const char* kOrganisationUnderCount =
     "select count(*) from usertabb810 where field_1 LIKE '%s%%' escape '!' ";
 
@@ -60,7 +57,7 @@ void CPayrollDlg::OnBeginDrag(wxTreeEvent& event) {
     m_pDragImage->Show();
     m_drag.dragging = true;
     m_drag.dropTarget = wxTreeItemId();
-    CaptureMouse();
+    // The drag image has captured the mouse for the dialog, so every move and the release come here.
 }
 
 void CPayrollDlg::OnMouseMove(wxMouseEvent& event) {
@@ -87,24 +84,28 @@ void CPayrollDlg::OnMouseMove(wxMouseEvent& event) {
 void CPayrollDlg::OnTimer(wxTimerEvent& event) {
     if (m_drag.hoverTimer == 0 || event.GetId() != m_drag.hoverTimer) return;
     if (m_drag.dropTarget.IsOk()) {
-        if (Tree().IsExpanded(m_drag.dropTarget)) Tree().Collapse(m_drag.dropTarget);
-        else Tree().Expand(m_drag.dropTarget);
+        if (Tree().IsExpanded(m_drag.dropTarget))
+            Tree().Collapse(m_drag.dropTarget);
+        else
+            Tree().Expand(m_drag.dropTarget);
     }
     StopHoverTimer();
 }
 
 void CPayrollDlg::OnLButtonUp(wxMouseEvent& event) {
     event.Skip();
-    if (m_drag.dragging) {
-        if (HasCapture()) ReleaseMouse();
+    const bool dropping = m_drag.dragging;
+    if (dropping) {
         m_drag.dragging = false;
         m_pDragImage->Hide();
+        // Ending the image drag releases the mouse it captured.
         m_pDragImage->EndDrag();
-        if (keltrov::InClientArea(Tree(), ClientToScreen(event.GetPosition()))) Drop();
     }
+    // Cleared before the drop, which may rebuild the tree and with it every item.
     SetCursor(m_overTreeCursor);
     StopHoverTimer();
     ShowDropHighlight(wxTreeItemId());
+    if (dropping && keltrov::InClientArea(Tree(), ClientToScreen(event.GetPosition()))) Drop();
 }
 
 void CPayrollDlg::StopHoverTimer() {
@@ -129,6 +130,7 @@ void CPayrollDlg::Drop() {
     if (!MovePersons(sourceCode, NodeCodeOf(target), lastCode)) return;
     // A company or department keeps its place in the tables, so the tree shows them as they now stand.
     if (CountOf(keltrov::FormatSql(kOrganisationUnderCount, keltrov::EscapeLikeText(sourceCode))) > 0) {
+        m_drag = DragState{};
         LoadTree();
         return;
     }
@@ -138,11 +140,7 @@ void CPayrollDlg::Drop() {
 }
 
 bool CPayrollDlg::MovePersons(const std::string& sourceCode, const std::string& targetCode, std::string& lastCode) {
-    CDynRecordset highest(g_pDatabase);
-    highest.OpenSql(keltrov::FormatSql(kHighestPersonQuery, keltrov::EscapeLikeText(targetCode), "___"));
-    std::string base =
-        highest.IsEOF() ? targetCode + "000" : highest.GetFieldValue(highest.GetFieldIndex("field_1")).AsText();
-    highest.Close();
+    std::string base = ChildCodeBase(targetCode);
     lastCode = base;
     const std::string prefix = keltrov::EscapeLikeText(sourceCode);
     const long persons = CountOf(keltrov::FormatSql(kPersonsUnderCount, prefix));

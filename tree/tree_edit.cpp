@@ -2,6 +2,7 @@
 // name dialog, one organisation row, and the new item shown last under its parent.
 #include <wx/treectrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -39,12 +40,6 @@ std::string HighestCode(const std::string& query) {
     return rows.IsEOF() ? std::string() : rows.GetFieldValue(rows.GetFieldIndex("field_1")).AsText();
 }
 
-// The next child code under the parent, from the highest code the query finds.
-std::optional<std::string> NextCodeUnder(const std::string& parentCode, const std::string& highestQuery) {
-    const std::string highest = HighestCode(highestQuery);
-    return NextChildCode(highest.empty() ? parentCode + "000" : highest);
-}
-
 std::string TrimSpaces(const std::string& text) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) return {};
@@ -52,6 +47,19 @@ std::string TrimSpaces(const std::string& text) {
 }
 
 }  // namespace
+
+// Departments and persons share the codes under a parent: a new one follows the highest of both
+// tables, or a department could take the code of a person and later lose it with its own delete.
+std::string CPayrollDlg::ChildCodeBase(const std::string& parentCode) {
+    const std::string pattern = keltrov::EscapeLikeText(parentCode);
+    const std::string key = GetPeriodKey(keltrov::DateTime::Now(), m_strOrgReport);
+    const std::string department =
+        HighestCode(keltrov::FormatSql(kHighestDepartmentQuery, m_strOrgReport, key, pattern, kOneSegment));
+    const std::string person =
+        HighestCode(keltrov::FormatSql(kHighestPersonQuery, m_strFormTable, pattern, kOneSegment));
+    const std::string highest = std::max(department, person);
+    return highest.empty() ? parentCode + "000" : highest;
+}
 
 std::string CPayrollDlg::AskNodeName() {
     CNameInputDlg dialog(this);
@@ -88,11 +96,8 @@ void CPayrollDlg::OnAddCompany(wxCommandEvent&) {
 void CPayrollDlg::OnAddDepartment(wxCommandEvent&) {
     const wxTreeItemId selected = Tree().GetSelection();
     if (!selected.IsOk()) return;
-    const std::string parentCode = NodeCodeOf(selected);
     const std::string key = GetPeriodKey(keltrov::DateTime::Now(), m_strOrgReport);
-    const std::string query = keltrov::FormatSql(kHighestDepartmentQuery, m_strOrgReport, key,
-                                                 keltrov::EscapeLikeText(parentCode), kOneSegment);
-    AddOrganisationNode(selected, NextCodeUnder(parentCode, query),
+    AddOrganisationNode(selected, NextChildCode(ChildCodeBase(NodeCodeOf(selected))),
                         [&](const std::string& code, const std::string& name) {
                             return keltrov::FormatSql(kInsertDepartment, m_strOrgReport, key, code, name);
                         });
@@ -104,9 +109,7 @@ void CPayrollDlg::OnAddPerson(wxCommandEvent&) {
     // The code is found first, so that a refused one leaves the form and the number sequences alone.
     std::optional<std::string> code;
     if (m_pBindings) {
-        const std::string parentCode = NodeCodeOf(selected);
-        code = NextCodeUnder(parentCode, keltrov::FormatSql(kHighestPersonQuery, m_strFormTable,
-                                                            keltrov::EscapeLikeText(parentCode), kOneSegment));
+        code = NextChildCode(ChildCodeBase(NodeCodeOf(selected)));
         if (!code) {
             keltrov::ShowMessage(kCodesUsedUp);
             return;

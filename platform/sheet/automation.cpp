@@ -29,13 +29,11 @@ int Col(const Args& args) {
 }
 
 Variant InsertCells(Workbook& book, CellPosition, const Args& args) {
-    int r1 = args[0].AsI4(), c1 = args[1].AsI4(), r2 = args[2].AsI4(), c2 = args[3].AsI4(),
-        how = args[4].AsI4();
+    int r1 = args[0].AsI4(), c1 = args[1].AsI4(), r2 = args[2].AsI4(), c2 = args[3].AsI4(), how = args[4].AsI4();
     if (r1 != r2 || c1 != -1 || c2 != -1 || how != kInsertWholeRows) {
-        throw AutomationError(
-            "InsertCells supports only (row, -1, row, -1, 3), inserting one whole row; got (" +
-            std::to_string(r1) + ", " + std::to_string(c1) + ", " + std::to_string(r2) + ", " +
-            std::to_string(c2) + ", " + std::to_string(how) + ")");
+        throw AutomationError("InsertCells supports only (row, -1, row, -1, 3), inserting one whole row; got (" +
+                              std::to_string(r1) + ", " + std::to_string(c1) + ", " + std::to_string(r2) + ", " +
+                              std::to_string(c2) + ", " + std::to_string(how) + ")");
     }
     book.InsertRows(r1);
     return {};
@@ -54,8 +52,7 @@ Variant GetCurrentCell(Workbook&, CellPosition current, const Args& args) {
 
 Variant LoadFromMemory(Workbook& book, CellPosition, const Args& args) {
     if (args[1].AsI2() != 0) {
-        throw AutomationError("LoadFromMemory: the reserved argument must be 0, got " +
-                              std::to_string(args[1].AsI2()));
+        throw AutomationError("LoadFromMemory: the reserved argument must be 0, got " + std::to_string(args[1].AsI2()));
     }
     book.LoadFromMemory(static_cast<uint32_t>(args[0].AsI4()));
     return {};
@@ -67,9 +64,7 @@ const std::array<Operation, 9>& Operations() {
          InvokeKind::PropertyGet,
          "GetCellNumber",
          {I4, I4},
-         [](Workbook& b, CellPosition, const Args& a) {
-             return Variant::R8(b.GetCellNumber(Row(a), Col(a)));
-         }},
+         [](Workbook& b, CellPosition, const Args& a) { return Variant::R8(b.GetCellNumber(Row(a), Col(a))); }},
         {dispid::kCellNumber,
          InvokeKind::PropertyPut,
          "SetCellNumber",
@@ -82,9 +77,7 @@ const std::array<Operation, 9>& Operations() {
          InvokeKind::PropertyGet,
          "GetCellFormula",
          {I4, I4},
-         [](Workbook& b, CellPosition, const Args& a) {
-             return Variant::Bstr(b.GetCellFormula(Row(a), Col(a)));
-         }},
+         [](Workbook& b, CellPosition, const Args& a) { return Variant::Bstr(b.GetCellFormula(Row(a), Col(a))); }},
         {dispid::kCellFormula,
          InvokeKind::PropertyPut,
          "SetCellFormula",
@@ -97,9 +90,7 @@ const std::array<Operation, 9>& Operations() {
          InvokeKind::PropertyGet,
          "GetCellText",
          {I4, I4},
-         [](Workbook& b, CellPosition, const Args& a) {
-             return Variant::Bstr(b.GetCellText(Row(a), Col(a)));
-         }},
+         [](Workbook& b, CellPosition, const Args& a) { return Variant::Bstr(b.GetCellText(Row(a), Col(a))); }},
         {dispid::kCellText,
          InvokeKind::PropertyPut,
          "SetCellText",
@@ -114,11 +105,7 @@ const std::array<Operation, 9>& Operations() {
          {VariantType::PI4, VariantType::PI4},
          GetCurrentCell},
         {dispid::kInsertCells, InvokeKind::Method, "InsertCells", {I4, I4, I4, I4, I4}, InsertCells},
-        {dispid::kLoadFromMemory,
-         InvokeKind::Method,
-         "LoadFromMemory",
-         {I4, VariantType::I2},
-         LoadFromMemory},
+        {dispid::kLoadFromMemory, InvokeKind::Method, "LoadFromMemory", {I4, VariantType::I2}, LoadFromMemory},
     }};
     return operations;
 }
@@ -140,8 +127,7 @@ void CheckArguments(const Operation& op, const Args& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i].Type() != op.arguments[i]) {
             throw AutomationError(std::string(op.name) + ": argument " + std::to_string(i + 1) + " must be " +
-                                  VariantTypeName(op.arguments[i]) + ", got " +
-                                  VariantTypeName(args[i].Type()));
+                                  VariantTypeName(op.arguments[i]) + ", got " + VariantTypeName(args[i].Type()));
         }
     }
 }

@@ -1,88 +1,59 @@
 #include "platform/sheet/evaluator.hpp"
 
-#include <cctype>
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <limits>
-#include <span>
+#include <regex>
+#include <string>
+#include <unordered_map>
 
-#include "platform/sheet/number_format.hpp"
+#include "platform/sheet/functions.hpp"
 
 namespace keltrov::sheet {
 namespace {
 
-// A stack entry: a value, or a reference still to be read (functions treat the two differently).
-struct Operand {
-    Value value;
-    const Token* ref = nullptr;
-};
+// Arrays from ranges hold at most this many cells; a formula over more gets #NUM!.
+constexpr size_t kMaxArrayCells = 4'000'000;
 
-using Args = std::span<const Operand>;
-
-Value Scalar(const Operand& operand, const CellSource& source) {
-    if (!operand.ref) {
-        return operand.value;
+CellRef ClippedLast(const Token& ref, const CellSource& source) {
+    CellRef last = ref.kind == TokenKind::Range ? ref.last : ref.first;
+    if (ref.shape == RangeShape::Columns) {
+        static thread_local RowAnchor clipped;
+        clipped = {std::max(ref.first.row->index, source.LastUsedRow(ref.first.row->sheet)), ref.first.row->sheet};
+        last.row = &clipped;
     }
-    if (operand.ref->kind == TokenKind::Range) {
-        return Value::Error(ErrorCode::Value);
-    }
-    return source.CellValue(operand.ref->first.row, operand.ref->first.column);
+    return last;
 }
 
-// Number conversion for operators and scalar arguments; an error value carries the failure.
-Value ToNumber(const Value& v) {
-    switch (v.kind) {
-        case Value::Kind::Empty: return Value::Number(0.0);
-        case Value::Kind::Number: return v;
-        case Value::Kind::Bool: return Value::Number(v.boolean ? 1.0 : 0.0);
-        case Value::Kind::String: {
-            std::optional<double> n = ParseNumber(v.text);
-            return n ? Value::Number(*n) : Value::Error(ErrorCode::Value);
+// Decodes one UTF-8 character at pos (a malformed byte stands for itself).
+char32_t NextCodePoint(std::string_view text, size_t& pos) {
+    auto byte = static_cast<unsigned char>(text[pos++]);
+    int extra = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
+    char32_t cp = extra == 0 ? byte : byte & (0x3F >> extra);
+    for (int i = 0; i < extra; ++i) {
+        if (pos >= text.size() || (static_cast<unsigned char>(text[pos]) & 0xC0) != 0x80) {
+            return byte;
         }
-        case Value::Kind::Error: return v;
+        cp = (cp << 6) | (static_cast<unsigned char>(text[pos++]) & 0x3F);
     }
-    return Value::Error(ErrorCode::Value);
+    return cp;
 }
 
-Value ToText(const Value& v) {
-    switch (v.kind) {
-        case Value::Kind::Empty: return Value::String("");
-        case Value::Kind::Number: return Value::String(FormatGeneral(v.number));
-        case Value::Kind::Bool: return Value::String(v.boolean ? "TRUE" : "FALSE");
-        case Value::Kind::String:
-        case Value::Kind::Error: return v;
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
     }
-    return Value::Error(ErrorCode::Value);
-}
-
-std::string Upper(const std::string& text) {
-    std::string upper = text;
-    for (char& ch : upper) {
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    }
-    return upper;
-}
-
-Value ToBool(const Value& v) {
-    switch (v.kind) {
-        case Value::Kind::Empty: return Value::Bool(false);
-        case Value::Kind::Number: return Value::Bool(v.number != 0.0);
-        case Value::Kind::Bool: return v;
-        case Value::Kind::String: {
-            std::string upper = Upper(v.text);
-            if (upper == "TRUE" || upper == "FALSE") {
-                return Value::Bool(upper == "TRUE");
-            }
-            return Value::Error(ErrorCode::Value);
-        }
-        case Value::Kind::Error: return v;
-    }
-    return Value::Error(ErrorCode::Value);
-}
-
-Value Checked(double result) {
-    return std::isfinite(result) ? Value::Number(result) : Value::Error(ErrorCode::Num);
 }
 
 Value Arithmetic(Operator op, double a, double b) {
@@ -92,6 +63,7 @@ Value Arithmetic(Operator op, double a, double b) {
         case Operator::Mul: return Checked(a * b);
         case Operator::Div: return b == 0.0 ? Value::Error(ErrorCode::Div0) : Checked(a / b);
         case Operator::Pow:
+            // Excel: 0^0 is #NUM! (LibreOffice gives 1), 0^-1 is #DIV/0!.
             if (a == 0.0 && b == 0.0) {
                 return Value::Error(ErrorCode::Num);
             }
@@ -101,23 +73,6 @@ Value Arithmetic(Operator op, double a, double b) {
             return Checked(std::pow(a, b));
         default: return Value::Error(ErrorCode::Value);
     }
-}
-
-// Spreadsheet ordering: numbers before texts before logicals; texts compare ignoring case.
-int CompareValues(const Value& a, const Value& b) {
-    auto rank = [](const Value& v) {
-        return v.kind == Value::Kind::Number ? 0 : v.kind == Value::Kind::String ? 1 : 2;
-    };
-    if (rank(a) != rank(b)) {
-        return rank(a) < rank(b) ? -1 : 1;
-    }
-    if (a.kind == Value::Kind::Number) {
-        return a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
-    }
-    if (a.kind == Value::Kind::String) {
-        return Upper(a.text).compare(Upper(b.text)) < 0 ? -1 : Upper(a.text) == Upper(b.text) ? 0 : 1;
-    }
-    return a.boolean == b.boolean ? 0 : a.boolean ? 1 : -1;
 }
 
 // An empty operand compares as the other side's kind of zero: 0, "" or FALSE.
@@ -144,7 +99,7 @@ Value Comparison(Operator op, const Value& left, const Value& right) {
     }
 }
 
-Value Binary(Operator op, const Value& left, const Value& right) {
+Value ScalarBinary(Operator op, const Value& left, const Value& right) {
     if (left.IsError()) {
         return left;
     }
@@ -152,7 +107,7 @@ Value Binary(Operator op, const Value& left, const Value& right) {
         return right;
     }
     if (op == Operator::Concat) {
-        return Value::String(ToText(left).text + ToText(right).text);
+        return TextResult(ToText(left).text + ToText(right).text);
     }
     if (op >= Operator::Eq) {
         return Comparison(op, left, right);
@@ -165,130 +120,245 @@ Value Binary(Operator op, const Value& left, const Value& right) {
     return b.IsError() ? b : Arithmetic(op, a.number, b.number);
 }
 
-// Running figures for the aggregate functions.
-struct Aggregate {
-    double sum = 0.0;
-    double min = std::numeric_limits<double>::infinity();
-    double max = -std::numeric_limits<double>::infinity();
-    size_t count = 0;
-    size_t nonEmpty = 0;
-    std::optional<ErrorCode> error;
-
-    void Add(double n) {
-        sum += n;
-        min = std::min(min, n);
-        max = std::max(max, n);
-        ++count;
+// Element by element, as Excel combines arrays: a single row or column stretches, the rest is #N/A.
+Value ArrayBinary(Operator op, const Matrix& a, const Matrix& b) {
+    Matrix out;
+    out.rows = std::max(a.rows, b.rows);
+    out.columns = std::max(a.columns, b.columns);
+    if (static_cast<size_t>(out.rows) * out.columns > kMaxArrayCells) {
+        return Value::Error(ErrorCode::Num);
     }
-    void Fail(ErrorCode e) {
-        if (!error) {
-            error = e;
-        }
-    }
-};
-
-// Referenced cells contribute numbers only; direct arguments are converted (TRUE, "3").
-Aggregate Collect(Args args, const CellSource& source) {
-    Aggregate agg;
-    for (const Operand& arg : args) {
-        if (arg.ref) {
-            source.ForEachCell(arg.ref->first, arg.ref->kind == TokenKind::Range ? arg.ref->last : arg.ref->first,
-                               [&agg](const Value& v) {
-                                   ++agg.nonEmpty;
-                                   if (v.kind == Value::Kind::Number) {
-                                       agg.Add(v.number);
-                                   } else if (v.IsError()) {
-                                       agg.Fail(v.error);
-                                   }
-                               });
-            continue;
-        }
-        if (arg.value.kind != Value::Kind::Empty) {
-            ++agg.nonEmpty;
-        }
-        Value n = ToNumber(arg.value);
-        if (n.IsError()) {
-            agg.Fail(n.error);
-        } else {
-            agg.Add(n.number);
-        }
-    }
-    return agg;
-}
-
-size_t CountNumbers(Args args, const CellSource& source) {
-    size_t count = 0;
-    for (const Operand& arg : args) {
-        if (arg.ref) {
-            Operand single{Value(), arg.ref};
-            count += Collect(std::span(&single, 1), source).count;
-        } else if (arg.value.kind == Value::Kind::Number || arg.value.kind == Value::Kind::Bool ||
-                   (arg.value.kind == Value::Kind::String && ParseNumber(arg.value.text))) {
-            ++count;
-        }
-    }
-    return count;
-}
-
-Value Logical(Args args, const CellSource& source, bool isAnd) {
-    std::optional<bool> result;
-    std::optional<ErrorCode> error;
-    auto take = [&](const Value& v, bool fromReference) {
-        if (v.IsError()) {
-            error = error ? error : v.error;
-            return;
-        }
-        if (fromReference && (v.kind == Value::Kind::String || v.kind == Value::Kind::Empty)) {
-            return;  // texts and blanks in referenced cells are skipped
-        }
-        Value b = ToBool(v);
-        if (b.IsError()) {
-            error = error ? error : b.error;
-            return;
-        }
-        result = isAnd ? result.value_or(true) && b.boolean : result.value_or(false) || b.boolean;
+    auto element = [](const Matrix& m, int r, int c) -> const Value* {
+        int rr = m.rows == 1 ? 0 : r;
+        int cc = m.columns == 1 ? 0 : c;
+        return rr < m.rows && cc < m.columns ? &m.At(rr, cc) : nullptr;
     };
-    for (const Operand& arg : args) {
-        if (arg.ref) {
-            source.ForEachCell(arg.ref->first, arg.ref->kind == TokenKind::Range ? arg.ref->last : arg.ref->first,
-                               [&](const Value& v) { take(v, true); });
-        } else {
-            take(arg.value, false);
+    out.cells.reserve(static_cast<size_t>(out.rows) * out.columns);
+    for (int r = 0; r < out.rows; ++r) {
+        for (int c = 0; c < out.columns; ++c) {
+            const Value* x = element(a, r, c);
+            const Value* y = element(b, r, c);
+            out.cells.push_back(x && y ? ScalarBinary(op, *x, *y) : Value::Error(ErrorCode::NA));
         }
     }
-    if (error) {
-        return Value::Error(*error);
-    }
-    return result ? Value::Bool(*result) : Value::Error(ErrorCode::Value);
+    return Value::Array(std::move(out));
 }
 
-// Rounds at 15 significant digits first so 2.675 counts as written, not as its binary neighbour.
-double CleanDigits(double x) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.15g", x);
-    return std::strtod(buffer, nullptr);
+bool IsBlock(const Operand& operand) {
+    return operand.value.kind == Value::Kind::Array || (operand.ref && operand.ref->kind == TokenKind::Range);
 }
 
-enum class Rounding { Nearest, AwayFromZero, TowardZero };
-
-// Past 15 decimals a double has nothing left to round; past 308 tens every number rounds to 0.
-Value RoundTo(double x, double digitsArg, Rounding mode) {
-    if (digitsArg > 15.0) {
-        return Value::Number(x);
+Value Binary(Operator op, const Operand& left, const Operand& right, const CellSource& source) {
+    if (IsBlock(left) || IsBlock(right)) {
+        return ArrayBinary(op, ToMatrix(left, source), ToMatrix(right, source));
     }
-    if (digitsArg < -308.0) {
-        return Value::Number(0.0);
-    }
-    int digits = static_cast<int>(std::trunc(digitsArg));
-    double scale = std::pow(10.0, std::abs(digits));
-    double scaled = CleanDigits(digits >= 0 ? x * scale : x / scale);
-    double whole = mode == Rounding::Nearest        ? std::round(scaled)
-                   : mode == Rounding::AwayFromZero ? std::copysign(std::ceil(std::fabs(scaled)), scaled)
-                                                    : std::trunc(scaled);
-    return Checked(digits >= 0 ? whole / scale : whole * scale);
+    return ScalarBinary(op, Scalar(left, source), Scalar(right, source));
 }
 
-// Evaluates the scalar arguments of a numeric function; the first error wins.
+Value Unary(TokenKind kind, const Value& operand) {
+    if (operand.kind == Value::Kind::Array) {
+        Matrix out = *operand.array;
+        for (Value& v : out.cells) {
+            v = Unary(kind, v);
+        }
+        return Value::Array(std::move(out));
+    }
+    Value n = ToNumber(operand);
+    if (n.IsError()) {
+        return n;
+    }
+    return Value::Number(kind == TokenKind::Negate ? -n.number : n.number / 100.0);
+}
+
+Value UnaryOperand(TokenKind kind, const Operand& operand, const CellSource& source) {
+    return Unary(kind, IsBlock(operand) ? Value::Array(ToMatrix(operand, source)) : Scalar(operand, source));
+}
+
+// A range as the result of an ordinary formula: the cell of a one-column range in the formula's
+// row, or of a one-row range in its column, as Excel and LibreOffice read it; otherwise #VALUE!.
+Value ImplicitIntersection(const Token& range, const CellSource& source) {
+    auto [row, column] = source.CurrentCell();
+    const CellRef& first = range.first;
+    const CellRef& last = range.last;
+    if (first.column == last.column && first.row->index <= row && row <= last.row->index) {
+        int offset = row - first.row->index;
+        Value found;
+        source.ForEachCell(first, last, [&](int r, int, const Value& v) { found = r == offset ? v : found; });
+        return found;
+    }
+    if (first.row == last.row && first.column <= column && column <= last.column) {
+        return source.CellValue(first.row, column);
+    }
+    return Value::Error(ErrorCode::Value);
+}
+
+Operand Literal(const Token& token) {
+    switch (token.kind) {
+        case TokenKind::Number: return {Value::Number(token.number)};
+        case TokenKind::String: return {Value::String(token.text)};
+        case TokenKind::Bool: return {Value::Bool(token.boolean)};
+        case TokenKind::Error: return {Value::Error(token.error)};
+        case TokenKind::Name: return {Value::Error(ErrorCode::Name)};
+        case TokenKind::Array: {
+            Value v;
+            v.kind = Value::Kind::Array;
+            v.array = token.array;
+            return {v};
+        }
+        case TokenKind::Ref:
+        case TokenKind::Range: return {Value(), &token};
+        default: return {Value()};
+    }
+}
+
+// "a*b?c" with "~" escapes as a regular expression over folded text.
+std::regex WildcardPattern(std::string_view pattern) {
+    std::string expression;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        char ch = pattern[i];
+        if (ch == '~' && i + 1 < pattern.size()) {
+            ch = pattern[++i];
+            expression += '\\';
+            expression += ch;
+        } else if (ch == '*') {
+            expression += "[\\s\\S]*";
+        } else if (ch == '?') {
+            expression += "[\\s\\S]";
+        } else if (std::string_view("\\^$.|+()[]{}").find(ch) != std::string_view::npos) {
+            expression += '\\';
+            expression += ch;
+        } else {
+            expression += ch;
+        }
+    }
+    return std::regex(expression);
+}
+
+bool HasWildcard(std::string_view text) {
+    return text.find_first_of("*?~") != std::string_view::npos;
+}
+
+}  // namespace
+
+const FunctionDef* FindFunction(std::string_view upperName) {
+    static const std::unordered_map<std::string_view, const FunctionDef*> kByName = [] {
+        std::unordered_map<std::string_view, const FunctionDef*> byName;
+        for (auto group : {MathFunctions(), LogicFunctions(), TextFunctions(), DateFunctions()}) {
+            for (const FunctionDef& def : group) {
+                byName.emplace(def.name, &def);
+            }
+        }
+        return byName;
+    }();
+    auto it = kByName.find(upperName);
+    return it == kByName.end() ? nullptr : it->second;
+}
+
+Value Scalar(const Operand& operand, const CellSource& source) {
+    if (operand.value.kind == Value::Kind::Array) {
+        const Matrix& m = *operand.value.array;
+        return m.cells.empty() ? Value::Error(ErrorCode::Value) : m.cells.front();
+    }
+    if (!operand.ref) {
+        return operand.value;
+    }
+    if (operand.ref->kind == TokenKind::Range) {
+        return Value::Error(ErrorCode::Value);
+    }
+    return source.CellValue(operand.ref->first.row, operand.ref->first.column);
+}
+
+Matrix ToMatrix(const Operand& operand, const CellSource& source) {
+    if (operand.value.kind == Value::Kind::Array) {
+        return *operand.value.array;
+    }
+    Matrix m;
+    if (!operand.ref) {
+        m.rows = m.columns = 1;
+        m.cells.push_back(operand.value);
+        return m;
+    }
+    const CellRef& first = operand.ref->first;
+    CellRef last = ClippedLast(*operand.ref, source);
+    m.rows = last.row->index - first.row->index + 1;
+    m.columns = last.column - first.column + 1;
+    if (static_cast<size_t>(m.rows) * m.columns > kMaxArrayCells) {
+        m.rows = m.columns = 1;
+        m.cells.push_back(Value::Error(ErrorCode::Num));
+        return m;
+    }
+    m.cells.resize(static_cast<size_t>(m.rows) * m.columns);
+    source.ForEachCell(first, last,
+                       [&m](int r, int c, const Value& v) { m.cells[static_cast<size_t>(r) * m.columns + c] = v; });
+    return m;
+}
+
+void ForEachValue(const Operand& operand, const CellSource& source,
+                  const std::function<void(const Value&, bool fromBlock)>& visit) {
+    if (operand.value.kind == Value::Kind::Array) {
+        for (const Value& v : operand.value.array->cells) {
+            visit(v, true);
+        }
+    } else if (operand.ref) {
+        source.ForEachCell(operand.ref->first, ClippedLast(*operand.ref, source),
+                           [&visit](int, int, const Value& v) { visit(v, true); });
+    } else {
+        visit(operand.value, false);
+    }
+}
+
+Value ToNumber(const Value& v) {
+    switch (v.kind) {
+        case Value::Kind::Empty: return Value::Number(0.0);
+        case Value::Kind::Number: return v;
+        case Value::Kind::Bool: return Value::Number(v.boolean ? 1.0 : 0.0);
+        case Value::Kind::String: {
+            std::optional<double> n = ParseNumber(v.text);
+            return n ? Value::Number(*n) : Value::Error(ErrorCode::Value);
+        }
+        case Value::Kind::Error: return v;
+        case Value::Kind::Array:
+            return v.array->cells.empty() ? Value::Error(ErrorCode::Value) : ToNumber(v.array->cells[0]);
+    }
+    return Value::Error(ErrorCode::Value);
+}
+
+Value ToText(const Value& v) {
+    switch (v.kind) {
+        case Value::Kind::Empty: return Value::String("");
+        case Value::Kind::Number: return Value::String(NumberToText(v.number));
+        case Value::Kind::Bool: return Value::String(v.boolean ? "TRUE" : "FALSE");
+        case Value::Kind::String:
+        case Value::Kind::Error: return v;
+        case Value::Kind::Array:
+            return v.array->cells.empty() ? Value::Error(ErrorCode::Value) : ToText(v.array->cells[0]);
+    }
+    return Value::Error(ErrorCode::Value);
+}
+
+Value ToBool(const Value& v) {
+    switch (v.kind) {
+        case Value::Kind::Empty: return Value::Bool(false);
+        case Value::Kind::Number: return Value::Bool(v.number != 0.0);
+        case Value::Kind::Bool: return v;
+        case Value::Kind::String: {
+            std::string folded = FoldCase(v.text);
+            if (folded == "true" || folded == "false") {
+                return Value::Bool(folded == "true");
+            }
+            return Value::Error(ErrorCode::Value);
+        }
+        case Value::Kind::Error: return v;
+        case Value::Kind::Array:
+            return v.array->cells.empty() ? Value::Error(ErrorCode::Value) : ToBool(v.array->cells[0]);
+    }
+    return Value::Error(ErrorCode::Value);
+}
+
+Value TextResult(std::string text) {
+    return Utf8Length(text) > kMaxTextLength ? Value::Error(ErrorCode::Value) : Value::String(std::move(text));
+}
+
 std::optional<Value> Numbers(Args args, const CellSource& source, std::span<double> out) {
     for (size_t i = 0; i < out.size(); ++i) {
         Value n = ToNumber(Scalar(args[i], source));
@@ -300,101 +370,101 @@ std::optional<Value> Numbers(Args args, const CellSource& source, std::span<doub
     return std::nullopt;
 }
 
-Value NumericFunction(FunctionId id, Args args, const CellSource& source) {
-    double n[2] = {0.0, 0.0};
-    if (std::optional<Value> error = Numbers(args, source, std::span(n, args.size()))) {
-        return *error;
-    }
-    switch (id) {
-        case FunctionId::Round: return RoundTo(n[0], n[1], Rounding::Nearest);
-        case FunctionId::RoundUp: return RoundTo(n[0], n[1], Rounding::AwayFromZero);
-        case FunctionId::RoundDown: return RoundTo(n[0], n[1], Rounding::TowardZero);
-        case FunctionId::Int: return Value::Number(std::floor(n[0]));
-        case FunctionId::Abs: return Value::Number(std::fabs(n[0]));
-        case FunctionId::Mod:
-            // The result takes the divisor's sign, as in spreadsheet apps.
-            return n[1] == 0.0 ? Value::Error(ErrorCode::Div0) : Checked(n[0] - n[1] * std::floor(n[0] / n[1]));
-        default: return Value::Error(ErrorCode::Name);
-    }
+Value Checked(double result) {
+    return std::isfinite(result) ? Value::Number(result) : Value::Error(ErrorCode::Num);
 }
 
-Value AggregateFunction(FunctionId id, Args args, const CellSource& source) {
-    if (id == FunctionId::Count) {
-        return Value::Number(static_cast<double>(CountNumbers(args, source)));
-    }
-    Aggregate agg = Collect(args, source);
-    if (id == FunctionId::CountA) {
-        return Value::Number(static_cast<double>(agg.nonEmpty));
-    }
-    if (agg.error) {
-        return Value::Error(*agg.error);
-    }
-    switch (id) {
-        case FunctionId::Sum: return Checked(agg.sum);
-        case FunctionId::Average:
-            return agg.count == 0 ? Value::Error(ErrorCode::Div0) : Checked(agg.sum / static_cast<double>(agg.count));
-        case FunctionId::Min: return Value::Number(agg.count == 0 ? 0.0 : agg.min);
-        default: return Value::Number(agg.count == 0 ? 0.0 : agg.max);
-    }
-}
+namespace {
 
-Value If(Args args, const CellSource& source) {
-    Value condition = ToBool(Scalar(args[0], source));
-    if (condition.IsError()) {
-        return condition;
+// Lower case of the letters that have case: Latin, Greek, Cyrillic and full-width Latin; the
+// rule is fixed here rather than taken from the C locale, which knows only ASCII.
+char32_t LowerCodePoint(char32_t cp) {
+    if ((cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) ||
+        (cp >= 0x391 && cp <= 0x3AB && cp != 0x3A2) || (cp >= 0x410 && cp <= 0x42F) || (cp >= 0xFF21 && cp <= 0xFF3A)) {
+        return cp + 0x20;
     }
-    if (condition.boolean) {
-        return Scalar(args[1], source);
+    if (cp >= 0x400 && cp <= 0x40F) {
+        return cp + 0x50;
     }
-    return args.size() > 2 ? Scalar(args[2], source) : Value::Bool(false);
-}
-
-Value CallFunction(const Token& token, Args args, const CellSource& source) {
-    switch (token.function) {
-        case FunctionId::Sum:
-        case FunctionId::Average:
-        case FunctionId::Min:
-        case FunctionId::Max:
-        case FunctionId::Count:
-        case FunctionId::CountA: return AggregateFunction(token.function, args, source);
-        case FunctionId::And: return Logical(args, source, true);
-        case FunctionId::Or: return Logical(args, source, false);
-        case FunctionId::Not: {
-            Value b = ToBool(Scalar(args[0], source));
-            return b.IsError() ? b : Value::Bool(!b.boolean);
-        }
-        case FunctionId::If: return If(args, source);
-        case FunctionId::IfError: {
-            Value v = Scalar(args[0], source);
-            return v.IsError() ? Scalar(args[1], source) : v;
-        }
-        case FunctionId::Unknown: return Value::Error(ErrorCode::Name);
-        default: return NumericFunction(token.function, args, source);
+    bool evenUpper = (cp >= 0x100 && cp <= 0x137) || (cp >= 0x14A && cp <= 0x177) || (cp >= 0x460 && cp <= 0x4BF);
+    bool oddUpper = (cp >= 0x139 && cp <= 0x148) || (cp >= 0x179 && cp <= 0x17E);
+    if ((evenUpper && cp % 2 == 0) || (oddUpper && cp % 2 == 1)) {
+        return cp + 1;
     }
-}
-
-Value Unary(const Token& token, const Value& operand) {
-    Value n = ToNumber(operand);
-    if (n.IsError()) {
-        return n;
-    }
-    return Value::Number(token.kind == TokenKind::Negate ? -n.number : n.number / 100.0);
-}
-
-Operand Literal(const Token& token) {
-    switch (token.kind) {
-        case TokenKind::Number: return {Value::Number(token.number)};
-        case TokenKind::String: return {Value::String(token.text)};
-        case TokenKind::Bool: return {Value::Bool(token.boolean)};
-        case TokenKind::Error: return {Value::Error(token.error)};
-        case TokenKind::Name: return {Value::Error(ErrorCode::Name)};
-        case TokenKind::Ref:
-        case TokenKind::Range: return {Value(), &token};
-        default: return {Value()};
-    }
+    return cp;
 }
 
 }  // namespace
+
+std::string FoldCase(std::string_view text) {
+    std::string folded;
+    folded.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) {
+        AppendUtf8(folded, LowerCodePoint(NextCodePoint(text, pos)));
+    }
+    return folded;
+}
+
+int CompareValues(const Value& a, const Value& b) {
+    auto rank = [](const Value& v) {
+        return v.kind == Value::Kind::Number ? 0 : v.kind == Value::Kind::String ? 1 : 2;
+    };
+    if (rank(a) != rank(b)) {
+        return rank(a) < rank(b) ? -1 : 1;
+    }
+    if (a.kind == Value::Kind::Number) {
+        double x = ToSignificant15(a.number);
+        double y = ToSignificant15(b.number);
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
+    if (a.kind == Value::Kind::String) {
+        int c = FoldCase(a.text).compare(FoldCase(b.text));
+        return c < 0 ? -1 : c > 0 ? 1 : 0;
+    }
+    return a.boolean == b.boolean ? 0 : a.boolean ? 1 : -1;
+}
+
+bool MeetsCriterion(const Value& criterion, const Value& value) {
+    if (criterion.kind != Value::Kind::String) {
+        return MeetsCriterion(ToText(criterion), value);
+    }
+    std::string_view text = criterion.text;
+    Operator op = Operator::Eq;
+    for (auto [prefix, candidate] : {std::pair{"<=", Operator::Le},
+                                     {">=", Operator::Ge},
+                                     {"<>", Operator::Ne},
+                                     {"<", Operator::Lt},
+                                     {">", Operator::Gt},
+                                     {"=", Operator::Eq}}) {
+        if (text.starts_with(prefix)) {
+            op = candidate;
+            text.remove_prefix(std::string_view(prefix).size());
+            break;
+        }
+    }
+    std::optional<double> number = ParseNumber(text);
+    if (number) {
+        if (value.kind == Value::Kind::Number) {
+            return Comparison(op, value, Value::Number(*number)).boolean;
+        }
+        return op == Operator::Ne;
+    }
+    if (text.empty()) {
+        bool blank = value.kind == Value::Kind::Empty || (value.kind == Value::Kind::String && value.text.empty());
+        return op == Operator::Ne ? !blank : op == Operator::Eq && blank;
+    }
+    if ((op == Operator::Eq || op == Operator::Ne) && value.kind != Value::Kind::String) {
+        return op == Operator::Ne;
+    }
+    if ((op == Operator::Eq || op == Operator::Ne) && HasWildcard(text)) {
+        bool match = std::regex_match(FoldCase(value.text), WildcardPattern(FoldCase(text)));
+        return op == Operator::Eq ? match : !match;
+    }
+    if (value.kind != Value::Kind::String) {
+        return false;
+    }
+    return Comparison(op, value, Value::String(std::string(text))).boolean;
+}
 
 Value Evaluate(const Formula& formula, const CellSource& source) {
     std::vector<Operand> stack;
@@ -403,16 +473,17 @@ Value Evaluate(const Formula& formula, const CellSource& source) {
             case TokenKind::Plus:
             case TokenKind::Paren: break;  // both leave the operand as it is, reference or value
             case TokenKind::Negate:
-            case TokenKind::Percent: stack.back() = {Unary(token, Scalar(stack.back(), source))}; break;
+            case TokenKind::Percent: stack.back() = {UnaryOperand(token.kind, stack.back(), source)}; break;
             case TokenKind::Binary: {
-                Value right = Scalar(stack.back(), source);
+                Operand right = std::move(stack.back());
                 stack.pop_back();
-                stack.back() = {Binary(token.op, Scalar(stack.back(), source), right)};
+                stack.back() = {Binary(token.op, stack.back(), right, source)};
                 break;
             }
             case TokenKind::Function: {
                 size_t firstArg = stack.size() - token.argumentCount;
-                Value result = CallFunction(token, Args(stack).subspan(firstArg), source);
+                Value result = token.function ? token.function->call(Args(stack).subspan(firstArg), source)
+                                              : Value::Error(ErrorCode::Name);
                 stack.resize(firstArg);
                 stack.push_back({std::move(result)});
                 break;
@@ -423,7 +494,10 @@ Value Evaluate(const Formula& formula, const CellSource& source) {
     if (stack.empty()) {
         return Value::Error(ErrorCode::Value);
     }
-    Value result = Scalar(stack.back(), source);
+    const Operand& top = stack.back();
+    Value result = !IsBlock(top)                         ? Scalar(top, source)
+                   : top.ref && !source.InArrayFormula() ? ImplicitIntersection(*top.ref, source)
+                                                         : Value::Array(ToMatrix(top, source));
     // A formula that only points at an empty cell shows 0, as spreadsheet apps do.
     return result.kind == Value::Kind::Empty ? Value::Number(0.0) : result;
 }

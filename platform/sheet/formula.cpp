@@ -1,43 +1,16 @@
 #include "platform/sheet/formula.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <deque>
 #include <optional>
 
+#include "platform/sheet/functions.hpp"
 #include "platform/sheet/variant.hpp"
 
 namespace keltrov::sheet {
 namespace {
-
-struct FunctionInfo {
-    std::string_view name;
-    FunctionId id;
-    int minArgs;
-    int maxArgs;
-};
-
-constexpr int kManyArgs = 255;
-
-constexpr std::array<FunctionInfo, 17> kFunctions{{
-    {"SUM", FunctionId::Sum, 1, kManyArgs},
-    {"AVERAGE", FunctionId::Average, 1, kManyArgs},
-    {"MIN", FunctionId::Min, 1, kManyArgs},
-    {"MAX", FunctionId::Max, 1, kManyArgs},
-    {"COUNT", FunctionId::Count, 1, kManyArgs},
-    {"COUNTA", FunctionId::CountA, 1, kManyArgs},
-    {"ROUND", FunctionId::Round, 2, 2},
-    {"ROUNDUP", FunctionId::RoundUp, 2, 2},
-    {"ROUNDDOWN", FunctionId::RoundDown, 2, 2},
-    {"INT", FunctionId::Int, 1, 1},
-    {"ABS", FunctionId::Abs, 1, 1},
-    {"MOD", FunctionId::Mod, 2, 2},
-    {"IF", FunctionId::If, 2, 3},
-    {"AND", FunctionId::And, 1, kManyArgs},
-    {"OR", FunctionId::Or, 1, kManyArgs},
-    {"NOT", FunctionId::Not, 1, 1},
-    {"IFERROR", FunctionId::IfError, 2, 2},
-}};
 
 struct OperatorText {
     Operator op;
@@ -68,17 +41,10 @@ std::string Upper(std::string_view text) {
     return upper;
 }
 
-const FunctionInfo* FindFunction(std::string_view upperName) {
-    for (const FunctionInfo& info : kFunctions) {
-        if (info.name == upperName) {
-            return &info;
-        }
-    }
-    return nullptr;
-}
-
+// Bytes of UTF-8 characters count as name characters, so that 工资!A1 names a sheet.
 bool IsNameChar(char ch) {
-    return std::isalnum(static_cast<unsigned char>(ch)) || ch == '_' || ch == '.' || ch == '$';
+    auto byte = static_cast<unsigned char>(ch);
+    return std::isalnum(byte) || ch == '_' || ch == '.' || ch == '$' || byte >= 0x80;
 }
 
 // A reference as written: column letters and row digits, each optionally after "$".
@@ -116,24 +82,48 @@ std::optional<WrittenRef> ReadWrittenRef(std::string_view word) {
     return ref;
 }
 
+// A whole-column ("$A") or whole-row ("$12") end of a range as written.
+struct WrittenLine {
+    int number = 0;
+    bool absolute = false;
+};
+
+std::optional<WrittenLine> ReadWrittenLine(std::string_view word, bool columns) {
+    WrittenLine line;
+    line.absolute = !word.empty() && word.front() == '$';
+    word.remove_prefix(line.absolute ? 1 : 0);
+    if (columns) {
+        line.number = ColumnFromName(word);
+        return line.number > 0 ? std::optional(line) : std::nullopt;
+    }
+    if (word.empty() || word.size() > 7 || word.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    line.number = std::stoi(std::string(word));
+    return line.number >= 1 && line.number <= kMaxRows ? std::optional(line) : std::nullopt;
+}
+
 class Parser {
 public:
-    Parser(std::string_view text, const RowResolver& rowAt, ReferenceShift shift)
-        : text_(text), rowAt_(rowAt), shift_(shift) {}
+    Parser(std::string_view text, ReferenceBinder& binder, ReferenceShift shift)
+        : text_(text), binder_(binder), shift_(shift) {}
 
     Formula Parse() {
+        if (text_.size() > kMaxFormulaBytes) {
+            Fail("公式太长");
+        }
         SkipBlanks();
         if (pos_ < text_.size() && text_[pos_] == '=') {
             ++pos_;
         }
         SkipBlanks();
         if (AtEnd()) {
-            Fail("the formula is empty");
+            Fail("公式是空的");
         }
         ParseComparison();
         SkipBlanks();
         if (!AtEnd()) {
-            Fail("unexpected character");
+            Fail("意外的字符");
         }
         return std::move(out_);
     }
@@ -142,11 +132,24 @@ private:
     using Level = void (Parser::*)();
 
     [[noreturn]] void Fail(const std::string& why) const {
-        throw AutomationError("formula \"" + std::string(text_) + "\" does not parse: " + why +
-                              " at position " + std::to_string(pos_ + 1));
+        throw AutomationError("公式无法解析: " + why + " (第 " + std::to_string(pos_ + 1) + " 个字节)");
     }
 
+    // Counts one more level of parentheses or function call, refusing what would overflow the stack.
+    struct Nesting {
+        explicit Nesting(Parser& parser) : parser_(parser) {
+            if (++parser_.depth_ > kMaxFormulaNesting) {
+                parser_.Fail("嵌套超过 " + std::to_string(kMaxFormulaNesting) + " 层");
+            }
+        }
+        ~Nesting() { --parser_.depth_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+        Parser& parser_;
+    };
+
     bool AtEnd() const { return pos_ >= text_.size(); }
+    char Peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
 
     void SkipBlanks() {
         while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\n' || text_[pos_] == '\r')) {
@@ -207,16 +210,22 @@ private:
         }
     }
 
-    // Sign binds tighter than "^", as in Excel and LibreOffice: -2^2 is 4.
+    // Sign binds tighter than "^", as in Excel and LibreOffice: -2^2 is 4. Signs are counted in a
+    // loop, so a long run of them costs no stack.
     void ParseUnary() {
-        if (Accept('-')) {
-            ParseUnary();
-            Push(TokenKind::Negate);
-        } else if (Accept('+')) {
-            ParseUnary();
-            Push(TokenKind::Plus);
-        } else {
-            ParsePrimary();
+        std::vector<TokenKind> signs;
+        while (true) {
+            if (Accept('-')) {
+                signs.push_back(TokenKind::Negate);
+            } else if (Accept('+')) {
+                signs.push_back(TokenKind::Plus);
+            } else {
+                break;
+            }
+        }
+        ParsePrimary();
+        for (auto it = signs.rbegin(); it != signs.rend(); ++it) {
+            Push(*it);
         }
     }
 
@@ -229,30 +238,38 @@ private:
     void ParsePrimary() {
         SkipBlanks();
         if (AtEnd()) {
-            Fail("an operand is missing");
+            Fail("缺少运算对象");
         }
         char ch = text_[pos_];
-        if (std::isdigit(static_cast<unsigned char>(ch)) || ch == '.') {
-            ParseNumberLiteral();
-        } else if (ch == '"') {
-            ParseStringLiteral();
-        } else if (ch == '#') {
-            ParseErrorLiteral();
-        } else if (ch == '(') {
+        if (ch == '(') {
+            Nesting level(*this);
             ++pos_;
             ParseComparison();
             if (!Accept(')')) {
-                Fail("\")\" expected");
+                Fail("缺少 \")\"");
             }
             Push(TokenKind::Paren);
+        } else if (ch == '"') {
+            ParseStringLiteral();
+        } else if (ch == '#') {
+            PushError(ParseErrorLiteral());
+        } else if (ch == '{') {
+            ParseArrayConstant();
+        } else if (ch == '\'') {
+            std::string sheet = ReadQuotedSheet();
+            ParseSheetReference(sheet);
+        } else if (TryWholeRange("")) {
+            return;
+        } else if (std::isdigit(static_cast<unsigned char>(ch)) || ch == '.') {
+            ParseNumberLiteral();
         } else if (IsNameChar(ch)) {
             ParseWord();
         } else {
-            Fail("unexpected character");
+            Fail("意外的字符");
         }
     }
 
-    void ParseNumberLiteral() {
+    std::string_view NumberAt() {
         size_t start = pos_;
         auto digits = [&] {
             while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
@@ -260,66 +277,139 @@ private:
             }
         };
         digits();
-        if (pos_ < text_.size() && text_[pos_] == '.') {
+        if (Peek() == '.') {
             ++pos_;
             digits();
         }
-        if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
+        if (Peek() == 'e' || Peek() == 'E') {
             ++pos_;
-            if (pos_ < text_.size() && (text_[pos_] == '+' || text_[pos_] == '-')) {
+            if (Peek() == '+' || Peek() == '-') {
                 ++pos_;
             }
             digits();
         }
+        return text_.substr(start, pos_ - start);
+    }
+
+    double ReadNumber(std::string_view written) const {
+        // Only the plain form: the coercions of text to number ("1,000", "50%") are no literals.
+        if (written.find_first_of(",%") != std::string_view::npos) {
+            Fail("数字格式不对");
+        }
+        std::optional<double> number = ParseNumber(written);
+        if (!number) {
+            Fail("数字格式不对");
+        }
+        return *number;
+    }
+
+    void ParseNumberLiteral() {
         Token token;
         token.kind = TokenKind::Number;
-        token.text = std::string(text_.substr(start, pos_ - start));
-        std::optional<double> number = ParseNumber(token.text);
-        if (!number) {
-            Fail("malformed number");
-        }
-        token.number = *number;
+        token.text = std::string(NumberAt());
+        token.number = ReadNumber(token.text);
         out_.push_back(std::move(token));
     }
 
-    void ParseStringLiteral() {
+    std::string ReadString() {
         ++pos_;
-        Token token;
-        token.kind = TokenKind::String;
+        std::string text;
         while (true) {
             if (AtEnd()) {
-                Fail("unterminated string");
+                Fail("字符串没有结束");
             }
             char ch = text_[pos_++];
             if (ch == '"') {
-                if (pos_ < text_.size() && text_[pos_] == '"') {
+                if (Peek() == '"') {
                     ++pos_;
                 } else {
                     break;
                 }
             }
-            token.text += ch;
+            text += ch;
         }
+        return text;
+    }
+
+    void ParseStringLiteral() {
+        Token token;
+        token.kind = TokenKind::String;
+        token.text = ReadString();
         out_.push_back(std::move(token));
     }
 
-    void ParseErrorLiteral() {
-        for (ErrorCode code : {ErrorCode::Div0, ErrorCode::Value, ErrorCode::Ref, ErrorCode::Name,
-                               ErrorCode::Num, ErrorCode::NA, ErrorCode::Circular}) {
+    ErrorCode ParseErrorLiteral() {
+        for (ErrorCode code : {ErrorCode::Div0, ErrorCode::Value, ErrorCode::Ref, ErrorCode::Name, ErrorCode::Num,
+                               ErrorCode::NA, ErrorCode::Null, ErrorCode::Circular}) {
             std::string_view errorText = ErrorText(code);
             if (text_.substr(pos_, errorText.size()) == errorText) {
                 pos_ += errorText.size();
-                PushError(code);
-                return;
+                return code;
             }
         }
-        Fail("unknown error value");
+        Fail("不认识的错误值");
     }
 
     void PushError(ErrorCode code) {
         Token token;
         token.kind = TokenKind::Error;
         token.error = code;
+        out_.push_back(std::move(token));
+    }
+
+    // One element of an array constant: a number (maybe signed), a string, a logical or an error.
+    Value ArrayElement() {
+        SkipBlanks();
+        char ch = Peek();
+        if (ch == '"') {
+            return Value::String(ReadString());
+        }
+        if (ch == '#') {
+            return Value::Error(ParseErrorLiteral());
+        }
+        bool negative = ch == '-';
+        if (ch == '-' || ch == '+') {
+            ++pos_;
+        }
+        if (std::isdigit(static_cast<unsigned char>(Peek())) || Peek() == '.') {
+            double n = ReadNumber(NumberAt());
+            return Value::Number(negative ? -n : n);
+        }
+        std::string word = Upper(ReadWord());
+        if (!negative && (word == "TRUE" || word == "FALSE")) {
+            return Value::Bool(word == "TRUE");
+        }
+        Fail("数组常量中只能有数字、文字、逻辑值和错误值");
+    }
+
+    void ParseArrayConstant() {
+        ++pos_;
+        Matrix matrix;
+        int column = 0;
+        while (true) {
+            matrix.cells.push_back(ArrayElement());
+            ++column;
+            if (Accept(',')) {
+                continue;
+            }
+            if (matrix.rows == 0) {
+                matrix.columns = column;
+            } else if (column != matrix.columns) {
+                Fail("数组常量各行长短不一");
+            }
+            ++matrix.rows;
+            column = 0;
+            if (Accept(';')) {
+                continue;
+            }
+            if (!Accept('}')) {
+                Fail("缺少 \"}\"");
+            }
+            break;
+        }
+        Token token;
+        token.kind = TokenKind::Array;
+        token.array = std::make_shared<const Matrix>(std::move(matrix));
         out_.push_back(std::move(token));
     }
 
@@ -331,16 +421,56 @@ private:
         return text_.substr(start, pos_ - start);
     }
 
+    std::string ReadQuotedSheet() {
+        ++pos_;
+        std::string name;
+        while (true) {
+            if (AtEnd()) {
+                Fail("工作表名没有结束");
+            }
+            char ch = text_[pos_++];
+            if (ch == '\'') {
+                if (Peek() != '\'') {
+                    break;
+                }
+                ++pos_;
+            }
+            name += ch;
+        }
+        if (Peek() != '!') {
+            Fail("工作表名后缺少 \"!\"");
+        }
+        return name;
+    }
+
+    // After "Sheet!": a cell, a range, or whole columns or rows.
+    void ParseSheetReference(const std::string& sheet) {
+        ++pos_;  // the "!"
+        if (TryWholeRange(sheet)) {
+            return;
+        }
+        std::optional<WrittenRef> ref = ReadWrittenRef(ReadWord());
+        if (!ref) {
+            Fail("工作表名后应是单元格引用");
+        }
+        ParseReference(*ref, sheet);
+    }
+
     void ParseWord() {
+        size_t start = pos_;
         std::string_view word = ReadWord();
+        if (Peek() == '!') {
+            ParseSheetReference(std::string(word));
+            return;
+        }
         SkipBlanks();
-        if (pos_ < text_.size() && text_[pos_] == '(') {
+        if (Peek() == '(') {
             ++pos_;
             ParseFunctionCall(word);
             return;
         }
         if (std::optional<WrittenRef> ref = ReadWrittenRef(word)) {
-            ParseReference(*ref);
+            ParseReference(*ref, "");
             return;
         }
         std::string upper = Upper(word);
@@ -352,7 +482,12 @@ private:
             return;
         }
         if (word.find('$') != std::string_view::npos || std::isdigit(static_cast<unsigned char>(word[0]))) {
-            Fail("malformed reference");
+            pos_ = start;
+            Fail("引用格式不对");
+        }
+        if (std::optional<std::string> reference = binder_.NameReference(word);
+            reference && PushNamed(word, *reference)) {
+            return;
         }
         Token token;
         token.kind = TokenKind::Name;
@@ -360,26 +495,104 @@ private:
         out_.push_back(std::move(token));
     }
 
-    void ParseReference(const WrittenRef& first) {
+    // A defined name that stands for one reference becomes that reference, still written as the name.
+    bool PushNamed(std::string_view name, const std::string& reference) {
+        Formula named;
+        try {
+            named = Parser(reference, binder_, {}).Parse();
+        } catch (const AutomationError&) {
+            return false;
+        }
+        if (named.size() != 1 || (named[0].kind != TokenKind::Ref && named[0].kind != TokenKind::Range)) {
+            return false;
+        }
+        named[0].text = std::string(name);
+        out_.push_back(std::move(named[0]));
+        return true;
+    }
+
+    // "A:C", "$B:$B", "1:3" at the current position; false (position unchanged) when none is there.
+    bool TryWholeRange(const std::string& sheet) {
+        size_t start = pos_;
+        auto readPart = [this] {
+            size_t from = pos_;
+            while (pos_ < text_.size() &&
+                   (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '$')) {
+                ++pos_;
+            }
+            return text_.substr(from, pos_ - from);
+        };
+        std::string_view left = readPart();
+        if (left.empty() || Peek() != ':') {
+            pos_ = start;
+            return false;
+        }
+        ++pos_;
+        std::string_view right = readPart();
+        bool columns = std::isalpha(static_cast<unsigned char>(left.back()));
+        std::optional<WrittenLine> a = ReadWrittenLine(left, columns);
+        std::optional<WrittenLine> b = ReadWrittenLine(right, columns);
+        if (!a || !b || IsNameChar(Peek()) || Peek() == '(') {
+            pos_ = start;
+            return false;
+        }
+        PushWholeRange(sheet, columns, *a, *b);
+        return true;
+    }
+
+    void PushWholeRange(const std::string& sheet, bool columns, WrittenLine a, WrittenLine b) {
+        int shiftBy = columns ? shift_.columns : shift_.rows;
+        int limit = columns ? kMaxColumns : kMaxRows;
+        int from = a.number + (a.absolute ? 0 : shiftBy);
+        int to = b.number + (b.absolute ? 0 : shiftBy);
+        if (from < 1 || to < 1 || from > limit || to > limit) {
+            PushError(ErrorCode::Ref);
+            return;
+        }
+        if (from > to) {
+            std::swap(from, to);
+            std::swap(a.absolute, b.absolute);
+        }
+        Token token;
+        token.kind = TokenKind::Range;
+        token.shape = columns ? RangeShape::Columns : RangeShape::Rows;
+        token.sheet = sheet;
+        if (columns) {
+            auto [top, bottom] = binder_.ColumnEnds(sheet);
+            token.first = {top, from, false, a.absolute};
+            token.last = {bottom, to, false, b.absolute};
+        } else {
+            token.first = {binder_.RowOf(sheet, from), 1, a.absolute, false};
+            token.last = {binder_.RowOf(sheet, to), kMaxColumns, b.absolute, false};
+        }
+        if (!token.first.row || !token.last.row) {
+            PushError(ErrorCode::Ref);
+            return;
+        }
+        out_.push_back(std::move(token));
+    }
+
+    void ParseReference(const WrittenRef& first, const std::string& sheet) {
         size_t afterFirst = pos_;
         std::optional<WrittenRef> last;
         if (Accept(':')) {
             SkipBlanks();
             last = ReadWrittenRef(ReadWord());
             if (!last) {
-                Fail("malformed range");
+                Fail("区域格式不对");
             }
         } else {
             pos_ = afterFirst;
         }
-        std::optional<CellRef> a = Bind(first);
-        std::optional<CellRef> b = last ? Bind(*last) : a;
+        std::optional<CellRef> a = Bind(first, sheet);
+        std::optional<CellRef> b = last ? Bind(*last, sheet) : a;
         if (!a || !b) {
             PushError(ErrorCode::Ref);
             return;
         }
         Token token;
         token.kind = last ? TokenKind::Range : TokenKind::Ref;
+        token.sheet = sheet;
         token.first = *a;
         token.last = *b;
         if (last) {
@@ -400,24 +613,29 @@ private:
         }
     }
 
-    std::optional<CellRef> Bind(const WrittenRef& written) const {
+    std::optional<CellRef> Bind(const WrittenRef& written, const std::string& sheet) const {
         int row = written.row + (written.absoluteRow ? 0 : shift_.rows);
         int column = written.column + (written.absoluteColumn ? 0 : shift_.columns);
         if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
             return std::nullopt;
         }
-        return CellRef{rowAt_(row), column, written.absoluteRow, written.absoluteColumn};
+        RowAnchor* anchor = binder_.RowOf(sheet, row);
+        if (!anchor) {
+            return std::nullopt;
+        }
+        return CellRef{anchor, column, written.absoluteRow, written.absoluteColumn};
     }
 
     void ParseFunctionCall(std::string_view name) {
+        Nesting level(*this);
         if (name.find('$') != std::string_view::npos) {
-            Fail("malformed function name");
+            Fail("函数名不对");
         }
-        int argc = 0;
+        uint32_t argc = 0;
         if (!Accept(')')) {
             do {
                 SkipBlanks();
-                if (pos_ < text_.size() && (text_[pos_] == ',' || text_[pos_] == ')')) {
+                if (Peek() == ',' || Peek() == ')') {
                     Push(TokenKind::Missing);
                 } else {
                     ParseComparison();
@@ -425,26 +643,35 @@ private:
                 ++argc;
             } while (Accept(','));
             if (!Accept(')')) {
-                Fail("\")\" expected");
+                Fail("缺少 \")\"");
             }
         }
         Token token;
         token.kind = TokenKind::Function;
         token.text = Upper(name);
-        if (const FunctionInfo* info = FindFunction(token.text)) {
-            if (argc < info->minArgs || argc > info->maxArgs) {
-                Fail("wrong number of arguments to " + token.text);
+        // Excel writes newer functions with a prefix ("_xlfn.IFS"); they are the same functions.
+        for (std::string_view prefix : {"_XLFN._XLWS.", "_XLFN.", "COM.MICROSOFT."}) {
+            if (token.text.starts_with(prefix)) {
+                token.text.erase(0, prefix.size());
+                break;
             }
-            token.function = info->id;
         }
-        token.argumentCount = static_cast<uint16_t>(argc);
+        std::string_view bare = token.text;
+        if (const FunctionDef* def = FindFunction(bare)) {
+            if (static_cast<int>(argc) < def->minArgs || static_cast<int>(argc) > def->maxArgs) {
+                Fail(token.text + " 的参数个数不对");
+            }
+            token.function = def;
+        }
+        token.argumentCount = argc;
         out_.push_back(std::move(token));
     }
 
     std::string_view text_;
-    const RowResolver& rowAt_;
+    ReferenceBinder& binder_;
     ReferenceShift shift_;
     size_t pos_ = 0;
+    int depth_ = 0;
     Formula out_;
 };
 
@@ -468,6 +695,58 @@ std::string QuoteString(const std::string& text) {
     return quoted + "\"";
 }
 
+// A sheet name as a formula writes it: quoted unless it is one plain word.
+std::string SheetPrefix(const std::string& sheet) {
+    if (sheet.empty()) {
+        return "";
+    }
+    bool plain = !std::isdigit(static_cast<unsigned char>(sheet.front())) &&
+                 std::all_of(sheet.begin(), sheet.end(), [](char ch) { return IsNameChar(ch) && ch != '$'; }) &&
+                 !ReadWrittenRef(sheet);
+    if (plain) {
+        return sheet + "!";
+    }
+    std::string quoted = "'";
+    for (char ch : sheet) {
+        quoted += ch == '\'' ? "''" : std::string(1, ch);
+    }
+    return quoted + "'!";
+}
+
+std::string PrintRange(const Token& token) {
+    auto line = [](bool absolute, std::string number) { return (absolute ? "$" : "") + number; };
+    switch (token.shape) {
+        case RangeShape::Columns:
+            return line(token.first.absoluteColumn, ColumnName(token.first.column)) + ":" +
+                   line(token.last.absoluteColumn, ColumnName(token.last.column));
+        case RangeShape::Rows:
+            return line(token.first.absoluteRow, std::to_string(token.first.row->index)) + ":" +
+                   line(token.last.absoluteRow, std::to_string(token.last.row->index));
+        case RangeShape::Cells: break;
+    }
+    return PrintReference(token.first) + ":" + PrintReference(token.last);
+}
+
+std::string PrintArrayElement(const Value& v) {
+    switch (v.kind) {
+        case Value::Kind::Number: return NumberToText(v.number);
+        case Value::Kind::String: return QuoteString(v.text);
+        case Value::Kind::Bool: return v.boolean ? "TRUE" : "FALSE";
+        case Value::Kind::Error: return std::string(ErrorText(v.error));
+        default: return "";
+    }
+}
+
+std::string PrintArray(const Matrix& m) {
+    std::string text = "{";
+    for (int r = 0; r < m.rows; ++r) {
+        for (int c = 0; c < m.columns; ++c) {
+            text += (c > 0 ? "," : r > 0 ? ";" : "") + PrintArrayElement(m.At(r, c));
+        }
+    }
+    return text + "}";
+}
+
 std::string PrintOperand(const Token& token) {
     switch (token.kind) {
         case TokenKind::Number: return token.text;
@@ -475,11 +754,28 @@ std::string PrintOperand(const Token& token) {
         case TokenKind::Bool: return token.boolean ? "TRUE" : "FALSE";
         case TokenKind::Error: return std::string(ErrorText(token.error));
         case TokenKind::Missing: return "";
-        case TokenKind::Ref: return PrintReference(token.first);
-        case TokenKind::Range: return PrintReference(token.first) + ":" + PrintReference(token.last);
+        case TokenKind::Ref:
+            return token.text.empty() ? SheetPrefix(token.sheet) + PrintReference(token.first) : token.text;
+        case TokenKind::Range: return token.text.empty() ? SheetPrefix(token.sheet) + PrintRange(token) : token.text;
+        case TokenKind::Array: return PrintArray(*token.array);
         default: return token.text;
     }
 }
+
+// Binds every reference to a row object of its own, for formula text that belongs to no workbook.
+class StandAloneBinder : public ReferenceBinder {
+public:
+    RowAnchor* RowOf(std::string_view, int row) override {
+        rows_.push_back(RowAnchor{row, 0});
+        return &rows_.back();
+    }
+    std::pair<RowAnchor*, RowAnchor*> ColumnEnds(std::string_view) override { return {&top_, &bottom_}; }
+
+private:
+    std::deque<RowAnchor> rows_;  // a deque keeps their addresses
+    RowAnchor top_{1, 0};
+    RowAnchor bottom_{kMaxRows, 0};
+};
 
 std::string PopBack(std::vector<std::string>& stack) {
     std::string top = std::move(stack.back());
@@ -489,20 +785,24 @@ std::string PopBack(std::vector<std::string>& stack) {
 
 }  // namespace
 
-Formula ParseFormula(std::string_view text, const RowResolver& rowAt, ReferenceShift shift) {
-    return Parser(text, rowAt, shift).Parse();
+Formula ParseFormula(std::string_view text, ReferenceBinder& binder, ReferenceShift shift) {
+    return Parser(text, binder, shift).Parse();
 }
 
 std::string ShiftFormulaText(std::string_view text, ReferenceShift shift) {
-    std::deque<RowAnchor> rows;  // one stand-alone row per reference; a deque keeps their addresses
-    Formula formula = ParseFormula(
-        text,
-        [&rows](int row) {
-            rows.push_back(RowAnchor{row});
-            return &rows.back();
-        },
-        shift);
-    return PrintFormula(formula);
+    StandAloneBinder binder;
+    return PrintFormula(ParseFormula(text, binder, shift));
+}
+
+std::vector<std::string> UnknownFunctions(const Formula& formula) {
+    std::vector<std::string> names;
+    for (const Token& token : formula) {
+        if (token.kind == TokenKind::Function && !token.function &&
+            std::find(names.begin(), names.end(), token.text) == names.end()) {
+            names.push_back(token.text);
+        }
+    }
+    return names;
 }
 
 std::string PrintReference(const CellRef& ref) {

@@ -1,12 +1,16 @@
 #include "platform/sheet/number_format.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 #include <vector>
+
+#include "platform/sheet/value.hpp"
 
 namespace keltrov::sheet {
 namespace {
@@ -22,6 +26,14 @@ struct Section {
     bool thousands = false;
     bool percent = false;
     bool dateOrTime = false;
+    int thousandsScale = 0;
+    // Scientific: the exponent's digits and whether it always shows its sign.
+    int exponentDigits = 0;
+    bool exponentPlus = false;
+    // Fractions: the denominator's digits, or a fixed denominator.
+    int denominatorDigits = 0;
+    int fixedDenominator = 0;
+    bool wholeWithFraction = false;
 };
 
 std::vector<std::string_view> SplitSections(std::string_view code) {
@@ -42,14 +54,84 @@ std::vector<std::string_view> SplitSections(std::string_view code) {
     return sections;
 }
 
+char Lower(char ch) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+}
+
 bool IsDateLetter(char ch) {
-    char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    char lower = Lower(ch);
     return lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 's';
+}
+
+// What a bracket holds: a currency tag "[$¥-804]" gives its symbol; colours, locales and
+// conditions show nothing.
+std::string BracketText(std::string_view inner) {
+    if (!inner.starts_with('$')) {
+        return "";
+    }
+    inner.remove_prefix(1);
+    return std::string(inner.substr(0, inner.find('-')));
+}
+
+// "[h]", "[mm]", "[ss]": elapsed time, not a colour or a locale.
+bool IsElapsed(std::string_view inner) {
+    if (inner.empty()) return false;
+    char first = Lower(inner[0]);
+    return (first == 'h' || first == 'm' || first == 's') &&
+           inner.find_first_not_of(std::string{inner[0], static_cast<char>(std::toupper(inner[0]))}) ==
+               std::string_view::npos;
+}
+
+// A section's condition ("[>100]"), if it has one.
+struct Condition {
+    std::string op;
+    double value = 0.0;
+    bool Holds(double x) const {
+        return op == "<"    ? x < value
+               : op == "<=" ? x <= value
+               : op == ">"  ? x > value
+               : op == ">=" ? x >= value
+               : op == "<>" ? x != value
+                            : x == value;
+    }
+};
+
+std::optional<Condition> ReadCondition(std::string_view section) {
+    size_t open = section.find('[');
+    while (open != std::string_view::npos) {
+        size_t close = section.find(']', open);
+        if (close == std::string_view::npos) {
+            return std::nullopt;
+        }
+        std::string_view inner = section.substr(open + 1, close - open - 1);
+        if (!inner.empty() && (inner[0] == '<' || inner[0] == '>' || inner[0] == '=')) {
+            size_t opLength = inner.size() > 1 && (inner[1] == '=' || inner[1] == '>') ? 2 : 1;
+            std::optional<double> value = ParseNumber(inner.substr(opLength));
+            if (value) {
+                return Condition{std::string(inner.substr(0, opLength)), *value};
+            }
+        }
+        open = section.find('[', close);
+    }
+    return std::nullopt;
+}
+
+void ReadDigitRun(char ch, Section& s, bool afterPoint, bool inExponent, bool inDenominator) {
+    if (inExponent) {
+        ++s.exponentDigits;
+    } else if (inDenominator) {
+        ++s.denominatorDigits;
+    } else if (afterPoint) {
+        (ch == '0' ? s.requiredDecimals : s.optionalDecimals) += 1;
+    } else {
+        s.integerZeros += ch == '0' ? 1 : 0;
+    }
+    s.hasDigits = true;
 }
 
 Section ParseSection(std::string_view code) {
     Section s;
-    bool afterPoint = false;
+    bool afterPoint = false, inExponent = false, inDenominator = false;
     auto literal = [&s](std::string_view text) { (s.hasDigits ? s.suffix : s.prefix) += text; };
     for (size_t i = 0; i < code.size(); ++i) {
         char ch = code[i];
@@ -62,25 +144,39 @@ Section ParseSection(std::string_view code) {
             literal(code.substr(++i, 1));
         } else if (ch == '[') {
             size_t close = code.find(']', i);
-            i = close == std::string_view::npos ? code.size() : close;
+            close = close == std::string_view::npos ? code.size() : close;
+            std::string_view inner = code.substr(i + 1, close - i - 1);
+            s.dateOrTime = s.dateOrTime || IsElapsed(inner);
+            literal(BracketText(inner));
+            i = close;
         } else if (ch == '_' || ch == '*') {
             ++i;
             literal(ch == '_' ? " " : "");
-        } else if (ch == '0' || ch == '#' || ch == '?') {
-            if (afterPoint) {
-                (ch == '0' ? s.requiredDecimals : s.optionalDecimals) += 1;
-            } else {
-                s.integerZeros += ch == '0' ? 1 : 0;
-            }
-            s.hasDigits = true;
-        } else if (ch == '.' && !afterPoint) {
+        } else if ((ch == '0' || ch == '#' || ch == '?') && !s.dateOrTime) {
+            ReadDigitRun(ch, s, afterPoint, inExponent, inDenominator);
+        } else if (std::isdigit(static_cast<unsigned char>(ch)) && inDenominator) {
+            s.fixedDenominator = s.fixedDenominator * 10 + (ch - '0');
+        } else if (ch == '.' && !afterPoint && !inExponent) {
             afterPoint = true;
         } else if (ch == ',' && s.hasDigits && !afterPoint) {
-            s.thousands = true;
+            // A comma between digits groups thousands; one after the last digit divides by 1000.
+            bool between = i + 1 < code.size() && (code[i + 1] == '0' || code[i + 1] == '#' || code[i + 1] == '?');
+            s.thousands = s.thousands || between;
+            s.thousandsScale += between ? 0 : 1;
         } else if (ch == '%') {
             s.percent = true;
             literal("%");
-        } else if (IsDateLetter(ch)) {
+        } else if ((ch == 'E' || ch == 'e') && i + 1 < code.size() && (code[i + 1] == '+' || code[i + 1] == '-') &&
+                   s.hasDigits) {
+            inExponent = true;
+            s.exponentPlus = code[i + 1] == '+';
+            ++i;
+        } else if (ch == '/' && s.hasDigits) {
+            inDenominator = true;
+        } else if (ch == ' ' && s.hasDigits && !afterPoint && !inDenominator &&
+                   code.find('/', i) != std::string_view::npos) {
+            s.wholeWithFraction = true;  // "# ?/?": whole part, then the fraction
+        } else if (IsDateLetter(ch) || (Lower(ch) == 'a' && code.substr(i, 5) == "AM/PM")) {
             s.dateOrTime = true;
         } else {
             literal(code.substr(i, 1));
@@ -100,18 +196,19 @@ std::string GroupThousands(const std::string& digits) {
     return grouped;
 }
 
-// Rounds half away from zero at 15 significant digits, as spreadsheet apps display (printf rounds half to
-// even).
+// Rounds half away from zero at 15 significant digits, as spreadsheet apps display (printf rounds
+// half to even).
 double RoundForDisplay(double magnitude, int decimals) {
     double scale = std::pow(10.0, decimals);
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.15g", magnitude * scale);
-    return std::round(std::strtod(buffer, nullptr)) / scale;
+    return std::round(ToSignificant15(magnitude * scale)) / scale;
 }
 
 std::string RenderDigits(double magnitude, const Section& s) {
-    int places = s.requiredDecimals + s.optionalDecimals;
+    int places = std::min(s.requiredDecimals + s.optionalDecimals, 30);
     char buffer[400];
+    if (magnitude >= 1e300) {
+        return "#";
+    }
     std::snprintf(buffer, sizeof buffer, "%.*f", places, RoundForDisplay(magnitude, places));
     std::string text = buffer;
     size_t point = text.find('.');
@@ -132,18 +229,205 @@ std::string RenderDigits(double magnitude, const Section& s) {
     return decimals.empty() ? integer : integer + "." + decimals;
 }
 
-bool IsGeneral(std::string_view code) {
-    if (code.empty() || code == "@") {
-        return true;
+std::string RenderScientific(double magnitude, const Section& s) {
+    int exponent = magnitude == 0.0 ? 0 : static_cast<int>(std::floor(std::log10(magnitude)));
+    double mantissa = magnitude == 0.0 ? 0.0 : magnitude / std::pow(10.0, exponent);
+    int places = s.requiredDecimals + s.optionalDecimals;
+    if (RoundForDisplay(mantissa, places) >= 10.0) {
+        mantissa /= 10.0;
+        ++exponent;
     }
-    std::string lower;
-    for (char ch : code) {
-        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    Section digits = s;
+    digits.integerZeros = std::max(digits.integerZeros, 1);
+    digits.thousands = false;
+    std::string text = RenderDigits(mantissa, digits) + "E";
+    text += exponent < 0 ? "-" : s.exponentPlus ? "+" : "";
+    std::string power = std::to_string(std::abs(exponent));
+    if (power.size() < static_cast<size_t>(s.exponentDigits)) {
+        power.insert(0, s.exponentDigits - power.size(), '0');
     }
-    return lower == "general";
+    return text + power;
 }
 
-constexpr std::array<std::pair<size_t, std::string_view>, 14> kBuiltinFormats{{
+// The nearest fraction with a denominator of at most the given digits (or the fixed one).
+std::string RenderFraction(double magnitude, const Section& s) {
+    double whole = s.wholeWithFraction ? std::floor(magnitude) : 0.0;
+    double part = magnitude - whole;
+    int best = 1, bestNumerator = 0;
+    if (s.fixedDenominator > 0) {
+        best = s.fixedDenominator;
+        bestNumerator = static_cast<int>(std::lround(part * best));
+    } else {
+        int limit = static_cast<int>(std::pow(10, std::clamp(s.denominatorDigits, 1, 4))) - 1;
+        double bestError = 2.0;
+        for (int d = 1; d <= limit; ++d) {
+            int n = static_cast<int>(std::lround(part * d));
+            double error = std::fabs(part - static_cast<double>(n) / d);
+            if (error < bestError - 1e-12) {
+                bestError = error;
+                best = d;
+                bestNumerator = n;
+            }
+        }
+    }
+    if (bestNumerator == best && s.wholeWithFraction) {
+        whole += 1;
+        bestNumerator = 0;
+    }
+    std::string wholeText = s.wholeWithFraction && whole > 0 ? RenderDigits(whole, Section{}) : "";
+    if (bestNumerator == 0 && s.wholeWithFraction) {
+        return wholeText.empty() ? "0" : wholeText;
+    }
+    return (wholeText.empty() ? "" : wholeText + " ") + std::to_string(bestNumerator) + "/" + std::to_string(best);
+}
+
+// --- dates and times ---
+
+struct DateParts {
+    long long year;
+    int month, day, hour, minute, second, weekday;
+    double secondFraction;
+};
+
+DateParts SplitSerial(double serial, int secondDecimals) {
+    double scale = std::pow(10.0, secondDecimals);
+    double totalSeconds = std::round(serial * 86400.0 * scale) / scale;
+    double days = std::floor(totalSeconds / 86400.0);
+    double secondsOfDay = totalSeconds - days * 86400.0;
+    constexpr long long kSerialZero = 693899;  // 1899-12-30 counted in days from 0000-03-01
+    long long z = static_cast<long long>(days) + kSerialZero;
+    long long era = (z >= 0 ? z : z - 146096) / 146097;
+    long long doe = z - era * 146097;
+    long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    long long mp = (5 * doy + 2) / 153;
+    DateParts p{};
+    p.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    p.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    p.year = yoe + era * 400 + (p.month <= 2 ? 1 : 0);
+    auto whole = static_cast<long long>(std::floor(secondsOfDay));
+    p.hour = static_cast<int>(whole / 3600);
+    p.minute = static_cast<int>(whole / 60 % 60);
+    p.second = static_cast<int>(whole % 60);
+    p.secondFraction = secondsOfDay - static_cast<double>(whole);
+    p.weekday = static_cast<int>((static_cast<long long>(days) % 7 + 13) % 7);  // 0 is Sunday
+    return p;
+}
+
+constexpr std::array<const char*, 12> kMonths{"January", "February", "March",     "April",   "May",      "June",
+                                              "July",    "August",   "September", "October", "November", "December"};
+constexpr std::array<const char*, 7> kDays{"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                           "Thursday", "Friday", "Saturday"};
+
+std::string Padded(long long n, size_t width) {
+    std::string text = std::to_string(n);
+    return text.size() < width ? std::string(width - text.size(), '0') + text : text;
+}
+
+// One run of a date letter ("yyyy", "mm", "[h]"), rendered; `minutes` tells "m" apart from months.
+std::string DateField(char letter, size_t count, bool minutes, bool elapsed, const DateParts& p, double serial,
+                      bool twelveHour) {
+    switch (letter) {
+        case 'y': return count <= 2 ? Padded(p.year % 100, 2) : Padded(p.year, 4);
+        case 'm':
+            if (elapsed) return std::to_string(static_cast<long long>(std::floor(serial * 1440.0)));
+            if (minutes) return Padded(p.minute, count >= 2 ? 2 : 1);
+            if (count >= 4) return kMonths[p.month - 1];
+            if (count == 3) return std::string(kMonths[p.month - 1]).substr(0, 3);
+            return Padded(p.month, count);
+        case 'd':
+            if (count >= 4) return kDays[p.weekday];
+            if (count == 3) return std::string(kDays[p.weekday]).substr(0, 3);
+            return Padded(p.day, count);
+        case 'h': {
+            if (elapsed) return std::to_string(static_cast<long long>(std::floor(serial * 24.0)));
+            int hour = twelveHour ? (p.hour % 12 == 0 ? 12 : p.hour % 12) : p.hour;
+            return Padded(hour, std::min<size_t>(count, 2));
+        }
+        default:
+            if (elapsed) return std::to_string(static_cast<long long>(std::floor(serial * 86400.0)));
+            return Padded(p.second, std::min<size_t>(count, 2));
+    }
+}
+
+// Whether the "m" run at i means minutes: after an hour or before a second.
+bool MeansMinutes(std::string_view code, size_t i, size_t count) {
+    for (size_t j = i; j-- > 0;) {
+        char c = Lower(code[j]);
+        if (c == 'h') return true;
+        if (IsDateLetter(c) && c != 'h') break;
+    }
+    for (size_t j = i + count; j < code.size(); ++j) {
+        char c = Lower(code[j]);
+        if (c == 's') return true;
+        if (IsDateLetter(c)) break;
+    }
+    return false;
+}
+
+std::string FormatDate(double serial, std::string_view code) {
+    if (serial < 0 || serial > 2958465.99999) {
+        return std::string(11, '#');
+    }
+    bool twelveHour = code.find("AM/PM") != std::string_view::npos || code.find("am/pm") != std::string_view::npos;
+    size_t point = code.find("s.");
+    int secondDecimals = 0;
+    while (point != std::string_view::npos && point + 2 + secondDecimals < code.size() &&
+           code[point + 2 + secondDecimals] == '0') {
+        ++secondDecimals;
+    }
+    DateParts p = SplitSerial(serial, secondDecimals);
+    std::string out;
+    for (size_t i = 0; i < code.size(); ++i) {
+        char ch = code[i];
+        if (ch == '"') {
+            size_t close = code.find('"', i + 1);
+            close = close == std::string_view::npos ? code.size() : close;
+            out += code.substr(i + 1, close - i - 1);
+            i = close;
+        } else if (ch == '\\' && i + 1 < code.size()) {
+            out += code[++i];
+        } else if (ch == '[') {
+            size_t close = code.find(']', i);
+            close = close == std::string_view::npos ? code.size() : close;
+            std::string_view inner = code.substr(i + 1, close - i - 1);
+            if (IsElapsed(inner)) {
+                out += DateField(Lower(inner[0]), inner.size(), Lower(inner[0]) == 'm', true, p, serial, false);
+            } else {
+                out += BracketText(inner);
+            }
+            i = close;
+        } else if (code.substr(i, 5) == "AM/PM" || code.substr(i, 5) == "am/pm") {
+            out += p.hour < 12 ? "AM" : "PM";
+            i += 4;
+        } else if (IsDateLetter(ch)) {
+            size_t count = 1;
+            while (i + count < code.size() && Lower(code[i + count]) == Lower(ch)) ++count;
+            out += DateField(Lower(ch), count, Lower(ch) == 'm' && MeansMinutes(code, i, count), false, p, serial,
+                             twelveHour);
+            i += count - 1;
+        } else if (ch == '.' && i > 0 && Lower(code[i - 1]) == 's' && secondDecimals > 0) {
+            out += "." + Padded(std::llround(p.secondFraction * std::pow(10.0, secondDecimals)), secondDecimals);
+            i += secondDecimals;
+        } else if (ch == '_' || ch == '*') {
+            ++i;
+            out += ch == '_' ? " " : "";
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+bool IsGeneral(std::string_view code) {
+    std::string lower;
+    for (char ch : code) {
+        lower += Lower(ch);
+    }
+    return lower.empty() || lower == "@" || lower == "general";
+}
+
+constexpr std::array<std::pair<size_t, std::string_view>, 28> kBuiltinFormats{{
     {0, "General"},
     {1, "0"},
     {2, "0.00"},
@@ -152,13 +436,40 @@ constexpr std::array<std::pair<size_t, std::string_view>, 14> kBuiltinFormats{{
     {9, "0%"},
     {10, "0.00%"},
     {11, "0.00E+00"},
+    {12, "# ?/?"},
+    {13, "# ?\?/?\?"},
+    {14, "yyyy/m/d"},
+    {15, "d-mmm-yy"},
+    {16, "d-mmm"},
+    {17, "mmm-yy"},
+    {18, "h:mm AM/PM"},
+    {19, "h:mm:ss AM/PM"},
+    {20, "h:mm"},
+    {21, "h:mm:ss"},
+    {22, "yyyy/m/d h:mm"},
     {37, "#,##0 ;(#,##0)"},
     {38, "#,##0 ;[Red](#,##0)"},
     {39, "#,##0.00;(#,##0.00)"},
     {40, "#,##0.00;[Red](#,##0.00)"},
+    {45, "mm:ss"},
+    {46, "[h]:mm:ss"},
+    {47, "mm:ss.0"},
     {48, "##0.0E+0"},
     {49, "@"},
 }};
+
+// The section a number is shown with, and whether that section writes its own sign.
+std::pair<size_t, bool> PickSection(const std::vector<std::string_view>& sections, double number) {
+    if (std::optional<Condition> first = ReadCondition(sections[0])) {
+        if (first->Holds(number)) return {0, false};
+        std::optional<Condition> second = sections.size() > 1 ? ReadCondition(sections[1]) : std::nullopt;
+        if (sections.size() > 1 && (!second || second->Holds(number))) return {1, second.has_value() || number < 0};
+        return {std::min<size_t>(2, sections.size() - 1), false};
+    }
+    if (number < 0 && sections.size() >= 2) return {1, true};
+    if (number == 0 && sections.size() >= 3) return {2, false};
+    return {0, false};
+}
 
 }  // namespace
 
@@ -177,18 +488,25 @@ std::string FormatNumber(double number, std::string_view formatCode) {
         return FormatGeneral(number);
     }
     std::vector<std::string_view> sections = SplitSections(formatCode);
-    size_t index = number < 0 && sections.size() >= 2 ? 1 : number == 0 && sections.size() >= 3 ? 2 : 0;
-    Section s = ParseSection(sections[index]);
-    if (s.dateOrTime || IsGeneral(sections[index])) {
+    auto [index, ownSign] = PickSection(sections, number);
+    std::string_view code = sections[index];
+    if (IsGeneral(code) || code.find('@') != std::string_view::npos) {
         return FormatGeneral(number);
     }
-    // Only the first section shows its own minus sign; the negative section writes its own marks.
-    std::string sign = number < 0 && index == 0 ? "-" : "";
+    Section s = ParseSection(code);
+    if (s.dateOrTime && !s.hasDigits) {
+        return FormatDate(number, code);
+    }
+    // Only a section of its own for negatives writes the sign itself.
+    std::string sign = number < 0 && !ownSign ? "-" : "";
     if (!s.hasDigits) {
         return sign + s.prefix;
     }
-    double magnitude = std::fabs(number) * (s.percent ? 100.0 : 1.0);
-    return sign + s.prefix + RenderDigits(magnitude, s) + s.suffix;
+    double magnitude = std::fabs(number) * (s.percent ? 100.0 : 1.0) / std::pow(1000.0, s.thousandsScale);
+    std::string digits = s.exponentDigits > 0                            ? RenderScientific(magnitude, s)
+                         : s.denominatorDigits > 0 || s.fixedDenominator ? RenderFraction(magnitude, s)
+                                                                         : RenderDigits(magnitude, s);
+    return sign + s.prefix + digits + s.suffix;
 }
 
 std::string_view BuiltinNumberFormat(size_t id) {

@@ -4,18 +4,21 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace keltrov::sheet {
 namespace {
 
-constexpr std::array<std::pair<ErrorCode, std::string_view>, 7> kErrorTexts{{
+constexpr std::array<std::pair<ErrorCode, std::string_view>, 8> kErrorTexts{{
     {ErrorCode::Div0, "#DIV/0!"},
     {ErrorCode::Value, "#VALUE!"},
     {ErrorCode::Ref, "#REF!"},
     {ErrorCode::Name, "#NAME?"},
     {ErrorCode::Num, "#NUM!"},
     {ErrorCode::NA, "#N/A"},
+    {ErrorCode::Null, "#NULL!"},
     {ErrorCode::Circular, "#CIRC!"},
 }};
 
@@ -27,6 +30,12 @@ std::string_view TrimBlanks(std::string_view text) {
     }
     size_t end = text.find_last_not_of(kBlanks);
     return text.substr(begin, end - begin + 1);
+}
+
+int DaysIn(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
 }  // namespace
@@ -77,13 +86,17 @@ std::optional<ErrorCode> ErrorFromText(std::string_view text) {
     return std::nullopt;
 }
 
-std::optional<double> ParseNumber(std::string_view text) {
-    text = TrimBlanks(text);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
+Value Value::Array(Matrix m) {
+    Value v;
+    v.kind = Kind::Array;
+    v.array = std::make_shared<const Matrix>(std::move(m));
+    return v;
+}
+
+namespace {
+
+// A plain decimal or scientific number with nothing around it.
+std::optional<double> PlainNumber(std::string_view text) {
     // from_chars would take "inf", "nan" and a second sign; spreadsheet apps take none of them.
     if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.')) {
         return std::nullopt;
@@ -93,7 +106,197 @@ std::optional<double> ParseNumber(std::string_view text) {
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
         return std::nullopt;
     }
-    return negative ? -value : value;
+    return value;
+}
+
+// "1,234,567.5": groups of three digits after the first comma.
+std::optional<double> GroupedNumber(std::string_view text) {
+    size_t point = text.find_first_of(".eE");
+    std::string_view whole = text.substr(0, point);
+    std::string digits;
+    size_t group = 0;
+    bool grouped = false;
+    for (size_t i = 0; i < whole.size(); ++i) {
+        if (whole[i] == ',') {
+            if (i == 0 || (grouped && group != 3)) {
+                return std::nullopt;
+            }
+            grouped = true;
+            group = 0;
+        } else {
+            digits += whole[i];
+            ++group;
+        }
+    }
+    if (!grouped || group != 3) {
+        return std::nullopt;
+    }
+    return PlainNumber(digits + std::string(point == std::string_view::npos ? "" : text.substr(point)));
+}
+
+std::optional<int> SmallNumber(std::string_view digits) {
+    if (digits.empty() || digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return std::stoi(std::string(digits));
+}
+
+std::vector<std::string_view> SplitOn(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == separator) {
+            parts.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return parts;
+}
+
+// "12:30" or "12:30:15.5" as a fraction of a day.
+std::optional<double> TimeOfDay(std::string_view text) {
+    std::vector<std::string_view> parts = SplitOn(text, ':');
+    if (parts.size() < 2 || parts.size() > 3) {
+        return std::nullopt;
+    }
+    std::optional<int> hours = SmallNumber(parts[0]);
+    std::optional<int> minutes = SmallNumber(parts[1]);
+    std::optional<double> seconds = parts.size() == 3 ? PlainNumber(parts[2]) : 0.0;
+    if (!hours || !minutes || !seconds || *minutes > 59 || *seconds >= 60) {
+        return std::nullopt;
+    }
+    return (*hours * 3600.0 + *minutes * 60.0 + *seconds) / 86400.0;
+}
+
+// "2024-03-01" or "2024/3/1" as a serial day.
+std::optional<double> CalendarDate(std::string_view text) {
+    char separator = text.find('-') != std::string_view::npos ? '-' : '/';
+    std::vector<std::string_view> parts = SplitOn(text, separator);
+    if (parts.size() != 3 || parts[0].size() != 4) {
+        return std::nullopt;
+    }
+    std::optional<int> year = SmallNumber(parts[0]);
+    std::optional<int> month = SmallNumber(parts[1]);
+    std::optional<int> day = SmallNumber(parts[2]);
+    if (!year || !month || !day || *year < 1900 || *month < 1 || *month > 12 || *day < 1 ||
+        *day > DaysIn(*year, *month)) {
+        return std::nullopt;
+    }
+    return SerialDate(*year, *month, *day);
+}
+
+std::optional<double> DateTime(std::string_view text) {
+    size_t blank = text.find(' ');
+    if (blank == std::string_view::npos) {
+        return text.find(':') != std::string_view::npos ? TimeOfDay(text) : CalendarDate(text);
+    }
+    std::optional<double> date = CalendarDate(text.substr(0, blank));
+    std::optional<double> time = TimeOfDay(TrimBlanks(text.substr(blank)));
+    return date && time ? std::optional<double>(*date + *time) : std::nullopt;
+}
+
+std::optional<double> UnsignedNumber(std::string_view text) {
+    for (std::string_view currency : {"$", "¥", "￥"}) {
+        if (text.starts_with(currency)) {
+            text.remove_prefix(currency.size());
+            break;
+        }
+    }
+    if (std::optional<double> plain = PlainNumber(text)) {
+        return plain;
+    }
+    if (std::optional<double> grouped = GroupedNumber(text)) {
+        return grouped;
+    }
+    return DateTime(text);
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(std::string_view text) {
+    text = TrimBlanks(text);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    double scale = 1.0;
+    if (text.ends_with('%')) {
+        scale = 0.01;
+        text = TrimBlanks(text.substr(0, text.size() - 1));
+    }
+    std::optional<double> value = UnsignedNumber(text);
+    if (!value) {
+        return std::nullopt;
+    }
+    return (negative ? -*value : *value) * scale;
+}
+
+double SerialDate(long long year, long long month, long long day) {
+    // Month overflow carries into the year, as DATE(2024,14,1) is 2025-02-01.
+    long long months = year * 12 + (month - 1);
+    long long y = (months >= 0 ? months : months - 11) / 12;
+    long long m = months - y * 12 + 1;
+    auto daysFromCivil = [](long long yy, long long mm, long long dd) {
+        yy -= mm <= 2 ? 1 : 0;
+        long long era = (yy >= 0 ? yy : yy - 399) / 400;
+        long long yoe = yy - era * 400;
+        long long doy = (153 * (mm + (mm > 2 ? -3 : 9)) + 2) / 5 + dd - 1;
+        long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+        return era * 146097 + doe;
+    };
+    return static_cast<double>(daysFromCivil(y, m, 1) + (day - 1) - daysFromCivil(1899, 12, 30));
+}
+
+double ToSignificant15(double number) {
+    if (number == 0.0 || !std::isfinite(number)) {
+        return number;
+    }
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.15g", number);
+    return std::strtod(buffer, nullptr);
+}
+
+std::string NumberToText(double number) {
+    if (number == 0.0) {
+        return "0";
+    }
+    double magnitude = std::fabs(number);
+    char buffer[48];
+    if (magnitude >= 1e15 || magnitude < 1e-9) {
+        std::snprintf(buffer, sizeof buffer, "%.14E", number);
+        std::string text = buffer;
+        size_t e = text.find('E');
+        std::string mantissa = text.substr(0, e);
+        while (mantissa.back() == '0') {
+            mantissa.pop_back();
+        }
+        if (mantissa.back() == '.') {
+            mantissa.pop_back();
+        }
+        int exponent = std::stoi(text.substr(e + 1));
+        std::snprintf(buffer, sizeof buffer, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+        return mantissa + buffer;
+    }
+    std::snprintf(buffer, sizeof buffer, "%.15g", number);
+    std::string text = buffer;
+    if (text.find('e') != std::string::npos) {  // %g chose an exponent for a small number: write it out
+        int decimals = 15 - static_cast<int>(std::floor(std::log10(magnitude))) - 1;
+        std::snprintf(buffer, sizeof buffer, "%.*f", std::min(decimals, 30), number);
+        text = buffer;
+        while (text.back() == '0') {
+            text.pop_back();
+        }
+    }
+    return text;
+}
+
+size_t Utf8Length(std::string_view text) {
+    size_t count = 0;
+    for (unsigned char ch : text) {
+        count += (ch & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
 }
 
 std::string ColumnName(int column) {

@@ -1,41 +1,73 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace keltrov::sheet {
 
 inline constexpr int kMaxRows = 1048576;
-inline constexpr int kMaxColumns = 702;  // A..ZZ
+inline constexpr int kMaxColumns = 16384;  // A..XFD
+// The longest text a cell holds, in characters, as in Excel.
+inline constexpr size_t kMaxTextLength = 32767;
 
-enum class ErrorCode : uint8_t { Div0, Value, Ref, Name, Num, NA, Circular };
+enum class ErrorCode : uint8_t { Div0, Value, Ref, Name, Num, NA, Null, Circular };
+
+struct Matrix;
 
 // What a formula evaluates to, and what a cell reads as inside a formula.
 struct Value {
-    enum class Kind : uint8_t { Empty, Number, String, Bool, Error };
+    enum class Kind : uint8_t { Empty, Number, String, Bool, Error, Array };
 
     Kind kind = Kind::Empty;
     bool boolean = false;
     ErrorCode error = ErrorCode::Value;
     double number = 0.0;
     std::string text;
+    std::shared_ptr<const Matrix> array;
 
     static Value Number(double n);
     static Value String(std::string s);
     static Value Bool(bool b);
     static Value Error(ErrorCode e);
+    static Value Array(Matrix m);
 
     bool IsError() const { return kind == Kind::Error; }
+};
+
+// A block of values, row by row: an array constant, a range read as an array, or an array result.
+struct Matrix {
+    int rows = 0;
+    int columns = 0;
+    std::vector<Value> cells;
+
+    const Value& At(int row, int column) const { return cells[static_cast<size_t>(row) * columns + column]; }
 };
 
 // "#DIV/0!", "#VALUE!", ...; a circular reference shows as "#CIRC!".
 std::string_view ErrorText(ErrorCode code);
 std::optional<ErrorCode> ErrorFromText(std::string_view text);
 
-// The number a whole text reads as (blanks around it allowed), as spreadsheet apps accept it.
+// The number a whole text reads as (blanks around it allowed), as Excel converts text: plain and
+// scientific numbers, thousands separators ("1,000"), a percent sign ("50%"), a currency sign and
+// dates and times in ISO or slash form ("2024-03-01", "2024/3/1 12:30", "12:30:15").
 std::optional<double> ParseNumber(std::string_view text);
+
+// Days since 1899-12-30, the day Excel's serial dates count from (1900 dates after February 1900).
+double SerialDate(long long year, long long month, long long day);
+
+// A number as Excel turns it into text (what x&"" gives): 15 significant digits at most, in
+// exponent form only outside 1E-9..1E15.
+std::string NumberToText(double number);
+
+// The number at 15 significant digits, as Excel compares and rounds.
+double ToSignificant15(double number);
+
+// The number of characters of UTF-8 text (a malformed byte counts as one).
+size_t Utf8Length(std::string_view text);
 
 // Column letters: 1 -> "A", 27 -> "AA"; 0 for letters that name no column of the sheet.
 std::string ColumnName(int column);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/sheet/evaluator.hpp"
+#include "platform/sheet/functions.hpp"
 #include "platform/sheet/number_format.hpp"
 #include "platform/sheet/workbook_loader.hpp"
 #include "platform/sheet/workbook_store.hpp"
@@ -11,16 +12,18 @@
 namespace keltrov::sheet {
 namespace {
 
-// Ranges taller than this are listened to from one list instead of from every row they cover.
-constexpr int kWideRangeRows = 5000;
+// Ranges taller than this are listened to from the columns they cover instead of from every row,
+// and ranges wider than kWideRangeColumns from one list.
+constexpr int kWideRangeRows = 64;
+constexpr int kWideRangeColumns = 64;
 
 bool Covers(const RangeListener& listener, int column) {
     return listener.firstColumn <= column && column <= listener.lastColumn;
 }
 
 bool Covers(const Token& range, const Row& row, int column) {
-    return range.first.row->index <= row.index && row.index <= range.last.row->index && range.first.column <= column &&
-           column <= range.last.column;
+    return range.first.row->sheet == row.sheet && range.first.row->index <= row.index &&
+           row.index <= range.last.row->index && range.first.column <= column && column <= range.last.column;
 }
 
 int RangeRows(const Token& range) {
@@ -29,20 +32,38 @@ int RangeRows(const Token& range) {
 
 Value CellOwnValue(const Cell& cell) {
     switch (cell.kind) {
-        case CellKind::Text: return Value::String(cell.text);
+        case CellKind::Text: return Value::String(cell.Text());
         case CellKind::Number: return Value::Number(cell.number);
         case CellKind::Formula:
             // Only a formula on the current calculation path is unfinished: that is a cycle.
             return cell.formula->state == FormulaCell::State::Calculated ? cell.formula->result
                                                                          : Value::Error(ErrorCode::Circular);
+        case CellKind::Bool: return Value::Bool(cell.number != 0.0);
+        case CellKind::Error: return Value::Error(static_cast<ErrorCode>(cell.number));
         case CellKind::Empty: break;
     }
     return Value();
 }
 
-// Visits the cells that exist in a block of the sheet, row by row.
-void VisitBlock(const std::vector<std::unique_ptr<Row>>& rows, const CellRef& first, const CellRef& last,
-                const std::function<void(Cell&)>& visit) {
+// What an array formula's cell shows of the array result: its own element, #N/A outside.
+Value ArrayElement(const Value& result, int row, int column) {
+    if (result.kind != Value::Kind::Array) {
+        return result;
+    }
+    const Matrix& m = *result.array;
+    int r = m.rows == 1 ? 0 : row;
+    int c = m.columns == 1 ? 0 : column;
+    if (r >= m.rows || c >= m.columns) {
+        return Value::Error(ErrorCode::NA);
+    }
+    const Value& v = m.At(r, c);
+    return v.kind == Value::Kind::Empty ? Value::Number(0.0) : v;
+}
+
+// Visits the cells that exist in a block of a sheet, row by row.
+void VisitBlock(const std::vector<std::unique_ptr<Sheet>>& sheets, const CellRef& first, const CellRef& last,
+                const std::function<void(Row&, Cell&)>& visit) {
+    const std::vector<std::unique_ptr<Row>>& rows = sheets[first.row->sheet]->rows;
     int lastRow = std::min<int>(last.row->index, static_cast<int>(rows.size()));
     for (int r = first.row->index; r <= lastRow; ++r) {
         Row* row = rows[r - 1].get();
@@ -50,7 +71,7 @@ void VisitBlock(const std::vector<std::unique_ptr<Row>>& rows, const CellRef& fi
             continue;
         }
         for (auto it = row->LowerBound(first.column); it != row->cells.end() && it->column <= last.column; ++it) {
-            visit(*it);
+            visit(*row, *it);
         }
     }
 }
@@ -65,16 +86,15 @@ std::string FullPrecision(double number) {
 
 void CheckCellAddress(int row, int column) {
     if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
-        throw AutomationError("cell (" + std::to_string(row) + ", " + std::to_string(column) +
-                              ") is off the sheet: rows run 1.." + std::to_string(kMaxRows) + ", columns 1.." +
-                              std::to_string(kMaxColumns));
+        throw AutomationError("单元格 (" + std::to_string(row) + ", " + std::to_string(column) + ") 不在表内: 行 1.." +
+                              std::to_string(kMaxRows) + ", 列 1.." + std::to_string(kMaxColumns));
     }
 }
 
 // Lets formulas read the workbook's cells.
 class Workbook::Reader : public CellSource {
 public:
-    explicit Reader(const Workbook& book) : book_(book) {}
+    Reader(const Workbook& book, const FormulaCell& formula) : book_(book), formula_(formula) {}
 
     Value CellValue(const RowAnchor* row, int column) const override {
         Cell* cell = static_cast<Row*>(const_cast<RowAnchor*>(row))->Find(column);
@@ -82,16 +102,73 @@ public:
     }
 
     void ForEachCell(const CellRef& first, const CellRef& last,
-                     const std::function<void(const Value&)>& visit) const override {
-        VisitBlock(book_.rows_, first, last, [&visit](Cell& cell) {
+                     const std::function<void(int, int, const Value&)>& visit) const override {
+        VisitBlock(book_.sheets_, first, last, [&](Row& row, Cell& cell) {
             if (cell.kind != CellKind::Empty) {
-                visit(CellOwnValue(cell));
+                visit(row.index - first.row->index, cell.column - first.column, CellOwnValue(cell));
             }
         });
     }
 
+    int LastUsedRow(int sheet) const override { return static_cast<int>(book_.sheets_[sheet]->rows.size()); }
+
+    std::pair<int, int> CurrentCell() const override {
+        return {formula_.row->index - formula_.arrayRow, formula_.column - formula_.arrayColumn};
+    }
+
+    bool InArrayFormula() const override { return formula_.arrayFormula; }
+
 private:
     const Workbook& book_;
+    const FormulaCell& formula_;
+};
+
+// Binds a formula's references to rows of the workbook's sheets.
+class Workbook::Binder : public ReferenceBinder {
+public:
+    explicit Binder(Workbook& book) : book_(book) {}
+
+    RowAnchor* RowOf(std::string_view sheet, int row) override {
+        std::optional<size_t> index = Find(sheet);
+        if (!index) {
+            return nullptr;
+        }
+        size_t current = book_.current_;
+        book_.current_ = *index;
+        RowAnchor* anchor = &book_.RowAt(row);
+        book_.current_ = current;
+        return anchor;
+    }
+
+    std::optional<std::string> NameReference(std::string_view name) override {
+        auto it = book_.names_.find(FoldCase(name));
+        return it == book_.names_.end() ? std::nullopt : std::optional(it->second);
+    }
+
+    std::pair<RowAnchor*, RowAnchor*> ColumnEnds(std::string_view sheet) override {
+        std::optional<size_t> index = Find(sheet);
+        if (!index) {
+            return {nullptr, nullptr};
+        }
+        Sheet& s = *book_.sheets_[*index];
+        return {&s.top, &s.bottom};
+    }
+
+private:
+    std::optional<size_t> Find(std::string_view sheet) const {
+        if (sheet.empty()) {
+            return book_.current_;
+        }
+        std::string folded = FoldCase(sheet);
+        for (size_t i = 0; i < book_.sheets_.size(); ++i) {
+            if (FoldCase(book_.sheets_[i]->name) == folded) {
+                return i;
+            }
+        }
+        return std::nullopt;
+    }
+
+    Workbook& book_;
 };
 
 Workbook::Workbook() {
@@ -102,26 +179,87 @@ Workbook::~Workbook() = default;
 
 void Workbook::Clear() {
     wideRanges_.clear();
-    rows_.clear();
+    wideByColumn_.clear();
+    sheets_.clear();
+    AddSheet("Sheet1");
+    current_ = 0;
+    names_.clear();
+    loadWarnings_.clear();
     styles_.assign(1, CellStyle{});
+    styleIndex_.clear();
+    styleIndex_.emplace(CellStyle{}, 0);
     columnWidths_.assign(kMaxColumns + 1, 0.0);
     ++changeCount_;
 }
 
+std::vector<std::unique_ptr<Row>>& Workbook::Rows() const {
+    return sheets_[current_]->rows;
+}
+
 Row& Workbook::RowAt(int row) {
-    if (static_cast<size_t>(row) > rows_.size()) {
-        rows_.resize(row);
+    std::vector<std::unique_ptr<Row>>& rows = Rows();
+    if (static_cast<size_t>(row) > rows.size()) {
+        rows.resize(row);
     }
-    std::unique_ptr<Row>& slot = rows_[row - 1];
+    std::unique_ptr<Row>& slot = rows[row - 1];
     if (!slot) {
-        slot = std::make_unique<Row>();
-        slot->index = row;
+        slot = std::make_unique<Row>(row, static_cast<int>(current_));
     }
     return *slot;
 }
 
 Row* Workbook::FindRow(int row) const {
-    return row >= 1 && static_cast<size_t>(row) <= rows_.size() ? rows_[row - 1].get() : nullptr;
+    const std::vector<std::unique_ptr<Row>>& rows = Rows();
+    return row >= 1 && static_cast<size_t>(row) <= rows.size() ? rows[row - 1].get() : nullptr;
+}
+
+int Workbook::SheetCount() const {
+    return static_cast<int>(sheets_.size());
+}
+
+std::string Workbook::SheetName(int sheet) const {
+    return sheets_.at(sheet)->name;
+}
+
+int Workbook::AddSheet(std::string name) {
+    auto sheet = std::make_unique<Sheet>();
+    int index = static_cast<int>(sheets_.size());
+    sheet->top = {1, index};
+    sheet->bottom = {kMaxRows, index};
+    sheets_.push_back(std::move(sheet));
+    RenameSheet(index, std::move(name));
+    current_ = index;
+    return index;
+}
+
+void Workbook::RenameSheet(int sheet, std::string name) {
+    for (int i = 0; i < SheetCount(); ++i) {
+        if (i != sheet && FoldCase(sheets_[i]->name) == FoldCase(name)) {
+            throw AutomationError("工作表名重复: " + name);
+        }
+    }
+    sheets_.at(sheet)->name = std::move(name);
+}
+
+void Workbook::SelectSheet(int sheet) {
+    if (sheet < 0 || sheet >= SheetCount()) {
+        throw AutomationError("没有第 " + std::to_string(sheet + 1) + " 个工作表");
+    }
+    current_ = sheet;
+}
+
+void Workbook::SetLoading(bool loading) {
+    loading_ = loading;
+}
+
+void Workbook::DefineName(const std::string& name, const std::string& reference) {
+    names_[FoldCase(name)] = reference.starts_with('=') ? reference.substr(1) : reference;
+}
+
+void Workbook::AddLoadWarning(const std::string& warning) {
+    if (std::find(loadWarnings_.begin(), loadWarnings_.end(), warning) == loadWarnings_.end()) {
+        loadWarnings_.push_back(warning);
+    }
 }
 
 const Cell* Workbook::FindCell(int row, int column) const {
@@ -142,18 +280,19 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
     };
     auto pendingPrecedents = [this](FormulaCell& formula) {
         std::vector<FormulaCell*> pending;
-        auto consider = [&pending](Cell& cell) {
+        auto consider = [&pending](Row&, Cell& cell) {
             if (cell.formula && cell.formula->state != FormulaCell::State::Calculated) {
                 pending.push_back(cell.formula.get());
             }
         };
         for (const Token& token : formula.tokens) {
             if (token.kind == TokenKind::Ref) {
-                if (Cell* cell = static_cast<Row*>(token.first.row)->Find(token.first.column)) {
-                    consider(*cell);
+                auto* row = static_cast<Row*>(token.first.row);
+                if (Cell* cell = row->Find(token.first.column)) {
+                    consider(*row, *cell);
                 }
             } else if (token.kind == TokenKind::Range) {
-                VisitBlock(rows_, token.first, token.last, consider);
+                VisitBlock(sheets_, token.first, token.last, consider);
             }
         }
         return pending;
@@ -181,7 +320,10 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
             continue;
         }
         FormulaCell& formula = *top.formula;
-        formula.result = formula.circular ? Value::Error(ErrorCode::Circular) : Evaluate(formula.tokens, Reader(*this));
+        formula.result = formula.circular         ? Value::Error(ErrorCode::Circular)
+                         : formula.tokens.empty() ? Value::Error(ErrorCode::Name)
+                                                  : ArrayElement(Evaluate(formula.tokens, Reader(*this, formula)),
+                                                                 formula.arrayRow, formula.arrayColumn);
         formula.circular = false;
         formula.state = FormulaCell::State::Calculated;
         stack.pop_back();
@@ -212,6 +354,7 @@ std::string Workbook::GetCellText(int row, int column) const {
         case Value::Kind::String: return value.text;
         case Value::Kind::Bool: return value.boolean ? "TRUE" : "FALSE";
         case Value::Kind::Error: return std::string(ErrorText(value.error));
+        case Value::Kind::Array: break;
     }
     return "";
 }
@@ -228,7 +371,15 @@ double Workbook::GetCellNumber(int row, int column) const {
 
 std::string Workbook::GetCellFormula(int row, int column) const {
     const Cell* cell = FindCell(row, column);
-    return cell && cell->formula ? PrintFormula(cell->formula->tokens) : std::string();
+    if (!cell || !cell->formula) {
+        return "";
+    }
+    return cell->formula->tokens.empty() ? cell->formula->unparsed : PrintFormula(cell->formula->tokens);
+}
+
+std::vector<std::string> Workbook::GetUnknownFunctions(int row, int column) const {
+    const Cell* cell = FindCell(row, column);
+    return cell && cell->formula ? UnknownFunctions(cell->formula->tokens) : std::vector<std::string>();
 }
 
 std::string Workbook::GetEditText(int row, int column) const {
@@ -237,9 +388,11 @@ std::string Workbook::GetEditText(int row, int column) const {
         return "";
     }
     switch (cell->kind) {
-        case CellKind::Formula: return "=" + PrintFormula(cell->formula->tokens);
+        case CellKind::Formula: return "=" + GetCellFormula(row, column);
+        case CellKind::Bool:
+        case CellKind::Error: return GetCellText(row, column);
         case CellKind::Number: return FullPrecision(cell->number);
-        default: return cell->text;
+        default: return cell->Text();
     }
 }
 
@@ -251,25 +404,32 @@ Cell& Workbook::PrepareCell(int row, int column) {
         Unregister(*old);
     }
     Cell& cell = r.Obtain(column);
-    cell.text.clear();
+    if (cell.extra) {
+        cell.extra->text.clear();
+    }
     cell.number = 0.0;
     return cell;
 }
 
 void Workbook::Changed(Row& row, int column) {
     ++changeCount_;
-    MarkDependentsDirty(row, column);
+    if (!loading_) {
+        MarkDependentsDirty(row, column);
+    }
 }
 
 void Workbook::SetCellText(int row, int column, std::string text) {
     CheckCellAddress(row, column);
+    if (Utf8Length(text) > kMaxTextLength) {
+        throw AutomationError("文字超过 " + std::to_string(kMaxTextLength) + " 个字符");
+    }
     if (text.empty()) {
         ClearCell(row, column);
         return;
     }
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Text;
-    cell.text = std::move(text);
+    cell.Extra().text = std::move(text);
     Changed(RowAt(row), column);
 }
 
@@ -281,17 +441,73 @@ void Workbook::SetCellNumber(int row, int column, double number) {
     Changed(RowAt(row), column);
 }
 
-void Workbook::SetCellFormula(int row, int column, std::string_view text) {
+void Workbook::SetCellBool(int row, int column, bool value) {
     CheckCellAddress(row, column);
+    Cell& cell = PrepareCell(row, column);
+    cell.kind = CellKind::Bool;
+    cell.number = value ? 1.0 : 0.0;
+    Changed(RowAt(row), column);
+}
+
+void Workbook::SetCellError(int row, int column, ErrorCode error) {
+    CheckCellAddress(row, column);
+    Cell& cell = PrepareCell(row, column);
+    cell.kind = CellKind::Error;
+    cell.number = static_cast<double>(error);
+    Changed(RowAt(row), column);
+}
+
+std::unique_ptr<FormulaCell> Workbook::ParseFor(int row, int column, std::string_view text) {
     auto formula = std::make_unique<FormulaCell>();
-    formula->tokens = ParseFormula(text, [this](int r) -> RowAnchor* { return &RowAt(r); });
+    Binder binder(*this);
+    formula->tokens = ParseFormula(text, binder);
     formula->row = &RowAt(row);
     formula->column = column;
+    return formula;
+}
+
+void Workbook::PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula) {
     Register(*formula);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Formula;
     cell.formula = std::move(formula);
     Changed(RowAt(row), column);
+}
+
+void Workbook::SetCellFormula(int row, int column, std::string_view text) {
+    CheckCellAddress(row, column);
+    PutFormula(row, column, ParseFor(row, column, text));
+}
+
+bool Workbook::SetLoadedFormula(int row, int column, std::string_view text) {
+    CheckCellAddress(row, column);
+    try {
+        PutFormula(row, column, ParseFor(row, column, text));
+        return true;
+    } catch (const AutomationError&) {
+        auto formula = std::make_unique<FormulaCell>();
+        formula->unparsed = std::string(text.starts_with('=') ? text.substr(1) : text);
+        formula->row = &RowAt(row);
+        formula->column = column;
+        PutFormula(row, column, std::move(formula));
+        return false;
+    }
+}
+
+bool Workbook::SetArrayFormula(int firstRow, int firstColumn, int lastRow, int lastColumn, std::string_view text) {
+    CheckCellAddress(firstRow, firstColumn);
+    CheckCellAddress(lastRow, lastColumn);
+    bool parsed = true;
+    for (int r = firstRow; r <= lastRow; ++r) {
+        for (int c = firstColumn; c <= lastColumn; ++c) {
+            parsed = SetLoadedFormula(r, c, text) && parsed;
+            FormulaCell& formula = *RowAt(r).Find(c)->formula;
+            formula.arrayFormula = true;
+            formula.arrayRow = r - firstRow;
+            formula.arrayColumn = c - firstColumn;
+        }
+    }
+    return parsed;
 }
 
 void Workbook::EnterText(int row, int column, std::string_view typed) {
@@ -314,37 +530,67 @@ void Workbook::ClearCell(int row, int column) {
     Changed(RowAt(row), column);
 }
 
+Row& Workbook::RowIn(int sheet, int row) {
+    size_t current = current_;
+    current_ = static_cast<size_t>(sheet);
+    Row& found = RowAt(row);
+    current_ = current;
+    return found;
+}
+
+std::vector<Workbook::WideRange>& Workbook::WideRangesOf(const Token& range, int column) {
+    if (range.last.column - range.first.column >= kWideRangeColumns) {
+        return wideRanges_;
+    }
+    return wideByColumn_[static_cast<int64_t>(range.first.row->sheet) * (kMaxColumns + 1) + column];
+}
+
+// A range is listened to from each row it covers while short, else from each column it covers
+// while narrow, else from one list: the cost stays bounded per range.
 void Workbook::Register(FormulaCell& formula) {
     for (size_t i = 0; i < formula.tokens.size(); ++i) {
         const Token& token = formula.tokens[i];
         if (token.kind == TokenKind::Ref) {
-            static_cast<Row*>(token.first.row)->Obtain(token.first.column).dependents.push_back(&formula);
+            static_cast<Row*>(token.first.row)->Obtain(token.first.column).Extra().dependents.push_back(&formula);
         } else if (token.kind == TokenKind::Range && RangeRows(token) > kWideRangeRows) {
-            wideRanges_.emplace_back(&formula, static_cast<int>(i));
+            int lastColumn =
+                token.last.column - token.first.column >= kWideRangeColumns ? token.first.column : token.last.column;
+            for (int c = token.first.column; c <= lastColumn; ++c) {
+                WideRangesOf(token, c).push_back({&formula, static_cast<int>(i)});
+            }
         } else if (token.kind == TokenKind::Range) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
-                RowAt(r).ranges.push_back({&formula, token.first.column, token.last.column});
+                RowIn(token.first.row->sheet, r).ranges.push_back({&formula, token.first.column, token.last.column});
             }
         }
     }
 }
 
 void Workbook::Unregister(FormulaCell& formula) {
+    auto owned = [&formula](const WideRange& entry) { return entry.formula == &formula; };
     for (const Token& token : formula.tokens) {
         if (token.kind == TokenKind::Ref) {
-            std::erase(static_cast<Row*>(token.first.row)->Obtain(token.first.column).dependents, &formula);
-        } else if (token.kind == TokenKind::Range && RangeRows(token) <= kWideRangeRows) {
+            if (CellExtra* extra = static_cast<Row*>(token.first.row)->Obtain(token.first.column).extra.get()) {
+                std::erase(extra->dependents, &formula);
+            }
+        } else if (token.kind == TokenKind::Range && RangeRows(token) > kWideRangeRows) {
+            int lastColumn =
+                token.last.column - token.first.column >= kWideRangeColumns ? token.first.column : token.last.column;
+            for (int c = token.first.column; c <= lastColumn; ++c) {
+                std::erase_if(WideRangesOf(token, c), owned);
+            }
+        } else if (token.kind == TokenKind::Range) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
-                std::erase_if(RowAt(r).ranges, [&formula](const RangeListener& l) { return l.owner == &formula; });
+                std::erase_if(RowIn(token.first.row->sheet, r).ranges,
+                              [&formula](const RangeListener& l) { return l.owner == &formula; });
             }
         }
     }
-    std::erase_if(wideRanges_, [&formula](const auto& entry) { return entry.first == &formula; });
 }
 
 void Workbook::ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit) {
-    if (Cell* cell = row.Find(column)) {
-        for (FormulaCell* dependent : cell->dependents) {
+    if (Cell* cell = row.Find(column); cell && cell->extra) {
+        for (FormulaCell* dependent : cell->extra->dependents) {
             visit(*dependent);
         }
     }
@@ -353,11 +599,20 @@ void Workbook::ForEachDependent(Row& row, int column, const std::function<void(F
             visit(*listener.owner);
         }
     }
-    for (const auto& [formula, tokenIndex] : wideRanges_) {
-        if (Covers(formula->tokens[tokenIndex], row, column)) {
-            visit(*formula);
+    auto visitWide = [&](const std::vector<WideRange>& list) {
+        for (const WideRange& entry : list) {
+            // Marking stops at formulas already waiting, so they need no range test.
+            if (entry.formula->state == FormulaCell::State::Calculated &&
+                Covers(entry.formula->tokens[entry.token], row, column)) {
+                visit(*entry.formula);
+            }
         }
+    };
+    if (auto it = wideByColumn_.find(static_cast<int64_t>(row.sheet) * (kMaxColumns + 1) + column);
+        it != wideByColumn_.end()) {
+        visitWide(it->second);
     }
+    visitWide(wideRanges_);
 }
 
 // A formula already waiting for calculation has its dependents waiting too, so marking stops there.
@@ -378,15 +633,16 @@ void Workbook::MarkDependentsDirty(Row& row, int column) {
 }
 
 uint16_t Workbook::StyleIndex(const CellStyle& style) {
-    auto it = std::find(styles_.begin(), styles_.end(), style);
-    if (it != styles_.end()) {
-        return static_cast<uint16_t>(it - styles_.begin());
+    if (auto it = styleIndex_.find(style); it != styleIndex_.end()) {
+        return it->second;
     }
     if (styles_.size() > UINT16_MAX) {
-        throw AutomationError("too many different cell formats");
+        throw AutomationError("单元格格式超过 65536 种");
     }
     styles_.push_back(style);
-    return static_cast<uint16_t>(styles_.size() - 1);
+    auto index = static_cast<uint16_t>(styles_.size() - 1);
+    styleIndex_.emplace(style, index);
+    return index;
 }
 
 void Workbook::ChangeStyle(int row, int column, const std::function<void(CellStyle&)>& change) {
@@ -425,28 +681,28 @@ double Workbook::GetColumnWidth(int column) const {
 void Workbook::InsertRows(int row) {
     CheckCellAddress(row, 1);
     ++changeCount_;
-    if (static_cast<size_t>(row) > rows_.size()) {
+    std::vector<std::unique_ptr<Row>>& rows = Rows();
+    if (static_cast<size_t>(row) > rows.size()) {
         return;  // nothing at or below the new row
     }
-    if (rows_.size() == static_cast<size_t>(kMaxRows) && rows_.back()) {
-        throw AutomationError("inserting a row would push cells off the end of the sheet");
+    if (rows.size() == static_cast<size_t>(kMaxRows) && rows.back()) {
+        throw AutomationError("插入一行会把单元格挤出表的末尾");
     }
     Row* above = FindRow(row - 1);
     Row* below = FindRow(row);
-    rows_.insert(rows_.begin() + (row - 1), nullptr);
-    if (rows_.size() > static_cast<size_t>(kMaxRows)) {
-        rows_.pop_back();
+    rows.insert(rows.begin() + (row - 1), nullptr);
+    if (rows.size() > static_cast<size_t>(kMaxRows)) {
+        rows.pop_back();
     }
-    for (size_t i = row; i < rows_.size(); ++i) {
-        if (rows_[i]) {
-            rows_[i]->index = static_cast<int>(i) + 1;
+    for (size_t i = row; i < rows.size(); ++i) {
+        if (rows[i]) {
+            rows[i]->index = static_cast<int>(i) + 1;
         }
     }
     if (!above) {
         return;
     }
-    auto inserted = std::make_unique<Row>();
-    inserted->index = row;
+    auto inserted = std::make_unique<Row>(row, static_cast<int>(current_));
     for (const Cell& cell : above->cells) {
         if (cell.style != 0) {
             inserted->Obtain(cell.column).style = cell.style;
@@ -459,7 +715,7 @@ void Workbook::InsertRows(int row) {
         }
     }
     if (!inserted->cells.empty() || !inserted->ranges.empty()) {
-        rows_[row - 1] = std::move(inserted);
+        rows[row - 1] = std::move(inserted);
     }
 }
 
@@ -480,18 +736,34 @@ void Workbook::LoadFromMemory(uint32_t handle) {
 
 void Workbook::LoadImage(std::span<const uint8_t> image) {
     Clear();
+    SetLoading(true);
     try {
         LoadWorkbookImage(*this, image);
     } catch (...) {
+        SetLoading(false);
         Clear();
         throw;
     }
+    SetLoading(false);
+    ShrinkRows();
     ++changeCount_;
 }
 
+// Rows filled cell by cell hold up to twice the room they need; a loaded template keeps its size.
+void Workbook::ShrinkRows() {
+    for (const std::unique_ptr<Sheet>& sheet : sheets_) {
+        for (const std::unique_ptr<Row>& row : sheet->rows) {
+            if (row) {
+                row->cells.shrink_to_fit();
+            }
+        }
+    }
+}
+
 int Workbook::UsedRows() const {
-    for (size_t i = rows_.size(); i > 0; --i) {
-        const Row* row = rows_[i - 1].get();
+    const std::vector<std::unique_ptr<Row>>& rows = Rows();
+    for (size_t i = rows.size(); i > 0; --i) {
+        const Row* row = rows[i - 1].get();
         if (row && std::any_of(row->cells.begin(), row->cells.end(),
                                [](const Cell& cell) { return cell.kind != CellKind::Empty; })) {
             return static_cast<int>(i);
@@ -507,7 +779,7 @@ int Workbook::UsedColumns() const {
 }
 
 void Workbook::ForEachCell(const std::function<void(int row, int column)>& visit) const {
-    for (const std::unique_ptr<Row>& row : rows_) {
+    for (const std::unique_ptr<Row>& row : Rows()) {
         if (!row) {
             continue;
         }
@@ -521,14 +793,16 @@ void Workbook::ForEachCell(const std::function<void(int row, int column)>& visit
 
 void Workbook::RecalculateAll() {
     std::vector<FormulaCell*> formulas;
-    for (const std::unique_ptr<Row>& row : rows_) {
-        if (!row) {
-            continue;
-        }
-        for (Cell& cell : row->cells) {
-            if (cell.formula) {
-                cell.formula->state = FormulaCell::State::Dirty;
-                formulas.push_back(cell.formula.get());
+    for (const std::unique_ptr<Sheet>& sheet : sheets_) {
+        for (const std::unique_ptr<Row>& row : sheet->rows) {
+            if (!row) {
+                continue;
+            }
+            for (Cell& cell : row->cells) {
+                if (cell.formula) {
+                    cell.formula->state = FormulaCell::State::Dirty;
+                    formulas.push_back(cell.formula.get());
+                }
             }
         }
     }

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -14,7 +15,7 @@
 
 namespace keltrov::sheet {
 
-enum class CellKind : uint8_t { Empty, Text, Number, Formula };
+enum class CellKind : uint8_t { Empty, Text, Number, Formula, Bool, Error };
 
 struct CellStyle {
     std::string numberFormat;  // xlsx-style code; empty means General
@@ -22,13 +23,24 @@ struct CellStyle {
     bool operator==(const CellStyle&) const = default;
 };
 
+struct CellStyleHash {
+    size_t operator()(const CellStyle& style) const {
+        return std::hash<std::string>()(style.numberFormat) * 2 + (style.bold ? 1 : 0);
+    }
+};
+
+struct Sheet;
+struct Token;
+
 struct Row;
 struct Cell;
 struct FormulaCell;
 
-// One sheet of cells addressed from (1,1): up to kMaxRows rows and columns A..ZZ. Formulas are
-// recalculated on demand: a change marks what depends on it, reading a value computes it.
-// Every public call checks its coordinates and throws AutomationError when they are off the sheet.
+// A workbook of sheets of cells addressed from (1,1): up to kMaxRows rows and columns A..XFD.
+// The cell calls work on the current sheet, the first unless the loader picks another; formulas
+// may read any sheet. Formulas are recalculated on demand: a change marks what depends on it,
+// reading a value computes it. Every public call checks its coordinates and throws
+// AutomationError when they are off the sheet.
 class Workbook {
 public:
     Workbook();
@@ -56,6 +68,28 @@ public:
     // What typing does: "=..." is a formula, text that reads as a number a number, else text.
     void EnterText(int row, int column, std::string_view typed);
     void ClearCell(int row, int column);
+    void SetCellBool(int row, int column, bool value);
+    void SetCellError(int row, int column, ErrorCode error);
+    // A formula read from a file: one the engine cannot parse is kept as its text and shows
+    // #NAME?, so it stays a formula. Returns false for such a formula.
+    bool SetLoadedFormula(int row, int column, std::string_view formula);
+    // An array formula over the block, computed once as an array; each cell shows its element.
+    bool SetArrayFormula(int firstRow, int firstColumn, int lastRow, int lastColumn, std::string_view formula);
+    // A workbook-wide name for a reference ("Sheet1!$A$1:$B$3"), which formulas parsed later use.
+    void DefineName(const std::string& name, const std::string& reference);
+    // What the last load ignored of the file, one line each.
+    const std::vector<std::string>& LoadWarnings() const { return loadWarnings_; }
+    void AddLoadWarning(const std::string& warning);
+    // The names of unknown functions the cell's formula calls.
+    std::vector<std::string> GetUnknownFunctions(int row, int column) const;
+
+    // Sheets in workbook order; the cell calls act on the current one.
+    int SheetCount() const;
+    std::string SheetName(int sheet) const;
+    // Adds an empty sheet at the end and makes it current; throws on a name already taken.
+    int AddSheet(std::string name);
+    void RenameSheet(int sheet, std::string name);
+    void SelectSheet(int sheet);
 
     void SetNumberFormat(int row, int column, std::string formatCode);
     void SetBold(int row, int column, bool bold);
@@ -82,12 +116,16 @@ public:
     void ForEachCell(const std::function<void(int row, int column)>& visit) const;
 
     void RecalculateAll();
+    // While loading, changes mark nothing: everything is calculated afresh afterwards anyway.
+    void SetLoading(bool loading);
     // Grows with every change, so a view can tell when to repaint.
     uint64_t ChangeCount() const { return changeCount_; }
 
 private:
     class Reader;
+    class Binder;
 
+    std::vector<std::unique_ptr<Row>>& Rows() const;
     Row& RowAt(int row);
     Row* FindRow(int row) const;
     const Cell* FindCell(int row, int column) const;
@@ -98,12 +136,28 @@ private:
     void MarkDependentsDirty(Row& row, int column);
     void ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit);
     void EnsureCalculated(FormulaCell& formula) const;
+    void PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
+    void ShrinkRows();
+    std::unique_ptr<FormulaCell> ParseFor(int row, int column, std::string_view text);
     uint16_t StyleIndex(const CellStyle& style);
     void ChangeStyle(int row, int column, const std::function<void(CellStyle&)>& change);
 
-    std::vector<std::unique_ptr<Row>> rows_;                // rows_[i] is row i+1, null when unused
-    std::vector<std::pair<FormulaCell*, int>> wideRanges_;  // formula and token index of tall ranges
+    std::vector<std::unique_ptr<Sheet>> sheets_;
+    size_t current_ = 0;
+    bool loading_ = false;
+    struct WideRange {
+        FormulaCell* formula;
+        int token;  // the index of the range among the formula's tokens
+    };
+    std::vector<WideRange>& WideRangesOf(const Token& range, int column);
+    Row& RowIn(int sheet, int row);
+
+    std::vector<WideRange> wideRanges_;                                 // tall ranges over many columns
+    std::unordered_map<int64_t, std::vector<WideRange>> wideByColumn_;  // tall ranges by sheet and column
     std::vector<CellStyle> styles_;
+    std::unordered_map<CellStyle, uint16_t, CellStyleHash> styleIndex_;
+    std::unordered_map<std::string, std::string> names_;  // by folded name
+    std::vector<std::string> loadWarnings_;
     std::vector<double> columnWidths_;
     uint64_t changeCount_ = 0;
 };

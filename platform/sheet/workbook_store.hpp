@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/sheet/formula.hpp"
@@ -17,9 +18,20 @@ struct FormulaCell {
     Row* row = nullptr;
     int column = 0;
     Formula tokens;
+    std::string unparsed;  // the text of a loaded formula the engine cannot parse; tokens are empty
     Value result;
     State state = State::Dirty;
     bool circular = false;
+    // A cell of an array formula: the element it shows, counted from the block's top-left corner.
+    bool arrayFormula = false;
+    int arrayRow = 0;
+    int arrayColumn = 0;
+};
+
+// What few cells have, kept apart so that the many number cells stay small.
+struct CellExtra {
+    std::string text;
+    std::vector<FormulaCell*> dependents;  // formulas naming this cell on its own
 };
 
 struct Cell {
@@ -27,9 +39,19 @@ struct Cell {
     CellKind kind = CellKind::Empty;
     uint16_t style = 0;
     double number = 0.0;
-    std::string text;
     std::unique_ptr<FormulaCell> formula;
-    std::vector<FormulaCell*> dependents;  // formulas naming this cell on its own
+    std::unique_ptr<CellExtra> extra;
+
+    const std::string& Text() const {
+        static const std::string kNone;
+        return extra ? extra->text : kNone;
+    }
+    CellExtra& Extra() {
+        if (!extra) {
+            extra = std::make_unique<CellExtra>();
+        }
+        return *extra;
+    }
 };
 
 // A formula whose range covers this row, for the columns given.
@@ -41,6 +63,8 @@ struct RangeListener {
 };
 
 struct Row : RowAnchor {
+    Row(int rowIndex, int sheetIndex) : RowAnchor{rowIndex, sheetIndex} {}
+
     std::vector<Cell> cells;  // sorted by column
     std::vector<RangeListener> ranges;
 
@@ -63,6 +87,17 @@ struct Row : RowAnchor {
         }
         return *it;
     }
+};
+
+}  // namespace keltrov::sheet
+
+namespace keltrov::sheet {
+
+struct Sheet {
+    std::string name;
+    std::vector<std::unique_ptr<Row>> rows;  // rows[i] is row i+1, null when unused
+    RowAnchor top;                           // the ends of whole-column references
+    RowAnchor bottom;
 };
 
 }  // namespace keltrov::sheet

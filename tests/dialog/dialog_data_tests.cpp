@@ -256,18 +256,20 @@ TEST_F(Loading, LongNamesShowWhole) {
     EXPECT_TRUE(Text(1005) == name);
 }
 
-TEST(ShiftFormula, RaisesRelativeRowsOnly) {
+TEST(ShiftFormula, MovesRelativeRowsAsFillingDownDoes) {
     const std::vector<std::pair<std::string, std::string>> cases{
         {"SUM(E6:Y6)", "SUM(E7:Y7)"},
         {"$E$6+E$6", "$E$6+E$6"},
         {"$E6", "$E7"},
         {"LOG10(E6)", "LOG10(E7)"},
-        {"1E5", "1E6"},
-        {"A1B2", "A1B3"},
-        {"e6", "e7"},
+        {"1E5+E6", "1E5+E7"},
+        {"e6", "E7"},
         {"12+3", "12+3"},
         {"AB99*2", "AB100*2"},
-        {"ABC1", "ABC1"},
+        {"ABC1", "ABC2"},
+        {"\"E6\"&Sheet2!B3", "\"E6\"&Sheet2!B4"},
+        {"SUM(A:A)+$A6", "SUM(A:A)+$A7"},
+        {"1+", ""},
         {"\"月\"&E6", "\"月\"&E7"},
         {"A0099", "A100"},
     };

@@ -34,7 +34,7 @@ TEST(Automation, CallsOutsideTheInterfaceAreRefused) {
         {"empty formula arg", dispid::kCellFormula, K::PropertyPut, {Variant::I4(1), Variant::I4(1), Variant()}},
         {"row 0", dispid::kCellText, K::PropertyGet, {Variant::I4(0), Variant::I4(1)}},
         {"row -3", dispid::kCellNumber, K::PropertyPut, {Variant::I4(-3), Variant::I4(1), Variant::R8(1)}},
-        {"column 703", dispid::kCellFormula, K::PropertyGet, {Variant::I4(1), Variant::I4(703)}},
+        {"column 16385", dispid::kCellFormula, K::PropertyGet, {Variant::I4(1), Variant::I4(16385)}},
         {"bad formula", dispid::kCellFormula, K::PropertyPut, {Variant::I4(1), Variant::I4(1), Variant::Bstr("1+")}},
         {"insert cells",
          dispid::kInsertCells,

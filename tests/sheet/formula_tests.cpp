@@ -97,12 +97,13 @@ TEST(FormulaEvaluation, ConstantFormulasShowWhatSpreadsheetAppsShow) {
 
 // A1=1, A2="5" (text), A3="x", A4 empty, A5=4.
 const FormulaCase kReferenceCases[] = {
-    {"SUM(A1:A5)", "5"},    {"SUM(A1,A2)", "1"},    {"SUM(A5:A1)", "5"},
-    {"COUNT(A1:A5)", "2"},  {"COUNTA(A1:A5)", "4"}, {"AVERAGE(A1:A5)", "2.5"},
-    {"MIN(A1:A5)", "1"},    {"MAX(A1:A5)", "4"},    {"AVERAGE(A4)", "#DIV/0!"},
-    {"A1+A4", "1"},         {"A4&\"z\"", "z"},      {"A4", "0"},
-    {"A2+1", "6"},          {"A3+1", "#VALUE!"},    {"A1:A5", "#VALUE!"},
-    {"$A$1+A$5*$A5", "17"}, {"AND(A1:A5)", "TRUE"}, {"IF(A1=1,A3,A5)", "x"},
+    {"SUM(A1:A5)", "5"},     {"SUM(A1,A2)", "1"},    {"SUM(A5:A1)", "5"},
+    {"COUNT(A1:A5)", "2"},   {"COUNTA(A1:A5)", "4"}, {"AVERAGE(A1:A5)", "2.5"},
+    {"MIN(A1:A5)", "1"},     {"MAX(A1:A5)", "4"},    {"AVERAGE(A4)", "#DIV/0!"},
+    {"A1+A4", "1"},          {"A4&\"z\"", "z"},      {"A4", "0"},
+    {"A2+1", "6"},           {"A3+1", "#VALUE!"},    {"A1:A5", "1"},
+    {"A2:A5", "#VALUE!"},    {"$A$1+A$5*$A5", "17"}, {"AND(A1:A5)", "TRUE"},
+    {"IF(A1=1,A3,A5)", "x"},
 };
 
 TEST(FormulaEvaluation, ReferencesFollowSpreadsheetRulesForTextAndBlanks) {
@@ -171,7 +172,24 @@ TEST(NumberFormat, RendersTheCommonXlsxCodes) {
         {7, "[Red]0.0", "7.0"},
         {3.14159, "0.0##", "3.142"},
         {3.1, "0.0##", "3.1"},
-        {45000, "yyyy-mm-dd", "45000"},
+        {45000, "yyyy-mm-dd", "2023-03-15"},
+        {45366.5208333333, "yyyy\"年\"m\"月\"d\"日\"", "2024年3月15日"},
+        {45366.5208333333, "[$-804]yyyy/m/d h:mm", "2024/3/15 12:30"},
+        {45366.5208333333, "h:mm:ss AM/PM", "12:30:00 PM"},
+        {1.5, "[h]:mm", "36:00"},
+        {0.0006944444, "mm:ss.0", "01:00.0"},
+        {1234.5, "0.00E+00", "1.23E+03"},
+        {0.00012, "0.0E+0", "1.2E-4"},
+        {1.25, "# ?/?", "1 1/4"},
+        {0.3333333, "?/?\?", "1/3"},
+        {2.5, "# ?/8", "2 4/8"},
+        {1234.5, "[$¥-804]#,##0.00", "¥1,234.50"},
+        {-3, "[$CNY] 0", "-CNY 3"},
+        {150, "[>100]\"big\";[<0]\"neg\";0", "big"},
+        {50, "[>100]\"big\";[<0]\"neg\";0", "50"},
+        {-5, "[>100]\"big\";[<0]\"neg\";0", "neg"},
+        {5, "0;-0;0;@", "5"},
+        {1234567, "#,##0,", "1,235"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FormatNumber(c.number, c.code), c.shown) << c.number << " as " << c.code;

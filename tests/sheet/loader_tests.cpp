@@ -137,7 +137,7 @@ TEST(OpenFormula, ConvertsToA1) {
     const std::pair<const char*, const char*> cases[] = {
         {"of:=[.E6]+[.F6]", "E6+F6"},
         {"of:=SUM([.E6:.L6])", "SUM(E6:L6)"},
-        {"of:=ROUND([$Sheet1.$A$1];2)", "ROUND($A$1,2)"},
+        {"of:=ROUND([$Sheet1.$A$1];2)", "ROUND('Sheet1'!$A$1,2)"},
         {"=[.A1]&\"[x;y]\"", "A1&\"[x;y]\""},
     };
     for (const auto& [open, a1] : cases) {

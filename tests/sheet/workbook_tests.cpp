@@ -50,7 +50,7 @@ TEST(WorkbookCells, TypingFollowsTheEntryRule) {
 
 TEST(WorkbookCells, CoordinatesOffTheSheetAreRefused) {
     Workbook book;
-    const std::pair<int, int> off[] = {{0, 1}, {-1, 1}, {1, 0}, {1, 703}, {kMaxRows + 1, 1}};
+    const std::pair<int, int> off[] = {{0, 1}, {-1, 1}, {1, 0}, {1, 16385}, {kMaxRows + 1, 1}};
     for (auto [row, col] : off) {
         EXPECT_THROW(book.SetCellNumber(row, col, 1), AutomationError) << row << "," << col;
         EXPECT_THROW(book.GetCellText(row, col), AutomationError) << row << "," << col;
@@ -235,6 +235,37 @@ TEST(WorkbookLayout, UsedAreaAndCellOrder) {
     std::string order;
     book.ForEachCell([&order](int r, int c) { order += std::to_string(r) + ":" + std::to_string(c) + " "; });
     EXPECT_EQ(order, "1:7 2:1 3:4 ");
+}
+
+}  // namespace
+}  // namespace keltrov::sheet
+
+namespace keltrov::sheet {
+namespace {
+
+// Ranges of each size class (per-row, per-column and one-list listening) on another sheet.
+TEST(Recalculation, EditsOnOtherSheetsReachFormulasOverAnyRange) {
+    Workbook book;
+    int other = book.AddSheet("工资 表");
+    for (int r = 1; r <= 200; ++r) book.SetCellNumber(r, 1, 1);
+    book.SelectSheet(0);
+    book.SetCellFormula(1, 1, "SUM('工资 表'!A1:A3)");
+    book.SetCellFormula(2, 1, "SUM('工资 表'!A1:A200)");
+    book.SetCellFormula(3, 1, "SUM('工资 表'!A1:BZ200)");
+    book.SetCellFormula(4, 1, "SUM('工资 表'!A:A)");
+    EXPECT_EQ(book.GetCellText(1, 1), "3");
+    EXPECT_EQ(book.GetCellText(4, 1), "200");
+    book.SelectSheet(other);
+    book.SetCellNumber(2, 1, 11);
+    book.SelectSheet(0);
+    for (int r = 1; r <= 3; ++r) EXPECT_EQ(book.GetCellText(r, 1), r == 1 ? "13" : "210") << r;
+    EXPECT_EQ(book.GetCellText(4, 1), "210");
+    book.SetCellFormula(2, 1, "1");  // an unregistered range no longer listens
+    book.SelectSheet(other);
+    book.SetCellNumber(3, 1, 5);
+    book.SelectSheet(0);
+    EXPECT_EQ(book.GetCellText(2, 1), "1");
+    EXPECT_EQ(book.GetCellText(3, 1), "214");
 }
 
 }  // namespace

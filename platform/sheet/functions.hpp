@@ -1,0 +1,69 @@
+#pragma once
+
+// The engine's functions and the helpers they share; private to the formula engine.
+
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/sheet/evaluator.hpp"
+
+namespace keltrov::sheet {
+
+// A stack entry: a value, or a reference still to be read (functions treat the two differently).
+struct Operand {
+    Value value;
+    const Token* ref = nullptr;
+};
+
+using Args = std::span<const Operand>;
+using FunctionImpl = Value (*)(Args args, const CellSource& source);
+
+struct FunctionDef {
+    std::string_view name;
+    int minArgs;
+    int maxArgs;
+    FunctionImpl call;
+};
+
+inline constexpr int kManyArgs = 255;
+
+// The function of that (upper-case) name, or null.
+const FunctionDef* FindFunction(std::string_view upperName);
+
+std::span<const FunctionDef> MathFunctions();
+std::span<const FunctionDef> LogicFunctions();
+std::span<const FunctionDef> TextFunctions();
+std::span<const FunctionDef> DateFunctions();
+
+// --- reading operands ---
+// The operand as one value: a cell's value, an array's first element; a range gives #VALUE!.
+Value Scalar(const Operand& operand, const CellSource& source);
+// The operand as a block of values: a range's cells (whole columns cut at the last used row),
+// an array, or a single value as a 1x1 block.
+Matrix ToMatrix(const Operand& operand, const CellSource& source);
+// Visits every value of the operand: each non-empty cell of a reference, each element of an
+// array (both with fromBlock set), or the value itself.
+void ForEachValue(const Operand& operand, const CellSource& source,
+                  const std::function<void(const Value&, bool fromBlock)>& visit);
+
+// --- conversions, as Excel converts ---
+Value ToNumber(const Value& v);
+Value ToText(const Value& v);
+Value ToBool(const Value& v);
+// A text result, or #VALUE! when it would be longer than a cell may hold.
+Value TextResult(std::string text);
+// Evaluates the first out.size() arguments as numbers; the first error is returned.
+std::optional<Value> Numbers(Args args, const CellSource& source, std::span<double> out);
+Value Checked(double result);
+
+// --- comparison ---
+// Text folded for case-insensitive comparison, across Unicode (UTF-8) text.
+std::string FoldCase(std::string_view text);
+// Excel's ordering: numbers (at 15 digits) before texts (case-insensitive) before logicals.
+int CompareValues(const Value& a, const Value& b);
+// Whether a cell's value meets a COUNTIF-style criterion (">5", "<>x", "a*", 3).
+bool MeetsCriterion(const Value& criterion, const Value& value);
+
+}  // namespace keltrov::sheet

@@ -1,0 +1,213 @@
+// Dates and times as Excel serial numbers: days since 1899-12-30, the time as the fraction.
+#include <cmath>
+#include <ctime>
+
+#include "platform/sheet/functions.hpp"
+
+namespace keltrov::sheet {
+namespace {
+
+struct Civil {
+    long long year;
+    int month;
+    int day;
+};
+
+// Serial day to calendar date (the inverse of SerialDate).
+Civil CivilFromSerial(double serial) {
+    constexpr long long kSerialZero = 693899;  // 1899-12-30 counted in days from 0000-03-01
+    long long z = static_cast<long long>(std::floor(serial)) + kSerialZero;
+    long long era = (z >= 0 ? z : z - 146096) / 146097;
+    long long doe = z - era * 146097;
+    long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    long long mp = (5 * doy + 2) / 153;
+    int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {yoe + era * 400 + (month <= 2 ? 1 : 0), month, day};
+}
+
+// A date argument: a serial day in Excel's range (0 to 9999-12-31).
+std::optional<Value> DateArg(Args args, size_t i, const CellSource& source, double& out) {
+    Value n = ToNumber(Scalar(args[i], source));
+    if (n.IsError()) return n;
+    if (n.number < 0 || n.number > 2958465.99999) return Value::Error(ErrorCode::Num);
+    out = n.number;
+    return std::nullopt;
+}
+
+template <int Part>
+Value DatePart(Args args, const CellSource& source) {
+    double serial = 0;
+    if (auto error = DateArg(args, 0, source, serial)) return *error;
+    Civil c = CivilFromSerial(serial);
+    return Value::Number(Part == 0 ? static_cast<double>(c.year) : Part == 1 ? c.month : c.day);
+}
+
+// HOUR, MINUTE and SECOND of the fraction, rounded to the second as Excel does.
+template <int Divisor, int Modulus>
+Value TimePart(Args args, const CellSource& source) {
+    double serial = 0;
+    if (auto error = DateArg(args, 0, source, serial)) return *error;
+    long long seconds = std::llround((serial - std::floor(serial)) * 86400.0);
+    return Value::Number(static_cast<double>((seconds / Divisor) % Modulus));
+}
+
+Value Date(Args args, const CellSource& source) {
+    double n[3];
+    if (auto error = Numbers(args, source, n)) return *error;
+    double year = std::trunc(n[0]);
+    if (year < 0 || year > 9999) return Value::Error(ErrorCode::Num);
+    year += year < 1900 ? 1900 : 0;  // Excel reads 24 as 1924
+    if (std::fabs(n[1]) > 1e6 || std::fabs(n[2]) > 1e8) return Value::Error(ErrorCode::Num);
+    double serial = SerialDate(static_cast<long long>(year), static_cast<long long>(std::trunc(n[1])),
+                               static_cast<long long>(std::trunc(n[2])));
+    return serial < 0 || serial > 2958465 ? Value::Error(ErrorCode::Num) : Value::Number(serial);
+}
+
+Value Time(Args args, const CellSource& source) {
+    double n[3];
+    if (auto error = Numbers(args, source, n)) return *error;
+    double seconds = std::trunc(n[0]) * 3600 + std::trunc(n[1]) * 60 + std::trunc(n[2]);
+    if (seconds < 0 || seconds > 1e12) return Value::Error(ErrorCode::Num);
+    return Value::Number(std::fmod(seconds, 86400.0) / 86400.0);
+}
+
+double NowSerial() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return SerialDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) +
+           (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) / 86400.0;
+}
+
+Value Today(Args, const CellSource&) {
+    return Value::Number(std::floor(NowSerial()));
+}
+Value Now(Args, const CellSource&) {
+    return Value::Number(NowSerial());
+}
+
+// EDATE and EOMONTH: months later, clipped to the month's length, or that month's last day.
+Value MonthsLater(Args args, const CellSource& source, bool endOfMonth) {
+    double serial = 0;
+    if (auto error = DateArg(args, 0, source, serial)) return *error;
+    Value months = ToNumber(Scalar(args[1], source));
+    if (months.IsError()) return months;
+    if (std::fabs(months.number) > 120000) return Value::Error(ErrorCode::Num);
+    Civil c = CivilFromSerial(serial);
+    long long m = c.month + static_cast<long long>(std::trunc(months.number));
+    double nextMonthStart = SerialDate(c.year, m + 1, 1);
+    double monthStart = SerialDate(c.year, m, 1);
+    double result = endOfMonth ? nextMonthStart - 1 : std::min(monthStart + c.day - 1, nextMonthStart - 1);
+    return result < 0 || result > 2958465 ? Value::Error(ErrorCode::Num) : Value::Number(result);
+}
+
+Value EDate(Args a, const CellSource& s) {
+    return MonthsLater(a, s, false);
+}
+Value EOMonth(Args a, const CellSource& s) {
+    return MonthsLater(a, s, true);
+}
+
+Value DateDif(Args args, const CellSource& source) {
+    double start = 0, end = 0;
+    if (auto error = DateArg(args, 0, source, start)) return *error;
+    if (auto error = DateArg(args, 1, source, end)) return *error;
+    Value unit = ToText(Scalar(args[2], source));
+    if (unit.IsError()) return unit;
+    if (end < start) return Value::Error(ErrorCode::Num);
+    Civil a = CivilFromSerial(start), b = CivilFromSerial(end);
+    long long months = (b.year - a.year) * 12 + (b.month - a.month) - (b.day < a.day ? 1 : 0);
+    std::string u = FoldCase(unit.text);
+    if (u == "d") return Value::Number(std::floor(end) - std::floor(start));
+    if (u == "m") return Value::Number(static_cast<double>(months));
+    if (u == "y") return Value::Number(static_cast<double>(months / 12));
+    if (u == "ym") return Value::Number(static_cast<double>(months % 12));
+    if (u == "md") {
+        double anchor = SerialDate(b.year, b.month - (b.day < a.day ? 1 : 0), a.day);
+        return Value::Number(std::floor(end) - anchor);
+    }
+    if (u == "yd") {
+        double anchor =
+            SerialDate(b.year - ((b.month < a.month || (b.month == a.month && b.day < a.day)) ? 1 : 0), a.month, a.day);
+        return Value::Number(std::floor(end) - anchor);
+    }
+    return Value::Error(ErrorCode::Num);
+}
+
+// Day of the week of a serial, 0 for Sunday.
+int DayOfWeek(double serial) {
+    return static_cast<int>((static_cast<long long>(std::floor(serial)) + 6) % 7);
+}
+
+Value Weekday(Args args, const CellSource& source) {
+    double serial = 0;
+    if (auto error = DateArg(args, 0, source, serial)) return *error;
+    double type = 1;
+    if (args.size() > 1) {
+        Value t = ToNumber(Scalar(args[1], source));
+        if (t.IsError()) return t;
+        type = std::trunc(t.number);
+    }
+    int dow = DayOfWeek(serial);
+    if (type == 1) return Value::Number(dow + 1);
+    if (type == 2) return Value::Number(dow == 0 ? 7 : dow);
+    if (type == 3) return Value::Number(dow == 0 ? 6 : dow - 1);
+    return Value::Error(ErrorCode::Num);
+}
+
+Value Days(Args args, const CellSource& source) {
+    double end = 0, start = 0;
+    if (auto error = DateArg(args, 0, source, end)) return *error;
+    if (auto error = DateArg(args, 1, source, start)) return *error;
+    return Value::Number(std::floor(end) - std::floor(start));
+}
+
+Value NetworkDays(Args args, const CellSource& source) {
+    double start = 0, end = 0;
+    if (auto error = DateArg(args, 0, source, start)) return *error;
+    if (auto error = DateArg(args, 1, source, end)) return *error;
+    std::vector<double> holidays;
+    if (args.size() > 2) {
+        for (const Value& v : ToMatrix(args[2], source).cells) {
+            if (v.kind == Value::Kind::Number) holidays.push_back(std::floor(v.number));
+        }
+    }
+    double sign = end < start ? -1 : 1;
+    double from = std::floor(std::min(start, end)), to = std::floor(std::max(start, end));
+    double count = 0;
+    for (double d = from; d <= to; ++d) {
+        int dow = DayOfWeek(d);
+        bool holiday = std::find(holidays.begin(), holidays.end(), d) != holidays.end();
+        count += dow != 0 && dow != 6 && !holiday ? 1 : 0;
+    }
+    return Value::Number(sign * count);
+}
+
+constexpr FunctionDef kDate[] = {
+    {"DATE", 3, 3, Date},
+    {"TIME", 3, 3, Time},
+    {"YEAR", 1, 1, DatePart<0>},
+    {"MONTH", 1, 1, DatePart<1>},
+    {"DAY", 1, 1, DatePart<2>},
+    {"HOUR", 1, 1, TimePart<3600, 24>},
+    {"MINUTE", 1, 1, TimePart<60, 60>},
+    {"SECOND", 1, 1, TimePart<1, 60>},
+    {"TODAY", 0, 0, Today},
+    {"NOW", 0, 0, Now},
+    {"EDATE", 2, 2, EDate},
+    {"EOMONTH", 2, 2, EOMonth},
+    {"DATEDIF", 3, 3, DateDif},
+    {"WEEKDAY", 1, 2, Weekday},
+    {"DAYS", 2, 2, Days},
+    {"NETWORKDAYS", 2, 3, NetworkDays},
+};
+
+}  // namespace
+
+std::span<const FunctionDef> DateFunctions() {
+    return kDate;
+}
+
+}  // namespace keltrov::sheet

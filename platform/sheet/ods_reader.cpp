@@ -1,0 +1,414 @@
+// Reads .ods packages: content.xml's tables with their repeats, spans and covered cells, the
+// number styles of styles.xml and content.xml, and named ranges.
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "platform/sheet/workbook_import.hpp"
+#include "platform/sheet/workbook_loader.hpp"
+
+namespace keltrov::sheet {
+namespace {
+
+constexpr long long kMaxFormatOnlyCells = 65536;
+
+// A repeat count as the file gives it, bounded by what the sheet can hold.
+int Repeat(const char** a, std::string_view attribute, int limit) {
+    const char* text = Attribute(a, attribute);
+    if (!text) return 1;
+    long long n = std::atoll(text);
+    return static_cast<int>(std::clamp<long long>(n, 1, limit));
+}
+
+// "2024-03-01T12:30:00" (year may be signed and long) as a serial date.
+std::optional<double> OdsDate(std::string_view text) {
+    size_t start = text.starts_with('-') ? 1 : 0;
+    size_t dash = text.find('-', start);
+    if (dash == std::string_view::npos || dash - start > 10) return std::nullopt;
+    long long year = std::atoll(std::string(text.substr(0, dash)).c_str());
+    int month = std::atoi(std::string(text.substr(dash + 1, 2)).c_str());
+    int day = dash + 4 < text.size() ? std::atoi(std::string(text.substr(dash + 4, 2)).c_str()) : 1;
+    double serial = SerialDate(year, month, day);
+    size_t t = text.find('T');
+    if (t != std::string_view::npos) {
+        std::optional<double> time = ParseNumber(text.substr(t + 1, 8));
+        serial += time.value_or(0.0);
+    }
+    return serial;
+}
+
+// "PT12H30M15.5S" as a fraction of a day.
+double OdsDuration(std::string_view text) {
+    double seconds = 0.0, number = 0.0, scale = 0.0;
+    bool negative = text.starts_with('-');
+    for (char ch : text) {
+        if (std::isdigit(static_cast<unsigned char>(ch))) {
+            number = scale > 0 ? number + (ch - '0') * scale : number * 10 + (ch - '0');
+            scale = scale > 0 ? scale / 10 : 0;
+        } else if (ch == '.') {
+            scale = 0.1;
+        } else {
+            seconds += ch == 'D'   ? number * 86400
+                       : ch == 'H' ? number * 3600
+                       : ch == 'M' ? number * 60
+                       : ch == 'S' ? number
+                                   : 0;
+            number = scale = 0;
+        }
+    }
+    return (negative ? -seconds : seconds) / 86400.0;
+}
+
+// Builds an xlsx-style format code from an ods number style's parts.
+class NumberStyleBuilder {
+public:
+    void Start(std::string_view name, const char** a) {
+        if (name == "number" || name == "scientific-number" || name == "fraction") {
+            Digits(name, a);
+        } else if (name == "year") {
+            code_ += AttributeOr(a, "style", "short") == "long" ? "yyyy" : "yy";
+        } else if (name == "month") {
+            bool textual = AttributeOr(a, "textual", "false") == "true";
+            bool isLong = AttributeOr(a, "style", "short") == "long";
+            code_ += textual ? (isLong ? "mmmm" : "mmm") : (isLong ? "mm" : "m");
+        } else if (name == "day") {
+            code_ += AttributeOr(a, "style", "short") == "long" ? "dd" : "d";
+        } else if (name == "day-of-week") {
+            code_ += AttributeOr(a, "style", "short") == "long" ? "dddd" : "ddd";
+        } else if (name == "hours") {
+            code_ += AttributeOr(a, "style", "short") == "long" ? "hh" : "h";
+        } else if (name == "minutes") {
+            code_ += AttributeOr(a, "style", "short") == "long" ? "mm" : "m";
+        } else if (name == "seconds") {
+            code_ += AttributeOr(a, "style", "short") == "long" ? "ss" : "s";
+            int decimals = std::atoi(AttributeOr(a, "decimal-places", "0").data());
+            if (decimals > 0) code_ += "." + std::string(static_cast<size_t>(std::min(decimals, 9)), '0');
+        } else if (name == "am-pm") {
+            code_ += "AM/PM";
+        } else if (name == "text" || name == "currency-symbol") {
+            inText_ = true;
+            text_.clear();
+        }
+    }
+    void End(std::string_view name) {
+        if ((name == "text" || name == "currency-symbol") && inText_) {
+            inText_ = false;
+            code_ += text_ == "%" ? "%" : "\"" + text_ + "\"";
+        }
+    }
+    void Text(std::string_view text) {
+        if (inText_) text_ += text;
+    }
+    std::string Code() const { return code_; }
+
+private:
+    void Digits(std::string_view name, const char** a) {
+        int decimals = std::min(std::atoi(AttributeOr(a, "decimal-places", "0").data()), 30);
+        int integers = std::clamp(std::atoi(AttributeOr(a, "min-integer-digits", "1").data()), 0, 30);
+        bool grouping = AttributeOr(a, "grouping", "false") == "true";
+        std::string digits = grouping ? "#,##" : "";
+        digits += integers == 0 ? "#" : std::string(static_cast<size_t>(integers), '0');
+        if (grouping && integers < 4) digits = "#,##" + std::string(static_cast<size_t>(std::max(integers, 1)), '0');
+        if (name == "fraction") {
+            int denominator = std::atoi(AttributeOr(a, "denominator-value", "0").data());
+            int width = std::clamp(std::atoi(AttributeOr(a, "min-denominator-digits", "1").data()), 1, 5);
+            code_ += "# " + std::string(static_cast<size_t>(width), '?') + "/" +
+                     (denominator > 0 ? std::to_string(denominator) : std::string(static_cast<size_t>(width), '?'));
+            return;
+        }
+        code_ += digits;
+        if (decimals > 0) code_ += "." + std::string(static_cast<size_t>(decimals), '0');
+        if (name == "scientific-number") {
+            int exponent = std::clamp(std::atoi(AttributeOr(a, "min-exponent-digits", "2").data()), 1, 5);
+            code_ += "E+" + std::string(static_cast<size_t>(exponent), '0');
+        }
+    }
+
+    std::string code_;
+    std::string text_;
+    bool inText_ = false;
+};
+
+struct CellStyleEntry {
+    std::string dataStyle;
+    std::string parent;
+    bool bold = false;
+};
+
+// Number styles and cell styles, from styles.xml and content.xml alike.
+class OdsStyles : public XmlHandler {
+public:
+    void Start(std::string_view name, const char** a) override {
+        if (name.ends_with("-style") && name != "default-style" && !inStyle_ && Attribute(a, "name") &&
+            name != "style") {
+            builder_ = NumberStyleBuilder{};
+            numberStyle_ = AttributeOr(a, "name", "");
+            inNumberStyle_ = true;
+            depth_ = 0;
+            return;
+        }
+        if (inNumberStyle_) {
+            ++depth_;
+            if (name == "map") return;  // conditional sections: the first section stands for all
+            builder_.Start(name, a);
+            return;
+        }
+        if (name == "style" && AttributeOr(a, "family", "") == "table-cell") {
+            inStyle_ = true;
+            styleName_ = AttributeOr(a, "name", "");
+            cellStyles_[styleName_] = {std::string(AttributeOr(a, "data-style-name", "")),
+                                       std::string(AttributeOr(a, "parent-style-name", "")), false};
+        } else if (inStyle_ && name == "text-properties") {
+            std::string_view weight = AttributeOr(a, "font-weight", "normal");
+            cellStyles_[styleName_].bold = weight == "bold" || std::atoi(weight.data()) >= 600;
+        }
+    }
+    void End(std::string_view name) override {
+        if (inNumberStyle_) {
+            if (depth_ == 0) {
+                numberFormats_[numberStyle_] = builder_.Code();
+                inNumberStyle_ = false;
+            } else {
+                --depth_;
+                builder_.End(name);
+            }
+            return;
+        }
+        if (name == "style") inStyle_ = false;
+    }
+    void Text(std::string_view text) override {
+        if (inNumberStyle_) builder_.Text(text);
+    }
+
+    CellStyle Style(const std::string& name) const {
+        CellStyle style;
+        std::string current = name;
+        for (int depth = 0; depth < 16 && !current.empty(); ++depth) {
+            auto it = cellStyles_.find(current);
+            if (it == cellStyles_.end()) break;
+            style.bold = style.bold || it->second.bold;
+            if (style.numberFormat.empty() && !it->second.dataStyle.empty()) {
+                auto format = numberFormats_.find(it->second.dataStyle);
+                style.numberFormat = format == numberFormats_.end() ? "" : format->second;
+            }
+            current = it->second.parent;
+        }
+        return style;
+    }
+
+private:
+    NumberStyleBuilder builder_;
+    std::string numberStyle_, styleName_;
+    bool inNumberStyle_ = false, inStyle_ = false;
+    int depth_ = 0;
+    std::map<std::string, std::string> numberFormats_;
+    std::map<std::string, CellStyleEntry> cellStyles_;
+};
+
+// One cell as read, before its repeats are laid down.
+struct OdsCell {
+    int column = 0;
+    int repeat = 1;
+    std::string style;
+    std::string valueType;
+    std::string value;  // office:value, date-value, time-value or boolean-value
+    std::string formula;
+    std::optional<std::string> stringValue;
+    std::string text;
+    bool hasText = false;
+};
+
+class ContentReader : public XmlHandler {
+public:
+    ContentReader(WorkbookImport& import, OdsStyles& styles) : import_(import), book_(import.Book()), styles_(styles) {}
+
+    void Start(std::string_view name, const char** a) override {
+        if (skip_ > 0 || name == "annotation" || name == "shapes" || name == "table-source") {
+            ++skip_;
+            return;
+        }
+        if (inStyles_) {
+            styles_.Start(name, a);
+            ++stylesDepth_;
+            return;
+        }
+        if (name == "automatic-styles") {
+            inStyles_ = true;
+            stylesDepth_ = 0;
+        } else if (name == "table") {
+            StartTable(AttributeOr(a, "name", ""));
+        } else if (name == "table-row") {
+            rowRepeat_ = Repeat(a, "number-rows-repeated", kMaxRows);
+            cells_.clear();
+            column_ = 1;
+        } else if (name == "table-cell" || name == "covered-table-cell") {
+            StartCell(a);
+        } else if (name == "p" && inCell_) {
+            if (cell_.hasText) cell_.text += "\n";
+            cell_.hasText = true;
+        } else if (name == "s" && inCell_) {
+            cell_.text += std::string(static_cast<size_t>(Repeat(a, "c", 1024)), ' ');
+        } else if (name == "tab" && inCell_) {
+            cell_.text += "\t";
+        } else if (name == "line-break" && inCell_) {
+            cell_.text += "\n";
+        } else if (name == "named-range" || name == "named-expression") {
+            NamedRange(a);
+        }
+    }
+
+    void End(std::string_view name) override {
+        if (skip_ > 0) {
+            --skip_;
+            return;
+        }
+        if (inStyles_) {
+            if (stylesDepth_ == 0) {
+                inStyles_ = false;
+            } else {
+                --stylesDepth_;
+                styles_.End(name);
+            }
+            return;
+        }
+        if (name == "table-cell" || name == "covered-table-cell") {
+            inCell_ = false;
+            if (column_ > kMaxColumns) return;
+            if (Meaningful(cell_)) cells_.push_back(cell_);
+            column_ = std::min(column_ + cell_.repeat, kMaxColumns + 1);
+        } else if (name == "table-row") {
+            EndRow();
+        }
+    }
+
+    void Text(std::string_view text) override {
+        if (skip_ > 0) return;
+        if (inStyles_) {
+            styles_.Text(text);
+        } else if (inCell_) {
+            cell_.text += text;
+        }
+    }
+
+private:
+    void StartTable(std::string_view name) {
+        ++sheets_;
+        if (sheets_ == 1) {
+            book_.RenameSheet(0, std::string(name));
+        } else {
+            book_.AddSheet(std::string(name));
+        }
+        book_.SelectSheet(sheets_ - 1);
+        row_ = 1;
+    }
+
+    void StartCell(const char** a) {
+        inCell_ = true;
+        cell_ = OdsCell{};
+        cell_.column = column_;
+        cell_.repeat = Repeat(a, "number-columns-repeated", kMaxColumns);
+        cell_.style = AttributeOr(a, "style-name", "");
+        cell_.valueType = AttributeOr(a, "value-type", "");
+        for (std::string_view attribute : {"value", "date-value", "time-value", "boolean-value"}) {
+            if (const char* v = Attribute(a, attribute)) cell_.value = v;
+        }
+        if (const char* s = Attribute(a, "string-value")) cell_.stringValue = s;
+        cell_.formula = AttributeOr(a, "formula", "");
+    }
+
+    static bool Meaningful(const OdsCell& cell) {
+        return !cell.valueType.empty() || !cell.formula.empty() || cell.hasText || !cell.style.empty();
+    }
+
+    // The row's cells go down once per repeat, as far as the sheet reaches. A format alone over a
+    // huge block (the rest of the sheet, as LibreOffice writes it) shows nothing and is left out.
+    void EndRow() {
+        int repeat = std::min(rowRepeat_, kMaxRows - row_ + 1);
+        for (int r = 0; r < repeat; ++r) {
+            for (const OdsCell& cell : cells_) {
+                bool formatOnly = cell.valueType.empty() && cell.formula.empty() && !cell.hasText;
+                if (!formatOnly || static_cast<long long>(repeat) * cell.repeat <= kMaxFormatOnlyCells) {
+                    PutCell(row_ + r, cell);
+                }
+            }
+        }
+        row_ = std::min(row_ + rowRepeat_, kMaxRows + 1);
+    }
+
+    void PutCell(int row, const OdsCell& cell) {
+        int last = std::min(cell.column + cell.repeat - 1, kMaxColumns);
+        import_.CountCells(static_cast<size_t>(last - cell.column + 1));
+        CellStyle style = cell.style.empty() ? CellStyle{} : styles_.Style(cell.style);
+        for (int c = cell.column; c <= last; ++c) {
+            if (style != CellStyle{}) {
+                book_.SetNumberFormat(row, c, style.numberFormat);
+                book_.SetBold(row, c, style.bold);
+            }
+            if (!cell.formula.empty()) {
+                import_.AddFormula({sheets_ - 1, row, c, OpenFormulaToA1(cell.formula)});
+            } else {
+                PutValue(row, c, cell);
+            }
+        }
+    }
+
+    void PutValue(int row, int column, const OdsCell& cell) {
+        const std::string& type = cell.valueType;
+        if (type == "float" || type == "percentage" || type == "currency") {
+            std::optional<double> n = ParseNumber(cell.value);
+            if (n) book_.SetCellNumber(row, column, *n);
+        } else if (type == "date") {
+            if (std::optional<double> d = OdsDate(cell.value)) book_.SetCellNumber(row, column, *d);
+        } else if (type == "time") {
+            book_.SetCellNumber(row, column, OdsDuration(cell.value));
+        } else if (type == "boolean") {
+            book_.SetCellBool(row, column, cell.value == "true" || cell.value == "1");
+        } else if (type == "string" || (type.empty() && cell.hasText)) {
+            std::string text = cell.stringValue.value_or(cell.text);
+            if (!text.empty()) book_.SetCellText(row, column, text);
+        }
+    }
+
+    void NamedRange(const char** a) {
+        std::string name(AttributeOr(a, "name", ""));
+        if (const char* range = Attribute(a, "cell-range-address")) {
+            import_.AddName(name, OpenFormulaToA1("[" + std::string(range) + "]"));
+        } else if (const char* expression = Attribute(a, "expression")) {
+            import_.AddName(name, OpenFormulaToA1(expression));
+        }
+    }
+
+    WorkbookImport& import_;
+    Workbook& book_;
+    OdsStyles& styles_;
+    int sheets_ = 0, row_ = 1, column_ = 1, rowRepeat_ = 1, skip_ = 0, stylesDepth_ = 0;
+    bool inCell_ = false, inStyles_ = false;
+    OdsCell cell_;
+    std::vector<OdsCell> cells_;
+};
+
+// styles.xml holds the common styles; only its office:styles part matters here.
+class StylesPartReader : public XmlHandler {
+public:
+    explicit StylesPartReader(OdsStyles& styles) : styles_(styles) {}
+    void Start(std::string_view name, const char** a) override { styles_.Start(name, a); }
+    void End(std::string_view name) override { styles_.End(name); }
+    void Text(std::string_view text) override { styles_.Text(text); }
+
+private:
+    OdsStyles& styles_;
+};
+
+}  // namespace
+
+void ReadOds(const ZipPackage& package, WorkbookImport& import) {
+    OdsStyles styles;
+    if (package.Has("styles.xml")) {
+        StylesPartReader reader(styles);
+        package.ParseXml("styles.xml", reader);
+    }
+    ContentReader content(import, styles);
+    package.ParseXml("content.xml", content);
+}
+
+}  // namespace keltrov::sheet

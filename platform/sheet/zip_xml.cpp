@@ -1,0 +1,160 @@
+#include "platform/sheet/zip_xml.hpp"
+
+#include <expat.h>
+#include <zip.h>
+
+#include <cstring>
+#include <exception>
+#include <vector>
+
+#include "platform/sheet/variant.hpp"
+
+namespace keltrov::sheet {
+namespace {
+
+constexpr size_t kMaxSmallPart = 1 << 20;
+constexpr size_t kChunk = 1 << 16;
+
+std::string_view LocalName(const char* name) {
+    std::string_view full(name);
+    size_t separator = full.rfind('|');
+    return separator == std::string_view::npos ? full : full.substr(separator + 1);
+}
+
+[[noreturn]] void Damaged(std::string_view part, const std::string& why) {
+    throw AutomationError("模板无法读取: " + std::string(part) + " 损坏 (" + why + ")");
+}
+
+// A handler's exception must not unwind through expat's C frames: it stops the parser instead.
+struct ParseContext {
+    XML_Parser parser;
+    XmlHandler& handler;
+    std::exception_ptr error;
+
+    template <typename Call>
+    void Guard(Call call) {
+        if (error) {
+            return;
+        }
+        try {
+            call(handler);
+        } catch (...) {
+            error = std::current_exception();
+            XML_StopParser(parser, XML_FALSE);
+        }
+    }
+};
+
+struct ZipFileCloser {
+    void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+}  // namespace
+
+struct ZipPackage::Archive {
+    zip_t* zip = nullptr;
+    ~Archive() {
+        if (zip) {
+            zip_discard(zip);
+        }
+    }
+};
+
+const char* Attribute(const char** attributes, std::string_view localName) {
+    for (size_t i = 0; attributes[i]; i += 2) {
+        if (LocalName(attributes[i]) == localName) {
+            return attributes[i + 1];
+        }
+    }
+    return nullptr;
+}
+
+std::string_view AttributeOr(const char** attributes, std::string_view localName, std::string_view fallback) {
+    const char* value = Attribute(attributes, localName);
+    return value ? std::string_view(value) : fallback;
+}
+
+ZipPackage::ZipPackage(std::span<const uint8_t> bytes) : archive_(std::make_unique<Archive>()) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    if (source) {
+        archive_->zip = zip_open_from_source(source, ZIP_RDONLY, &error);
+        if (!archive_->zip) {
+            zip_source_free(source);
+        }
+    }
+    zip_error_fini(&error);
+    if (!archive_->zip) {
+        throw AutomationError("模板无法读取: 不是 xlsx 或 ods 工作簿 (" + std::to_string(bytes.size()) + " 字节)");
+    }
+}
+
+ZipPackage::~ZipPackage() = default;
+
+bool ZipPackage::Has(std::string_view name) const {
+    return zip_name_locate(archive_->zip, std::string(name).c_str(), 0) >= 0;
+}
+
+std::optional<std::string> ZipPackage::ReadSmall(std::string_view name) const {
+    std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen(archive_->zip, std::string(name).c_str(), 0));
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string text;
+    char buffer[kChunk];
+    zip_int64_t got;
+    while ((got = zip_fread(file.get(), buffer, sizeof buffer)) > 0) {
+        text.append(buffer, static_cast<size_t>(got));
+        if (text.size() > kMaxSmallPart) {
+            Damaged(name, "过大");
+        }
+    }
+    if (got < 0) {
+        Damaged(name, zip_file_strerror(file.get()));
+    }
+    return text;
+}
+
+void ZipPackage::ParseXml(std::string_view name, XmlHandler& handler) const {
+    std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen(archive_->zip, std::string(name).c_str(), 0));
+    if (!file) {
+        Damaged(name, "缺少这一部分");
+    }
+    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreateNS(nullptr, '|'),
+                                                                        XML_ParserFree);
+    ParseContext context{parser.get(), handler, nullptr};
+    XML_SetUserData(parser.get(), &context);
+    XML_SetElementHandler(
+        parser.get(),
+        [](void* data, const char* element, const char** attributes) {
+            static_cast<ParseContext*>(data)->Guard([&](XmlHandler& h) { h.Start(LocalName(element), attributes); });
+        },
+        [](void* data, const char* element) {
+            static_cast<ParseContext*>(data)->Guard([&](XmlHandler& h) { h.End(LocalName(element)); });
+        });
+    XML_SetCharacterDataHandler(parser.get(), [](void* data, const char* text, int length) {
+        static_cast<ParseContext*>(data)->Guard(
+            [&](XmlHandler& h) { h.Text(std::string_view(text, static_cast<size_t>(length))); });
+    });
+    std::vector<char> buffer(kChunk);
+    while (true) {
+        zip_int64_t got = zip_fread(file.get(), buffer.data(), buffer.size());
+        if (got < 0) {
+            Damaged(name, zip_file_strerror(file.get()));
+        }
+        XML_Status status = XML_Parse(parser.get(), buffer.data(), static_cast<int>(got), got == 0);
+        if (context.error) {
+            std::rethrow_exception(context.error);
+        }
+        if (status == XML_STATUS_ERROR) {
+            Damaged(name, std::string(XML_ErrorString(XML_GetErrorCode(parser.get()))) + ", 第 " +
+                              std::to_string(XML_GetCurrentLineNumber(parser.get())) + " 行");
+        }
+        if (got == 0) {
+            return;
+        }
+    }
+}
+
+}  // namespace keltrov::sheet

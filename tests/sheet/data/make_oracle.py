@@ -1,0 +1,264 @@
+#!/usr/bin/env python3
+"""Writes oracle.xlsx (a data block and one formula per row, no cached values), has LibreOffice
+Calc compute it headless, and writes oracle.tsv: formula, LibreOffice's value, the value the sheet
+must show (Excel's, where LibreOffice departs from it) and why. Run by scripts/make-oracle.sh."""
+import csv
+import re
+import pathlib
+import subprocess
+import sys
+import tempfile
+import zipfile
+from xml.sax.saxutils import escape
+
+HERE = pathlib.Path(__file__).parent
+
+# A1:A5 = 1, 2, 3, "x", blank; B1:B5 = 10..50; C1:C3 = a, b, a; D1 = 2024-03-15 12:30; D2 = "Straße".
+DATA = {
+    "A1": 1, "A2": 2, "A3": 3, "A4": "x",
+    "B1": 10, "B2": 20, "B3": 30, "B4": 40, "B5": 50,
+    "C1": "a", "C2": "b", "C3": "a",
+    "D1": 45366.520833333333, "D2": "Straße",
+}
+
+# Where LibreOffice and Excel disagree, the sheet follows Excel: formula -> (Excel's value, why).
+EXCEL = {
+    "0^0": ("#NUM!", "Excel: 0^0 is #NUM!, LibreOffice gives 1"),
+    "POWER(0,0)": ("#NUM!", "Excel: 0^0 is #NUM!, LibreOffice gives 1"),
+    "\"a\"+1": ("#VALUE!", "LibreOffice's Err:529 is Excel's #VALUE!"),
+    "SQRT(-1)": ("#NUM!", "LibreOffice's Err:502 is Excel's #NUM!"),
+    "LN(0)": ("#NUM!", "LibreOffice's Err:502 is Excel's #NUM!"),
+    "MROUND(-10,3)": ("#NUM!", "LibreOffice's Err:502 is Excel's #NUM!"),
+    "SMALL(B1:B5,6)": ("#NUM!", "LibreOffice's Err:502 is Excel's #NUM!"),
+    "DATE(2024,3,1)-DATE(2024,3,2)<0": ("TRUE", "same in both; kept to show booleans compare as Excel does"),
+    "CHOOSE(4,1,2,3)": ("#VALUE!", "LibreOffice's Err:502 is Excel's #VALUE!"),
+    "MAX((B1:B3-15)*{1;1;2})": ("30", "Excel 365 reads the range as an array here; LibreOffice intersects it with the row"),
+    "1E20&\"\"": ("1E+20", "Excel writes two exponent digits, LibreOffice three"),
+    "123456789012345678&\"\"": ("1.23456789012346E+17", "Excel writes two exponent digits, LibreOffice three"),
+    "DATE(2024,3,1)": ("45352", "LibreOffice shows a DATE result as a date; the serial is the same"),
+    "DATE(2024,14,1)": ("45689", "LibreOffice shows a DATE result as a date; the serial is the same"),
+    "TIME(12,30,0)": ("0.5208333333", "LibreOffice shows a TIME result as a time; the serial is the same"),
+}
+
+# Functions newer than Excel 2007 are stored with this prefix, as Excel writes them.
+NEWER = ["MAXIFS", "MINIFS", "IFS", "IFNA", "XOR", "SWITCH", "CEILING.MATH", "FLOOR.MATH", "DAYS", "CONCAT", "TEXTJOIN"]
+
+
+def as_stored(formula):
+    for name in NEWER:
+        formula = re.sub(r"(?<![A-Z.])" + re.escape(name) + r"\(", "_xlfn." + name + "(", formula)
+    return formula
+
+FORMULAS = """
+1+2*3
+-2^2
+2^3^2
+0^0
+POWER(0,0)
+0.1+0.2=0.3
+1/3&""
+1E20&""
+0.000001&""
+123456789012345678&""
+"1,000"+0
+"50%"*2
+"2024-03-01"+0
+"a"+1
+TRUE+0
+TRUE()+1
+"abc"="ABC"
+"ÄÖÜ"="äöü"
+SUM(A1:A5)
+SUM(A:A)
+SUM(2:2)
+AVERAGE(A1:A5)
+COUNT(A1:A5)
+COUNTA(A1:A5)
+COUNTBLANK(A1:A5)
+MAX(B1:B5)
+MIN(B1:B5)
+PRODUCT(A1:A3,2)
+LARGE(B1:B5,2)
+SMALL(B1:B5,6)
+MEDIAN(B1:B4)
+RANK(20,B1:B5)
+RANK(20,B1:B5,1)
+SUBTOTAL(9,B1:B5)
+SUMPRODUCT(A1:A3,B1:B3)
+SUMPRODUCT((C1:C3="a")*B1:B3)
+SUMIF(C1:C3,"a",B1:B3)
+SUMIF(B1:B5,">25")
+SUMIFS(B1:B5,A1:A5,">1",C1:C5,"a")
+COUNTIF(C1:C5,"a*")
+COUNTIF(A1:A5,"<>x")
+COUNTIFS(A1:A5,">=2",B1:B5,"<40")
+AVERAGEIF(A1:A5,">1",B1:B5)
+MAXIFS(B1:B5,C1:C5,"a")
+MINIFS(B1:B5,C1:C5,"b")
+ROUND(2.675,2)
+ROUND(-2.5,0)
+ROUND(1234.5,-2)
+ROUNDUP(1.21,1)
+ROUNDDOWN(-1.29,1)
+MROUND(10,3)
+MROUND(-10,3)
+INT(-1.5)
+TRUNC(-8.9)
+MOD(-3,2)
+MOD(3,-2)
+ABS(-3)
+SIGN(-3)
+SQRT(16)
+SQRT(-1)
+CEILING(2.5,1)
+FLOOR(2.5,2)
+CEILING.MATH(-2.5)
+FLOOR.MATH(-2.5)
+EXP(1)
+LN(10)
+LN(0)
+LOG(8,2)
+LOG10(1000)
+PI()
+SIN(1)
+COS(1)
+TAN(1)
+RADIANS(180)
+DEGREES(1)
+ROUND(MAX((12000-5000)*{0.03,0.1,0.2}-{0,210,1410},0),2)
+MAX((B1:B3-15)*{1;1;2})
+IF(A1>2,"y","n")
+IFS(A1>1,"a",A2>1,"b")
+IFERROR(1/0,"bad")
+IFNA(NA(),"none")
+AND(TRUE,1)
+OR(FALSE,0)
+NOT(0)
+XOR(TRUE,TRUE,TRUE)
+CHOOSE(2,"a","b","c")
+CHOOSE(4,1,2,3)
+SWITCH(A2,1,"one",2,"two","many")
+VLOOKUP(2,A1:B5,2,FALSE)
+VLOOKUP(2.5,A1:B3,2)
+VLOOKUP(9,A1:B3,2,FALSE)
+HLOOKUP(20,B2:B3,2,FALSE)
+LOOKUP(2.5,A1:A3,B1:B3)
+MATCH(30,B1:B5,0)
+MATCH(35,B1:B5)
+MATCH("b*",C1:C3,0)
+INDEX(B1:B5,4)
+INDEX(A1:B3,2,2)
+ROWS(A1:B5)
+COLUMNS(A1:B5)
+COLUMN(C7)
+CONCATENATE("工","资",1)
+LEFT("工资表",2)
+RIGHT("工资表")
+MID("工资表",2,5)
+LEN("工资表")
+LEN(D2)
+TRIM("  a   b ")
+UPPER("abc")
+LOWER("ABC")
+PROPER("hello world")
+SUBSTITUTE("a-b-c","-","+",2)
+REPLACE("工资表",2,1,"X")
+FIND("资","工资表")
+SEARCH("?c","abcd")
+TEXT(1234.5,"#,##0.00")
+TEXT(D1,"yyyy-mm-dd hh:mm")
+TEXT(0.256,"0.0%")
+VALUE("1,234.5")
+REPT("ab",3)
+EXACT("a","A")
+FIXED(1234.567,1)
+T(A4)
+N(A1)
+DATE(2024,3,1)
+DATE(2024,14,1)
+YEAR(D1)
+MONTH(D1)
+DAY(D1)
+HOUR(D1)
+MINUTE(D1)
+TIME(12,30,0)
+EDATE(DATE(2024,1,31),1)
+EOMONTH(DATE(2024,2,10),0)
+DATEDIF(DATE(2020,5,20),DATE(2024,3,15),"y")
+DATEDIF(DATE(2020,5,20),DATE(2024,3,15),"m")
+DATEDIF(DATE(2020,5,20),DATE(2024,3,15),"md")
+WEEKDAY(DATE(2024,3,15))
+WEEKDAY(DATE(2024,3,17),2)
+DAYS(DATE(2024,3,15),DATE(2024,3,1))
+NETWORKDAYS(DATE(2024,3,1),DATE(2024,3,31))
+ISBLANK(A5)
+ISNUMBER(A4)
+ISTEXT(A4)
+ISERROR(1/0)
+ISERR(NA())
+ISNA(NA())
+ISLOGICAL(TRUE)
+""".strip().splitlines()
+
+FORMULA_COLUMN = "F"
+
+
+def cell_xml(ref, value):
+    if isinstance(value, str):
+        return f'<c r="{ref}" t="inlineStr"><is><t>{escape(value)}</t></is></c>'
+    return f'<c r="{ref}"><v>{value!r}</v></c>'
+
+
+def write_workbook(path):
+    rows = {}
+    for ref, value in DATA.items():
+        rows.setdefault(int(ref[1:]), []).append(cell_xml(ref, value))
+    for i, formula in enumerate(FORMULAS, start=1):
+        rows.setdefault(i, []).append(f'<c r="{FORMULA_COLUMN}{i}"><f>{escape(as_stored(formula))}</f></c>')
+    sheet_data = "".join(f'<row r="{r}">{"".join(sorted(cells, key=lambda c: c[6]))}</row>' for r, cells in sorted(rows.items()))
+    main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
+    rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+    pkg = "http://schemas.openxmlformats.org/package/2006/relationships"
+    parts = {
+        "[Content_Types].xml": '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+        '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+        '<Default Extension="xml" ContentType="application/xml"/>'
+        '<Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>'
+        '<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>'
+        "</Types>",
+        "_rels/.rels": f'<Relationships xmlns="{pkg}"><Relationship Id="r1" Type="{rel}/officeDocument" Target="xl/workbook.xml"/></Relationships>',
+        "xl/workbook.xml": f'<workbook xmlns="{main}" xmlns:r="{rel}"><sheets><sheet name="Oracle" sheetId="1" r:id="rId1"/></sheets></workbook>',
+        "xl/_rels/workbook.xml.rels": f'<Relationships xmlns="{pkg}"><Relationship Id="rId1" Type="{rel}/worksheet" Target="worksheets/sheet1.xml"/></Relationships>',
+        "xl/worksheets/sheet1.xml": f'<worksheet xmlns="{main}"><sheetData>{sheet_data}</sheetData></worksheet>',
+    }
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        for name, text in parts.items():
+            z.writestr(name, '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n' + text)
+
+
+def compute_with_libreoffice(path):
+    with tempfile.TemporaryDirectory() as out:
+        subprocess.run(["soffice", "--headless", "--norestore", "--convert-to",
+                        "csv:Text - txt - csv (StarCalc):9,34,76,1,,0,false,true,false,false,false",
+                        "--outdir", out, str(path)], check=True, capture_output=True)
+        with open(pathlib.Path(out) / (path.stem + ".csv"), encoding="utf-8") as f:
+            rows = list(csv.reader(f, delimiter="\t"))
+    column = ord(FORMULA_COLUMN) - ord("A")
+    return [row[column] if column < len(row) else "" for row in rows]
+
+
+def main():
+    workbook = HERE / "oracle.xlsx"
+    write_workbook(workbook)
+    values = compute_with_libreoffice(workbook)
+    with open(HERE / "oracle.tsv", "w", encoding="utf-8", newline="") as f:
+        f.write("# row\tformula\tLibreOffice Calc\texpected (Excel)\tnote\n")
+        for i, formula in enumerate(FORMULAS, start=1):
+            lo = values[i - 1] if i - 1 < len(values) else ""
+            expected, note = EXCEL.get(formula, (lo, ""))
+            f.write(f"{i}\t{formula}\t{lo}\t{expected}\t{note}\n")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,275 @@
+// Workbooks as Excel and LibreOffice write them, cell kind by cell kind, and files to refuse.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/sheet/variant.hpp"
+#include "platform/sheet/workbook.hpp"
+#include "tests/sheet/test_images.hpp"
+
+namespace keltrov::sheet {
+namespace {
+
+using testing::OdsImage;
+using testing::StoredZip;
+
+constexpr const char* kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr const char* kRels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+std::string Worksheet(const std::string& sheetData, const std::string& after = "") {
+    return std::string("<worksheet xmlns=\"") + kMain +
+           "\" xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"><sheetData>" + sheetData +
+           "</sheetData>" + after + "</worksheet>";
+}
+
+// A minimal package: sheets in workbook order with the given sheetIds, shared strings, styles.
+std::vector<uint8_t> Xlsx(const std::vector<std::pair<std::string, std::string>>& sheets,
+                          const std::string& sharedStrings = "", const std::string& styles = "",
+                          const std::string& definedNames = "") {
+    std::string workbook = std::string("<workbook xmlns=\"") + kMain + "\" xmlns:r=\"" + kRels + "\"><sheets>";
+    std::string rels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    std::vector<std::pair<std::string, std::string>> parts;
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        std::string n = std::to_string(i + 1);
+        // sheetIds run backwards, so that order in the file and id disagree
+        workbook += "<sheet name=\"" + sheets[i].first + "\" sheetId=\"" + std::to_string(sheets.size() - i + 3) +
+                    "\" r:id=\"rId" + n + "\"/>";
+        rels +=
+            "<Relationship Id=\"rId" + n + "\" Type=\"" + kRels + "/worksheet\" Target=\"worksheets/s" + n + ".xml\"/>";
+        parts.emplace_back("xl/worksheets/s" + n + ".xml", sheets[i].second);
+    }
+    workbook += "</sheets>" + definedNames + "</workbook>";
+    if (!sharedStrings.empty()) {
+        rels +=
+            std::string("<Relationship Id=\"rS\" Type=\"") + kRels + "/sharedStrings\" Target=\"sharedStrings.xml\"/>";
+        parts.emplace_back("xl/sharedStrings.xml",
+                           std::string("<sst xmlns=\"") + kMain + "\">" + sharedStrings + "</sst>");
+    }
+    if (!styles.empty()) {
+        rels += std::string("<Relationship Id=\"rT\" Type=\"") + kRels + "/styles\" Target=\"styles.xml\"/>";
+        parts.emplace_back("xl/styles.xml",
+                           std::string("<styleSheet xmlns=\"") + kMain + "\">" + styles + "</styleSheet>");
+    }
+    parts.emplace_back("xl/_rels/workbook.xml.rels", rels + "</Relationships>");
+    parts.emplace_back("xl/workbook.xml", workbook);
+    // Content types declared by extension only, as some writers do.
+    parts.emplace_back(
+        "[Content_Types].xml",
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"xml\" "
+        "ContentType=\"application/xml\"/></Types>");
+    parts.emplace_back(
+        "_rels/.rels",
+        std::string("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                    "<Relationship Id=\"r1\" Type=\"") +
+            kRels + "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
+    return StoredZip(parts);
+}
+
+struct Shown {
+    int row;
+    int column;
+    const char* text;
+    const char* formula;
+};
+
+void ExpectCells(const Workbook& book, std::initializer_list<Shown> cells) {
+    for (const Shown& c : cells) {
+        EXPECT_EQ(book.GetCellText(c.row, c.column), c.text) << c.row << "," << c.column;
+        EXPECT_EQ(book.GetCellFormula(c.row, c.column), c.formula) << c.row << "," << c.column;
+    }
+}
+
+TEST(XlsxCells, EveryKindLoadsAsExcelShowsIt) {
+    const std::string strings =
+        "<si><t>工资</t></si><si><t/></si>"
+        "<si><r><rPr><b/></rPr><t>東</t></r><r><t>京</t></r><rPh sb=\"0\" eb=\"2\"><t>トウキョウ</t></rPh></si>";
+    const std::string data =
+        "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c><c r=\"C1\" t=\"s\"><v>2</v></c>"
+        "<c r=\"D1\" t=\"inlineStr\"><is><t>inline</t></is></c><c r=\"E1\" t=\"b\"><v>1</v></c>"
+        "<c r=\"F1\" t=\"e\"><v>#N/A</v></c><c r=\"G1\"><v>2.5</v></c><c r=\"XFD1\"><v>7</v></c></row>"
+        "<row r=\"2\"><c r=\"A2\"><f>G1*2</f><v>5</v></c><c r=\"B2\"><f>FOO(G1)+1</f><v>3</v></c>"
+        "<c r=\"C2\" t=\"str\"><f>A1&amp;\"!\"</f><v>x</v></c><c r=\"D2\"><f>SUM(1,</f><v>9</v></c>"
+        "<c r=\"E2\" t=\"b\"><f>TRUE()</f><v>1</v></c><c r=\"F2\"><f>E1+1</f></c></row>"
+        "<row r=\"1048576\"><c r=\"A1048576\"><v>1</v></c></row>";
+    Workbook book;
+    book.LoadImage(Xlsx({{"工资表", Worksheet(data)}}, strings));
+    ExpectCells(book, {{1, 1, "工资", ""},
+                       {1, 2, "", ""},
+                       {1, 3, "東京", ""},
+                       {1, 4, "inline", ""},
+                       {1, 5, "TRUE", ""},
+                       {1, 6, "#N/A", ""},
+                       {1, 16384, "7", ""},
+                       {1048576, 1, "1", ""},
+                       {2, 1, "5", "G1*2"},
+                       {2, 2, "#NAME?", "FOO(G1)+1"},
+                       {2, 3, "工资!", "A1&\"!\""},
+                       {2, 4, "#NAME?", "SUM(1,"},
+                       {2, 5, "TRUE", "TRUE()"},
+                       {2, 6, "2", "E1+1"}});
+    EXPECT_EQ(book.GetCellKind(1, 5), CellKind::Bool);
+    EXPECT_EQ(book.GetUnknownFunctions(2, 2), std::vector<std::string>{"FOO"});
+    EXPECT_FALSE(book.LoadWarnings().empty());  // the formula that does not parse is named
+}
+
+TEST(XlsxCells, SheetsComeInWorkbookOrderAndFormulasReachEachOther) {
+    const std::string first = Worksheet(
+        "<row r=\"1\"><c r=\"A1\"><v>10</v></c><c r=\"B1\"><f>Other!A1+'工资 表'!B2+SUM(Other!A:A)</f></c>"
+        "<c r=\"C1\"><f>rate*A1</f></c></row>");
+    const std::string other =
+        Worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"5\"><c r=\"A5\"><v>2</v></c></row>");
+    const std::string third = Worksheet("<row r=\"2\"><c r=\"B2\"><v>100</v></c></row>");
+    Workbook book;
+    book.LoadImage(Xlsx({{"Main", first}, {"Other", other}, {"工资 表", third}}, "", "",
+                        "<definedNames><definedName name=\"rate\">Other!$A$5</definedName></definedNames>"));
+    ASSERT_EQ(book.SheetCount(), 3);
+    EXPECT_EQ(book.SheetName(0), "Main");
+    EXPECT_EQ(book.SheetName(2), "工资 表");
+    ExpectCells(book,
+                {{1, 1, "10", ""}, {1, 2, "104", "Other!A1+'工资 表'!B2+SUM(Other!A:A)"}, {1, 3, "20", "rate*A1"}});
+}
+
+TEST(XlsxCells, SharedAndArrayFormulasAreKeptAndComputed) {
+    const std::string data =
+        "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><f t=\"shared\" ref=\"B1:B3\" si=\"0\">A1*10</f><v>10</v></c>"
+        "<c r=\"C1\"><f t=\"array\" ref=\"C1:C3\">A1:A3*2</f><v>2</v></c>"
+        "<c r=\"D1\"><f t=\"array\" ref=\"D1\">SUM(A1:A3*B1:B3)</f><v>140</v></c>"
+        "<c r=\"E1\"><f>ROUND(MAX((E5-5000)*{0.03,0.1,0.2}-{0,210,1410},0),2)</f><v>0</v></c></row>"
+        "<row r=\"2\"><c r=\"A2\"><v>2</v></c><c r=\"B2\"><f t=\"shared\" si=\"0\"/><v>0</v></c><c "
+        "r=\"C2\"><v>0</v></c></row>"
+        "<row r=\"3\"><c r=\"A3\"><v>3</v></c><c r=\"B3\"><f t=\"shared\" si=\"0\"/><v>0</v></c><c "
+        "r=\"C3\"><v>0</v></c></row>"
+        "<row r=\"5\"><c r=\"E5\"><v>12000</v></c></row>";
+    Workbook book;
+    book.LoadImage(Xlsx({{"S", Worksheet(data)}}));
+    ExpectCells(book, {{2, 2, "20", "A2*10"},
+                       {3, 2, "30", "A3*10"},
+                       {1, 3, "2", "A1:A3*2"},
+                       {2, 3, "4", "A1:A3*2"},
+                       {3, 3, "6", "A1:A3*2"},
+                       {1, 4, "140", "SUM(A1:A3*B1:B3)"},
+                       {1, 5, "490", "ROUND(MAX((E5-5000)*{0.03,0.1,0.2}-{0,210,1410},0),2)"}});
+    book.SetCellNumber(2, 1, 5);
+    EXPECT_EQ(book.GetCellText(2, 3), "10");
+    EXPECT_EQ(book.GetCellText(1, 4), "350");
+}
+
+TEST(XlsxCells, AlternateContentTakesTheFirstChoiceAndIgnoredPartsAreNamed) {
+    const std::string data = "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>";
+    const std::string after =
+        "<mergeCells count=\"1\"><mergeCell ref=\"A1:B1\"/></mergeCells>"
+        "<mc:AlternateContent><mc:Choice Requires=\"x14\"><drawing/></mc:Choice><mc:Fallback><c "
+        "r=\"Z9\"><v>9</v></c></mc:Fallback></mc:AlternateContent>";
+    Workbook book;
+    book.LoadImage(Xlsx({{"S", Worksheet(data, after)}}));
+    EXPECT_EQ(book.GetCellText(9, 26), "");
+    std::string warnings;
+    for (const std::string& w : book.LoadWarnings()) warnings += w + "\n";
+    EXPECT_NE(warnings.find("合并单元格"), std::string::npos) << warnings;
+    EXPECT_NE(warnings.find("图片和图表"), std::string::npos) << warnings;
+}
+
+TEST(XlsxCells, StylesGiveFormatsAndBold) {
+    const std::string styles =
+        "<numFmts count=\"1\"><numFmt numFmtId=\"164\" formatCode=\"0.00E+00\"/></numFmts>"
+        "<fonts count=\"2\"><font/><font><b/></font></fonts>"
+        "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"1\"/></cellStyleXfs>"
+        "<cellXfs count=\"3\"><xf numFmtId=\"0\" fontId=\"0\"/><xf numFmtId=\"164\" fontId=\"0\"/><xf numFmtId=\"10\" "
+        "fontId=\"1\"/></cellXfs>";
+    const std::string data =
+        "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>1234.5</v></c><c r=\"B1\" s=\"2\"><v>0.125</v></c><c "
+        "r=\"C1\"><v>3</v></c></row>";
+    Workbook book;
+    book.LoadImage(Xlsx({{"S", Worksheet(data)}}, "", styles));
+    EXPECT_EQ(book.GetStyle(1, 1).numberFormat, "0.00E+00");
+    EXPECT_FALSE(book.GetStyle(1, 1).bold);
+    EXPECT_TRUE(book.GetStyle(1, 2).bold);
+    EXPECT_EQ(book.GetCellText(1, 2), "12.50%");
+    EXPECT_FALSE(book.GetStyle(1, 3).bold);
+}
+
+TEST(OdsCells, ValueTypesSpansRepeatsAndNames) {
+    const std::string tables = R"xml(
+<table:table table:name="First">
+ <table:table-row table:number-rows-repeated="2">
+  <table:table-cell table:number-columns-spanned="2" office:value-type="string"><text:p>合并</text:p></table:table-cell>
+  <table:covered-table-cell/>
+  <table:table-cell office:value-type="percentage" office:value="0.25"/>
+  <table:table-cell office:value-type="currency" office:currency="CNY" office:value="3.5"/>
+  <table:table-cell office:value-type="boolean" office:boolean-value="true"/>
+  <table:table-cell office:value-type="time" office:time-value="PT12H30M00S"/>
+  <table:table-cell office:value-type="date" office:date-value="2024-03-01T06:00:00"/>
+ </table:table-row>
+ <table:table-row>
+  <table:table-cell table:formula="of:=SUM([.C1:.C2])+[$Second.A1]+rate" office:value-type="float" office:value="0"/>
+  <table:table-cell table:formula="of:=TRUE()" office:value-type="boolean" office:boolean-value="true"/>
+  <table:table-cell table:number-columns-repeated="3" office:value-type="float" office:value="4"/>
+  <table:table-cell table:formula="of:=SUM({1;2|3;4})" office:value-type="float" office:value="10"/>
+ </table:table-row>
+ <table:table-row table:number-rows-repeated="1048570"><table:table-cell table:style-name="Default" table:number-columns-repeated="16384"/></table:table-row>
+</table:table>
+<table:table table:name="Second">
+ <table:table-row><table:table-cell office:value-type="float" office:value="7"/></table:table-row>
+</table:table>
+<table:named-expressions><table:named-range table:name="rate" table:base-cell-address="$First.$A$1" table:cell-range-address="$First.$E$3"/></table:named-expressions>)xml";
+    Workbook book;
+    book.LoadImage(OdsImage(tables));
+    ExpectCells(book, {{1, 1, "合并", ""},
+                       {1, 2, "", ""},
+                       {2, 3, "0.25", ""},
+                       {1, 4, "3.5", ""},
+                       {1, 5, "TRUE", ""},
+                       {1, 6, "0.5208333333", ""},
+                       {1, 7, "45352.25", ""},
+                       {3, 1, "11.5", "SUM(C1:C2)+Second!A1+rate"},
+                       {3, 2, "TRUE", "TRUE()"},
+                       {3, 5, "4", ""},
+                       {3, 6, "10", "SUM({1,2;3,4})"}});
+    EXPECT_EQ(book.UsedRows(), 3);
+}
+
+// Files that exhaust a careless reader: each loads or is refused, quickly and with a reason.
+TEST(ImportLimits, HugeRepeatsAndDeepNestingAreBounded) {
+    const std::string repeated = R"xml(<table:table table:name="T">
+ <table:table-row table:number-rows-repeated="1048576"><table:table-cell table:number-columns-repeated="16384" office:value-type="float" office:value="1"/></table:table-row>
+</table:table>)xml";
+    Workbook book;
+    try {
+        book.LoadImage(OdsImage(repeated));
+        ADD_FAILURE() << "17 billion cells loaded";
+    } catch (const AutomationError& e) {
+        EXPECT_NE(std::string(e.what()).find("单元格超过"), std::string::npos) << e.what();
+    }
+    std::string deep = std::string(20000, '(') + "1" + std::string(20000, ')');
+    book.LoadImage(Xlsx({{"S", Worksheet("<row r=\"1\"><c r=\"A1\"><f>" + deep + "</f></c></row>")}}));
+    EXPECT_EQ(book.GetCellText(1, 1), "#NAME?");
+    EXPECT_EQ(book.GetCellFormula(1, 1), deep);
+    EXPECT_THROW(book.SetCellFormula(2, 1, std::string(300, '(') + "1" + std::string(300, ')')), AutomationError);
+    book.SetCellFormula(2, 1, std::string(30000, '-') + "1");
+    EXPECT_EQ(book.GetCellText(2, 1), "1");
+    EXPECT_THROW(book.SetCellFormula(2, 1, std::string(100000, '-') + "1"), AutomationError);
+}
+
+TEST(ImportLimits, RefusedFilesSayWhyInChinese) {
+    const std::pair<const char*, std::vector<uint8_t>> files[] = {
+        {"xlsb", StoredZip({{"xl/workbook.bin", "x"}, {"_rels/.rels", "<x/>"}})},
+        {"no sheets", Xlsx({})},
+        {"bad cell address", Xlsx({{"S", Worksheet("<row><c r=\"1A\"><v>1</v></c></row>")}})},
+        {"bad shared string",
+         Xlsx({{"S", Worksheet("<row><c r=\"A1\" t=\"s\"><v>5</v></c></row>")}}, "<si><t>a</t></si>")},
+        {"broken xml", Xlsx({{"S", "<worksheet><sheetData><row>"}})},
+    };
+    for (const auto& [what, bytes] : files) {
+        Workbook book;
+        try {
+            book.LoadImage(bytes);
+            ADD_FAILURE() << what << " loaded";
+        } catch (const AutomationError& e) {
+            EXPECT_TRUE(std::string(e.what()).starts_with("模板无法读取: ")) << what << ": " << e.what();
+        }
+        EXPECT_EQ(book.UsedRows(), 0) << what;
+    }
+}
+
+}  // namespace
+}  // namespace keltrov::sheet
