@@ -12,7 +12,7 @@ namespace keltrov::sheet {
 namespace {
 
 // Arrays from ranges hold at most this many cells; a formula over more gets #NUM!.
-constexpr size_t kMaxArrayCells = 4'000'000;
+constexpr size_t kMaxArrayCells = 1'000'000;
 
 CellRef ClippedLast(const Token& ref, const CellSource& source) {
     CellRef last = ref.kind == TokenKind::Range ? ref.last : ref.first;

@@ -292,11 +292,7 @@ private:
     }
 
     double ReadNumber(std::string_view written) const {
-        // Only the plain form: the coercions of text to number ("1,000", "50%") are no literals.
-        if (written.find_first_of(",%") != std::string_view::npos) {
-            Fail("数字格式不对");
-        }
-        std::optional<double> number = ParseNumber(written);
+        std::optional<double> number = ParsePlainNumber(written);
         if (!number) {
             Fail("数字格式不对");
         }

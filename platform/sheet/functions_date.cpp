@@ -103,11 +103,9 @@ Value MonthsLater(Args args, const CellSource& source, bool endOfMonth) {
     return result < 0 || result > 2958465 ? Value::Error(ErrorCode::Num) : Value::Number(result);
 }
 
-Value EDate(Args a, const CellSource& s) {
-    return MonthsLater(a, s, false);
-}
-Value EOMonth(Args a, const CellSource& s) {
-    return MonthsLater(a, s, true);
+template <bool EndOfMonth>
+Value MonthsLaterOf(Args a, const CellSource& s) {
+    return MonthsLater(a, s, EndOfMonth);
 }
 
 Value DateDif(Args args, const CellSource& source) {
@@ -196,8 +194,8 @@ constexpr FunctionDef kDate[] = {
     {"SECOND", 1, 1, TimePart<1, 60>},
     {"TODAY", 0, 0, Today},
     {"NOW", 0, 0, Now},
-    {"EDATE", 2, 2, EDate},
-    {"EOMONTH", 2, 2, EOMonth},
+    {"EDATE", 2, 2, MonthsLaterOf<false>},
+    {"EOMONTH", 2, 2, MonthsLaterOf<true>},
     {"DATEDIF", 3, 3, DateDif},
     {"WEEKDAY", 1, 2, Weekday},
     {"DAYS", 2, 2, Days},

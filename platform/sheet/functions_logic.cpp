@@ -194,11 +194,9 @@ Value Lookup2D(Args args, const CellSource& source, bool vertical) {
     return v.kind == Value::Kind::Empty ? Value::Number(0) : v;
 }
 
-Value VLookup(Args a, const CellSource& s) {
-    return Lookup2D(a, s, true);
-}
-Value HLookup(Args a, const CellSource& s) {
-    return Lookup2D(a, s, false);
+template <bool Vertical>
+Value LookupOf(Args a, const CellSource& s) {
+    return Lookup2D(a, s, Vertical);
 }
 
 Value Lookup(Args args, const CellSource& source) {
@@ -257,11 +255,9 @@ Value RowOrColumn(Args args, const CellSource& source, bool row) {
     return Value::Number(row ? args[0].ref->first.row->index : args[0].ref->first.column);
 }
 
-Value Row(Args a, const CellSource& s) {
-    return RowOrColumn(a, s, true);
-}
-Value Column(Args a, const CellSource& s) {
-    return RowOrColumn(a, s, false);
+template <bool OfRow>
+Value Position(Args a, const CellSource& s) {
+    return RowOrColumn(a, s, OfRow);
 }
 
 Value Extent(Args args, const CellSource& source, bool rows) {
@@ -273,11 +269,9 @@ Value Extent(Args args, const CellSource& source, bool rows) {
     return Value::Number(rows ? m.rows : m.columns);
 }
 
-Value Rows(Args a, const CellSource& s) {
-    return Extent(a, s, true);
-}
-Value Columns(Args a, const CellSource& s) {
-    return Extent(a, s, false);
+template <bool OfRows>
+Value ExtentOf(Args a, const CellSource& s) {
+    return Extent(a, s, OfRows);
 }
 
 constexpr FunctionDef kLogic[] = {
@@ -301,15 +295,15 @@ constexpr FunctionDef kLogic[] = {
     {"ISERROR", 1, 1, Is<AnyError>},
     {"ISERR", 1, 1, Is<ErrorButNa>},
     {"ISNA", 1, 1, Is<NaError>},
-    {"VLOOKUP", 3, 4, VLookup},
-    {"HLOOKUP", 3, 4, HLookup},
+    {"VLOOKUP", 3, 4, LookupOf<true>},
+    {"HLOOKUP", 3, 4, LookupOf<false>},
     {"LOOKUP", 2, 3, Lookup},
     {"MATCH", 2, 3, Match},
     {"INDEX", 2, 3, Index},
-    {"ROW", 0, 1, Row},
-    {"COLUMN", 0, 1, Column},
-    {"ROWS", 1, 1, Rows},
-    {"COLUMNS", 1, 1, Columns},
+    {"ROW", 0, 1, Position<true>},
+    {"COLUMN", 0, 1, Position<false>},
+    {"ROWS", 1, 1, ExtentOf<true>},
+    {"COLUMNS", 1, 1, ExtentOf<false>},
 };
 
 }  // namespace

@@ -99,11 +99,9 @@ Value KthNumber(Args args, const CellSource& source, bool largest) {
     return Value::Number(largest ? list.numbers[list.numbers.size() - 1 - index] : list.numbers[index]);
 }
 
-Value Large(Args args, const CellSource& source) {
-    return KthNumber(args, source, true);
-}
-Value Small(Args args, const CellSource& source) {
-    return KthNumber(args, source, false);
+template <bool Largest>
+Value Kth(Args args, const CellSource& source) {
+    return KthNumber(args, source, Largest);
 }
 
 Value Count(Args args, const CellSource& source) {
@@ -226,29 +224,14 @@ Value ManyCriteria(Args args, const CellSource& source, Fold fold) {
     return mask ? FoldMasked(target, *mask, fold) : Value::Error(ErrorCode::Value);
 }
 
-Value SumIf(Args a, const CellSource& s) {
-    return OneCriterion(a, s, Fold::Sum);
+template <Fold F>
+Value OneCriterionOf(Args a, const CellSource& s) {
+    return OneCriterion(a, s, F);
 }
-Value AverageIf(Args a, const CellSource& s) {
-    return OneCriterion(a, s, Fold::Average);
-}
-Value CountIf(Args a, const CellSource& s) {
-    return OneCriterion(a, s, Fold::Count);
-}
-Value SumIfs(Args a, const CellSource& s) {
-    return ManyCriteria(a, s, Fold::Sum);
-}
-Value AverageIfs(Args a, const CellSource& s) {
-    return ManyCriteria(a, s, Fold::Average);
-}
-Value CountIfs(Args a, const CellSource& s) {
-    return ManyCriteria(a, s, Fold::Count);
-}
-Value MaxIfs(Args a, const CellSource& s) {
-    return ManyCriteria(a, s, Fold::Max);
-}
-Value MinIfs(Args a, const CellSource& s) {
-    return ManyCriteria(a, s, Fold::Min);
+
+template <Fold F>
+Value ManyCriteriaOf(Args a, const CellSource& s) {
+    return ManyCriteria(a, s, F);
 }
 
 Value Subtotal(Args args, const CellSource& source) {
@@ -417,11 +400,9 @@ Value MathRounding(Args args, const CellSource& source, bool up) {
     return Checked(whole * m);
 }
 
-Value CeilingMath(Args a, const CellSource& s) {
-    return MathRounding(a, s, true);
-}
-Value FloorMath(Args a, const CellSource& s) {
-    return MathRounding(a, s, false);
+template <bool Up>
+Value MathRoundingOf(Args a, const CellSource& s) {
+    return MathRounding(a, s, Up);
 }
 
 constexpr FunctionDef kMath[] = {
@@ -431,20 +412,20 @@ constexpr FunctionDef kMath[] = {
     {"MAX", 1, kManyArgs, Max},
     {"MIN", 1, kManyArgs, Min},
     {"MEDIAN", 1, kManyArgs, Median},
-    {"LARGE", 2, 2, Large},
-    {"SMALL", 2, 2, Small},
+    {"LARGE", 2, 2, Kth<true>},
+    {"SMALL", 2, 2, Kth<false>},
     {"COUNT", 1, kManyArgs, Count},
     {"COUNTA", 1, kManyArgs, CountA},
     {"COUNTBLANK", 1, 1, CountBlank},
     {"SUMPRODUCT", 1, kManyArgs, SumProduct},
-    {"SUMIF", 2, 3, SumIf},
-    {"SUMIFS", 3, kManyArgs, SumIfs},
-    {"AVERAGEIF", 2, 3, AverageIf},
-    {"AVERAGEIFS", 3, kManyArgs, AverageIfs},
-    {"COUNTIF", 2, 2, CountIf},
-    {"COUNTIFS", 2, kManyArgs, CountIfs},
-    {"MAXIFS", 3, kManyArgs, MaxIfs},
-    {"MINIFS", 3, kManyArgs, MinIfs},
+    {"SUMIF", 2, 3, OneCriterionOf<Fold::Sum>},
+    {"SUMIFS", 3, kManyArgs, ManyCriteriaOf<Fold::Sum>},
+    {"AVERAGEIF", 2, 3, OneCriterionOf<Fold::Average>},
+    {"AVERAGEIFS", 3, kManyArgs, ManyCriteriaOf<Fold::Average>},
+    {"COUNTIF", 2, 2, OneCriterionOf<Fold::Count>},
+    {"COUNTIFS", 2, kManyArgs, ManyCriteriaOf<Fold::Count>},
+    {"MAXIFS", 3, kManyArgs, ManyCriteriaOf<Fold::Max>},
+    {"MINIFS", 3, kManyArgs, ManyCriteriaOf<Fold::Min>},
     {"SUBTOTAL", 2, kManyArgs, Subtotal},
     {"RANK", 2, 3, Rank},
     {"RANK.EQ", 2, 3, Rank},
@@ -471,8 +452,8 @@ constexpr FunctionDef kMath[] = {
     {"MOD", 2, 2, Numeric2<Mod>},
     {"CEILING", 1, 2, Numeric2<Ceiling, 1>},
     {"FLOOR", 1, 2, Numeric2<Floor, 1>},
-    {"CEILING.MATH", 1, 3, CeilingMath},
-    {"FLOOR.MATH", 1, 3, FloorMath},
+    {"CEILING.MATH", 1, 3, MathRoundingOf<true>},
+    {"FLOOR.MATH", 1, 3, MathRoundingOf<false>},
 };
 
 }  // namespace

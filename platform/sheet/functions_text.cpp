@@ -91,11 +91,9 @@ Value LeftOrRight(Args args, const CellSource& source, bool left) {
     return Value::String(left ? Substring(t.text, 0, n) : Substring(t.text, length - n, n));
 }
 
-Value Left(Args a, const CellSource& s) {
-    return LeftOrRight(a, s, true);
-}
-Value Right(Args a, const CellSource& s) {
-    return LeftOrRight(a, s, false);
+template <bool FromLeft>
+Value Side(Args a, const CellSource& s) {
+    return LeftOrRight(a, s, FromLeft);
 }
 
 Value Mid(Args args, const CellSource& source) {
@@ -145,14 +143,9 @@ Value CaseChange(Args args, const CellSource& source, int mode) {
     return t;
 }
 
-Value Upper(Args a, const CellSource& s) {
-    return CaseChange(a, s, 0);
-}
-Value Lower(Args a, const CellSource& s) {
-    return CaseChange(a, s, 1);
-}
-Value Proper(Args a, const CellSource& s) {
-    return CaseChange(a, s, 2);
+template <int Mode>
+Value CaseOf(Args a, const CellSource& s) {
+    return CaseChange(a, s, Mode);
 }
 
 Value Substitute(Args args, const CellSource& source) {
@@ -206,11 +199,9 @@ Value FindText(Args args, const CellSource& source, bool search) {
     return Value::Error(ErrorCode::Value);
 }
 
-Value Find(Args a, const CellSource& s) {
-    return FindText(a, s, false);
-}
-Value Search(Args a, const CellSource& s) {
-    return FindText(a, s, true);
+template <bool Searching>
+Value FindOf(Args a, const CellSource& s) {
+    return FindText(a, s, Searching);
 }
 
 Value TextFormat(Args args, const CellSource& source) {
@@ -276,18 +267,18 @@ constexpr FunctionDef kText[] = {
     {"CONCATENATE", 1, kManyArgs, Concat},
     {"CONCAT", 1, kManyArgs, Concat},
     {"TEXTJOIN", 3, kManyArgs, TextJoin},
-    {"LEFT", 1, 2, Left},
-    {"RIGHT", 1, 2, Right},
+    {"LEFT", 1, 2, Side<true>},
+    {"RIGHT", 1, 2, Side<false>},
     {"MID", 3, 3, Mid},
     {"LEN", 1, 1, Len},
     {"TRIM", 1, 1, Trim},
-    {"UPPER", 1, 1, Upper},
-    {"LOWER", 1, 1, Lower},
-    {"PROPER", 1, 1, Proper},
+    {"UPPER", 1, 1, CaseOf<0>},
+    {"LOWER", 1, 1, CaseOf<1>},
+    {"PROPER", 1, 1, CaseOf<2>},
     {"SUBSTITUTE", 3, 4, Substitute},
     {"REPLACE", 4, 4, Replace},
-    {"FIND", 2, 3, Find},
-    {"SEARCH", 2, 3, Search},
+    {"FIND", 2, 3, FindOf<false>},
+    {"SEARCH", 2, 3, FindOf<true>},
     {"TEXT", 2, 2, TextFormat},
     {"VALUE", 1, 1, ValueOf},
     {"REPT", 2, 2, Rept},

@@ -155,7 +155,8 @@ Section ParseSection(std::string_view code) {
         } else if ((ch == '0' || ch == '#' || ch == '?') && !s.dateOrTime) {
             ReadDigitRun(ch, s, afterPoint, inExponent, inDenominator);
         } else if (std::isdigit(static_cast<unsigned char>(ch)) && inDenominator) {
-            s.fixedDenominator = s.fixedDenominator * 10 + (ch - '0');
+            // Denominators past five digits show nothing more; the rest is dropped, not overflowed.
+            s.fixedDenominator = s.fixedDenominator < 10000 ? s.fixedDenominator * 10 + (ch - '0') : s.fixedDenominator;
         } else if (ch == '.' && !afterPoint && !inExponent) {
             afterPoint = true;
         } else if (ch == ',' && s.hasDigits && !afterPoint) {

@@ -355,7 +355,7 @@ private:
     void PutValue(int row, int column, const OdsCell& cell) {
         const std::string& type = cell.valueType;
         if (type == "float" || type == "percentage" || type == "currency") {
-            std::optional<double> n = ParseNumber(cell.value);
+            std::optional<double> n = ParsePlainNumber(cell.value);
             if (n) book_.SetCellNumber(row, column, *n);
         } else if (type == "date") {
             if (std::optional<double> d = OdsDate(cell.value)) book_.SetCellNumber(row, column, *d);

@@ -232,6 +232,16 @@ std::optional<double> ParseNumber(std::string_view text) {
     return (negative ? -*value : *value) * scale;
 }
 
+std::optional<double> ParsePlainNumber(std::string_view text) {
+    text = TrimBlanks(text);
+    bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        text.remove_prefix(1);
+    }
+    std::optional<double> value = PlainNumber(text);
+    return value && negative ? std::optional(-*value) : value;
+}
+
 double SerialDate(long long year, long long month, long long day) {
     // Month overflow carries into the year, as DATE(2024,14,1) is 2025-02-01.
     long long months = year * 12 + (month - 1);

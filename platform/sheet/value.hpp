@@ -56,6 +56,10 @@ std::optional<ErrorCode> ErrorFromText(std::string_view text);
 // dates and times in ISO or slash form ("2024-03-01", "2024/3/1 12:30", "12:30:15").
 std::optional<double> ParseNumber(std::string_view text);
 
+// Only a plain decimal or scientific number, signed, blanks around it allowed: what typing into a
+// cell and a number in a file or a formula are read as.
+std::optional<double> ParsePlainNumber(std::string_view text);
+
 // Days since 1899-12-30, the day Excel's serial dates count from (1900 dates after February 1900).
 double SerialDate(long long year, long long month, long long day);
 

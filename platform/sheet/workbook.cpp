@@ -513,7 +513,7 @@ bool Workbook::SetArrayFormula(int firstRow, int firstColumn, int lastRow, int l
 void Workbook::EnterText(int row, int column, std::string_view typed) {
     if (!typed.empty() && typed.front() == '=') {
         SetCellFormula(row, column, typed);
-    } else if (std::optional<double> number = ParseNumber(typed)) {
+    } else if (std::optional<double> number = ParsePlainNumber(typed)) {
         SetCellNumber(row, column, *number);
     } else {
         SetCellText(row, column, std::string(typed));

@@ -365,7 +365,7 @@ private:
             if (std::optional<double> date = ParseNumber(value_.substr(0, value_.find('T'))))
                 book_.SetCellNumber(row_, column_, *date);
         } else if (hasValue_) {
-            std::optional<double> number = ParseNumber(value_);
+            std::optional<double> number = ParsePlainNumber(value_);
             if (!number) throw AutomationError("模板无法读取: 数值不对: " + value_);
             book_.SetCellNumber(row_, column_, *number);
         }

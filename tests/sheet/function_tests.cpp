@@ -206,3 +206,22 @@ TEST(Functions, TextsStopAtTheCellLimit) {
 
 }  // namespace
 }  // namespace keltrov::sheet
+
+namespace keltrov::sheet {
+namespace {
+
+// Whole columns read as arrays stop at the last used row; past a million cells the formula gives
+// #NUM! instead of taking the machine's memory.
+TEST(Functions, ArraysOverWholeColumnsAreBounded) {
+    Workbook book;
+    book.SetCellNumber(200000, 1, 3);
+    book.SetCellFormula(1, 8, "SUMPRODUCT(A:A*2)");
+    book.SetCellFormula(2, 8, "SUMPRODUCT(A:E*1)");
+    book.SetCellFormula(3, 8, "SUMPRODUCT(A:F*1)");
+    EXPECT_EQ(book.GetCellText(1, 8), "6");
+    EXPECT_EQ(book.GetCellText(2, 8), "3");
+    EXPECT_EQ(book.GetCellText(3, 8), "#NUM!");
+}
+
+}  // namespace
+}  // namespace keltrov::sheet

@@ -32,6 +32,19 @@ TEST(WorkbookCells, TextNumberAndFormulaReadAsSpreadsheetAppsShowThem) {
     EXPECT_EQ(book.GetCellNumber(9, 9), 0.0);
 }
 
+TEST(WorkbookCells, TypingTakesOnlyPlainNumbersAsNumbers) {
+    Workbook book;
+    const std::pair<const char*, CellKind> typed[] = {
+        {" -12.5e1 ", CellKind::Number}, {"1,000", CellKind::Text}, {"50%", CellKind::Text},
+        {"2024-03-01", CellKind::Text},  {"$12", CellKind::Text},
+    };
+    for (const auto& [text, kind] : typed) {
+        book.EnterText(1, 1, text);
+        EXPECT_EQ(book.GetCellKind(1, 1), kind) << text;
+    }
+    EXPECT_DOUBLE_EQ(book.GetCellNumber(1, 1), 12);  // a text still reads as the number it spells
+}
+
 TEST(WorkbookCells, TypingFollowsTheEntryRule) {
     Workbook book;
     book.EnterText(1, 1, "=1+1");
