@@ -49,7 +49,6 @@ RunnerTestDialog::RunnerTestDialog() {
     new wxDatePickerCtrl(this, 8005, wxDateTime(1, wxDateTime::Jan, 2020, 9, 30), wxPoint(230, 130));
     sheet = new sheet::SheetControl(this, 8004, wxPoint(10, 210), wxSize(680, 300));
     BindLogging();
-    BindDrag();
 }
 
 void RunnerTestDialog::BindLogging() {
@@ -65,32 +64,6 @@ void RunnerTestDialog::BindLogging() {
     });
     Bind(wxEVT_DATE_CHANGED,
          [this](wxDateEvent& event) { log.push_back("date " + Utf8(event.GetDate().Format("%Y-%m-%d %H:%M"))); });
-}
-
-void RunnerTestDialog::BindDrag() {
-    tree->Bind(wxEVT_TREE_BEGIN_DRAG, [this](wxTreeEvent& event) {
-        log.push_back("begin " + GetItemString(*tree, event.GetItem()));
-        CaptureMouse();
-    });
-    Bind(wxEVT_MOTION, [this](wxMouseEvent& event) {
-        if (!HasCapture()) return;
-        const std::string code = CodeAt(event.GetPosition());
-        dragTimes.emplace_back(code, wxGetLocalTimeMillis().GetValue());
-        log.push_back("over " + code);
-    });
-    Bind(wxEVT_LEFT_UP, [this](wxMouseEvent& event) {
-        if (!HasCapture()) return;
-        ReleaseMouse();
-        log.push_back("drop " + CodeAt(event.GetPosition()));
-    });
-}
-
-// The code of the tree item under a point of the dialog, "outside" when the point is not on the tree.
-std::string RunnerTestDialog::CodeAt(const wxPoint& dialogPoint) const {
-    const wxPoint inTree = tree->ScreenToClient(ClientToScreen(dialogPoint));
-    if (!wxRect(tree->GetClientSize()).Contains(inTree)) return "outside";
-    int flags = 0;
-    return GetItemString(*tree, tree->HitTest(inTree, flags));
 }
 
 wxDialog* MakeNameDialog() {

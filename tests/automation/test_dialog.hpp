@@ -22,16 +22,12 @@ public:
     std::vector<std::string> log;
     // What the button 8001 does; by default it logs "save".
     std::function<void()> onSave;
-    // Milliseconds at which the drag reached each item ("over CODE").
-    std::vector<std::pair<std::string, long long>> dragTimes;
 
     wxTreeCtrl* tree = nullptr;
     sheet::SheetControl* sheet = nullptr;
 
 private:
-    std::string CodeAt(const wxPoint& dialogPoint) const;
     void BindLogging();
-    void BindDrag();
 
     std::vector<std::string> codes_{"100", "100001", "100001001", "100002"};
 };

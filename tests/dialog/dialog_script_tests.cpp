@@ -1,5 +1,5 @@
-// The automation runner's key, click, menu and calendar lines against the real dialog: they reach
-// its pre-translation, its edit menus and its calendar as a person's keys and clicks do.
+// The automation runner's key, click, menu, calendar and drag lines against the real dialog: they
+// reach its pre-translation, its edit menus, its calendar and its drag as a person's keys and clicks do.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -69,6 +69,18 @@ TEST_F(Scripts, CalendarAnswersChooseTheDayOrCancel) {
                 HasSubstr(R"("1007":{"text":"2006-03-05","enabled":true})"));
     EXPECT_EQ(Run("dblclick 1007"), "line 1: the calendar \"\" came with no answer queued");
     EXPECT_EQ(Run("calendar-cancel\ndblclick 1005"), "line 1: no calendar came for this answer");
+}
+
+TEST_F(Scripts, DragsRunWithTheEventLoopInBetweenSoAHoverOpensTheItem) {
+    // 分公司 is closed: only the hover's timer, running while the pointer rests on it, opens it
+    // so that its department can be reached.
+    const std::string dump = Dump("expand #100\nexpand #100001\nhover #101 900\ndrag #100001002 #101001\n"
+                                  "drag-out #100001001");
+    EXPECT_THAT(dump, HasSubstr(R"("code":"101001003")"));
+    EXPECT_EQ(database.Rows("select field_1 from usertabb811 where field_2='王芳'"),
+              (std::vector<std::vector<std::string>>{{"101001003"}}));
+    EXPECT_EQ(database.Rows("select field_1 from usertabb811 where field_2='张伟'"),
+              (std::vector<std::vector<std::string>>{{"100001001"}}));
 }
 
 }  // namespace
