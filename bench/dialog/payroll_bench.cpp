@@ -1,7 +1,7 @@
 // The payroll dialog on a generated organisation of 5 companies and 100 departments: loading the
 // tree, selecting a company with all its wage rows, opening the dialog, generating a month and
 // saving the sheet, at two sizes (the writes against plain ODBC runs of the same statement texts),
-// and a range fill of one amount column over 10,000 rows.
+// a range fill of one amount column over 10,000 rows, and moving a department's persons by drag.
 #include <benchmark/benchmark.h>
 #include <wx/app.h>
 #include <wx/grid.h>
@@ -16,6 +16,7 @@
 #include "bench/dialog/plain_odbc.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
+#include "host/automation/actions.hpp"
 #include "host/host_tables.hpp"
 #include "host/template_tool.hpp"
 #include "platform/db/database_impl.hpp"
@@ -383,6 +384,85 @@ void BM_RangeFill(benchmark::State& state) {
     ReportMessages(state, messages);
 }
 BENCHMARK(BM_RangeFill)->ArgName("finish")->Arg(0)->Arg(1)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// A department of `persons` persons, 100001, and an empty one, 100002, of one company. A level takes
+// 999 codes, so a move into one department takes at most 999 persons.
+std::unique_ptr<test::TestDatabase> BuildMoveDatabase(int persons) {
+    auto database = std::make_unique<test::TestDatabase>();
+    db::CDatabase& db = database->Db();
+    host::LoadDemoData(db, DateTime::Now());
+    for (const char* table : {"usertabb810", "usertabb811", "usertabb812"})
+        db.ExecuteSQL(std::string("delete from ") + table);
+    host::StoreWageTemplate(db, BuildDemoWageTemplate());
+    db.BeginTrans();
+    for (const char* code : {"100", "100001", "100002"}) InsertNode(db, code, std::string("节点") + code);
+    for (int person = 1; person <= persons; ++person) {
+        db.ExecuteSQL(
+            FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_5, field_7) "
+                      "values('%s','2026-12-08 10:00','%s','%s','%s','%d')",
+                      host::kDemoBankId, Numbered("100001", person), "员工" + std::to_string(person), "部门", person));
+    }
+    db.CommitTrans();
+    return database;
+}
+
+void UseMoveDatabase(int persons) {
+    static std::map<int, std::unique_ptr<test::TestDatabase>> databases;
+    auto& database = databases[persons];
+    if (!database) database = BuildMoveDatabase(persons);
+    g_pDatabase = &database->Db();
+    g_strBankId = host::kDemoBankId;
+    g_bCanTransact = true;
+}
+
+long long PersonsUnder(const std::string& code) {
+    return std::stoll(
+        g_pDatabase->GetImpl().QueryRows("select count(*) from usertabb811 where field_1 like '" + code + "%'")[0][0]);
+}
+
+// Each iteration drags the department holding the persons onto the other one, so they go back and forth.
+void BM_MoveDepartment(benchmark::State& state) {
+    const int persons = static_cast<int>(state.range(0));
+    UseMoveDatabase(persons);
+    test::MessageCapture messages;
+    auto dialog = OpenDialog();
+    std::string source = PersonsUnder("100001") > 0 ? "100001" : "100002";
+    for (auto _ : state) {
+        // The move reloads the tree, which then shows every item closed.
+        state.PauseTiming();
+        TreeOf(*dialog).ExpandAll();
+        state.ResumeTiming();
+        const std::string target = source == "100001" ? "100002" : "100001";
+        automation::TreeDrag drag(*dialog, "#" + source);
+        drag.MoveOver("#" + target);
+        drag.Release();
+        source = target;
+    }
+    if (PersonsUnder(source) != persons) state.SkipWithError("the persons did not move");
+    ReportMessages(state, messages);
+}
+BENCHMARK(BM_MoveDepartment)->Arg(500)->Arg(999)->Iterations(4)->Unit(benchmark::kMillisecond);
+
+// The same re-coding as plain updates of one code each, in one transaction.
+void BM_MoveDepartmentPlainOdbc(benchmark::State& state) {
+    const int persons = static_cast<int>(state.range(0));
+    UseMoveDatabase(persons);
+    std::map<std::string, std::vector<std::string>> movesFrom;
+    for (const auto& [from, to] : {std::pair{"100001", "100002"}, std::pair{"100002", "100001"}}) {
+        std::vector<std::string> updates;
+        for (int person = 1; person <= persons; ++person)
+            updates.push_back(FormatSql("update usertabb811 set field_1='%s' where field_1='%s'", Numbered(to, person),
+                                        Numbered(from, person)));
+        movesFrom[from] = Translated(*g_pDatabase, updates);
+    }
+    std::string source = PersonsUnder("100001") > 0 ? "100001" : "100002";
+    for (auto _ : state) {
+        ExecutePlain(*g_pDatabase, movesFrom[source]);
+        source = source == "100001" ? "100002" : "100001";
+    }
+    if (PersonsUnder(source) != persons) state.SkipWithError("the persons did not move");
+}
+BENCHMARK(BM_MoveDepartmentPlainOdbc)->Arg(500)->Arg(999)->Iterations(4)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace keltrov
