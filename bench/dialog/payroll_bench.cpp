@@ -114,14 +114,21 @@ std::string CurrentMonthKey() {
     return std::string(host::kDemoBankId) + monthEnd.Format("%Y-%m-%d");
 }
 
-// The demo's catalogue, form definition and template, with the generated organisation in place of its own.
-std::unique_ptr<test::TestDatabase> BuildDatabase(const Organisation& org) {
+// The demo's catalogue, form definition and template, without its organisation, persons and wages.
+std::unique_ptr<test::TestDatabase> DemoWithoutOrganisation() {
     auto database = std::make_unique<test::TestDatabase>();
     db::CDatabase& db = database->Db();
     host::LoadDemoData(db, DateTime::Now());
     for (const char* table : {"usertabb810", "usertabb811", "usertabb812"})
         db.ExecuteSQL(std::string("delete from ") + table);
     host::StoreWageTemplate(db, BuildDemoWageTemplate());
+    return database;
+}
+
+// The demo's set-up with the generated organisation in place of its own.
+std::unique_ptr<test::TestDatabase> BuildDatabase(const Organisation& org) {
+    auto database = DemoWithoutOrganisation();
+    db::CDatabase& db = database->Db();
     const std::string monthKey = CurrentMonthKey();
     // One transaction: committing each of the 20,000 inserts alone would dominate the set-up.
     db.BeginTrans();
@@ -388,12 +395,8 @@ BENCHMARK(BM_RangeFill)->ArgName("finish")->Arg(0)->Arg(1)->Iterations(10)->Unit
 // A department of `persons` persons, 100001, and an empty one, 100002, of one company. A level takes
 // 999 codes, so a move into one department takes at most 999 persons.
 std::unique_ptr<test::TestDatabase> BuildMoveDatabase(int persons) {
-    auto database = std::make_unique<test::TestDatabase>();
+    auto database = DemoWithoutOrganisation();
     db::CDatabase& db = database->Db();
-    host::LoadDemoData(db, DateTime::Now());
-    for (const char* table : {"usertabb810", "usertabb811", "usertabb812"})
-        db.ExecuteSQL(std::string("delete from ") + table);
-    host::StoreWageTemplate(db, BuildDemoWageTemplate());
     db.BeginTrans();
     for (const char* code : {"100", "100001", "100002"}) InsertNode(db, code, std::string("节点") + code);
     for (int person = 1; person <= persons; ++person) {
