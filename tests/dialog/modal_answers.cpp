@@ -11,7 +11,7 @@ namespace keltrov::test {
 namespace {
 
 void Enter(wxWindow& control, const std::string& text) {
-    auto* box = wxDynamicCast(&control, wxCheckBox);
+    auto* box = dynamic_cast<wxCheckBox*>(&control);
     if (box == nullptr) {
         SetWindowText(control, text);
         return;
