@@ -78,7 +78,8 @@ void CheckTopLimits(std::string_view tail, unsigned n) {
         rows.Open(CRecordset::snapshot, sql, CRecordset::readOnly);
         unsigned count = 0;
         for (; !rows.IsEOF(); rows.MoveNext()) ++count;
-        if (count > n) Fail(std::to_string(count) + " rows for top " + std::to_string(n), sql, FiveRows().Translate(sql));
+        if (count > n)
+            Fail(std::to_string(count) + " rows for top " + std::to_string(n), sql, FiveRows().Translate(sql));
     } catch (const DbException&) {
         // Statements the database refuses cannot break the limit.
     }
@@ -91,6 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     CheckLiteralsKept(input.substr(1));
     // Statements with an embedded zero are cut by the driver; the limit property needs whole ones.
-    if (input.find('\0') == std::string_view::npos) CheckTopLimits(input.substr(1), static_cast<unsigned>(data[0]) % 4);
+    // Braces start the driver's own ODBC escape clauses, whose parser takes exponential time on
+    // deep nesting: a fault of the driver that this property does not test.
+    if (input.find('\0') == std::string_view::npos && input.find('{') == std::string_view::npos)
+        CheckTopLimits(input.substr(1), static_cast<unsigned>(data[0]) % 4);
     return 0;
 }
