@@ -2,6 +2,7 @@
 
 #include "data/dyn_recordset.hpp"
 #include "entry/host_state.hpp"
+#include "platform/db/database.hpp"
 #include "platform/db/sql_tokens.hpp"
 
 namespace {
@@ -9,7 +10,7 @@ namespace {
 // Undoes whatever the query did, on every way out.
 class RolledBackTransaction {
 public:
-    RolledBackTransaction() : m_begun(g_bCanTransact && g_pDatabase->BeginTrans()) {}
+    RolledBackTransaction() : m_begun(g_bCanTransact && g_pDatabase->BeginTrans(keltrov::db::TransactionKind::Read)) {}
     ~RolledBackTransaction() {
         if (m_begun) g_pDatabase->Rollback();
     }

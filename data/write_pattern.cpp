@@ -2,6 +2,7 @@
 
 #include "entry/host_state.hpp"
 #include "platform/db/database.hpp"
+#include "platform/ui/db_error_text.hpp"
 #include "platform/ui/message.hpp"
 
 namespace {
@@ -13,15 +14,24 @@ constexpr const char* kIllegalCharacters = "数据可能有非法字符,写入�
 constexpr const char* kCommitFailed = "提交失败";
 constexpr const char* kRollbackFailed = "回滚失败";
 
+// Another user's write holding the database is the write's own failure, told in its message.
+void ShowBeginFailure(const WritePolicy& policy, const keltrov::db::DbException* error) {
+    if (error != nullptr && error->IsBusy()) {
+        keltrov::ShowMessage(FillMessage(policy.errorMessage, keltrov::DbErrorTextForUser(*error)));
+    } else {
+        keltrov::ShowMessage(policy.beginFailedMessage);
+    }
+}
+
 }  // namespace
 
-const WritePolicy kExecBatchPolicy{true, kBeginError, false, kReadWriteError, nullptr};
-const WritePolicy kGenerateWagesPolicy{true, kBeginError, false, kReadWriteError, "保存完成"};
-const WritePolicy kSaveWagesPolicy{true, kBeginError, false, kReadWriteError, "保存完成"};
-const WritePolicy kInsertFormPolicy{false, kBeginFailed, true, kIllegalCharacters, nullptr};
-const WritePolicy kNextNumberPolicy{false, kBeginFailed, false, kReadWriteError, nullptr};
-const WritePolicy kInsertPickListPolicy{false, kBeginError, false, kReadWriteError, "插入完成 "};
-const WritePolicy kMovePersonsPolicy{true, kBeginError, false, kReadWriteError, nullptr};
+const WritePolicy kExecBatchPolicy{true, kBeginError, kReadWriteError, nullptr};
+const WritePolicy kGenerateWagesPolicy{true, kBeginError, kReadWriteError, "保存完成"};
+const WritePolicy kSaveWagesPolicy{true, kBeginError, kReadWriteError, "保存完成"};
+const WritePolicy kInsertFormPolicy{false, kBeginFailed, kIllegalCharacters, nullptr};
+const WritePolicy kNextNumberPolicy{false, kBeginFailed, kReadWriteError, nullptr};
+const WritePolicy kInsertPickListPolicy{false, kBeginError, kReadWriteError, "插入完成 "};
+const WritePolicy kMovePersonsPolicy{true, kBeginError, kReadWriteError, nullptr};
 
 std::string FillMessage(const char* message, const std::string& text) {
     std::string filled(message);
@@ -33,15 +43,15 @@ bool RunWrite(const WritePolicy& policy, const std::function<void()>& write) {
     keltrov::db::CDatabase& db = *g_pDatabase;
     const bool transact = !policy.transactOnlyWhenCapable || g_bCanTransact;
     if (transact && !db.BeginTrans()) {
-        keltrov::ShowMessage(policy.beginFailedMessage);
-        if (policy.stopWhenBeginFails) return false;
+        ShowBeginFailure(policy, db.TransactionError());
+        return false;
     }
     bool ok = true;
     try {
         write();
     } catch (const keltrov::db::DbException& error) {
         ok = false;
-        keltrov::ShowMessage(FillMessage(policy.errorMessage, error.ErrorText()));
+        keltrov::ShowMessage(FillMessage(policy.errorMessage, keltrov::DbErrorTextForUser(error)));
     }
     if (transact) {
         // Nothing is stored when the commit fails, so the write counts as failed.

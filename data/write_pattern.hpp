@@ -8,8 +8,7 @@
 
 struct WritePolicy {
     bool transactOnlyWhenCapable;    // begin, commit and roll back only when g_bCanTransact is set
-    const char* beginFailedMessage;  // shown when the transaction cannot begin
-    bool stopWhenBeginFails;         // write nothing when it cannot begin
+    const char* beginFailedMessage;  // shown when the transaction cannot begin; nothing is written then
     const char* errorMessage;        // shown for a database error; %s takes the driver's text
     const char* finalMessage;        // shown at the end when the write was stored, or none
 };
@@ -22,7 +21,8 @@ extern const WritePolicy kNextNumberPolicy;
 extern const WritePolicy kInsertPickListPolicy;
 extern const WritePolicy kMovePersonsPolicy;
 
-// Runs `write` under the policy. TRUE when it ran without a database error and what it wrote was
+// Runs `write` under the policy. A write that cannot begin its transaction does not run: without
+// one, a failure half-way would leave half of it stored. TRUE when it ran without a database error and what it wrote was
 // committed (or there was no transaction to commit).
 bool RunWrite(const WritePolicy& policy, const std::function<void()>& write);
 

@@ -56,7 +56,10 @@ public:
     // Person form saving and numbering. The save and the insert tell whether a row was stored and
     // committed; the number is empty when the sequence could not be read or written.
     bool SaveForm();
-    bool InsertFormRecord(const std::string& reportId, const std::vector<std::string>& statements);
+    // Runs inside the save's transaction before the row is read from the form; FALSE stores nothing.
+    using BeforeFormRow = std::function<bool()>;
+    bool InsertFormRecord(const std::string& reportId, const std::vector<std::string>& statements,
+                          const BeforeFormRow& beforeRow = {});
     void SetNewRecordDefaults(const std::string& reportId);
     std::string NextNumber(const std::string& reportId, const std::string& columnName);
 
@@ -87,11 +90,17 @@ private:
     // The highest code of the level under the parent in either table, or the parent's code
     // followed by "000" when the level is empty: the base of the next child code.
     std::string ChildCodeBase(const std::string& parentCode);
+    // The next code under the parent, or after the highest company; none when the segment is used up.
+    std::optional<std::string> NextFreeChildCode(const std::string& parentCode);
+    std::optional<std::string> NextFreeCompanyCode();
+    // TRUE when any organisation, person or wage row has the code or one below it.
+    bool CodeInUse(const std::string& code);
     // The name typed in the name dialog without surrounding blanks; empty after "取消".
     std::string AskNodeName();
     using NodeInsert = std::function<std::string(const std::string& code, const std::string& name)>;
-    // Adds a company or department under parent: the code (none when used up), a name, its row.
-    void AddOrganisationNode(wxTreeItemId parent, const std::optional<std::string>& code, const NodeInsert& insertFor);
+    using NextCode = std::function<std::optional<std::string>()>;
+    // Adds a company or department under parent: the next code (none when used up), a name, its row.
+    void AddOrganisationNode(wxTreeItemId parent, const NextCode& nextCode, const NodeInsert& insertFor);
     void OnRefreshTree(wxCommandEvent& event);
     void OnSelChanged(wxTreeEvent& event);
     void OnRefresh(wxCommandEvent& event);
@@ -106,6 +115,9 @@ private:
     void OnTimer(wxTimerEvent& event);
 
     // Person form.
+    // Keeps the new person's code in the form, or moves it to the next free code when another user
+    // has stored that code meanwhile; FALSE when the level has no free code left.
+    bool TakeFreeCodeForNewPerson();
     void OnSave(wxCommandEvent& event);
     void OnModify(wxCommandEvent& event);
     void OnInsertList(wxCommandEvent& event);
@@ -144,8 +156,13 @@ private:
 
     // Moving persons by drag and drop.
     void Drop();
-    // The move of every person row under the source code to consecutive codes under the target.
-    bool MovePersons(const std::string& sourceCode, const std::string& targetCode, std::string& lastCode);
+    struct MovedPersons {
+        long count = 0;
+        std::string lastCode;
+    };
+    // The move of every person row under the source code to consecutive codes under the target;
+    // none when nothing was moved.
+    std::optional<MovedPersons> MovePersons(const std::string& sourceCode, const std::string& targetCode);
     void ShowDropHighlight(const wxTreeItemId& item);
     void StopHoverTimer();
 

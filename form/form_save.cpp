@@ -1,5 +1,6 @@
 // Saving the person form as one new row, replacing the old row in modify mode.
 #include <chrono>
+#include <functional>
 
 #include "data/field_value.hpp"
 #include "data/period_key.hpp"
@@ -8,7 +9,9 @@
 #include "entry/host_state.hpp"
 #include "platform/db/database.hpp"
 #include "platform/ui/window_text.hpp"
+#include "platform/ui/message.hpp"
 #include "platform/util/sql_format.hpp"
+#include "tree/node_code.hpp"
 
 namespace {
 
@@ -77,6 +80,17 @@ void AddValue(FormRow& row, const FieldBinding& entry, const std::string& text) 
     }
 }
 
+FormRow ReadFormRow(const BindingTable& bindings, const std::function<std::string(int controlId)>& textOf) {
+    FormRow row;
+    for (const FieldBinding& entry : bindings) {
+        // A column without a control counts as empty: "0" for the number types.
+        std::string text = KindOfDataType(entry.cDataType) == ValueKind::Number ? "0" : "";
+        if (entry.nControlId != 0) text = textOf(entry.nControlId);
+        AddValue(row, entry, text);
+    }
+    return row;
+}
+
 }  // namespace
 
 void CPayrollDlg::OnModify(wxCommandEvent&) {
@@ -86,10 +100,22 @@ void CPayrollDlg::OnModify(wxCommandEvent&) {
 }
 
 void CPayrollDlg::OnSave(wxCommandEvent&) {
-    SaveForm();
+    const bool refused = !SaveForm() && !TextOf(GetDlgItem(kNumberId)).empty();
+    // A new person whose insert was refused stays in the form, ready to be saved again.
+    const bool keepNewPerson = refused && !m_bModifyMode;
     m_bModifyMode = false;
-    if (wxWindow* save = GetDlgItem(kSaveButtonId)) save->Disable();
+    if (wxWindow* save = GetDlgItem(kSaveButtonId)) save->Enable(keepNewPerson);
     if (wxWindow* number = GetDlgItem(kNumberId)) number->SetFocus();
+}
+
+bool CPayrollDlg::TakeFreeCodeForNewPerson() {
+    const std::string shown = TextOf(GetDlgItem(kNumberId));
+    if (!CodeInUse(shown)) return true;
+    // Another user stored a node under this code since it was shown: the next free one is taken.
+    const std::optional<std::string> code = NextFreeChildCode(ParentCode(shown));
+    if (!code) return false;
+    SetDlgItemText(kNumberId, *code);
+    return true;
 }
 
 bool CPayrollDlg::SaveForm() {
@@ -98,35 +124,38 @@ bool CPayrollDlg::SaveForm() {
     if (number.empty()) return false;
     std::vector<std::string> statements;
     if (m_bModifyMode) statements.push_back(keltrov::FormatSql(kDeletePerson, g_strBankId, number));
-    const bool stored = InsertFormRecord(m_strPersonReport, statements);
-    // A new person joins the tree only once its row is in the database.
+    const bool stored = m_bModifyMode ? InsertFormRecord(m_strPersonReport, statements)
+                                      : InsertFormRecord(m_strPersonReport, statements,
+                                                         [this] { return TakeFreeCodeForNewPerson(); });
+    // A new person joins the tree only once its row is in the database, under the code it was stored with.
     if (stored && !m_bModifyMode) {
         const wxTreeItemId parent = Tree().GetSelection().IsOk() ? Tree().GetSelection() : Tree().GetRootItem();
-        AppendNode(parent, number, TextOf(GetDlgItem(kNameId)));
+        AppendNode(parent, TextOf(GetDlgItem(kNumberId)), TextOf(GetDlgItem(kNameId)));
         Refresh(true);
     }
     return stored;
 }
 
-bool CPayrollDlg::InsertFormRecord(const std::string& reportId, const std::vector<std::string>& statements) {
+bool CPayrollDlg::InsertFormRecord(const std::string& reportId, const std::vector<std::string>& statements,
+                                   const BeforeFormRow& beforeRow) {
     if (!m_pBindings) return false;
     const keltrov::DateTime now = keltrov::DateTime::Now();
     const std::string key = GetPeriodKey(now, reportId);
-    FormRow row;
-    for (const FieldBinding& entry : *m_pBindings) {
-        // A column without a control counts as empty: "0" for the number types.
-        std::string text = KindOfDataType(entry.cDataType) == ValueKind::Number ? "0" : "";
-        if (entry.nControlId != 0) text = TextOf(GetDlgItem(entry.nControlId));
-        AddValue(row, entry, text);
-    }
     bool inserted = false;
+    bool codeUsedUp = false;
     const bool ok = RunWrite(kInsertFormPolicy, [&] {
         for (const std::string& statement : statements) g_pDatabase->ExecuteSQL(statement);
+        if (beforeRow && !beforeRow()) {
+            codeUsedUp = true;
+            return;
+        }
+        const FormRow row = ReadFormRow(*m_pBindings, [this](int id) { return TextOf(GetDlgItem(id)); });
         if (row.allEmpty) return;
         g_pDatabase->ExecuteSQL(
             keltrov::FormatSql(kInsertRecord, m_strFormTable, row.columns, key, now.Format("%Y-%m-%d %H:%M")) +
             row.values + ")");
         inserted = true;
     });
+    if (codeUsedUp) keltrov::ShowMessage(kCodesUsedUp);
     return ok && inserted;
 }

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr size_t kSegment = 3;
 constexpr int kLastSegmentValue = 999;
 
 // The segment's integer value plus one, zero-padded to 3 digits; none past 999.
@@ -20,13 +19,17 @@ std::optional<std::string> NextSegment(const std::string& segment) {
 
 }  // namespace
 
+std::string ParentCode(const std::string& code) {
+    return code.substr(0, code.size() >= kCodeSegment ? code.size() - kCodeSegment : 0);
+}
+
 std::optional<std::string> NextCompanyCode(const std::string& highestCode) {
     if (highestCode.empty()) return "100";
-    return NextSegment(highestCode.substr(0, kSegment));
+    return NextSegment(highestCode.substr(0, kCodeSegment));
 }
 
 std::optional<std::string> NextChildCode(const std::string& base) {
-    const size_t cut = base.size() >= kSegment ? base.size() - kSegment : 0;
+    const size_t cut = base.size() >= kCodeSegment ? base.size() - kCodeSegment : 0;
     const std::optional<std::string> segment = NextSegment(base.substr(cut));
     if (!segment) return std::nullopt;
     return base.substr(0, cut) + *segment;

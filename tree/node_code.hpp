@@ -4,6 +4,11 @@
 #include <optional>
 #include <string>
 
+inline constexpr size_t kCodeSegment = 3;
+
+// The code without its last segment: the parent's code.
+std::string ParentCode(const std::string& code);
+
 // The code of a new company after the highest code of the whole table (empty when there is none):
 // its first segment plus one. None when that needs a 4th digit.
 std::optional<std::string> NextCompanyCode(const std::string& highestCode);

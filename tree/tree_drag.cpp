@@ -126,40 +126,48 @@ void CPayrollDlg::Drop() {
     // Into its own subtree a node's codes would no longer form the tree: nothing moves.
     if (IsSelfOrDescendant(Tree(), target, source)) return;
     const std::string sourceCode = NodeCodeOf(source);
-    std::string lastCode;
-    if (!MovePersons(sourceCode, NodeCodeOf(target), lastCode)) return;
-    // A company or department keeps its place in the tables, so the tree shows them as they now stand.
-    if (CountOf(keltrov::FormatSql(kOrganisationUnderCount, keltrov::EscapeLikeText(sourceCode))) > 0) {
+    const std::optional<MovedPersons> moved = MovePersons(sourceCode, NodeCodeOf(target));
+    if (!moved) return;
+    // One re-coded person keeps its item; persons under a person, or a company or department that
+    // keeps its place in the tables, are shown as the tables now stand.
+    if (moved->count != 1 ||
+        CountOf(keltrov::FormatSql(kOrganisationUnderCount, keltrov::EscapeLikeText(sourceCode))) > 0) {
         m_drag = DragState{};
         LoadTree();
         return;
     }
-    AppendNode(target, lastCode, keltrov::FromWx(Tree().GetItemText(source)));
+    AppendNode(target, moved->lastCode, keltrov::FromWx(Tree().GetItemText(source)));
     Tree().Delete(source);
     Refresh();
 }
 
-bool CPayrollDlg::MovePersons(const std::string& sourceCode, const std::string& targetCode, std::string& lastCode) {
-    std::string base = ChildCodeBase(targetCode);
-    lastCode = base;
+std::optional<CPayrollDlg::MovedPersons> CPayrollDlg::MovePersons(const std::string& sourceCode,
+                                                                  const std::string& targetCode) {
     const std::string prefix = keltrov::EscapeLikeText(sourceCode);
-    const long persons = CountOf(keltrov::FormatSql(kPersonsUnderCount, prefix));
-    // Refused before anything is written when the target's segment cannot take every moved person.
-    if (!CodeAfter(base, persons)) {
-        keltrov::ShowMessage(kCodesUsedUp);
-        return false;
-    }
-    return RunWrite(kMovePersonsPolicy, [&] {
+    MovedPersons moved;
+    bool usedUp = false;
+    const bool ok = RunWrite(kMovePersonsPolicy, [&] {
+        // The codes are taken inside the write: another user may have added under the target meanwhile.
+        std::string base = ChildCodeBase(targetCode);
+        const long persons = CountOf(keltrov::FormatSql(kPersonsUnderCount, prefix));
+        // Refused before anything is written when the target's segment cannot take every moved person.
+        if (!CodeAfter(base, persons)) {
+            usedUp = true;
+            return;
+        }
         CDynRecordset rows(g_pDatabase);
         rows.OpenSql(keltrov::FormatSql(kPersonsUnderQuery, prefix));
         const int code = rows.GetFieldIndex("field_1");
         // The counted persons are the ones the segment was checked for.
-        for (long moved = 0; moved < persons && !rows.IsEOF(); ++moved, rows.MoveNext()) {
+        for (; moved.count < persons && !rows.IsEOF(); ++moved.count, rows.MoveNext()) {
             base = *NextChildCode(base);
             rows.Edit();
             rows.GetFieldValue(code).SetText(base);
             rows.Update();
         }
-        lastCode = base;
+        moved.lastCode = base;
     });
+    if (usedUp) keltrov::ShowMessage(kCodesUsedUp);
+    if (!ok || usedUp) return std::nullopt;
+    return moved;
 }

@@ -31,13 +31,27 @@ constexpr const char* kHighestPersonQuery =
     "select * from %s where field_1 LIKE '%s%s' escape '!' order by field_1 desc";
 constexpr const char* kInsertCompany = "insert into usertabb810 values('%s',getdate(),'%s','%s')";
 constexpr const char* kInsertDepartment = "insert into usertab%s values('%s',getdate(),'%s','%s')";
+constexpr const char* kHighestWageCodeQuery =
+    "select top 1 field_1 from usertabb812 where field_1 LIKE '%s%s' escape '!' order by field_1 desc";
+constexpr const char* kCodeInUseQuery =
+    "select count(*) from (select field_1 from usertab%s union all select field_1 from %s union all select field_1 "
+    "from usertabb812) codes where field_1 LIKE '%s%%' escape '!'";
 constexpr const char* kOneSegment = "___";
+// One segment or more: a wage row keeps the code of a person long deleted or moved away.
+constexpr const char* kOneSegmentOrMore = "___%";
 
 // The first row's code of a query ordered by code, highest first; empty when there is no row.
 std::string HighestCode(const std::string& query) {
     CDynRecordset rows(g_pDatabase);
     rows.OpenSql(query);
     return rows.IsEOF() ? std::string() : rows.GetFieldValue(rows.GetFieldIndex("field_1")).AsText();
+}
+
+// The highest code under the prefix that has wage rows, cut to one segment below the prefix.
+std::string HighestWageCode(const std::string& prefix) {
+    const std::string code = HighestCode(
+        keltrov::FormatSql(kHighestWageCodeQuery, keltrov::EscapeLikeText(prefix), kOneSegmentOrMore));
+    return code.substr(0, prefix.size() + kCodeSegment);
 }
 
 std::string TrimSpaces(const std::string& text) {
@@ -50,6 +64,7 @@ std::string TrimSpaces(const std::string& text) {
 
 // Departments and persons share the codes under a parent: a new one follows the highest of both
 // tables, or a department could take the code of a person and later lose it with its own delete.
+// Codes with wage rows count too, or a new person would inherit an old one's wages.
 std::string CPayrollDlg::ChildCodeBase(const std::string& parentCode) {
     const std::string pattern = keltrov::EscapeLikeText(parentCode);
     const std::string key = GetPeriodKey(keltrov::DateTime::Now(), m_strOrgReport);
@@ -57,8 +72,23 @@ std::string CPayrollDlg::ChildCodeBase(const std::string& parentCode) {
         HighestCode(keltrov::FormatSql(kHighestDepartmentQuery, m_strOrgReport, key, pattern, kOneSegment));
     const std::string person =
         HighestCode(keltrov::FormatSql(kHighestPersonQuery, m_strFormTable, pattern, kOneSegment));
-    const std::string highest = std::max(department, person);
+    const std::string highest = std::max({department, person, HighestWageCode(parentCode)});
     return highest.empty() ? parentCode + "000" : highest;
+}
+
+std::optional<std::string> CPayrollDlg::NextFreeChildCode(const std::string& parentCode) {
+    return NextChildCode(ChildCodeBase(parentCode));
+}
+
+std::optional<std::string> CPayrollDlg::NextFreeCompanyCode() {
+    return NextCompanyCode(std::max(HighestCode(kHighestCompanyQuery), HighestWageCode({})));
+}
+
+bool CPayrollDlg::CodeInUse(const std::string& code) {
+    CDynRecordset rows(g_pDatabase);
+    rows.OpenSql(
+        keltrov::FormatSql(kCodeInUseQuery, m_strOrgReport, m_strFormTable, keltrov::EscapeLikeText(code)));
+    return rows.GetFieldValue(0).AsLong() > 0;
 }
 
 std::string CPayrollDlg::AskNodeName() {
@@ -73,34 +103,47 @@ wxTreeItemId CPayrollDlg::AppendNode(wxTreeItemId parent, const std::string& cod
     return Tree().AppendItem(parent, keltrov::ToWx(name), kNodeImage, kNodeImage, index);
 }
 
-void CPayrollDlg::AddOrganisationNode(wxTreeItemId parent, const std::optional<std::string>& code,
-                                      const NodeInsert& insertFor) {
-    if (!code) {
+void CPayrollDlg::AddOrganisationNode(wxTreeItemId parent, const NextCode& nextCode, const NodeInsert& insertFor) {
+    // Refused before the name is asked for when the segment is already used up.
+    if (!nextCode()) {
         keltrov::ShowMessage(kCodesUsedUp);
         return;
     }
     const std::string name = AskNodeName();
     if (name.empty()) return;
-    if (!ExecBatch({insertFor(*code, name)})) return;
+    std::optional<std::string> code;
+    // The code is taken again inside the write: another user may have added a node meanwhile.
+    const bool stored = RunWrite(kExecBatchPolicy, [&] {
+        code = nextCode();
+        if (code) g_pDatabase->ExecuteSQL(insertFor(*code, name));
+    });
+    if (!stored) return;
+    if (!code) {
+        keltrov::ShowMessage(kCodesUsedUp);
+        return;
+    }
     AppendNode(parent, *code, name);
     Refresh();
 }
 
 void CPayrollDlg::OnAddCompany(wxCommandEvent&) {
-    AddOrganisationNode(Tree().GetRootItem(), NextCompanyCode(HighestCode(kHighestCompanyQuery)),
-                        [](const std::string& code, const std::string& name) {
-                            return keltrov::FormatSql(kInsertCompany, g_strBankId, code, name);
-                        });
+    AddOrganisationNode(
+        Tree().GetRootItem(), [this] { return NextFreeCompanyCode(); },
+        [](const std::string& code, const std::string& name) {
+            return keltrov::FormatSql(kInsertCompany, g_strBankId, code, name);
+        });
 }
 
 void CPayrollDlg::OnAddDepartment(wxCommandEvent&) {
     const wxTreeItemId selected = Tree().GetSelection();
     if (!selected.IsOk()) return;
+    const std::string parentCode = NodeCodeOf(selected);
     const std::string key = GetPeriodKey(keltrov::DateTime::Now(), m_strOrgReport);
-    AddOrganisationNode(selected, NextChildCode(ChildCodeBase(NodeCodeOf(selected))),
-                        [&](const std::string& code, const std::string& name) {
-                            return keltrov::FormatSql(kInsertDepartment, m_strOrgReport, key, code, name);
-                        });
+    AddOrganisationNode(
+        selected, [&] { return NextFreeChildCode(parentCode); },
+        [&](const std::string& code, const std::string& name) {
+            return keltrov::FormatSql(kInsertDepartment, m_strOrgReport, key, code, name);
+        });
 }
 
 void CPayrollDlg::OnAddPerson(wxCommandEvent&) {
@@ -109,7 +152,7 @@ void CPayrollDlg::OnAddPerson(wxCommandEvent&) {
     // The code is found first, so that a refused one leaves the form and the number sequences alone.
     std::optional<std::string> code;
     if (m_pBindings) {
-        code = NextChildCode(ChildCodeBase(NodeCodeOf(selected)));
+        code = NextFreeChildCode(NodeCodeOf(selected));
         if (!code) {
             keltrov::ShowMessage(kCodesUsedUp);
             return;

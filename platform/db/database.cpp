@@ -49,16 +49,53 @@ void CDatabase::Impl::ExecuteDirect(const std::string& sql) {
 
 bool CDatabase::Impl::SetAutoCommit(bool on) {
     const auto value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
-    return Succeeded(SQLSetConnectAttr(connection, SQL_ATTR_AUTOCOMMIT,
-                                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value)), SQL_IS_UINTEGER));
+    const SQLRETURN rc = SQLSetConnectAttr(connection, SQL_ATTR_AUTOCOMMIT,
+                                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value)), SQL_IS_UINTEGER);
+    if (!Succeeded(rc)) transactionError = MakeOdbcError(rc, SQL_HANDLE_DBC, connection, {});
+    return Succeeded(rc);
 }
 
 bool CDatabase::Impl::EndTransaction(SQLSMALLINT completion) {
-    const bool ended = Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection, completion));
+    const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, connection, completion);
+    if (!Succeeded(rc)) transactionError = MakeOdbcError(rc, SQL_HANDLE_DBC, connection, {});
     // A refused commit would leave its work open for the next commit to store: it is undone.
-    if (!ended && completion == SQL_COMMIT) SQLEndTran(SQL_HANDLE_DBC, connection, SQL_ROLLBACK);
+    if (!Succeeded(rc) && completion == SQL_COMMIT) SQLEndTran(SQL_HANDLE_DBC, connection, SQL_ROLLBACK);
     const bool restored = SetAutoCommit(true);
-    return ended && restored;
+    return Succeeded(rc) && restored;
+}
+
+bool CDatabase::Impl::RunTransactionStatement(const char* sql) {
+    try {
+        ExecuteDirect(sql);
+        return true;
+    } catch (const DbException& error) {
+        transactionError = error;
+        return false;
+    }
+}
+
+bool CDatabase::Impl::BeginOwnTransaction(const TransactionSql& own, TransactionKind kind) {
+    const char* begin = kind == TransactionKind::Write ? own.beginWrite : own.beginRead;
+    if (RunTransactionStatement(begin)) return true;
+    // A transaction whose end failed earlier is still open; it was reported as failed, so it is undone.
+    if (!dialect->StillInTransaction(transactionError->ErrorText())) return false;
+    return RunTransactionStatement(own.rollback) && RunTransactionStatement(begin);
+}
+
+bool CDatabase::Impl::CommitOwnTransaction(const TransactionSql& own) {
+    if (RunTransactionStatement(own.commit)) return true;
+    const DbException failure = *transactionError;
+    // A refused commit would leave its work open for the next commit to store: it is undone.
+    RollbackOwnTransaction(own);
+    transactionError = failure;
+    return false;
+}
+
+bool CDatabase::Impl::RollbackOwnTransaction(const TransactionSql& own) {
+    if (RunTransactionStatement(own.rollback)) return true;
+    if (!dialect->AlreadyRolledBack(transactionError->ErrorText())) return false;
+    transactionError.reset();
+    return true;
 }
 
 CDatabase::CDatabase() : m_impl(std::make_unique<Impl>()) {}
@@ -96,6 +133,11 @@ void CDatabase::OpenEx(const std::string& connect) {
           impl.connection, {});
     impl.canTransact = capable != SQL_TC_NONE;
     impl.dialect = MakeDialect(impl.dbmsName);
+    // Some options only the driver reads, and only when it connects.
+    if (const std::string missing = impl.dialect->MissingConnectOptions(connect); !missing.empty()) {
+        const bool separated = connect.empty() || connect.back() == ';';
+        OpenEx(connect + (separated ? "" : ";") + missing);
+    }
 }
 
 void CDatabase::Close() {
@@ -110,16 +152,32 @@ bool CDatabase::IsOpen() const {
     return m_impl->connected;
 }
 
-bool CDatabase::BeginTrans() {
-    return m_impl->connected && m_impl->SetAutoCommit(false);
+bool CDatabase::BeginTrans(TransactionKind kind) {
+    Impl& impl = *m_impl;
+    if (!impl.connected) return false;
+    impl.transactionError.reset();
+    const TransactionSql* own = impl.dialect->OwnTransactions();
+    return own != nullptr ? impl.BeginOwnTransaction(*own, kind) : impl.SetAutoCommit(false);
 }
 
 bool CDatabase::CommitTrans() {
-    return m_impl->connected && m_impl->EndTransaction(SQL_COMMIT);
+    Impl& impl = *m_impl;
+    if (!impl.connected) return false;
+    impl.transactionError.reset();
+    const TransactionSql* own = impl.dialect->OwnTransactions();
+    return own != nullptr ? impl.CommitOwnTransaction(*own) : impl.EndTransaction(SQL_COMMIT);
 }
 
 bool CDatabase::Rollback() {
-    return m_impl->connected && m_impl->EndTransaction(SQL_ROLLBACK);
+    Impl& impl = *m_impl;
+    if (!impl.connected) return false;
+    impl.transactionError.reset();
+    const TransactionSql* own = impl.dialect->OwnTransactions();
+    return own != nullptr ? impl.RollbackOwnTransaction(*own) : impl.EndTransaction(SQL_ROLLBACK);
+}
+
+const DbException* CDatabase::TransactionError() const {
+    return m_impl->transactionError ? &*m_impl->transactionError : nullptr;
 }
 
 void CDatabase::ExecuteSQL(const std::string& sql) {

@@ -10,6 +10,9 @@ namespace keltrov::db {
 
 class Dialect;
 
+// A write transaction takes the database's write lock when it begins; a read one shares it.
+enum class TransactionKind { Write, Read };
+
 class CDatabase {
 public:
     CDatabase();
@@ -22,10 +25,14 @@ public:
     void Close();
     bool IsOpen() const;
 
-    // FALSE when the driver refuses; the connection then stays in auto-commit.
-    bool BeginTrans();
+    // FALSE when the database refuses; the connection then stays in auto-commit.
+    bool BeginTrans(TransactionKind kind = TransactionKind::Write);
+    // FALSE when the commit failed; what it would have stored is then undone.
     bool CommitTrans();
+    // TRUE as well when the database had already undone the transaction by itself.
     bool Rollback();
+    // Why the last begin, commit or rollback failed; null after one that succeeded.
+    const DbException* TransactionError() const;
     // Runs one statement (written in the SQL Server dialect) through the dialect adapter.
     void ExecuteSQL(const std::string& sql);
     // Runs one statement whose single parameter marker takes the bytes as a binary value.

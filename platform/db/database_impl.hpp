@@ -4,6 +4,8 @@
 #include "platform/db/dialect.hpp"
 #include "platform/db/odbc_internal.hpp"
 
+#include <optional>
+
 namespace keltrov::db {
 
 // Owns one statement handle of a connection.
@@ -26,12 +28,18 @@ struct CDatabase::Impl final : SchemaProbe {
     bool canTransact = false;
     std::string dbmsName;
     std::unique_ptr<Dialect> dialect;
+    std::optional<DbException> transactionError;
 
     std::vector<std::vector<std::string>> QueryRows(const std::string& sql) override;
     // Runs a statement that has already been rewritten for this database.
     void ExecuteDirect(const std::string& sql);
     bool SetAutoCommit(bool on);
     bool EndTransaction(SQLSMALLINT completion);
+    // Runs one of the database's own transaction statements, keeping its error when it fails.
+    bool RunTransactionStatement(const char* sql);
+    bool BeginOwnTransaction(const TransactionSql& own, TransactionKind kind);
+    bool CommitOwnTransaction(const TransactionSql& own);
+    bool RollbackOwnTransaction(const TransactionSql& own);
 };
 
 }  // namespace keltrov::db

@@ -13,6 +13,16 @@ DbException::DbException(short returnCode, std::string sqlState, long nativeErro
       m_errorText(std::move(errorText)),
       m_statement(std::move(statement)) {}
 
+bool DbException::IsBusy() const {
+    // Lock wait ended, deadlock victim, serialisation failure, driver timeout; SQLite says it in words.
+    static constexpr const char* kBusyStates[] = {"55P03", "40P01", "40001", "HYT00"};
+    for (const char* state : kBusyStates) {
+        if (m_sqlState == state) return true;
+    }
+    return m_errorText.find("database is locked") != std::string::npos ||
+           m_errorText.find("database table is locked") != std::string::npos;
+}
+
 DbException MakeOdbcError(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const std::string& statement) {
     std::string firstState;
     SQLINTEGER firstNative = 0;

@@ -17,6 +17,8 @@ public:
     // Every diagnostic record of the driver, as the driver words it.
     const std::string& ErrorText() const { return m_errorText; }
     const std::string& Statement() const { return m_statement; }
+    // TRUE when another connection's lock made the statement give up waiting.
+    bool IsBusy() const;
 
 private:
     short m_returnCode;

@@ -197,6 +197,29 @@ const std::optional<std::vector<std::string>>& SqliteDialect::InsertColumns(cons
     return entry;
 }
 
+// The driver waits about twice this many milliseconds for another connection's write before a
+// statement fails as busy; its own default is a frozen window of over a minute and a half.
+constexpr const char* kSqliteBusyTimeout = "Timeout=2500;";
+
+std::string SqliteDialect::MissingConnectOptions(std::string_view connect) const {
+    return Lower(connect).find("timeout=") == std::string::npos ? kSqliteBusyTimeout : "";
+}
+
+// The SQLite driver begins its own transactions lazily and keeps believing one is open after the
+// database rolled it back (a full disk), so every later statement would commit on its own.
+const TransactionSql* SqliteDialect::OwnTransactions() const {
+    static constexpr TransactionSql statements{"BEGIN IMMEDIATE", "BEGIN", "COMMIT", "ROLLBACK"};
+    return &statements;
+}
+
+bool SqliteDialect::AlreadyRolledBack(const std::string& errorText) const {
+    return errorText.find("no transaction is active") != std::string::npos;
+}
+
+bool SqliteDialect::StillInTransaction(const std::string& errorText) const {
+    return errorText.find("within a transaction") != std::string::npos;
+}
+
 std::unique_ptr<Dialect> MakeDialect(std::string_view dbmsName) {
     const std::string name = Lower(dbmsName);
     if (name.find("sqlite") != std::string::npos) return std::make_unique<SqliteDialect>();

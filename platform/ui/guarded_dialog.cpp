@@ -2,6 +2,7 @@
 
 #include "platform/db/db_exception.hpp"
 #include "platform/sheet/variant.hpp"
+#include "platform/ui/db_error_text.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/message.hpp"
 #include "platform/ui/tab_stops.hpp"
@@ -16,7 +17,7 @@ bool GuardedDialog::ProcessEvent(wxEvent& event) {
     try {
         return wxDialog::ProcessEvent(event);
     } catch (const db::DbException& error) {
-        ShowMessage(error.ErrorText());
+        ShowMessage(DbErrorTextForUser(error));
         return true;
     } catch (const sheet::AutomationError& error) {
         ShowMessage(error.what());

@@ -34,6 +34,7 @@ protected:
 TEST_F(Writes, CompaniesAreNumberedOverTheWholeTable) {
     database.Exec("delete from usertabb810");
     database.Exec("delete from usertabb811");
+    database.Exec("delete from usertabb812");
     database.Exec("insert into usertabb810 values('other', getdate(), '100', 'x')");  // another owner still counts
     database.Exec("insert into usertabb810 values('10000001', getdate(), '100', '总公司')");
     Open();
@@ -56,6 +57,7 @@ TEST_F(Writes, CompaniesAreNumberedOverTheWholeTable) {
 TEST_F(Writes, FirstCompanyAndUsedUpCodes) {
     database.Exec("delete from usertabb810");
     database.Exec("delete from usertabb811");
+    database.Exec("delete from usertabb812");
     database.Exec("insert into usertabb811 (relationid, field_1, field_2) values('10000001', '999', 'p')");
     Open();
     names.queue = {"第一"};

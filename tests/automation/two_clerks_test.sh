@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Two hosts on one database add persons under one department and departments under one company at
+# the same time, round after round: every stored node must have a code of its own.
+# Usage: two_clerks_test.sh HOST [ROUNDS]
+set -u
+host=$(realpath "$1")
+rounds=${2:-40}
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fail() { echo "FAIL two clerks: $*"; exit 1; }
+cd "$dir"
+"$host" --create-demo demo.sqlite || fail "create-demo"
+
+for clerk in a b; do
+  for ((round = 1; round <= rounds; round++)); do
+    printf 'select #100001\ncommand 32773\nset 1005 %s%d\nclick 8001\n' "$clerk" "$round"
+    printf 'select #100\ninput %s部%d\ncommand 32771\n' "$clerk" "$round"
+  done > "$clerk.script"
+done
+
+timeout 600 "$host" --db demo.sqlite --script a.script 2> a.err &
+first=$!
+timeout 600 "$host" --db demo.sqlite --script b.script 2> b.err
+second_status=$?
+wait "$first"
+first_status=$?
+[ "$first_status" -eq 0 ] && [ "$second_status" -eq 0 ] || fail "hosts ended with $first_status/$second_status: $(cat a.err b.err)"
+
+query() { "$host" --db demo.sqlite --query "$1"; }
+twins=$(query "select field_1 from usertabb811 group by field_1 having count(*) > 1 union all
+               select field_1 from usertabb810 group by field_1 having count(*) > 1")
+persons=$(query "select count(*) from usertabb811 where field_2 like 'a%' or field_2 like 'b%'")
+departments=$(query "select count(*) from usertabb810 where field_2 like 'a部%' or field_2 like 'b部%'")
+echo "rounds per host: $rounds; persons stored: $persons; departments stored: $departments; codes held twice: ${twins:-none}"
+[ -z "$twins" ] || fail "codes held by two nodes: $twins"
+[ "$persons" -eq $((2 * rounds)) ] || fail "$persons persons stored, expected $((2 * rounds))"
+[ "$departments" -eq $((2 * rounds)) ] || fail "$departments departments stored, expected $((2 * rounds))"
+echo "two clerks: passed"
