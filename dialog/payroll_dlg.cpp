@@ -132,7 +132,8 @@ void CPayrollDlg::InitialiseDialog() {
     Tree().SetImageList(&m_imageList);
     keltrov::AttachItemStrings(Tree(), m_astrNodeCodes);
     keltrov::KeepTreeViewSelection(Tree());
-    if (!LoadTree()) return;
+    // An empty organisation still gets its sheet: the clerk who builds it from nothing needs the template.
+    LoadTree();
 
     m_bModifyMode = false;
     WageDatePicker().SetValue(keltrov::ToWxDateTime(now));

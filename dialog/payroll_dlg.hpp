@@ -49,7 +49,7 @@ public:
     void LoadPickList(int controlId, const std::string& reportId, const std::string& columnName);
     void ClearForm();
     void LoadRecordIntoForm(const std::string& query);
-    bool LoadTree();  // false when the tables give no node
+    void LoadTree();
     void ResetSheet();
     void LoadWages(const std::string& nodeCode);
 

@@ -19,7 +19,7 @@ std::string CurrentCode(CDynRecordset& rows) {
 
 }  // namespace
 
-bool CPayrollDlg::LoadTree() {
+void CPayrollDlg::LoadTree() {
     m_strPersonReport = "B811";
     m_strOrgReport = "B810";
     const keltrov::DateTime now = keltrov::DateTime::Now();
@@ -33,14 +33,13 @@ bool CPayrollDlg::LoadTree() {
     CDynRecordset rows(g_pDatabase);
     rows.OpenSql(keltrov::FormatSql(kTreeQuery, m_strOrgReport, orgKey, m_strPersonReport, personKey),
                  CDynRecordset::snapshot, CDynRecordset::readOnly);
-    if (rows.IsEOF()) return false;
+    if (rows.IsEOF()) return;
     const std::string firstCode = CurrentCode(rows);
     const wxTreeItemId first = InsertNode(root, firstCode, rows);
     rows.MoveNext();
     FillLevel(root, first, firstCode.size(), rows);
     // The toolkit marks its first item current on its own; a loaded tree starts with none chosen.
     Tree().Unselect();
-    return true;
 }
 
 // Nesting follows code length alone: a longer code goes under the latest item of the level above.

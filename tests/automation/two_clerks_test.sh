@@ -4,7 +4,7 @@
 # Usage: two_clerks_test.sh HOST [ROUNDS]
 set -u
 host=$(realpath "$1")
-rounds=${2:-40}
+rounds=${2:-100}
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "FAIL two clerks: $*"; exit 1; }
@@ -26,7 +26,8 @@ wait "$first"
 first_status=$?
 [ "$first_status" -eq 0 ] && [ "$second_status" -eq 0 ] || fail "hosts ended with $first_status/$second_status: $(cat a.err b.err)"
 
-query() { "$host" --db demo.sqlite --query "$1"; }
+# The rows of a query without its header line.
+query() { "$host" --db demo.sqlite --query "$1" | tail -n +2; }
 twins=$(query "select field_1 from usertabb811 group by field_1 having count(*) > 1 union all
                select field_1 from usertabb810 group by field_1 having count(*) > 1")
 persons=$(query "select count(*) from usertabb811 where field_2 like 'a%' or field_2 like 'b%'")
