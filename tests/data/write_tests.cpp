@@ -48,6 +48,17 @@ TEST_F(WriteTest, RefusedCommitStoresNothingLater) {
     EXPECT_EQ(database.Rows("select count(*) from reports")[0][0], "1");
 }
 
+TEST_F(WriteTest, ATransactionLeftOpenIsUndoneBeforeTheNextWrite) {
+    database.Exec("begin");  // what a rollback the database refused leaves behind
+    database.Exec("insert into reports values('stray', 1)");
+    EXPECT_TRUE(RunWrite(kSaveWagesPolicy, [&] { database.Exec("insert into reports values('A', 1)"); }));
+    EXPECT_FALSE(RunWrite(kSaveWagesPolicy, [&] {
+        database.Exec("insert into reports values('B', 1)");
+        database.Exec("insert into nosuch values(1)");
+    }));
+    EXPECT_EQ(database.Rows("select reportid from reports"), std::vector<std::vector<std::string>>{{"A"}});
+}
+
 TEST_F(WriteTest, InitCapturesTheBankAndAQuoteCannotBreakTheQuery) {
     database.Exec("insert into Organize values('B0000001','示范银行')");
     PluginContext context;
