@@ -22,8 +22,8 @@ extern const WritePolicy kInsertPickListPolicy;
 extern const WritePolicy kMovePersonsPolicy;
 
 // Runs `write` under the policy. A write that cannot begin its transaction does not run: without
-// one, a failure half-way would leave half of it stored. TRUE when it ran without a database error and what it wrote was
-// committed (or there was no transaction to commit).
+// one, a failure half-way would leave half of it stored. TRUE when it ran without a database error and what it wrote
+// was committed (or there was no transaction to commit).
 bool RunWrite(const WritePolicy& policy, const std::function<void()>& write);
 
 // Runs the statements in index order, each through ExecuteSQL on g_pDatabase.

@@ -8,8 +8,8 @@
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/db/database.hpp"
-#include "platform/ui/window_text.hpp"
 #include "platform/ui/message.hpp"
+#include "platform/ui/window_text.hpp"
 #include "platform/util/sql_format.hpp"
 #include "tree/node_code.hpp"
 
@@ -124,9 +124,9 @@ bool CPayrollDlg::SaveForm() {
     if (number.empty()) return false;
     std::vector<std::string> statements;
     if (m_bModifyMode) statements.push_back(keltrov::FormatSql(kDeletePerson, g_strBankId, number));
-    const bool stored = m_bModifyMode ? InsertFormRecord(m_strPersonReport, statements)
-                                      : InsertFormRecord(m_strPersonReport, statements,
-                                                         [this] { return TakeFreeCodeForNewPerson(); });
+    const bool stored =
+        m_bModifyMode ? InsertFormRecord(m_strPersonReport, statements)
+                      : InsertFormRecord(m_strPersonReport, statements, [this] { return TakeFreeCodeForNewPerson(); });
     // A new person joins the tree only once its row is in the database, under the code it was stored with.
     if (stored && !m_bModifyMode) {
         const wxTreeItemId parent = Tree().GetSelection().IsOk() ? Tree().GetSelection() : Tree().GetRootItem();

@@ -49,8 +49,8 @@ std::string HighestCode(const std::string& query) {
 
 // The highest code under the prefix that has wage rows, cut to one segment below the prefix.
 std::string HighestWageCode(const std::string& prefix) {
-    const std::string code = HighestCode(
-        keltrov::FormatSql(kHighestWageCodeQuery, keltrov::EscapeLikeText(prefix), kOneSegmentOrMore));
+    const std::string code =
+        HighestCode(keltrov::FormatSql(kHighestWageCodeQuery, keltrov::EscapeLikeText(prefix), kOneSegmentOrMore));
     return code.substr(0, prefix.size() + kCodeSegment);
 }
 
@@ -86,8 +86,7 @@ std::optional<std::string> CPayrollDlg::NextFreeCompanyCode() {
 
 bool CPayrollDlg::CodeInUse(const std::string& code) {
     CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(
-        keltrov::FormatSql(kCodeInUseQuery, m_strOrgReport, m_strFormTable, keltrov::EscapeLikeText(code)));
+    rows.OpenSql(keltrov::FormatSql(kCodeInUseQuery, m_strOrgReport, m_strFormTable, keltrov::EscapeLikeText(code)));
     return rows.GetFieldValue(0).AsLong() > 0;
 }
 

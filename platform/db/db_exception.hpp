@@ -7,8 +7,7 @@ namespace keltrov::db {
 
 class DbException : public std::runtime_error {
 public:
-    DbException(short returnCode, std::string sqlState, long nativeError, std::string errorText,
-                std::string statement);
+    DbException(short returnCode, std::string sqlState, long nativeError, std::string errorText, std::string statement);
 
     short ReturnCode() const { return m_returnCode; }
     // SQLSTATE of the first diagnostic record ("HY000" when the layer itself refuses).

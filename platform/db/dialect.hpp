@@ -57,8 +57,7 @@ public:
 private:
     // The columns a positional insert fills: every column but the self-filled one; none when the
     // table has no self-filled column. Cached per connection.
-    const std::optional<std::vector<std::string>>& InsertColumns(const std::string& table,
-                                                                 SchemaProbe& probe) const;
+    const std::optional<std::vector<std::string>>& InsertColumns(const std::string& table, SchemaProbe& probe) const;
     mutable std::map<std::string, std::optional<std::vector<std::string>>> m_insertColumns;
 };
 
