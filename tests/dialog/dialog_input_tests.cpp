@@ -252,8 +252,7 @@ TEST_F(InputAids, AnUnboundFormHasNoMenusOrCalendarButKeepsItsKeys) {
 }
 
 TEST_F(InputAids, WithoutAFocusChainEnterAndDownAreTabAndUpIsLeftAlone) {
-    database.Exec("delete from usertabb810");
-    database.Exec("delete from usertabb811");
+    database.Exec("delete from privatevba");  // without a template the initialisation stops before the chain
     Open();
     Key(8001, "down");
     EXPECT_EQ(FocusedId(), 4001);
