@@ -196,6 +196,19 @@ TEST_F(Generate, CopiesTheLatestEarlierMonthOfTheBankAndReplacesEdits) {
     EXPECT_EQ(Month("999999992001-04-30"), (Rows{{"100001001", "99"}}));
 }
 
+TEST_F(Generate, TakesThePersonsOfABankIdOfAnyLength) {
+    for (const std::string bank : {"B12", "B000000000012"}) {
+        SCOPED_TRACE(bank);
+        g_strBankId = bank;
+        database.Exec("update usertabb811 set relationid='" + bank + "'");
+        Wage(bank + "2001-03-31", "100001001", 3);
+        Open();
+        PickMonth(DateTime(2001, 4, 10));
+        Click(8007);
+        EXPECT_EQ(Month(bank + "2001-04-30"), (Rows{{"100001001", "3"}, {"100001002", ""}}));
+    }
+}
+
 TEST_F(Generate, CancelOrFailureKeepsTheMonth) {
     Wage(ThisMonth(), "100001001", 7);
     Open();
