@@ -2,8 +2,10 @@
 
 #include "platform/util/sql_format.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <numeric>
 
 namespace keltrov::host {
 
@@ -35,13 +37,14 @@ std::vector<std::string> TableStatements() {
         "create table usertabb810 (relationid varchar(30), inputdate datetime, field_1 varchar(60), "
         "field_2 varchar(60))",
         "create table usertabb811 (relationid varchar(30), inputdate datetime, field_1 varchar(60), "
-        "field_2 varchar(60)" + FieldColumns(3, 20, "varchar(255)") + ")",
+        "field_2 varchar(60)" +
+            FieldColumns(3, 20, "varchar(255)") + ")",
         "create table usertabb200 (relationid varchar(30)" + FormDefinitionColumns() + ")",
         "create table usertabb054 (relationid varchar(30), field_1 varchar(30), field_2 varchar(30), field_3 int)",
         // The wage table fills one column by itself; it stands before field_1.
         "create table usertabb812 (relationid varchar(30), inputdate datetime, "
-        "autoid integer primary key autoincrement" + FieldColumns(1, 4, "varchar(60)") +
-            FieldColumns(5, 26, "decimal(12,2)") + ")",
+        "autoid integer primary key autoincrement" +
+            FieldColumns(1, 4, "varchar(60)") + FieldColumns(5, 26, "decimal(12,2)") + ")",
         // A month's rows are read, deleted and stored by month and person code.
         "create index usertabb812_month on usertabb812 (relationid, field_1)",
     };
@@ -105,38 +108,47 @@ void InsertCatalogue(db::CDatabase& db) {
 void InsertFormDefinition(db::CDatabase& db) {
     int order = 1;
     for (const DemoFormColumn& column : kFormColumns) {
-        db.ExecuteSQL(FormatSql("insert into usertabb200 (relationid, field_1, field_2, field_4, field_6, field_7, "
-                                "field_8, field_9, field_11, field_14) values('%s','%s','%s','%s','','%s','B811',%d,'','')",
-                                kDemoBankId, column.column, column.column, column.type, column.listSource, order));
+        db.ExecuteSQL(
+            FormatSql("insert into usertabb200 (relationid, field_1, field_2, field_4, field_6, field_7, "
+                      "field_8, field_9, field_11, field_14) values('%s','%s','%s','%s','','%s','B811',%d,'','')",
+                      kDemoBankId, column.column, column.column, column.type, column.listSource, order));
         ++order;
     }
 }
 
 void InsertOrganisation(db::CDatabase& db) {
     for (const DemoNode& node : kOrganisation)
-        db.ExecuteSQL(FormatSql("insert into usertabb810 values('%s',getdate(),'%s','%s')", kDemoBankId, node.code,
-                                node.name));
+        db.ExecuteSQL(
+            FormatSql("insert into usertabb810 values('%s',getdate(),'%s','%s')", kDemoBankId, node.code, node.name));
     for (const DemoPerson& p : kPersons) {
-        db.ExecuteSQL(FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_3, field_4, "
-                                "field_5, field_6, field_7) values('%s',getdate(),'%s','%s','%s','%s','%s','%s','%s')",
-                                kDemoBankId, p.code, p.name, p.sex, p.idNumber, p.department, p.position,
-                                p.internalNumber));
+        db.ExecuteSQL(
+            FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_3, field_4, "
+                      "field_5, field_6, field_7) values('%s',getdate(),'%s','%s','%s','%s','%s','%s','%s')",
+                      kDemoBankId, p.code, p.name, p.sex, p.idNumber, p.department, p.position, p.internalNumber));
     }
 }
 
-// Pay items go into columns 5 to 12 and deductions into 14 to 21, around the template's totals.
-std::string WageValues(const DemoPerson& person, int monthIndex) {
+// One wage row's amounts in the demo template's columns 5 to 26: nine pay items and their total
+// (应发合计), ten deductions and their total (扣款合计), and the net pay (实发工资). The totals are
+// stored as the template's formulas compute them, so a month saved unchanged stays as it was.
+std::array<double, 22> WageAmounts(const DemoPerson& person, int monthIndex) {
     const double base = person.basePay;
-    const std::array<double, 22> amounts{
-        base, 800, 300, 500.0 + 100 * monthIndex, 120, 0, 0, 0,      // 5..12 pay items
-        0,                                                           // 13 gross pay (a formula)
-        base * 0.08, base * 0.02, base * 0.005, base * 0.07, 35.5,   // 14..18 deductions
-        0, 0, 0,                                                     // 19..21
-        0, 0,                                                        // 22, 23 totals (formulas)
-        0, 0, 0,                                                     // 24..26
-    };
+    const std::array<double, 9> pay{base, 800, 300, 500.0 + 100 * monthIndex, 120, 0, 0, 0, 0};
+    const std::array<double, 10> deductions{base * 0.08, base * 0.02, base * 0.005, base * 0.07, 35.5, 0, 0, 0, 0, 0};
+    const double gross = std::accumulate(pay.begin(), pay.end(), 0.0);
+    const double deducted = std::accumulate(deductions.begin(), deductions.end(), 0.0);
+    std::array<double, 22> amounts{};
+    auto next = std::copy(pay.begin(), pay.end(), amounts.begin());
+    *next++ = gross;
+    next = std::copy(deductions.begin(), deductions.end(), next);
+    *next++ = deducted;
+    *next = gross - deducted;
+    return amounts;
+}
+
+std::string WageValues(const DemoPerson& person, int monthIndex) {
     std::string values;
-    for (double amount : amounts) {
+    for (double amount : WageAmounts(person, monthIndex)) {
         char text[32];
         std::snprintf(text, sizeof text, ",%.2f", amount);
         values += text;
@@ -155,7 +167,8 @@ void InsertWages(db::CDatabase& db, const DateTime& month, int monthIndex) {
 }
 
 DateTime MonthBefore(const DateTime& date) {
-    return date.GetMonth() == 1 ? DateTime(date.GetYear() - 1, 12, 1) : DateTime(date.GetYear(), date.GetMonth() - 1, 1);
+    return date.GetMonth() == 1 ? DateTime(date.GetYear() - 1, 12, 1)
+                                : DateTime(date.GetYear(), date.GetMonth() - 1, 1);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@ packages=(
   libxlsxwriter-dev libzip-dev libexpat1-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick fonts-wqy-microhei
+  jq
 )
 
 missing=()

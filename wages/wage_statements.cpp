@@ -16,7 +16,7 @@ constexpr const char* kGenerateMonth =
     "a2.field_19,a2.field_20,a2.field_21,a2.field_22,a2.field_23,a2.field_24,a2.field_25,a2.field_26 from "
     "\tusertabb811 as a1 left outer join   usertabb812  a2 on  a1.field_1=a2.field_1 and a2.relationid=(select "
     "top 1 relationid from usertabb812 where relationid < '%s' and relationid like '%s%%' escape '!' group by "
-    "relationid order by relationid desc) where a1.relationid=left('%s',8) ";
+    "relationid order by relationid desc) where a1.relationid='%s' ";
 constexpr const char* kDeleteWageRow = "delete from usertabb812 where relationid='%s' and field_1='%s'";
 constexpr const char* kInsertWageRow = "insert into usertabb812 values ('%s',getdate(),'%s','%s','%s','%s'";
 
@@ -30,7 +30,7 @@ std::string Amount(double value) {
 
 std::vector<std::string> GenerateMonthStatements(const std::string& monthKey, const std::string& bankId) {
     return {keltrov::FormatSql(kDeleteMonth, monthKey),
-            keltrov::FormatSql(kGenerateMonth, monthKey, monthKey, keltrov::EscapeLikeText(bankId), monthKey)};
+            keltrov::FormatSql(kGenerateMonth, monthKey, monthKey, keltrov::EscapeLikeText(bankId), bankId)};
 }
 
 std::vector<std::string> SaveWageRowStatements(const std::string& monthKey, const WageRowValues& row) {

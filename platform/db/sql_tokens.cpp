@@ -15,6 +15,11 @@ bool IsWordPart(unsigned char c) {
     return IsWordStart(c) || std::isdigit(c) != 0 || c == '$';
 }
 
+// The character that closes a literal or quoted name opened by `open`.
+char ClosingQuote(char open) {
+    return open == '[' ? ']' : open;
+}
+
 size_t ScanQuoted(std::string_view sql, size_t start, char close) {
     size_t i = start + 1;
     while (i < sql.size()) {
@@ -79,8 +84,8 @@ Scan ScanToken(std::string_view sql, size_t i) {
         return {TokenKind::Comment, close == std::string_view::npos ? sql.size() : close + 2};
     }
     if (c == '\'') return {TokenKind::String, ScanQuoted(sql, i, '\'')};
-    if (c == '"') return {TokenKind::QuotedName, ScanQuoted(sql, i, '"')};
-    if (c == '[') return {TokenKind::QuotedName, ScanQuoted(sql, i, ']')};
+    // Names are quoted as "name" (standard), [name] (SQL Server, Access) or `name` (SQLite, MySQL).
+    if (c == '"' || c == '[' || c == '`') return {TokenKind::QuotedName, ScanQuoted(sql, i, ClosingQuote(sql[i]))};
     if (std::isdigit(c) != 0) return {TokenKind::Number, ScanNumber(sql, i)};
     if (IsWordStart(c)) {
         size_t end = i + 1;
@@ -129,7 +134,7 @@ bool ClosesAtEnd(std::string_view text, char close) {
 bool IsClosed(const Token& token) {
     switch (token.kind) {
         case TokenKind::String: return ClosesAtEnd(token.text, '\'');
-        case TokenKind::QuotedName: return ClosesAtEnd(token.text, token.text.front() == '[' ? ']' : '"');
+        case TokenKind::QuotedName: return ClosesAtEnd(token.text, ClosingQuote(token.text.front()));
         case TokenKind::Comment:
             return !token.text.starts_with("/*") || (token.text.size() >= 4 && token.text.ends_with("*/"));
         default: return true;

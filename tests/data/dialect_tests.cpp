@@ -35,6 +35,10 @@ TEST(SqliteDialect, RewritesOnTokensAndLeavesLiteralsAlone) {
         {"select top 1 a from t where b='x", "select top 1 a from t where b='x"},
         {"select top 1 \"a from t", "select top 1 \"a from t"},
         {"select top 2 a from t /* c */\n", "select a from t limit 2 /* c */\n"},
+        {"select top 2 * from five `--.`--.x", "select * from five `--.` limit 2--.x"},
+        {"select top 1 `it's``--` from t", "select `it's``--` from t limit 1"},
+        {"select top 1 `a from t", "select top 1 `a from t"},
+        {"select top 1 [it's] from t", "select [it's] from t limit 1"},
     };
     db::SqliteDialect dialect;
     NoTables probe;

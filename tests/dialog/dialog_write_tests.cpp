@@ -6,6 +6,7 @@
 
 #include "data/period_key.hpp"
 #include "entry/host_state.hpp"
+#include "host/host_tables.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
@@ -27,6 +28,9 @@ protected:
     std::string ThisMonth() { return MonthKey(DateTime::Now()); }
     Rows Month(const std::string& key, const std::string& columns = "field_1, field_5") {
         return database.Rows("select " + columns + " from usertabb812 where relationid='" + key + "' order by field_1");
+    }
+    void PickMonth(const DateTime& date) {
+        wxStaticCast(&Control(8005), wxDatePickerCtrl)->SetValue(ToWxDateTime(date));
     }
     NameAnswers names;
 };
@@ -155,6 +159,25 @@ TEST_F(Writes, FailedDeleteRollsBackAndKeepsTheItem) {
     EXPECT_EQ(database.Rows("select count(*) from usertabb811 where field_1 like '100002%'")[0][0], "2");
 }
 
+TEST_F(Writes, SavingADemoMonthUnchangedKeepsEveryStoredRow) {
+    std::string columns = "relationid";
+    for (int k = 1; k <= 26; ++k) columns += ", field_" + std::to_string(k);
+    const std::string everyRow = "select " + columns + " from usertabb812 order by relationid, field_1";
+    const Rows before = database.Rows(everyRow);
+    const Rows months = database.Rows("select distinct relationid from usertabb812");
+    ASSERT_EQ(months.size(), 2U);
+    Open();
+    for (const auto& month : months) {
+        PickMonth(DateTime::Parse(month[0].substr(std::string(host::kDemoBankId).size())));
+        for (const char* company : {"100", "101"}) {
+            Select(company);
+            Click(8006);
+        }
+    }
+    EXPECT_EQ(messages.texts, std::vector<std::string>(4, "保存完成"));
+    EXPECT_EQ(database.Rows(everyRow), before);
+}
+
 class Generate : public Writes {
 protected:
     void SetUp() override {
@@ -165,9 +188,6 @@ protected:
     void Wage(const std::string& key, const std::string& code, double amount) {
         database.Exec("insert into usertabb812 (relationid, field_1, field_2, field_5) values('" + key + "','" + code +
                       "','n'," + std::to_string(amount) + ")");
-    }
-    void PickMonth(const DateTime& date) {
-        wxStaticCast(&Control(8005), wxDatePickerCtrl)->SetValue(ToWxDateTime(date));
     }
 };
 
@@ -196,6 +216,19 @@ TEST_F(Generate, CopiesTheLatestEarlierMonthOfTheBankAndReplacesEdits) {
     EXPECT_EQ(Month(bank + "2001-04-30"), (Rows{{"100001001", "3"}, {"100001002", ""}}));
     EXPECT_EQ(Month(bank + "2001-05-31"), (Rows{{"100001001", "5"}}));
     EXPECT_EQ(Month("999999992001-04-30"), (Rows{{"100001001", "99"}}));
+}
+
+TEST_F(Generate, TakesThePersonsOfABankIdOfAnyLength) {
+    for (const std::string bank : {"B12", "B000000000012"}) {
+        SCOPED_TRACE(bank);
+        g_strBankId = bank;
+        database.Exec("update usertabb811 set relationid='" + bank + "'");
+        Wage(bank + "2001-03-31", "100001001", 3);
+        Open();
+        PickMonth(DateTime(2001, 4, 10));
+        Click(8007);
+        EXPECT_EQ(Month(bank + "2001-04-30"), (Rows{{"100001001", "3"}, {"100001002", ""}}));
+    }
 }
 
 TEST_F(Generate, CancelOrFailureKeepsTheMonth) {
