@@ -148,7 +148,9 @@ TEST_F(TypedIntoTheSheet, AmountsAreStoredWholeAndRoundedAsShown) {
     for (const Typed& c : cases) {
         Sheet().SetNumberFormat(6, column, "0.00");
         Sheet().EnterText(6, column, c.text);
-        if (c.shown) EXPECT_EQ(Sheet().GetCellText(6, column), *c.shown) << c.text;
+        if (c.shown) {
+            EXPECT_EQ(Sheet().GetCellText(6, column), *c.shown) << c.text;
+        }
         ++column;
     }
     Click(8006);
@@ -223,6 +225,11 @@ TEST_F(WageDates, ThePickerOffersTheYearsOfFourDigits) {
     ASSERT_TRUE(wxStaticCast(&Control(8005), wxDatePickerCtrl)->GetRange(&first, &last));
     EXPECT_EQ(FromWx(first.FormatISODate()), "1900-01-01");
     EXPECT_EQ(FromWx(last.FormatISODate()), "9999-12-31");
+    // A date outside the years is not taken: the picker keeps its month.
+    auto* picker = wxStaticCast(&Control(8005), wxDatePickerCtrl);
+    const wxDateTime before = picker->GetValue();
+    picker->SetValue(wxDateTime(1, wxDateTime::May, 999));
+    EXPECT_EQ(FromWx(picker->GetValue().FormatISODate()), FromWx(before.FormatISODate()));
 }
 
 }  // namespace
