@@ -6,7 +6,6 @@
 #include <cmath>
 #include <random>
 
-#include "data/field_value.hpp"
 #include "platform/sheet/number_format.hpp"
 #include "platform/util/decimal_text.hpp"
 #include "platform/util/text_encoding.hpp"
@@ -73,15 +72,6 @@ TEST(TextEncoding, ShowsUtf8AsItIsGbkConvertedAndOtherBytesReplaced) {
         {"\xED\xA0\x80", "\xE9\xA0\x8E\xE2\x82\xAC"},              // a surrogate is no UTF-8; in GBK it is "頎€"
     };
     for (const auto& [bytes, shown] : cases) EXPECT_EQ(TextAsUtf8(bytes), shown);
-}
-
-TEST(TextEncoding, ATextColumnInGbkReadsAsTheSameCharacters) {
-    CFieldValue value;
-    value.PrepareFor(db::sqltype::VarChar);
-    value.m_bNull = false;
-    *value.m_pstring = "\xD5\xC5\xCE\xB0";
-    EXPECT_EQ(value.AsText(), "张伟");
-    EXPECT_EQ(*value.m_pstring, "\xD5\xC5\xCE\xB0");
 }
 
 }  // namespace
