@@ -1,5 +1,7 @@
 #include "data/field_value.hpp"
 
+#include "platform/util/text_encoding.hpp"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -175,7 +177,8 @@ std::string CFieldValue::AsText() const {
     case DBVT_DATE:
         return TimestampText(*m_pdate);
     case DBVT_STRING:
-        return *m_pstring;
+        // A text an older installation stored in its own code page is shown, not dropped.
+        return keltrov::TextAsUtf8(*m_pstring);
     case DBVT_BINARY: {
         std::string text;
         CopyBytesToText(text, *m_pByteArray);

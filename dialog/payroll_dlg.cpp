@@ -69,6 +69,7 @@ CPayrollDlg::CPayrollDlg()
     // The template's name doubles as the window id in XRC; a dialog has no control id of its own.
     SetId(wxID_ANY);
     FixTabOrder();
+    LimitWageDateRange();
 }
 
 CPayrollDlg::~CPayrollDlg() {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,6 +70,10 @@ private:
     wxWindow* GetDlgItem(int id) const;
     void SetDlgItemText(int id, const std::string& text);
     void ShowValue(const FieldBinding& entry, const CFieldValue& value);
+    void ShowText(int controlId, const CFieldValue& value);
+    // The text a save stores for a bound control: the loaded record's stored text while the
+    // control still shows its conversion, else what the control shows.
+    std::string StoredTextOf(int controlId) const;
     void AddComboItem(int controlId, const std::string& item);
     // Adds the first column of every row of the query to the combo box.
     void AddQueryItems(int controlId, const std::string& query);
@@ -129,6 +134,8 @@ private:
     WageRowValues SheetWageRow(int row);
     void OnGenerateWages(wxCommandEvent& event);
     void OnSaveWages(wxCommandEvent& event);
+    // The wage date picker offers the years whose month keys sort in date order.
+    void LimitWageDateRange();
     void OnFillRange(wxCommandEvent& event);
 
     // Input aids. The pre-translation sees the key and mouse events of the dialog's windows first
@@ -177,6 +184,12 @@ private:
     std::vector<std::string> m_astrNodeCodes;
     wxImageList m_imageList;
     bool m_bModifyMode = false;
+    // Bound controls showing a loaded text converted from another encoding: what they show, what is stored.
+    struct ConvertedText {
+        std::string shown;
+        std::string stored;
+    };
+    std::map<int, ConvertedText> m_convertedTexts;
     keltrov::GlobalBlock m_templateImage;
     int m_nRowCapacity = 0;
     int m_nNextRow = 0;

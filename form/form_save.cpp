@@ -1,6 +1,8 @@
 // Saving the person form as one new row, replacing the old row in modify mode.
 #include <chrono>
+#include <cmath>
 #include <functional>
+#include <optional>
 
 #include "data/field_value.hpp"
 #include "data/period_key.hpp"
@@ -26,7 +28,12 @@ struct FormRow {
     std::string columns = "relationid,inputdate";
     std::string values;
     bool allEmpty = true;
+    // Why a typed value cannot be stored; empty when every value can.
+    std::string refusal;
 };
+
+constexpr const char* kNotANumber = "“%s”不是有效的数字";
+constexpr const char* kNotADate = "“%s”不是有效的日期,日期应在1753-01-01到9999-12-31之间";
 
 std::string TextOf(const wxWindow* control) {
     return control != nullptr ? keltrov::GetWindowText(*control) : std::string();
@@ -36,12 +43,13 @@ std::string Quoted(const std::string& text) {
     return ",'" + keltrov::QuoteSqlValue(text) + "'";
 }
 
+// The earliest date the host databases' date-time types hold (SQL Server's datetime begins there).
+constexpr int kFirstYear = 1753;
 // Day 2958465 of the scale is 31 December 9999, the last date the database types hold.
 constexpr int kLastDayCount = 2958465;
 
-// A day count on the scale whose day 0 is 30 December 1899; empty past the last day.
+// A day count on the scale whose day 0 is 30 December 1899.
 std::string DateOfDayCount(int days) {
-    if (days > kLastDayCount) return {};
     using namespace std::chrono;
     const year_month_day date{sys_days{year{1899} / December / 30} + std::chrono::days{days}};
     return keltrov::DateTime(static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
@@ -49,13 +57,43 @@ std::string DateOfDayCount(int days) {
         .Format("%Y-%m-%d");
 }
 
-std::string DateValue(const std::string& text) {
-    if (text.empty()) return ",null";
-    // Typed dates go in as the database reads them; the quoting keeps a quote inside one harmless.
-    if (text.find('-') != std::string::npos) return Quoted(text);
+// A typed date written the way the database reads it back; empty when it names no storable date.
+std::string TypedDate(const std::string& text) {
+    const keltrov::DateTime date = keltrov::DateTime::Parse(text);
+    if (!date.IsValid() || date.GetYear() < kFirstYear) return {};
+    if (date.GetSecond() != 0) return date.Format("%Y-%m-%d %H:%M:%S");
+    return date.Format(date.GetHour() != 0 || date.GetMinute() != 0 ? "%Y-%m-%d %H:%M" : "%Y-%m-%d");
+}
+
+bool IsBlank(const std::string& text) {
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+// Blanks, an optional plus sign, then a digit: the text is a day count (a minus sign makes it a typed date).
+bool IsDayCount(const std::string& text) {
+    size_t first = text.find_first_not_of(" \t");
+    if (first != std::string::npos && text[first] == '+') ++first;
+    return first < text.size() && text[first] >= '0' && text[first] <= '9';
+}
+
+// The value of a date column: null, a quoted date, or none when the text is no date the database holds.
+std::optional<std::string> DateValue(const std::string& text) {
+    if (IsBlank(text)) return ",null";
+    if (text.find('-') != std::string::npos) {
+        const std::string date = TypedDate(text);
+        if (date.empty()) return std::nullopt;
+        return Quoted(date);
+    }
+    if (!IsDayCount(text)) return std::nullopt;
+    // A day count; 0 or less stands for no date.
     const int days = LeadingInteger(text);
-    const std::string date = days > 0 ? DateOfDayCount(days) : std::string();
-    return date.empty() ? ",null" : Quoted(date);
+    if (days <= 0) return ",null";
+    if (days > kLastDayCount) return std::nullopt;
+    return Quoted(DateOfDayCount(days));
+}
+
+void Refuse(FormRow& row, const char* reason, const std::string& text) {
+    if (row.refusal.empty()) row.refusal = FillMessage(reason, text);
 }
 
 void AddValue(FormRow& row, const FieldBinding& entry, const std::string& text) {
@@ -65,12 +103,22 @@ void AddValue(FormRow& row, const FieldBinding& entry, const std::string& text) 
             if (!text.empty()) row.allEmpty = false;
             row.values += Quoted(text);
             break;
-        case ValueKind::Date:
+        case ValueKind::Date: {
             if (!text.empty()) row.allEmpty = false;
-            row.values += DateValue(text);
+            const std::optional<std::string> value = DateValue(text);
+            if (!value) {
+                Refuse(row, kNotADate, text);
+                break;
+            }
+            row.values += *value;
             break;
+        }
         case ValueKind::Number: {
             const double number = LeadingDecimal(text);
+            if (!std::isfinite(number)) {
+                Refuse(row, kNotANumber, text);
+                break;
+            }
             if (number != 0) row.allEmpty = false;
             row.values += "," + FormatDecimals(number, 4);
             break;
@@ -89,6 +137,13 @@ FormRow ReadFormRow(const BindingTable& bindings, const std::function<std::strin
         AddValue(row, entry, text);
     }
     return row;
+}
+
+// Shows why the row cannot be stored, with the form's failure message; true when it can be.
+bool ValuesAccepted(const FormRow& row) {
+    if (row.refusal.empty()) return true;
+    keltrov::ShowMessage(FillMessage(kInsertFormPolicy.errorMessage, row.refusal));
+    return false;
 }
 
 }  // namespace
@@ -141,6 +196,8 @@ bool CPayrollDlg::InsertFormRecord(const std::string& reportId, const std::vecto
     if (!m_pBindings) return false;
     const keltrov::DateTime now = keltrov::DateTime::Now();
     const std::string key = GetPeriodKey(now, reportId);
+    const auto storedText = [this](int id) { return StoredTextOf(id); };
+    if (!ValuesAccepted(ReadFormRow(*m_pBindings, storedText))) return false;
     bool inserted = false;
     bool codeUsedUp = false;
     const bool ok = RunWrite(kInsertFormPolicy, [&] {
@@ -149,7 +206,7 @@ bool CPayrollDlg::InsertFormRecord(const std::string& reportId, const std::vecto
             codeUsedUp = true;
             return;
         }
-        const FormRow row = ReadFormRow(*m_pBindings, [this](int id) { return TextOf(GetDlgItem(id)); });
+        const FormRow row = ReadFormRow(*m_pBindings, storedText);
         if (row.allEmpty) return;
         g_pDatabase->ExecuteSQL(
             keltrov::FormatSql(kInsertRecord, m_strFormTable, row.columns, key, now.Format("%Y-%m-%d %H:%M")) +

@@ -15,6 +15,11 @@ bool IsDateColumnPicker(const FieldBinding& entry) {
     return entry.cInputStyle == 'D' && entry.cControlKind == 'D';
 }
 
+// A text value's bytes as the database holds them, before any conversion for showing.
+std::string StoredText(const CFieldValue& value) {
+    return value.m_dwType == DBVT_STRING && !value.m_bNull ? *value.m_pstring : value.AsText();
+}
+
 }  // namespace
 
 std::string FormatDecimals(double value, int places) {
@@ -25,6 +30,7 @@ std::string FormatDecimals(double value, int places) {
 }
 
 void CPayrollDlg::ClearForm() {
+    m_convertedTexts.clear();
     if (!m_pBindings) return;
     for (const FieldBinding& entry : *m_pBindings) {
         // A date column's picker keeps its date: it cannot show an empty one.
@@ -34,6 +40,7 @@ void CPayrollDlg::ClearForm() {
 
 void CPayrollDlg::LoadRecordIntoForm(const std::string& query) {
     if (!m_pBindings) return;
+    m_convertedTexts.clear();
     CDynRecordset row(g_pDatabase);
     row.OpenSql(query);
     if (row.IsEOF()) return;
@@ -46,7 +53,7 @@ void CPayrollDlg::LoadRecordIntoForm(const std::string& query) {
 
 void CPayrollDlg::ShowValue(const FieldBinding& entry, const CFieldValue& value) {
     switch (KindOfDataType(entry.cDataType)) {
-        case ValueKind::Text: SetDlgItemText(entry.nControlId, value.AsText()); break;
+        case ValueKind::Text: ShowText(entry.nControlId, value); break;
         case ValueKind::Number: SetDlgItemText(entry.nControlId, FormatDecimals(value.AsDouble(), 2)); break;
         case ValueKind::Date: {
             const keltrov::DateTime date = value.AsDate();
@@ -62,4 +69,21 @@ void CPayrollDlg::ShowValue(const FieldBinding& entry, const CFieldValue& value)
         }
         case ValueKind::Other: break;
     }
+}
+
+void CPayrollDlg::ShowText(int controlId, const CFieldValue& value) {
+    const std::string text = value.AsText();
+    SetDlgItemText(controlId, text);
+    const std::string stored = StoredText(value);
+    const wxWindow* control = GetDlgItem(controlId);
+    // A text in another encoding is shown converted; an untouched control gives back the stored bytes.
+    if (text != stored && control != nullptr) m_convertedTexts[controlId] = {keltrov::GetWindowText(*control), stored};
+}
+
+std::string CPayrollDlg::StoredTextOf(int controlId) const {
+    const wxWindow* control = GetDlgItem(controlId);
+    if (control == nullptr) return {};
+    const std::string shown = keltrov::GetWindowText(*control);
+    const auto converted = m_convertedTexts.find(controlId);
+    return converted != m_convertedTexts.end() && converted->second.shown == shown ? converted->second.stored : shown;
 }

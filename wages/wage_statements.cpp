@@ -1,7 +1,6 @@
 #include "wages/wage_statements.hpp"
 
-#include <cstdio>
-
+#include "platform/util/decimal_text.hpp"
 #include "platform/util/sql_format.hpp"
 
 namespace {
@@ -20,12 +19,6 @@ constexpr const char* kGenerateMonth =
 constexpr const char* kDeleteWageRow = "delete from usertabb812 where relationid='%s' and field_1='%s'";
 constexpr const char* kInsertWageRow = "insert into usertabb812 values ('%s',getdate(),'%s','%s','%s','%s'";
 
-std::string Amount(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return text;
-}
-
 }  // namespace
 
 std::vector<std::string> GenerateMonthStatements(const std::string& monthKey, const std::string& bankId) {
@@ -36,7 +29,8 @@ std::vector<std::string> GenerateMonthStatements(const std::string& monthKey, co
 std::vector<std::string> SaveWageRowStatements(const std::string& monthKey, const WageRowValues& row) {
     const auto& [code, name, department, number] = row.texts;
     std::string insert = keltrov::FormatSql(kInsertWageRow, monthKey, code, name, department, number);
-    for (double amount : row.amounts) insert += "," + Amount(amount);
+    // Rounded as the sheet shows them, with every digit of the whole part.
+    for (double amount : row.amounts) insert += "," + keltrov::FixedDecimalText(amount, 2);
     insert += ")";
     return {keltrov::FormatSql(kDeleteWageRow, monthKey, code), insert};
 }

@@ -1,6 +1,9 @@
 // Generating a month's wage rows and saving the sheet's rows, each in one transaction.
 #include <wx/datectrl.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "data/period_key.hpp"
 #include "data/write_pattern.hpp"
 #include "dialog/payroll_dlg.hpp"
@@ -13,9 +16,17 @@
 namespace {
 
 constexpr const char* kConfirmGenerate = "本操作要删除本月工资,是否继续? ";
+constexpr const char* kAmountNotANumber = "第%s行的金额不是有效的数字";
+// The picker's years: a four-digit year keeps the month keys in date order.
+constexpr int kFirstWageYear = 1900;
+constexpr int kLastWageYear = 9999;
 
 void Run(const std::vector<std::string>& statements) {
     for (const std::string& statement : statements) g_pDatabase->ExecuteSQL(statement);
+}
+
+bool AmountsFinite(const WageRowValues& values) {
+    return std::ranges::all_of(values.amounts, [](double amount) { return std::isfinite(amount); });
 }
 
 }  // namespace
@@ -40,11 +51,24 @@ WageRowValues CPayrollDlg::SheetWageRow(int row) {
 
 void CPayrollDlg::OnSaveWages(wxCommandEvent&) {
     const std::string key = PickedMonthKey();
-    RunWrite(kSaveWagesPolicy, [&] {
-        for (int r = kFirstDataRow; r <= m_nNextRow; ++r) {
-            // Only the code is read first: a row without one is skipped.
-            if (m_sheet.GetCellText(r, 1).empty()) continue;
-            Run(SaveWageRowStatements(key, SheetWageRow(r)));
+    std::vector<WageRowValues> rows;
+    for (int r = kFirstDataRow; r <= m_nNextRow; ++r) {
+        // Only the code is read first: a row without one is skipped.
+        if (m_sheet.GetCellText(r, 1).empty()) continue;
+        rows.push_back(SheetWageRow(r));
+        // An amount that is no finite number has no decimal text: the save is refused before any write.
+        if (!AmountsFinite(rows.back())) {
+            keltrov::ShowMessage(
+                FillMessage(kSaveWagesPolicy.errorMessage, FillMessage(kAmountNotANumber, std::to_string(r))));
+            return;
         }
+    }
+    RunWrite(kSaveWagesPolicy, [&] {
+        for (const WageRowValues& row : rows) Run(SaveWageRowStatements(key, row));
     });
+}
+
+void CPayrollDlg::LimitWageDateRange() {
+    WageDatePicker().SetRange(wxDateTime(1, wxDateTime::Jan, kFirstWageYear),
+                              wxDateTime(31, wxDateTime::Dec, kLastWageYear));
 }
