@@ -14,12 +14,15 @@ constexpr const char* kIllegalCharacters = "数据可能有非法字符,写入�
 constexpr const char* kCommitFailed = "提交失败";
 constexpr const char* kRollbackFailed = "回滚失败";
 
-// Another user's write holding the database is the write's own failure, told in its message.
+// Another user's write holding the database is the write's own failure, told in its message;
+// any other refusal names the database's reason under the begin message.
 void ShowBeginFailure(const WritePolicy& policy, const keltrov::db::DbException* error) {
-    if (error != nullptr && error->IsBusy()) {
+    if (error == nullptr) {
+        keltrov::ShowMessage(policy.beginFailedMessage);
+    } else if (error->IsBusy()) {
         keltrov::ShowMessage(FillMessage(policy.errorMessage, keltrov::DbErrorTextForUser(*error)));
     } else {
-        keltrov::ShowMessage(policy.beginFailedMessage);
+        keltrov::ShowMessage(std::string(policy.beginFailedMessage) + "\n" + error->ErrorText());
     }
 }
 

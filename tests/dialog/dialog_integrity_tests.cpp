@@ -159,6 +159,19 @@ TEST_F(Integrity, AFullDatabaseLeavesLaterWritesWhole) {
               (Rows{{"20000"}, {"20000"}}));
 }
 
+TEST_F(Integrity, AReadOnlyDatabaseRefusesTheSaveWithItsReasonAndStoresNothing) {
+    Open();
+    Select("100001");
+    const Rows before = database.Rows("select * from usertabb812 order by relationid, field_1");
+    database.Exec("pragma query_only=1");
+    Sheet().SetCellNumber(6, 5, 1);
+    Click(8006);
+    ASSERT_EQ(messages.texts.size(), 1U);
+    EXPECT_NE(messages.texts[0].find("readonly"), std::string::npos) << messages.texts[0];
+    database.Exec("pragma query_only=0");
+    EXPECT_EQ(database.Rows("select * from usertabb812 order by relationid, field_1"), before);
+}
+
 TEST_F(Integrity, AWriteThatMeetsAnotherClerksWriteWaitsThenFailsWithNothingStored) {
     Open();
     Select("100001");
