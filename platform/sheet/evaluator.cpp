@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/sheet/functions.hpp"
+#include "platform/util/utf8.hpp"
 
 namespace keltrov::sheet {
 namespace {
@@ -22,38 +23,6 @@ CellRef ClippedLast(const Token& ref, const CellSource& source) {
         last.row = &clipped;
     }
     return last;
-}
-
-// Decodes one UTF-8 character at pos (a malformed byte stands for itself).
-char32_t NextCodePoint(std::string_view text, size_t& pos) {
-    auto byte = static_cast<unsigned char>(text[pos++]);
-    int extra = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
-    char32_t cp = extra == 0 ? byte : byte & (0x3F >> extra);
-    for (int i = 0; i < extra; ++i) {
-        if (pos >= text.size() || (static_cast<unsigned char>(text[pos]) & 0xC0) != 0x80) {
-            return byte;
-        }
-        cp = (cp << 6) | (static_cast<unsigned char>(text[pos++]) & 0x3F);
-    }
-    return cp;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 Value Arithmetic(Operator op, double a, double b) {
@@ -356,7 +325,7 @@ Value ToBool(const Value& v) {
 }
 
 Value TextResult(std::string text) {
-    return Utf8Length(text) > kMaxTextLength ? Value::Error(ErrorCode::Value) : Value::String(std::move(text));
+    return utf8::Length(text) > kMaxTextLength ? Value::Error(ErrorCode::Value) : Value::String(std::move(text));
 }
 
 std::optional<Value> Numbers(Args args, const CellSource& source, std::span<double> out) {
@@ -400,7 +369,7 @@ std::string FoldCase(std::string_view text) {
     std::string folded;
     folded.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
-        AppendUtf8(folded, LowerCodePoint(NextCodePoint(text, pos)));
+        utf8::Append(folded, LowerCodePoint(utf8::Next(text, pos)));
     }
     return folded;
 }

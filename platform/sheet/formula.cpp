@@ -6,8 +6,8 @@
 #include <deque>
 #include <optional>
 
+#include "platform/sheet/errors.hpp"
 #include "platform/sheet/functions.hpp"
-#include "platform/sheet/variant.hpp"
 
 namespace keltrov::sheet {
 namespace {
@@ -132,7 +132,7 @@ private:
     using Level = void (Parser::*)();
 
     [[noreturn]] void Fail(const std::string& why) const {
-        throw AutomationError("公式无法解析: " + why + " (第 " + std::to_string(pos_ + 1) + " 个字节)");
+        throw FormulaError("公式无法解析: " + why + " (第 " + std::to_string(pos_ + 1) + " 个字节)");
     }
 
     // Counts one more level of parentheses or function call, refusing what would overflow the stack.
@@ -496,7 +496,7 @@ private:
         Formula named;
         try {
             named = Parser(reference, binder_, {}).Parse();
-        } catch (const AutomationError&) {
+        } catch (const FormulaError&) {
             return false;
         }
         if (named.size() != 1 || (named[0].kind != TokenKind::Ref && named[0].kind != TokenKind::Range)) {

@@ -92,7 +92,7 @@ struct ReferenceShift {
 inline constexpr int kMaxFormulaNesting = 128;
 inline constexpr size_t kMaxFormulaBytes = 32768;
 
-// Parses A1-style formula text with or without a leading "="; throws AutomationError when it
+// Parses A1-style formula text with or without a leading "="; throws FormulaError when it
 // does not parse.
 Formula ParseFormula(std::string_view text, ReferenceBinder& binder, ReferenceShift shift = {});
 
@@ -102,7 +102,7 @@ std::string PrintFormula(const Formula& formula);
 std::string PrintReference(const CellRef& ref);
 
 // The formula text with its relative references moved by the shift, as when a formula is copied
-// to another cell; throws AutomationError when the text does not parse.
+// to another cell; throws FormulaError when the text does not parse.
 std::string ShiftFormulaText(std::string_view text, ReferenceShift shift);
 
 // The names of the functions the formula calls that the engine does not know, in order, once each.

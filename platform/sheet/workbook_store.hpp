@@ -98,6 +98,7 @@ struct Sheet {
     std::vector<std::unique_ptr<Row>> rows;  // rows[i] is row i+1, null when unused
     RowAnchor top;                           // the ends of whole-column references
     RowAnchor bottom;
+    std::vector<CellBlock> merged;
 };
 
 }  // namespace keltrov::sheet

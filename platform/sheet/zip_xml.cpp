@@ -7,7 +7,7 @@
 #include <exception>
 #include <vector>
 
-#include "platform/sheet/variant.hpp"
+#include "platform/sheet/errors.hpp"
 
 namespace keltrov::sheet {
 namespace {
@@ -22,7 +22,7 @@ std::string_view LocalName(const char* name) {
 }
 
 [[noreturn]] void Damaged(std::string_view part, const std::string& why) {
-    throw AutomationError("模板无法读取: " + std::string(part) + " 损坏 (" + why + ")");
+    throw LoadError("模板无法读取: " + std::string(part) + " 损坏 (" + why + ")");
 }
 
 // A handler's exception must not unwind through expat's C frames: it stops the parser instead.
@@ -86,7 +86,7 @@ ZipPackage::ZipPackage(std::span<const uint8_t> bytes) : archive_(std::make_uniq
     }
     zip_error_fini(&error);
     if (!archive_->zip) {
-        throw AutomationError("模板无法读取: 不是 xlsx 或 ods 工作簿 (" + std::to_string(bytes.size()) + " 字节)");
+        throw LoadError("模板无法读取: 不是 xlsx 或 ods 工作簿 (" + std::to_string(bytes.size()) + " 字节)");
     }
 }
 

@@ -201,7 +201,7 @@ TEST(Functions, TextsStopAtTheCellLimit) {
     book.SetCellFormula(3, 1, "A2&A2");
     EXPECT_EQ(book.GetCellText(2, 1), "#VALUE!");
     EXPECT_EQ(book.GetCellText(3, 1), "#VALUE!");
-    EXPECT_THROW(book.SetCellText(4, 1, std::string(32768, 'b')), AutomationError);
+    EXPECT_THROW(book.SetCellText(4, 1, std::string(32768, 'b')), LimitError);
 }
 
 }  // namespace

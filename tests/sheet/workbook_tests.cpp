@@ -57,7 +57,7 @@ TEST(WorkbookCells, TypingFollowsTheEntryRule) {
     EXPECT_EQ(book.GetCellKind(1, 3), CellKind::Text);
     EXPECT_EQ(book.GetCellKind(1, 4), CellKind::Empty);
     EXPECT_EQ(book.GetEditText(1, 1), "=1+1");
-    EXPECT_THROW(book.EnterText(1, 1, "=1+"), AutomationError);
+    EXPECT_THROW(book.EnterText(1, 1, "=1+"), FormulaError);
     EXPECT_EQ(book.GetCellText(1, 1), "2");
 }
 
@@ -65,8 +65,8 @@ TEST(WorkbookCells, CoordinatesOffTheSheetAreRefused) {
     Workbook book;
     const std::pair<int, int> off[] = {{0, 1}, {-1, 1}, {1, 0}, {1, 16385}, {kMaxRows + 1, 1}};
     for (auto [row, col] : off) {
-        EXPECT_THROW(book.SetCellNumber(row, col, 1), AutomationError) << row << "," << col;
-        EXPECT_THROW(book.GetCellText(row, col), AutomationError) << row << "," << col;
+        EXPECT_THROW(book.SetCellNumber(row, col, 1), LimitError) << row << "," << col;
+        EXPECT_THROW(book.GetCellText(row, col), LimitError) << row << "," << col;
     }
     book.SetCellNumber(kMaxRows, kMaxColumns, 3);
     EXPECT_EQ(book.GetCellText(kMaxRows, kMaxColumns), "3");
@@ -232,7 +232,7 @@ TEST(RowInsertion, AtTheTopRowMovesEverythingDown) {
 TEST(RowInsertion, RefusesToPushCellsOffTheSheet) {
     Workbook book;
     book.SetCellNumber(kMaxRows, 1, 1);
-    EXPECT_THROW(book.InsertRows(5), AutomationError);
+    EXPECT_THROW(book.InsertRows(5), LimitError);
     EXPECT_EQ(book.GetCellText(kMaxRows, 1), "1");
 }
 

@@ -11,6 +11,8 @@ import tempfile
 import zipfile
 from xml.sax.saxutils import escape
 
+import make_format_oracle
+
 HERE = pathlib.Path(__file__).parent
 
 # A1:A5 = 1, 2, 3, "x", blank; B1:B5 = 10..50; C1:C3 = a, b, a; D1 = 2024-03-15 12:30; D2 = "Straße".
@@ -257,6 +259,7 @@ def main():
             lo = values[i - 1] if i - 1 < len(values) else ""
             expected, note = EXCEL.get(formula, (lo, ""))
             f.write(f"{i}\t{formula}\t{lo}\t{expected}\t{note}\n")
+    make_format_oracle.main()
     return 0
 
 
