@@ -44,6 +44,8 @@ enum class TokenKind : uint8_t {
     Percent,
     Paren,
     Binary,
+    Intersect,  // "A1:C3 B2:D4", binary
+    Union,      // "(A1,C3)", binary
     Function
 };
 
@@ -56,6 +58,9 @@ struct Token {
     Operator op = Operator::Add;
     RangeShape shape = RangeShape::Cells;
     bool boolean = false;
+    // An operator inside an argument that takes arrays (SUMPRODUCT's): it reads ranges whole even
+    // in a formula that is no array formula, which intersects them with its own row or column.
+    bool arrayContext = false;
     ErrorCode error = ErrorCode::Value;
     const FunctionDef* function = nullptr;  // null for a function the engine does not know
     uint32_t argumentCount = 0;
@@ -93,7 +98,7 @@ inline constexpr int kMaxFormulaNesting = 128;
 inline constexpr size_t kMaxFormulaBytes = 32768;
 
 // Parses A1-style formula text with or without a leading "="; throws FormulaError when it
-// does not parse.
+// does not parse. The lexer, the binding of references and the printer are units of their own.
 Formula ParseFormula(std::string_view text, ReferenceBinder& binder, ReferenceShift shift = {});
 
 // The formula text without "=", as the control shows it.

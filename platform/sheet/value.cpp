@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <utility>
 
 #include "platform/util/calendar.hpp"
@@ -164,14 +165,24 @@ std::optional<double> TimeOfDay(std::string_view text) {
     return (*hours * 3600.0 + *minutes * 60.0 + *seconds) / 86400.0;
 }
 
-// "2024-03-01" or "2024/3/1" as a serial day.
+int CurrentYear() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local.tm_year + 1900;
+}
+
+// "2024-03-01" or "2024/3/1" as a serial day; "3/1" is a day of the current year, as the
+// applications read it.
 std::optional<double> CalendarDate(std::string_view text) {
     char separator = text.find('-') != std::string_view::npos ? '-' : '/';
     std::vector<std::string_view> parts = SplitOn(text, separator);
-    if (parts.size() != 3 || parts[0].size() != 4) {
+    if (parts.size() == 2 && parts[0].size() <= 2) {
+        parts.insert(parts.begin(), std::string_view());
+    } else if (parts.size() != 3 || parts[0].size() != 4) {
         return std::nullopt;
     }
-    std::optional<int> year = SmallNumber(parts[0]);
+    std::optional<int> year = parts[0].empty() ? std::optional(CurrentYear()) : SmallNumber(parts[0]);
     std::optional<int> month = SmallNumber(parts[1]);
     std::optional<int> day = SmallNumber(parts[2]);
     if (!year || !month || !day || *year < 1900 || *month < 1 || *month > 12 || *day < 1 ||

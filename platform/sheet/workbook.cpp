@@ -80,8 +80,11 @@ class Workbook::Reader : public CellSource {
 public:
     Reader(const Workbook& book, const FormulaCell& formula) : book_(book), formula_(formula) {}
 
+    // Found by position: a reference the formula computed (INDEX's) holds rows of its own.
     Value CellValue(const RowAnchor* row, int column) const override {
-        Cell* cell = static_cast<Row*>(const_cast<RowAnchor*>(row))->Find(column);
+        const std::vector<std::unique_ptr<Row>>& rows = book_.sheets_[row->sheet]->rows;
+        Row* found = static_cast<size_t>(row->index) <= rows.size() ? rows[row->index - 1].get() : nullptr;
+        Cell* cell = found ? found->Find(column) : nullptr;
         return cell ? CellOwnValue(*cell) : Value();
     }
 
