@@ -52,8 +52,8 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
             auto* row = static_cast<Row*>(token.first.row);
             if (add) {
                 row->Obtain(token.first.column).Extra().dependents.push_back(&formula);
-            } else if (Cell* cell = row->Find(token.first.column); cell && cell->extra) {
-                std::erase(cell->extra->dependents, &formula);
+            } else if (Cell* cell = row->Find(token.first.column); cell && cell->FindExtra()) {
+                std::erase(cell->FindExtra()->dependents, &formula);
             }
         } else if (token.kind == TokenKind::Range && RangeRows(token) > kWideRangeRows) {
             int lastColumn =
@@ -80,8 +80,8 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
 }
 
 void DependencyTracker::ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit) {
-    if (Cell* cell = row.Find(column); cell && cell->extra) {
-        for (FormulaCell* dependent : cell->extra->dependents) {
+    if (CellExtra* extra = row.Find(column) ? row.Find(column)->FindExtra() : nullptr) {
+        for (FormulaCell* dependent : extra->dependents) {
             visit(*dependent);
         }
     }

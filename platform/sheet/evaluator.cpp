@@ -214,14 +214,14 @@ Operand Union(const Operand& a, const Operand& b) {
 Operand Literal(const Token& token) {
     switch (token.kind) {
         case TokenKind::Number: return {Value::Number(token.number)};
-        case TokenKind::String: return {Value::String(token.text)};
+        case TokenKind::String: return {Value::String(token.Text())};
         case TokenKind::Bool: return {Value::Bool(token.boolean)};
         case TokenKind::Error: return {Value::Error(token.error)};
         case TokenKind::Name: return {Value::Error(ErrorCode::Name)};
         case TokenKind::Array: {
             Value v;
             v.kind = Value::Kind::Array;
-            v.array = token.array;
+            v.array = token.Array();
             return {v};
         }
         case TokenKind::Ref:

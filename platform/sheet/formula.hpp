@@ -52,6 +52,14 @@ enum class TokenKind : uint8_t {
 // How a range was written: A1:B2, A:B (whole columns) or 1:2 (whole rows).
 enum class RangeShape : uint8_t { Cells, Columns, Rows };
 
+// What few tokens carry besides their kind and place: text as written, the sheet of a reference,
+// an array constant. Most references carry none, so tokens hold them apart and stay small.
+struct TokenWords {
+    std::string text;
+    std::string sheet;
+    std::shared_ptr<const Matrix> array;
+};
+
 // One step of a formula in reverse Polish order.
 struct Token {
     TokenKind kind = TokenKind::Number;
@@ -65,11 +73,31 @@ struct Token {
     const FunctionDef* function = nullptr;  // null for a function the engine does not know
     uint32_t argumentCount = 0;
     double number = 0.0;
-    std::string text;   // number as written, string contents, function name, or the name a Ref or Range was written as
-    std::string sheet;  // Ref and Range on another sheet: its name as written; empty for the own sheet
-    CellRef first;      // Ref and Range
-    CellRef last;       // Range
-    std::shared_ptr<const Matrix> array;  // Array
+    CellRef first;                      // Ref and Range
+    CellRef last;                       // Range
+    std::shared_ptr<TokenWords> words;  // shared by copies; Words() copies it before a change
+
+    // The number as written, string contents, the name of a function the engine does not know, or
+    // the name a Ref or Range was written as.
+    const std::string& Text() const { return words ? words->text : NoText(); }
+    // Ref and Range on another sheet: its name as written; empty for the own sheet.
+    const std::string& Sheet() const { return words ? words->sheet : NoText(); }
+    const std::shared_ptr<const Matrix>& Array() const {
+        static const std::shared_ptr<const Matrix> kNone;
+        return words ? words->array : kNone;
+    }
+    TokenWords& Words() {
+        words = !words                  ? std::make_shared<TokenWords>()
+                : words.use_count() > 1 ? std::make_shared<TokenWords>(*words)
+                                        : words;
+        return *words;
+    }
+
+private:
+    static const std::string& NoText() {
+        static const std::string kNone;
+        return kNone;
+    }
 };
 
 using Formula = std::vector<Token>;

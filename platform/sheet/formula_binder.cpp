@@ -97,7 +97,7 @@ Token ReferenceBuilder::Cells(const std::string& sheet, const WrittenRef& first,
     }
     Token token;
     token.kind = last ? TokenKind::Range : TokenKind::Ref;
-    token.sheet = sheet;
+    if (!sheet.empty()) token.Words().sheet = sheet;
     token.first = *a;
     token.last = *b;
     if (last) {
@@ -121,7 +121,7 @@ Token ReferenceBuilder::Lines(const std::string& sheet, bool columns, WrittenLin
     Token token;
     token.kind = TokenKind::Range;
     token.shape = columns ? RangeShape::Columns : RangeShape::Rows;
-    token.sheet = sheet;
+    if (!sheet.empty()) token.Words().sheet = sheet;
     if (columns) {
         auto [top, bottom] = binder_.ColumnEnds(sheet);
         token.first = {top, from, false, a.absolute};

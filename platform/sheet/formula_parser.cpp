@@ -172,7 +172,7 @@ private:
     void Literal(TokenKind kind) {
         Token token;
         token.kind = kind;
-        token.text = Peek().text;
+        token.Words().text = Peek().text;
         ++pos_;
         Push(std::move(token));
     }
@@ -188,8 +188,8 @@ private:
     void NumberLiteral() {
         Token token;
         token.kind = TokenKind::Number;
-        token.text = Peek().text;
-        token.number = ReadNumber(token.text);
+        token.Words().text = Peek().text;
+        token.number = ReadNumber(token.Text());
         ++pos_;
         Push(std::move(token));
     }
@@ -253,7 +253,7 @@ private:
         }
         Token token;
         token.kind = TokenKind::Array;
-        token.array = std::make_shared<const Matrix>(std::move(matrix));
+        token.Words().array = std::make_shared<const Matrix>(std::move(matrix));
         Push(std::move(token));
     }
 
@@ -298,7 +298,7 @@ private:
         }
         Token token;
         token.kind = TokenKind::Name;
-        token.text = word;
+        token.Words().text = word;
         Push(std::move(token));
     }
 
@@ -313,7 +313,7 @@ private:
         if (named.size() != 1 || (named[0].kind != TokenKind::Ref && named[0].kind != TokenKind::Range)) {
             return false;
         }
-        named[0].text = name;
+        named[0].Words().text = name;
         Push(std::move(named[0]));
         return true;
     }
@@ -371,24 +371,25 @@ private:
         if (name.find('$') != std::string::npos) {
             Fail("函数名不对");
         }
-        Token token;
-        token.kind = TokenKind::Function;
-        token.text = Upper(name);
+        std::string bare = Upper(name);
         // Excel writes newer functions with a prefix ("_xlfn.IFS"); they are the same functions.
         for (std::string_view prefix : {"_XLFN._XLWS.", "_XLFN.", "COM.MICROSOFT."}) {
-            if (token.text.starts_with(prefix)) {
-                token.text.erase(0, prefix.size());
+            if (bare.starts_with(prefix)) {
+                bare.erase(0, prefix.size());
                 break;
             }
         }
-        token.function = FindFunction(token.text);
+        Token token;
+        token.kind = TokenKind::Function;
+        token.function = FindFunction(bare);
+        if (!token.function) token.Words().text = bare;  // a known function is written by its own name
         bool arrays = token.function && token.function->takesArrays;
         arrayArguments_ += arrays ? 1 : 0;
         token.argumentCount = Arguments();
         arrayArguments_ -= arrays ? 1 : 0;
         if (token.function && (static_cast<int>(token.argumentCount) < token.function->minArgs ||
                                static_cast<int>(token.argumentCount) > token.function->maxArgs)) {
-            Fail(token.text + " 的参数个数不对");
+            Fail(bare + " 的参数个数不对");
         }
         Push(std::move(token));
     }
@@ -439,8 +440,8 @@ std::vector<std::string> UnknownFunctions(const Formula& formula) {
     std::vector<std::string> names;
     for (const Token& token : formula) {
         if (token.kind == TokenKind::Function && !token.function &&
-            std::find(names.begin(), names.end(), token.text) == names.end()) {
-            names.push_back(token.text);
+            std::find(names.begin(), names.end(), token.Text()) == names.end()) {
+            names.push_back(token.Text());
         }
     }
     return names;

@@ -5,6 +5,7 @@
 #include "platform/sheet/formula.hpp"
 #include "platform/sheet/formula_binder.hpp"
 #include "platform/sheet/formula_lexer.hpp"
+#include "platform/sheet/functions.hpp"
 
 namespace keltrov::sheet {
 namespace {
@@ -74,16 +75,17 @@ std::string PrintArray(const Matrix& m) {
 
 std::string PrintOperand(const Token& token) {
     switch (token.kind) {
-        case TokenKind::Number: return token.text;
-        case TokenKind::String: return QuoteString(token.text);
+        case TokenKind::Number: return token.Text();
+        case TokenKind::String: return QuoteString(token.Text());
         case TokenKind::Bool: return token.boolean ? "TRUE" : "FALSE";
         case TokenKind::Error: return std::string(ErrorText(token.error));
         case TokenKind::Missing: return "";
         case TokenKind::Ref:
-            return token.text.empty() ? SheetPrefix(token.sheet) + PrintReference(token.first) : token.text;
-        case TokenKind::Range: return token.text.empty() ? SheetPrefix(token.sheet) + PrintRange(token) : token.text;
-        case TokenKind::Array: return PrintArray(*token.array);
-        default: return token.text;
+            return token.Text().empty() ? SheetPrefix(token.Sheet()) + PrintReference(token.first) : token.Text();
+        case TokenKind::Range:
+            return token.Text().empty() ? SheetPrefix(token.Sheet()) + PrintRange(token) : token.Text();
+        case TokenKind::Array: return PrintArray(*token.Array());
+        default: return token.Text();
     }
 }
 
@@ -131,7 +133,8 @@ std::string PrintFormula(const Formula& formula) {
                     args += (i == firstArg ? "" : ",") + stack[i];
                 }
                 stack.resize(firstArg);
-                stack.push_back(token.text + "(" + args + ")");
+                std::string name = token.function ? std::string(token.function->name) : token.Text();
+                stack.push_back(name + "(" + args + ")");
                 break;
             }
             default: stack.push_back(PrintOperand(token)); break;

@@ -273,7 +273,6 @@ Operand IndexReference(Args args, const CellSource& source, MadeReferences& made
         return *error;
     }
     Token part = area;
-    part.text.clear();
     if (row > 0) {
         part.first.row = part.last.row = made.Row(area.first.row->sheet, area.first.row->index + row - 1);
         part.shape = RangeShape::Cells;

@@ -20,8 +20,8 @@ Value CellOwnValue(const Cell& cell) {
         case CellKind::Number: return Value::Number(cell.number);
         case CellKind::Formula:
             // Only a formula on the current calculation path is unfinished: that is a cycle.
-            return cell.formula->state == FormulaCell::State::Calculated ? cell.formula->result
-                                                                         : Value::Error(ErrorCode::Circular);
+            return cell.Formula()->state == FormulaCell::State::Calculated ? cell.Formula()->result
+                                                                           : Value::Error(ErrorCode::Circular);
         case CellKind::Bool: return Value::Bool(cell.number != 0.0);
         case CellKind::Error: return Value::Error(static_cast<ErrorCode>(cell.number));
         case CellKind::Empty: break;
@@ -277,8 +277,8 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
     auto pendingPrecedents = [this](FormulaCell& formula) {
         std::vector<FormulaCell*> pending;
         auto consider = [&pending](Row&, Cell& cell) {
-            if (cell.formula && cell.formula->state != FormulaCell::State::Calculated) {
-                pending.push_back(cell.formula.get());
+            if (cell.Formula() && cell.Formula()->state != FormulaCell::State::Calculated) {
+                pending.push_back(cell.Formula());
             }
         };
         for (const Token& token : formula.tokens) {
@@ -331,8 +331,8 @@ Value Workbook::GetCellValue(int row, int column) const {
     if (!cell) {
         return Value();
     }
-    if (cell->formula) {
-        EnsureCalculated(*cell->formula);
+    if (cell->Formula()) {
+        EnsureCalculated(*cell->Formula());
     }
     return CellOwnValue(*cell);
 }
@@ -367,15 +367,16 @@ double Workbook::GetCellNumber(int row, int column) const {
 
 std::string Workbook::GetCellFormula(int row, int column) const {
     const Cell* cell = FindCell(row, column);
-    if (!cell || !cell->formula) {
+    if (!cell || !cell->Formula()) {
         return "";
     }
-    return cell->formula->tokens.empty() ? cell->formula->unparsed : PrintFormula(cell->formula->tokens);
+    const FormulaCell& formula = *cell->Formula();
+    return formula.unparsed ? *formula.unparsed : PrintFormula(formula.tokens);
 }
 
 std::vector<std::string> Workbook::GetUnknownFunctions(int row, int column) const {
     const Cell* cell = FindCell(row, column);
-    return cell && cell->formula ? UnknownFunctions(cell->formula->tokens) : std::vector<std::string>();
+    return cell && cell->Formula() ? UnknownFunctions(cell->Formula()->tokens) : std::vector<std::string>();
 }
 
 std::string Workbook::GetEditText(int row, int column) const {
@@ -395,13 +396,13 @@ std::string Workbook::GetEditText(int row, int column) const {
 // Drops the cell's formula, if any, and returns the cell ready for new contents.
 Cell& Workbook::PrepareCell(int row, int column) {
     Row& r = RowAt(row);
-    if (Cell* existing = r.Find(column); existing && existing->formula) {
-        std::unique_ptr<FormulaCell> old = std::move(existing->formula);
+    if (Cell* existing = r.Find(column); existing && existing->Formula()) {
+        std::unique_ptr<FormulaCell> old = existing->TakeFormula();
         dependencies_->Remove(*old);
     }
     Cell& cell = r.Obtain(column);
-    if (cell.extra) {
-        cell.extra->text.clear();
+    if (CellExtra* extra = cell.FindExtra()) {
+        extra->text.clear();
     }
     cell.number = 0.0;
     return cell;
@@ -466,7 +467,7 @@ void Workbook::PutFormula(int row, int column, std::unique_ptr<FormulaCell> form
     dependencies_->Add(*formula);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Formula;
-    cell.formula = std::move(formula);
+    cell.SetFormula(std::move(formula));
     Changed(RowAt(row), column);
 }
 
@@ -482,7 +483,7 @@ bool Workbook::SetLoadedFormula(int row, int column, std::string_view text) {
         return true;
     } catch (const FormulaError&) {
         auto formula = std::make_unique<FormulaCell>();
-        formula->unparsed = std::string(text.starts_with('=') ? text.substr(1) : text);
+        formula->unparsed = std::make_unique<std::string>(text.starts_with('=') ? text.substr(1) : text);
         formula->row = &RowAt(row);
         formula->column = column;
         PutFormula(row, column, std::move(formula));
@@ -497,7 +498,7 @@ bool Workbook::SetArrayFormula(int firstRow, int firstColumn, int lastRow, int l
     for (int r = firstRow; r <= lastRow; ++r) {
         for (int c = firstColumn; c <= lastColumn; ++c) {
             parsed = SetLoadedFormula(r, c, text) && parsed;
-            FormulaCell& formula = *RowAt(r).Find(c)->formula;
+            FormulaCell& formula = *RowAt(r).Find(c)->Formula();
             formula.arrayFormula = true;
             formula.arrayRow = r - firstRow;
             formula.arrayColumn = c - firstColumn;
@@ -745,9 +746,9 @@ void Workbook::RecalculateAll() {
                 continue;
             }
             for (Cell& cell : row->cells) {
-                if (cell.formula) {
-                    cell.formula->state = FormulaCell::State::Dirty;
-                    formulas.push_back(cell.formula.get());
+                if (FormulaCell* formula = cell.Formula()) {
+                    formula->state = FormulaCell::State::Dirty;
+                    formulas.push_back(formula);
                 }
             }
         }

@@ -49,7 +49,7 @@ struct Sheet;
 struct Token;
 
 struct Row;
-struct Cell;
+class Cell;
 struct FormulaCell;
 class DependencyTracker;
 

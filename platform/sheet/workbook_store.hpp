@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sheet/formula.hpp"
@@ -12,46 +13,105 @@
 
 namespace keltrov::sheet {
 
-struct FormulaCell {
-    enum class State : uint8_t { Dirty, Visiting, Calculated };
-
-    Row* row = nullptr;
-    int column = 0;
-    Formula tokens;
-    std::string unparsed;  // the text of a loaded formula the engine cannot parse; tokens are empty
-    Value result;
-    State state = State::Dirty;
-    bool circular = false;
-    // A cell of an array formula: the element it shows, counted from the block's top-left corner.
-    bool arrayFormula = false;
-    int arrayRow = 0;
-    int arrayColumn = 0;
-};
-
 // What few cells have, kept apart so that the many number cells stay small.
 struct CellExtra {
     std::string text;
     std::vector<FormulaCell*> dependents;  // formulas naming this cell on its own
 };
 
-struct Cell {
+struct FormulaCell {
+    enum class State : uint8_t { Dirty, Visiting, Calculated };
+
+    Row* row = nullptr;
+    Formula tokens;
+    std::unique_ptr<std::string> unparsed;  // a loaded formula the engine cannot parse; tokens are empty
+    std::unique_ptr<CellExtra> extra;       // the formulas naming this formula's own cell
+    Value result;
+    int column = 0;
+    // A cell of an array formula: the element it shows, counted from the block's top-left corner.
+    int arrayRow = 0;
+    int arrayColumn = 0;
+    State state = State::Dirty;
+    bool circular = false;
+    bool arrayFormula = false;
+};
+
+// One cell of a row. A formula cell's body is its formula, any other cell's body its extra: one
+// pointer for both keeps the many number cells at 24 bytes.
+class Cell {
+public:
     int column = 0;
     CellKind kind = CellKind::Empty;
+
+private:
+    bool hasFormula_ = false;  // here, in the byte before `style` that would be padding
+
+public:
     uint16_t style = 0;
     double number = 0.0;
-    std::unique_ptr<FormulaCell> formula;
-    std::unique_ptr<CellExtra> extra;
 
+    Cell() = default;
+    Cell(Cell&& other) noexcept { *this = std::move(other); }
+    Cell& operator=(Cell&& other) noexcept {
+        if (this != &other) {
+            Release();
+            column = other.column;
+            kind = other.kind;
+            style = other.style;
+            number = other.number;
+            hasFormula_ = std::exchange(other.hasFormula_, false);
+            body_ = std::exchange(other.body_, nullptr);
+        }
+        return *this;
+    }
+    ~Cell() { Release(); }
+
+    FormulaCell* Formula() const { return hasFormula_ ? static_cast<FormulaCell*>(body_) : nullptr; }
+
+    // The cell's extra goes with the formula while it holds one, and comes back when it is taken.
+    // A formula goes only into a cell whose formula has been taken (and unregistered).
+    void SetFormula(std::unique_ptr<FormulaCell> formula) {
+        formula->extra.reset(static_cast<CellExtra*>(body_));
+        if (formula->extra) formula->extra->text.clear();
+        body_ = formula.release();
+        hasFormula_ = true;
+    }
+    std::unique_ptr<FormulaCell> TakeFormula() {
+        if (!hasFormula_) return nullptr;
+        std::unique_ptr<FormulaCell> formula(static_cast<FormulaCell*>(body_));
+        hasFormula_ = false;
+        body_ = formula->extra.release();
+        return formula;
+    }
+
+    CellExtra* FindExtra() const { return hasFormula_ ? Formula()->extra.get() : static_cast<CellExtra*>(body_); }
+    CellExtra& Extra() {
+        std::unique_ptr<CellExtra>* owner = hasFormula_ ? &Formula()->extra : nullptr;
+        if (owner) {
+            if (!*owner) *owner = std::make_unique<CellExtra>();
+            return **owner;
+        }
+        if (!body_) body_ = new CellExtra();
+        return *static_cast<CellExtra*>(body_);
+    }
     const std::string& Text() const {
         static const std::string kNone;
+        CellExtra* extra = hasFormula_ ? nullptr : static_cast<CellExtra*>(body_);
         return extra ? extra->text : kNone;
     }
-    CellExtra& Extra() {
-        if (!extra) {
-            extra = std::make_unique<CellExtra>();
+
+private:
+    void Release() {
+        if (hasFormula_) {
+            delete static_cast<FormulaCell*>(body_);
+        } else {
+            delete static_cast<CellExtra*>(body_);
         }
-        return *extra;
+        body_ = nullptr;
+        hasFormula_ = false;
     }
+
+    void* body_ = nullptr;
 };
 
 // A formula whose range covers this row, for the columns given.
