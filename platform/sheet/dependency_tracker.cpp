@@ -51,9 +51,12 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
         if (token.kind == TokenKind::Ref) {
             auto* row = static_cast<Row*>(token.first.row);
             if (add) {
-                row->Obtain(token.first.column).Extra().dependents.push_back(&formula);
-            } else if (Cell* cell = row->Find(token.first.column); cell && cell->FindExtra()) {
-                std::erase(cell->FindExtra()->dependents, &formula);
+                CellExtra& extra = row->Obtain(token.first.column).Extra();
+                if (!extra.dependents) extra.dependents = std::make_unique<std::vector<FormulaCell*>>();
+                extra.dependents->push_back(&formula);
+            } else if (Cell* cell = row->Find(token.first.column);
+                       cell && cell->FindExtra() && cell->FindExtra()->dependents) {
+                std::erase(*cell->FindExtra()->dependents, &formula);
             }
         } else if (token.kind == TokenKind::Range && RangeRows(token) > kWideRangeRows) {
             int lastColumn =
@@ -80,8 +83,9 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
 }
 
 void DependencyTracker::ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit) {
-    if (CellExtra* extra = row.Find(column) ? row.Find(column)->FindExtra() : nullptr) {
-        for (FormulaCell* dependent : extra->dependents) {
+    CellExtra* extra = row.Find(column) ? row.Find(column)->FindExtra() : nullptr;
+    if (extra && extra->dependents) {
+        for (FormulaCell* dependent : *extra->dependents) {
             visit(*dependent);
         }
     }

@@ -70,9 +70,11 @@ struct Token {
     // in a formula that is no array formula, which intersects them with its own row or column.
     bool arrayContext = false;
     ErrorCode error = ErrorCode::Value;
-    const FunctionDef* function = nullptr;  // null for a function the engine does not know
-    uint32_t argumentCount = 0;
-    double number = 0.0;
+    uint32_t argumentCount = 0;  // Function
+    union {
+        double number = 0.0;          // Number
+        const FunctionDef* function;  // Function: null for a function the engine does not know
+    };
     CellRef first;                      // Ref and Range
     CellRef last;                       // Range
     std::shared_ptr<TokenWords> words;  // shared by copies; Words() copies it before a change

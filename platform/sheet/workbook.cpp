@@ -316,10 +316,9 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
             continue;
         }
         FormulaCell& formula = *top.formula;
-        formula.result = formula.circular         ? Value::Error(ErrorCode::Circular)
-                         : formula.tokens.empty() ? Value::Error(ErrorCode::Name)
-                                                  : ArrayElement(Evaluate(formula.tokens, Reader(*this, formula)),
-                                                                 formula.arrayRow, formula.arrayColumn);
+        formula.result = formula.circular ? Value::Error(ErrorCode::Circular)
+                                          : ArrayElement(Evaluate(formula.tokens, Reader(*this, formula)),
+                                                         formula.arrayRow, formula.arrayColumn);
         formula.circular = false;
         formula.state = FormulaCell::State::Calculated;
         stack.pop_back();
@@ -370,8 +369,7 @@ std::string Workbook::GetCellFormula(int row, int column) const {
     if (!cell || !cell->Formula()) {
         return "";
     }
-    const FormulaCell& formula = *cell->Formula();
-    return formula.unparsed ? *formula.unparsed : PrintFormula(formula.tokens);
+    return PrintFormula(cell->Formula()->tokens);
 }
 
 std::vector<std::string> Workbook::GetUnknownFunctions(int row, int column) const {
@@ -483,7 +481,9 @@ bool Workbook::SetLoadedFormula(int row, int column, std::string_view text) {
         return true;
     } catch (const FormulaError&) {
         auto formula = std::make_unique<FormulaCell>();
-        formula->unparsed = std::make_unique<std::string>(text.starts_with('=') ? text.substr(1) : text);
+        Token& unparsed = formula->tokens.emplace_back();
+        unparsed.kind = TokenKind::Name;
+        unparsed.Words().text = std::string(text.starts_with('=') ? text.substr(1) : text);
         formula->row = &RowAt(row);
         formula->column = column;
         PutFormula(row, column, std::move(formula));
@@ -739,7 +739,12 @@ void Workbook::ForEachCell(const std::function<void(int row, int column)>& visit
 }
 
 void Workbook::RecalculateAll() {
-    std::vector<FormulaCell*> formulas;
+    ForEachFormula([](FormulaCell& formula) { formula.state = FormulaCell::State::Dirty; });
+    ForEachFormula([this](FormulaCell& formula) { EnsureCalculated(formula); });
+    ++changeCount_;
+}
+
+void Workbook::ForEachFormula(const std::function<void(FormulaCell&)>& visit) {
     for (const std::unique_ptr<Sheet>& sheet : sheets_) {
         for (const std::unique_ptr<Row>& row : sheet->rows) {
             if (!row) {
@@ -747,16 +752,11 @@ void Workbook::RecalculateAll() {
             }
             for (Cell& cell : row->cells) {
                 if (FormulaCell* formula = cell.Formula()) {
-                    formula->state = FormulaCell::State::Dirty;
-                    formulas.push_back(formula);
+                    visit(*formula);
                 }
             }
         }
     }
-    for (FormulaCell* formula : formulas) {
-        EnsureCalculated(*formula);
-    }
-    ++changeCount_;
 }
 
 }  // namespace keltrov::sheet

@@ -164,6 +164,7 @@ private:
     void PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
     void ShrinkRows();
     void MoveMergedBlocks(int row);
+    void ForEachFormula(const std::function<void(FormulaCell&)>& visit);
     Row& RowIn(int sheet, int row);
     std::unique_ptr<FormulaCell> ParseFor(int row, int column, std::string_view text);
     uint16_t StyleIndex(const CellStyle& style);

@@ -3,6 +3,7 @@
 // What the xlsx and ods readers share: the workbook they fill, formulas kept for the second
 // phase, names, bounds and warnings. Private to the loader.
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,7 @@ public:
 private:
     Workbook& book_;
     size_t cells_ = 0;
-    std::vector<PendingFormula> formulas_;
+    std::deque<PendingFormula> formulas_;  // grows without copying what it holds
     std::vector<std::pair<std::string, std::string>> names_;
 };
 

@@ -152,7 +152,10 @@ void WorkbookImport::Finish() {
         book_.DefineName(name, reference);
     }
     size_t unparsed = 0;
-    for (const PendingFormula& f : formulas_) {
+    // Each formula's text is let go once it is in, so the texts and the formulas built from them
+    // are not all held at once.
+    for (; !formulas_.empty(); formulas_.pop_front()) {
+        const PendingFormula& f = formulas_.front();
         book_.SelectSheet(f.sheet);
         bool parsed = f.array ? book_.SetArrayFormula(f.row, f.column, f.lastRow, f.lastColumn, f.text)
                               : book_.SetLoadedFormula(f.row, f.column, f.text);

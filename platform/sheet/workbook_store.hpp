@@ -16,16 +16,18 @@ namespace keltrov::sheet {
 // What few cells have, kept apart so that the many number cells stay small.
 struct CellExtra {
     std::string text;
-    std::vector<FormulaCell*> dependents;  // formulas naming this cell on its own
+    // The formulas naming this cell on its own; most text cells have none, so the list is apart.
+    std::unique_ptr<std::vector<FormulaCell*>> dependents;
 };
 
 struct FormulaCell {
     enum class State : uint8_t { Dirty, Visiting, Calculated };
 
     Row* row = nullptr;
+    // A loaded formula the engine cannot parse is one Name token holding its text: it shows #NAME?
+    // and reads back as written.
     Formula tokens;
-    std::unique_ptr<std::string> unparsed;  // a loaded formula the engine cannot parse; tokens are empty
-    std::unique_ptr<CellExtra> extra;       // the formulas naming this formula's own cell
+    std::unique_ptr<CellExtra> extra;  // the formulas naming this formula's own cell
     Value result;
     int column = 0;
     // A cell of an array formula: the element it shows, counted from the block's top-left corner.
