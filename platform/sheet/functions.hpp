@@ -2,7 +2,7 @@
 
 // The engine's functions and the helpers they share; private to the formula engine.
 
-#include <deque>
+#include <forward_list>
 #include <functional>
 #include <span>
 #include <string>
@@ -30,13 +30,14 @@ using FunctionImpl = Value (*)(Args args, const CellSource& source);
 // References a formula computes while it is evaluated (intersections, INDEX's), kept until it ends.
 class MadeReferences {
 public:
-    const Token& Add(Token token) { return tokens_.emplace_back(std::move(token)); }
+    const Token& Add(Token token) { return tokens_.emplace_front(std::move(token)); }
     // A row of a sheet by position, for a reference inside a block whose rows the workbook may not hold.
-    RowAnchor* Row(int sheet, int index) { return &rows_.emplace_back(RowAnchor{index, sheet}); }
+    RowAnchor* Row(int sheet, int index) { return &rows_.emplace_front(RowAnchor{index, sheet}); }
 
 private:
-    std::deque<Token> tokens_;  // deques keep their addresses
-    std::deque<RowAnchor> rows_;
+    // Lists keep their addresses and, unlike deques, take no memory while empty, as for most formulas.
+    std::forward_list<Token> tokens_;
+    std::forward_list<RowAnchor> rows_;
 };
 
 // A function that may give a reference rather than a value.

@@ -45,8 +45,9 @@ Value ArrayElement(const Value& result, int row, int column) {
 }
 
 // Visits the cells that exist in a block of a sheet, row by row.
+template <typename Visit>
 void VisitBlock(const std::vector<std::unique_ptr<Sheet>>& sheets, const CellRef& first, const CellRef& last,
-                const std::function<void(Row&, Cell&)>& visit) {
+                const Visit& visit) {
     const std::vector<std::unique_ptr<Row>>& rows = sheets[first.row->sheet]->rows;
     int lastRow = std::min<int>(last.row->index, static_cast<int>(rows.size()));
     for (int r = first.row->index; r <= lastRow; ++r) {
@@ -287,7 +288,8 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
                 if (Cell* cell = row->Find(token.first.column)) {
                     consider(*row, *cell);
                 }
-            } else if (token.kind == TokenKind::Range) {
+            } else if (token.kind == TokenKind::Range &&
+                       sheets_[token.first.row->sheet]->HasFormulaIn(token.first.column, token.last.column)) {
                 VisitBlock(sheets_, token.first, token.last, consider);
             }
         }
@@ -397,6 +399,7 @@ Cell& Workbook::PrepareCell(int row, int column) {
     if (Cell* existing = r.Find(column); existing && existing->Formula()) {
         std::unique_ptr<FormulaCell> old = existing->TakeFormula();
         dependencies_->Remove(*old);
+        sheets_[current_]->CountFormula(column, -1);
     }
     Cell& cell = r.Obtain(column);
     if (CellExtra* extra = cell.FindExtra()) {
@@ -466,6 +469,7 @@ void Workbook::PutFormula(int row, int column, std::unique_ptr<FormulaCell> form
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Formula;
     cell.SetFormula(std::move(formula));
+    sheets_[current_]->CountFormula(column, 1);
     Changed(RowAt(row), column);
 }
 

@@ -130,7 +130,11 @@ struct Row : RowAnchor {
     std::vector<Cell> cells;  // sorted by column
     std::vector<RangeListener> ranges;
 
+    // Files and fills write a row left to right, so the end is tried first.
     std::vector<Cell>::iterator LowerBound(int column) {
+        if (cells.empty() || cells.back().column < column) {
+            return cells.end();
+        }
         return std::lower_bound(cells.begin(), cells.end(), column,
                                 [](const Cell& cell, int c) { return cell.column < c; });
     }
@@ -161,6 +165,18 @@ struct Sheet {
     RowAnchor top;                           // the ends of whole-column references
     RowAnchor bottom;
     std::vector<CellBlock> merged;
+    std::vector<int> formulasInColumn;  // how many formulas each column holds, once one is put in
+
+    // Whether the columns hold a formula: a range without one has no precedent to calculate first.
+    bool HasFormulaIn(int firstColumn, int lastColumn) const {
+        if (formulasInColumn.empty()) return false;
+        return std::any_of(formulasInColumn.begin() + firstColumn, formulasInColumn.begin() + lastColumn + 1,
+                           [](int count) { return count > 0; });
+    }
+    void CountFormula(int column, int change) {
+        formulasInColumn.resize(kMaxColumns + 1);
+        formulasInColumn[column] += change;
+    }
 };
 
 }  // namespace keltrov::sheet
