@@ -469,8 +469,13 @@ int CompareValues(const Value& a, const Value& b) {
 }
 
 bool MeetsCriterion(const Value& criterion, const Value& value) {
+    // An error criterion matches the same error; it has no text to go on with.
+    if (criterion.IsError()) {
+        return value.IsError() && value.error == criterion.error;
+    }
     if (criterion.kind != Value::Kind::String) {
-        return MeetsCriterion(ToText(criterion), value);
+        Value text = ToText(criterion);
+        return text.kind == Value::Kind::String && MeetsCriterion(text, value);
     }
     std::string_view text = criterion.text;
     Operator op = Operator::Eq;

@@ -49,6 +49,8 @@ TEST(Functions, SumsCountsAndStatistics) {
                {"SUMIFS(B1:B5,A1:A5,\">1\",C1:C5,\"a\")", "30"},
                {"COUNTIF(C1:C5,\"a*\")", "2"},
                {"COUNTIF(A1:A5,\"<>x\")", "4"},
+               {"COUNTIF(A1:A5,1/0)", "0"},  // an error criterion matches only that error
+               {"SUMIF(A1:A3,NA(),B1:B3)", "0"},
                {"COUNTIFS(A1:A5,\">=2\",B1:B5,\"<40\")", "2"},
                {"AVERAGEIF(A1:A5,\">1\",B1:B5)", "25"},
                {"MAXIFS(B1:B5,C1:C5,\"a\")", "30"},

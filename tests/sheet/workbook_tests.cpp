@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/sheet/workbook.hpp"
@@ -94,6 +95,30 @@ TEST(Recalculation, EditsReachEveryDependentFormula) {
     book.ClearCell(1, 2);
     EXPECT_EQ(book.GetCellText(1, 3), "10");
     EXPECT_EQ(book.GetCellText(2, 1), "20");
+}
+
+// A cell named by a formula keeps telling it of edits whatever the cell holds in turn, and while
+// its row's cells move to make room for new ones.
+TEST(Recalculation, ANamedCellKeepsItsDependentsThroughEveryKindOfContent) {
+    Workbook book;
+    book.SetCellNumber(1, 5, 1);        // E1
+    book.SetCellFormula(1, 6, "E1*2");  // F1
+    book.SetCellFormula(1, 7, "F1+1");  // G1 names F1 on its own
+    EXPECT_EQ(book.GetCellText(1, 7), "3");
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[&] { book.SetCellNumber(1, 6, 5); }, "6"},
+        {[&] { book.SetCellText(1, 6, "x"); }, "#VALUE!"},
+        {[&] { book.SetCellFormula(1, 6, "E1+10"); }, "12"},
+        {[&] { book.SetCellNumber(1, 1, 0); }, "12"},  // A1..D1 come before F1 in the row
+        {[&] { book.SetCellNumber(1, 3, 0); }, "12"},
+        {[&] { book.SetCellNumber(1, 5, 7); }, "18"},
+        {[&] { book.ClearCell(1, 6); }, "1"},
+        {[&] { book.SetCellFormula(1, 6, "E1"); }, "8"},
+    };
+    for (const auto& [step, shown] : steps) {
+        step();
+        EXPECT_EQ(book.GetCellText(1, 7), shown);
+    }
 }
 
 TEST(Recalculation, AFormulaCanReferToCellsFilledLater) {
