@@ -15,10 +15,14 @@ namespace {
 constexpr size_t kMaxSmallPart = 1 << 20;
 constexpr size_t kChunk = 1 << 16;
 
+// The name without its prefix ("table:table-cell" is "table-cell"). Prefixes are not resolved to
+// namespaces: both file kinds use fixed ones, and the names stay short to compare.
 std::string_view LocalName(const char* name) {
-    std::string_view full(name);
-    size_t separator = full.rfind('|');
-    return separator == std::string_view::npos ? full : full.substr(separator + 1);
+    const char* local = name;
+    for (const char* ch = name; *ch; ++ch) {
+        local = *ch == ':' ? ch + 1 : local;
+    }
+    return local;
 }
 
 [[noreturn]] void Damaged(std::string_view part, const std::string& why) {
@@ -121,8 +125,7 @@ void ZipPackage::ParseXml(std::string_view name, XmlHandler& handler) const {
     if (!file) {
         Damaged(name, "缺少这一部分");
     }
-    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreateNS(nullptr, '|'),
-                                                                        XML_ParserFree);
+    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreate(nullptr), XML_ParserFree);
     ParseContext context{parser.get(), handler, nullptr};
     XML_SetUserData(parser.get(), &context);
     XML_SetElementHandler(
