@@ -352,6 +352,10 @@ public:
             cell_.text += "\t";
         } else if (name == "line-break" && inCell_) {
             cell_.text += "\n";
+        } else if (name == "null-date") {
+            // Day 0 of 1904-01-01, as in a workbook that came from Excel's 1904 dates.
+            bool from1904 = AttributeOr(a, "date-value", "1899-12-30").starts_with("1904-01-01");
+            book_.SetDateSystem(from1904 ? DateSystem::From1904 : DateSystem::From1900);
         } else if (name == "named-range" || name == "named-expression") {
             NamedRange(a);
         }
@@ -466,7 +470,9 @@ private:
             std::optional<double> n = ParsePlainNumber(cell.value);
             if (n) book_.SetCellNumber(row, column, *n);
         } else if (type == "date") {
-            if (std::optional<double> d = OdsDate(cell.value)) book_.SetCellNumber(row, column, *d);
+            if (std::optional<double> d = OdsDate(cell.value)) {
+                book_.SetCellNumber(row, column, *d - DaysBefore(book_.Dates()));
+            }
         } else if (type == "time") {
             book_.SetCellNumber(row, column, OdsDuration(cell.value));
         } else if (type == "boolean") {

@@ -291,6 +291,19 @@ TEST(XlsxDates, A1904WorkbookShowsAndComputesItsOwnSerials) {
     EXPECT_EQ(book.Dates(), DateSystem::From1900);
 }
 
+// LibreOffice keeps a 1904 workbook's day 0 as its null date; date cells hold calendar dates.
+TEST(OdsDates, ANullDateOf1904CountsSerialsFromThere) {
+    Workbook book;
+    book.LoadImage(OdsImage(R"xml(<table:calculation-settings><table:null-date table:date-value="1904-01-01"/>
+</table:calculation-settings><table:table table:name="S"><table:table-row>
+<table:table-cell office:value-type="date" office:date-value="2024-03-15"/>
+<table:table-cell table:formula="of:=YEAR([.A1])*100+MONTH([.A1])" office:value-type="float" office:value="0"/>
+</table:table-row></table:table>)xml"));
+    EXPECT_EQ(book.Dates(), DateSystem::From1904);
+    EXPECT_EQ(book.GetCellNumber(1, 1), 43904);
+    EXPECT_EQ(book.GetCellText(1, 2), "202403");
+}
+
 // Files that exhaust a careless reader: each loads or is refused, quickly and with a reason.
 TEST(ImportLimits, HugeRepeatsAndDeepNestingAreBounded) {
     const std::string repeated = R"xml(<table:table table:name="T">
