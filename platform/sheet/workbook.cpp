@@ -289,7 +289,7 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
                     consider(*row, *cell);
                 }
             } else if (token.kind == TokenKind::Range &&
-                       sheets_[token.first.row->sheet]->HasFormulaIn(token.first.column, token.last.column)) {
+                       sheets_[token.first.row->sheet]->MayHoldFormula(token.first, token.last)) {
                 VisitBlock(sheets_, token.first, token.last, consider);
             }
         }
@@ -399,7 +399,7 @@ Cell& Workbook::PrepareCell(int row, int column) {
     if (Cell* existing = r.Find(column); existing && existing->Formula()) {
         std::unique_ptr<FormulaCell> old = existing->TakeFormula();
         dependencies_->Remove(*old);
-        sheets_[current_]->CountFormula(column, -1);
+        sheets_[current_]->CountFormula(r, column, -1);
     }
     Cell& cell = r.Obtain(column);
     if (CellExtra* extra = cell.FindExtra()) {
@@ -469,7 +469,7 @@ void Workbook::PutFormula(int row, int column, std::unique_ptr<FormulaCell> form
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Formula;
     cell.SetFormula(std::move(formula));
-    sheets_[current_]->CountFormula(column, 1);
+    sheets_[current_]->CountFormula(RowAt(row), column, 1);
     Changed(RowAt(row), column);
 }
 

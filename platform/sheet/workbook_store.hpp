@@ -165,17 +165,36 @@ struct Sheet {
     RowAnchor top;                           // the ends of whole-column references
     RowAnchor bottom;
     std::vector<CellBlock> merged;
-    std::vector<int> formulasInColumn;  // how many formulas each column holds, once one is put in
+    // The formulas of a column: how many, and rows at or beyond their top and bottom (bounds move
+    // with inserted rows, as they are rows; they widen only, until the column holds none).
+    struct FormulaColumn {
+        int count = 0;
+        const RowAnchor* top = nullptr;
+        const RowAnchor* bottom = nullptr;
+    };
+    std::vector<FormulaColumn> formulaColumns;  // up to the rightmost column that held a formula
 
-    // Whether the columns hold a formula: a range without one has no precedent to calculate first.
-    bool HasFormulaIn(int firstColumn, int lastColumn) const {
-        if (formulasInColumn.empty()) return false;
-        return std::any_of(formulasInColumn.begin() + firstColumn, formulasInColumn.begin() + lastColumn + 1,
-                           [](int count) { return count > 0; });
+    // Whether the block may hold a formula: one that holds none has no precedent to calculate first.
+    bool MayHoldFormula(const CellRef& first, const CellRef& last) const {
+        int lastColumn = std::min(last.column, static_cast<int>(formulaColumns.size()) - 1);
+        for (int c = first.column; c <= lastColumn; ++c) {
+            const FormulaColumn& column = formulaColumns[c];
+            if (column.count > 0 && column.top->index <= last.row->index && first.row->index <= column.bottom->index) {
+                return true;
+            }
+        }
+        return false;
     }
-    void CountFormula(int column, int change) {
-        formulasInColumn.resize(kMaxColumns + 1);
-        formulasInColumn[column] += change;
+    void CountFormula(const RowAnchor& row, int column, int change) {
+        if (formulaColumns.size() <= static_cast<size_t>(column)) formulaColumns.resize(column + 1);
+        FormulaColumn& counted = formulaColumns[column];
+        counted.count += change;
+        if (counted.count == 0) {
+            counted = {};
+        } else if (change > 0) {
+            counted.top = !counted.top || row.index < counted.top->index ? &row : counted.top;
+            counted.bottom = !counted.bottom || row.index > counted.bottom->index ? &row : counted.bottom;
+        }
     }
 };
 
