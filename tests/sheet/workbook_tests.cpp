@@ -121,6 +121,25 @@ TEST(Recalculation, ANamedCellKeepsItsDependentsThroughEveryKindOfContent) {
     }
 }
 
+// A total above the formulas it adds calculates them first, also after rows move them.
+TEST(Recalculation, ATotalCalculatesTheFormulasItCoversFirstWhereverTheyMove) {
+    Workbook book;
+    book.SetCellFormula(1, 1, "SUM(A3:A9)");  // A1
+    book.SetCellFormula(1, 3, "SUM(A:A)");    // C1
+    book.SetCellNumber(1, 2, 4);              // B1
+    book.SetCellFormula(5, 1, "B1*2");        // A5
+    book.SetCellNumber(8, 1, 1);              // A8
+    book.RecalculateAll();
+    EXPECT_EQ(book.GetCellText(1, 1), "9");
+    EXPECT_EQ(book.GetCellText(1, 3), "18");
+    book.InsertRows(2);  // A5 is A6 now, the total reads A4:A10
+    book.SetCellNumber(1, 2, 10);
+    book.RecalculateAll();
+    EXPECT_EQ(book.GetCellText(1, 1), "21");
+    EXPECT_EQ(book.GetCellText(1, 3), "42");
+    EXPECT_EQ(book.GetCellFormula(1, 1), "SUM(A4:A10)");
+}
+
 TEST(Recalculation, AFormulaCanReferToCellsFilledLater) {
     Workbook book;
     book.SetCellFormula(1, 1, "B7+SUM(C1:C3)");
