@@ -138,7 +138,11 @@ Variant InvokeSheet(Workbook& book, CellPosition current, int dispid, InvokeKind
     for (const Operation& op : Operations()) {
         if (op.dispid == dispid && op.kind == kind) {
             CheckArguments(op, args);
-            return op.handler(book, current, args);
+            try {
+                return op.handler(book, current, args);
+            } catch (const SheetError& error) {
+                throw AutomationError(error.what());  // callers of the control see only its own error
+            }
         }
     }
     throw AutomationError("the sheet control has no operation with id " + std::to_string(dispid) + " as " +

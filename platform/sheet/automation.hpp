@@ -28,7 +28,7 @@ struct CellPosition {
 
 // Runs one automation call against the workbook, `current` being the control's current cell.
 // Only the operations of the interface with exactly their argument types are accepted; anything
-// else throws AutomationError.
+// else throws AutomationError, as does every refusal of the workbook.
 Variant InvokeSheet(Workbook& book, CellPosition current, int dispid, InvokeKind kind,
                     const std::vector<Variant>& args);
 

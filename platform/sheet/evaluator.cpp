@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/sheet/functions.hpp"
+#include "platform/util/utf8.hpp"
 
 namespace keltrov::sheet {
 namespace {
@@ -22,38 +23,6 @@ CellRef ClippedLast(const Token& ref, const CellSource& source) {
         last.row = &clipped;
     }
     return last;
-}
-
-// Decodes one UTF-8 character at pos (a malformed byte stands for itself).
-char32_t NextCodePoint(std::string_view text, size_t& pos) {
-    auto byte = static_cast<unsigned char>(text[pos++]);
-    int extra = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
-    char32_t cp = extra == 0 ? byte : byte & (0x3F >> extra);
-    for (int i = 0; i < extra; ++i) {
-        if (pos >= text.size() || (static_cast<unsigned char>(text[pos]) & 0xC0) != 0x80) {
-            return byte;
-        }
-        cp = (cp << 6) | (static_cast<unsigned char>(text[pos++]) & 0x3F);
-    }
-    return cp;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 Value Arithmetic(Operator op, double a, double b) {
@@ -174,8 +143,8 @@ Value UnaryOperand(TokenKind kind, const Operand& operand, const CellSource& sou
     return Unary(kind, IsBlock(operand) ? Value::Array(ToMatrix(operand, source)) : Scalar(operand, source));
 }
 
-// A range as the result of an ordinary formula: the cell of a one-column range in the formula's
-// row, or of a one-row range in its column, as Excel and LibreOffice read it; otherwise #VALUE!.
+// A range as a single value: the cell of a one-column range in the formula's row, or of a one-row
+// range in its column, as Excel and LibreOffice read it; otherwise #VALUE!.
 Value ImplicitIntersection(const Token& range, const CellSource& source) {
     auto [row, column] = source.CurrentCell();
     const CellRef& first = range.first;
@@ -192,17 +161,67 @@ Value ImplicitIntersection(const Token& range, const CellSource& source) {
     return Value::Error(ErrorCode::Value);
 }
 
+// An operator of a formula that is no array formula reads a range as the one cell in line with
+// the formula (so SUM(-A1:A3) fails below row 3); array formulas and array arguments read it whole.
+Operand OperatorOperand(const Operand& operand, const Token& op, const CellSource& source) {
+    if (operand.ref && operand.ref->kind == TokenKind::Range && !op.arrayContext && !source.InArrayFormula()) {
+        return {ImplicitIntersection(*operand.ref, source)};
+    }
+    return operand;
+}
+
+bool IsReference(const Operand& operand) {
+    return operand.ref && (operand.ref->kind == TokenKind::Ref || operand.ref->kind == TokenKind::Range);
+}
+
+// The cells two references share, as a reference kept among `made`; #NULL! when they share none.
+Operand Intersect(const Operand& a, const Operand& b, MadeReferences& made) {
+    if (!IsReference(a) || !IsReference(b)) {
+        return {Value::Error(ErrorCode::Value)};
+    }
+    const Token& x = *a.ref;
+    const Token& y = *b.ref;
+    Token both;
+    both.first.row = x.first.row->index >= y.first.row->index ? x.first.row : y.first.row;
+    both.last.row = x.last.row->index <= y.last.row->index ? x.last.row : y.last.row;
+    both.first.column = std::max(x.first.column, y.first.column);
+    both.last.column = std::min(x.last.column, y.last.column);
+    if (x.first.row->sheet != y.first.row->sheet || both.first.row->index > both.last.row->index ||
+        both.first.column > both.last.column) {
+        return {Value::Error(ErrorCode::Null)};
+    }
+    bool single = both.first.row == both.last.row && both.first.column == both.last.column;
+    both.kind = single ? TokenKind::Ref : TokenKind::Range;
+    both.shape = x.shape == y.shape ? x.shape : RangeShape::Cells;
+    return {Value(), &made.Add(std::move(both))};
+}
+
+// The areas of both sides, in order; anything but references makes #VALUE!.
+Operand Union(const Operand& a, const Operand& b) {
+    Operand joined{Value::Error(ErrorCode::Value)};
+    for (const Operand* side : {&a, &b}) {
+        if (!side->areas.empty()) {
+            joined.areas.insert(joined.areas.end(), side->areas.begin(), side->areas.end());
+        } else if (IsReference(*side)) {
+            joined.areas.push_back(side->ref);
+        } else {
+            return {Value::Error(ErrorCode::Value)};
+        }
+    }
+    return joined;
+}
+
 Operand Literal(const Token& token) {
     switch (token.kind) {
         case TokenKind::Number: return {Value::Number(token.number)};
-        case TokenKind::String: return {Value::String(token.text)};
+        case TokenKind::String: return {Value::String(token.Text())};
         case TokenKind::Bool: return {Value::Bool(token.boolean)};
         case TokenKind::Error: return {Value::Error(token.error)};
         case TokenKind::Name: return {Value::Error(ErrorCode::Name)};
         case TokenKind::Array: {
             Value v;
             v.kind = Value::Kind::Array;
-            v.array = token.array;
+            v.array = token.Array();
             return {v};
         }
         case TokenKind::Ref:
@@ -295,7 +314,11 @@ Matrix ToMatrix(const Operand& operand, const CellSource& source) {
 
 void ForEachValue(const Operand& operand, const CellSource& source,
                   const std::function<void(const Value&, bool fromBlock)>& visit) {
-    if (operand.value.kind == Value::Kind::Array) {
+    if (!operand.areas.empty()) {
+        for (const Token* area : operand.areas) {
+            ForEachValue({Value(), area}, source, visit);
+        }
+    } else if (operand.value.kind == Value::Kind::Array) {
         for (const Value& v : operand.value.array->cells) {
             visit(v, true);
         }
@@ -356,7 +379,7 @@ Value ToBool(const Value& v) {
 }
 
 Value TextResult(std::string text) {
-    return Utf8Length(text) > kMaxTextLength ? Value::Error(ErrorCode::Value) : Value::String(std::move(text));
+    return utf8::Length(text) > kMaxTextLength ? Value::Error(ErrorCode::Value) : Value::String(std::move(text));
 }
 
 std::optional<Value> Numbers(Args args, const CellSource& source, std::span<double> out) {
@@ -394,13 +417,32 @@ char32_t LowerCodePoint(char32_t cp) {
     return cp;
 }
 
+// The letter a Latin letter with a mark is sorted with, from U+00C0; '.' keeps the character.
+constexpr std::string_view kLatinBases =
+    "aaaaaaaceeeeiiiidnooooo.ouuuuy.s"
+    "aaaaaaaceeeeiiiidnooooo.ouuuuy.y"
+    "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiiiiijjkkkllllllllllnnnnnnnnnoooooooorrrrrrssssssss"
+    "ttttttuuuuuuuuuuuuwwyyyzzzzzzs";
+
+// Text as the language sorts it first: case folded and marks taken off, so "ä" sorts with "a".
+std::string CollationKey(std::string_view text) {
+    std::string key;
+    key.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) {
+        char32_t cp = LowerCodePoint(utf8::Next(text, pos));
+        bool marked = cp >= 0xC0 && cp < 0xC0 + kLatinBases.size() && kLatinBases[cp - 0xC0] != '.';
+        utf8::Append(key, marked ? static_cast<char32_t>(kLatinBases[cp - 0xC0]) : cp);
+    }
+    return key;
+}
+
 }  // namespace
 
 std::string FoldCase(std::string_view text) {
     std::string folded;
     folded.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
-        AppendUtf8(folded, LowerCodePoint(NextCodePoint(text, pos)));
+        utf8::Append(folded, LowerCodePoint(utf8::Next(text, pos)));
     }
     return folded;
 }
@@ -418,15 +460,22 @@ int CompareValues(const Value& a, const Value& b) {
         return x < y ? -1 : x > y ? 1 : 0;
     }
     if (a.kind == Value::Kind::String) {
-        int c = FoldCase(a.text).compare(FoldCase(b.text));
+        // By letters first, ignoring case and marks; marks decide between texts otherwise alike.
+        int c = CollationKey(a.text).compare(CollationKey(b.text));
+        c = c != 0 ? c : FoldCase(a.text).compare(FoldCase(b.text));
         return c < 0 ? -1 : c > 0 ? 1 : 0;
     }
     return a.boolean == b.boolean ? 0 : a.boolean ? 1 : -1;
 }
 
 bool MeetsCriterion(const Value& criterion, const Value& value) {
+    // An error criterion matches the same error; it has no text to go on with.
+    if (criterion.IsError()) {
+        return value.IsError() && value.error == criterion.error;
+    }
     if (criterion.kind != Value::Kind::String) {
-        return MeetsCriterion(ToText(criterion), value);
+        Value text = ToText(criterion);
+        return text.kind == Value::Kind::String && MeetsCriterion(text, value);
     }
     std::string_view text = criterion.text;
     Operator op = Operator::Eq;
@@ -468,24 +517,37 @@ bool MeetsCriterion(const Value& criterion, const Value& value) {
 
 Value Evaluate(const Formula& formula, const CellSource& source) {
     std::vector<Operand> stack;
+    MadeReferences made;
     for (const Token& token : formula) {
         switch (token.kind) {
             case TokenKind::Plus:
             case TokenKind::Paren: break;  // both leave the operand as it is, reference or value
             case TokenKind::Negate:
-            case TokenKind::Percent: stack.back() = {UnaryOperand(token.kind, stack.back(), source)}; break;
+            case TokenKind::Percent:
+                stack.back() = {UnaryOperand(token.kind, OperatorOperand(stack.back(), token, source), source)};
+                break;
             case TokenKind::Binary: {
+                Operand right = OperatorOperand(stack.back(), token, source);
+                stack.pop_back();
+                stack.back() = {Binary(token.op, OperatorOperand(stack.back(), token, source), right, source)};
+                break;
+            }
+            case TokenKind::Intersect:
+            case TokenKind::Union: {
                 Operand right = std::move(stack.back());
                 stack.pop_back();
-                stack.back() = {Binary(token.op, stack.back(), right, source)};
+                stack.back() = token.kind == TokenKind::Intersect ? Intersect(stack.back(), right, made)
+                                                                  : Union(stack.back(), right);
                 break;
             }
             case TokenKind::Function: {
                 size_t firstArg = stack.size() - token.argumentCount;
-                Value result = token.function ? token.function->call(Args(stack).subspan(firstArg), source)
-                                              : Value::Error(ErrorCode::Name);
+                Args args = Args(stack).subspan(firstArg);
+                Operand result = !token.function             ? Operand(Value::Error(ErrorCode::Name))
+                                 : token.function->reference ? token.function->reference(args, source, made)
+                                                             : Operand(token.function->call(args, source));
                 stack.resize(firstArg);
-                stack.push_back({std::move(result)});
+                stack.push_back(std::move(result));
                 break;
             }
             default: stack.push_back(Literal(token)); break;

@@ -23,6 +23,8 @@ public:
     virtual std::pair<int, int> CurrentCell() const = 0;
     // Whether that formula is an array formula, whose ranges are read whole.
     virtual bool InArrayFormula() const = 0;
+    // The workbook's date system, which date functions count in.
+    virtual DateSystem Dates() const = 0;
 };
 
 // Evaluates a parsed formula; errors come back as Kind::Error values, never as exceptions. The

@@ -44,11 +44,21 @@ enum class TokenKind : uint8_t {
     Percent,
     Paren,
     Binary,
+    Intersect,  // "A1:C3 B2:D4", binary
+    Union,      // "(A1,C3)", binary
     Function
 };
 
 // How a range was written: A1:B2, A:B (whole columns) or 1:2 (whole rows).
 enum class RangeShape : uint8_t { Cells, Columns, Rows };
+
+// What few tokens carry besides their kind and place: text as written, the sheet of a reference,
+// an array constant. Most references carry none, so tokens hold them apart and stay small.
+struct TokenWords {
+    std::string text;
+    std::string sheet;
+    std::shared_ptr<const Matrix> array;
+};
 
 // One step of a formula in reverse Polish order.
 struct Token {
@@ -56,15 +66,40 @@ struct Token {
     Operator op = Operator::Add;
     RangeShape shape = RangeShape::Cells;
     bool boolean = false;
+    // An operator inside an argument that takes arrays (SUMPRODUCT's): it reads ranges whole even
+    // in a formula that is no array formula, which intersects them with its own row or column.
+    bool arrayContext = false;
     ErrorCode error = ErrorCode::Value;
-    const FunctionDef* function = nullptr;  // null for a function the engine does not know
-    uint32_t argumentCount = 0;
-    double number = 0.0;
-    std::string text;   // number as written, string contents, function name, or the name a Ref or Range was written as
-    std::string sheet;  // Ref and Range on another sheet: its name as written; empty for the own sheet
-    CellRef first;      // Ref and Range
-    CellRef last;       // Range
-    std::shared_ptr<const Matrix> array;  // Array
+    uint32_t argumentCount = 0;  // Function
+    union {
+        double number = 0.0;          // Number
+        const FunctionDef* function;  // Function: null for a function the engine does not know
+    };
+    CellRef first;                      // Ref and Range
+    CellRef last;                       // Range
+    std::shared_ptr<TokenWords> words;  // shared by copies; Words() copies it before a change
+
+    // The number as written, string contents, the name of a function the engine does not know, or
+    // the name a Ref or Range was written as.
+    const std::string& Text() const { return words ? words->text : NoText(); }
+    // Ref and Range on another sheet: its name as written; empty for the own sheet.
+    const std::string& Sheet() const { return words ? words->sheet : NoText(); }
+    const std::shared_ptr<const Matrix>& Array() const {
+        static const std::shared_ptr<const Matrix> kNone;
+        return words ? words->array : kNone;
+    }
+    TokenWords& Words() {
+        words = !words                  ? std::make_shared<TokenWords>()
+                : words.use_count() > 1 ? std::make_shared<TokenWords>(*words)
+                                        : words;
+        return *words;
+    }
+
+private:
+    static const std::string& NoText() {
+        static const std::string kNone;
+        return kNone;
+    }
 };
 
 using Formula = std::vector<Token>;
@@ -92,8 +127,8 @@ struct ReferenceShift {
 inline constexpr int kMaxFormulaNesting = 128;
 inline constexpr size_t kMaxFormulaBytes = 32768;
 
-// Parses A1-style formula text with or without a leading "="; throws AutomationError when it
-// does not parse.
+// Parses A1-style formula text with or without a leading "="; throws FormulaError when it
+// does not parse. The lexer, the binding of references and the printer are units of their own.
 Formula ParseFormula(std::string_view text, ReferenceBinder& binder, ReferenceShift shift = {});
 
 // The formula text without "=", as the control shows it.
@@ -102,7 +137,7 @@ std::string PrintFormula(const Formula& formula);
 std::string PrintReference(const CellRef& ref);
 
 // The formula text with its relative references moved by the shift, as when a formula is copied
-// to another cell; throws AutomationError when the text does not parse.
+// to another cell; throws FormulaError when the text does not parse.
 std::string ShiftFormulaText(std::string_view text, ReferenceShift shift);
 
 // The names of the functions the formula calls that the engine does not know, in order, once each.

@@ -2,29 +2,54 @@
 
 // The engine's functions and the helpers they share; private to the formula engine.
 
+#include <forward_list>
 #include <functional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/sheet/evaluator.hpp"
 
 namespace keltrov::sheet {
 
 // A stack entry: a value, or a reference still to be read (functions treat the two differently).
+// A union of references "(A1,C1:C3)" lists its areas; as a single value it is #VALUE!.
 struct Operand {
+    Operand() = default;
+    Operand(Value v, const Token* reference = nullptr) : value(std::move(v)), ref(reference) {}  // NOLINT: implicit
+
     Value value;
     const Token* ref = nullptr;
+    std::vector<const Token*> areas;
 };
 
 using Args = std::span<const Operand>;
 using FunctionImpl = Value (*)(Args args, const CellSource& source);
+
+// References a formula computes while it is evaluated (intersections, INDEX's), kept until it ends.
+class MadeReferences {
+public:
+    const Token& Add(Token token) { return tokens_.emplace_front(std::move(token)); }
+    // A row of a sheet by position, for a reference inside a block whose rows the workbook may not hold.
+    RowAnchor* Row(int sheet, int index) { return &rows_.emplace_front(RowAnchor{index, sheet}); }
+
+private:
+    // Lists keep their addresses and, unlike deques, take no memory while empty, as for most formulas.
+    std::forward_list<Token> tokens_;
+    std::forward_list<RowAnchor> rows_;
+};
+
+// A function that may give a reference rather than a value.
+using ReferenceImpl = Operand (*)(Args args, const CellSource& source, MadeReferences& made);
 
 struct FunctionDef {
     std::string_view name;
     int minArgs;
     int maxArgs;
     FunctionImpl call;
+    bool takesArrays = false;           // ranges in arithmetic of its arguments are read whole
+    ReferenceImpl reference = nullptr;  // called instead of `call` when set
 };
 
 inline constexpr int kManyArgs = 255;

@@ -3,37 +3,33 @@
 #include <ctime>
 
 #include "platform/sheet/functions.hpp"
+#include "platform/util/calendar.hpp"
 
 namespace keltrov::sheet {
 namespace {
 
-struct Civil {
-    long long year;
-    int month;
-    int day;
-};
+using Civil = calendar::Date;
 
-// Serial day to calendar date (the inverse of SerialDate).
 Civil CivilFromSerial(double serial) {
-    constexpr long long kSerialZero = 693899;  // 1899-12-30 counted in days from 0000-03-01
-    long long z = static_cast<long long>(std::floor(serial)) + kSerialZero;
-    long long era = (z >= 0 ? z : z - 146096) / 146097;
-    long long doe = z - era * 146097;
-    long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    long long mp = (5 * doy + 2) / 153;
-    int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    return {yoe + era * 400 + (month <= 2 ? 1 : 0), month, day};
+    return calendar::DateOfSerialDay(static_cast<long long>(std::floor(serial)));
 }
 
-// A date argument: a serial day in Excel's range (0 to 9999-12-31).
+constexpr double kPastLastDay = static_cast<double>(calendar::kLastSerialDay + 1);
+
+// A date argument: a serial day of the workbook's date system up to 9999-12-31, handed on counted
+// from 1899-12-30 so that the functions need not know the system.
 std::optional<Value> DateArg(Args args, size_t i, const CellSource& source, double& out) {
     Value n = ToNumber(Scalar(args[i], source));
     if (n.IsError()) return n;
-    if (n.number < 0 || n.number > 2958465.99999) return Value::Error(ErrorCode::Num);
-    out = n.number;
+    out = n.number + DaysBefore(source.Dates());
+    if (n.number < 0 || out >= kPastLastDay) return Value::Error(ErrorCode::Num);
     return std::nullopt;
+}
+
+// A date counted from 1899-12-30 as a serial of the workbook's date system, if it has one.
+Value SerialResult(double serial, const CellSource& source) {
+    double inSystem = serial - DaysBefore(source.Dates());
+    return inSystem < 0 || serial >= kPastLastDay ? Value::Error(ErrorCode::Num) : Value::Number(inSystem);
 }
 
 template <int Part>
@@ -62,7 +58,7 @@ Value Date(Args args, const CellSource& source) {
     if (std::fabs(n[1]) > 1e6 || std::fabs(n[2]) > 1e8) return Value::Error(ErrorCode::Num);
     double serial = SerialDate(static_cast<long long>(year), static_cast<long long>(std::trunc(n[1])),
                                static_cast<long long>(std::trunc(n[2])));
-    return serial < 0 || serial > 2958465 ? Value::Error(ErrorCode::Num) : Value::Number(serial);
+    return SerialResult(serial, source);
 }
 
 Value Time(Args args, const CellSource& source) {
@@ -81,11 +77,11 @@ double NowSerial() {
            (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) / 86400.0;
 }
 
-Value Today(Args, const CellSource&) {
-    return Value::Number(std::floor(NowSerial()));
+Value Today(Args, const CellSource& source) {
+    return SerialResult(std::floor(NowSerial()), source);
 }
-Value Now(Args, const CellSource&) {
-    return Value::Number(NowSerial());
+Value Now(Args, const CellSource& source) {
+    return SerialResult(NowSerial(), source);
 }
 
 // EDATE and EOMONTH: months later, clipped to the month's length, or that month's last day.
@@ -100,7 +96,7 @@ Value MonthsLater(Args args, const CellSource& source, bool endOfMonth) {
     double nextMonthStart = SerialDate(c.year, m + 1, 1);
     double monthStart = SerialDate(c.year, m, 1);
     double result = endOfMonth ? nextMonthStart - 1 : std::min(monthStart + c.day - 1, nextMonthStart - 1);
-    return result < 0 || result > 2958465 ? Value::Error(ErrorCode::Num) : Value::Number(result);
+    return SerialResult(result, source);
 }
 
 template <bool EndOfMonth>
@@ -136,7 +132,7 @@ Value DateDif(Args args, const CellSource& source) {
 
 // Day of the week of a serial, 0 for Sunday.
 int DayOfWeek(double serial) {
-    return static_cast<int>((static_cast<long long>(std::floor(serial)) + 6) % 7);
+    return calendar::WeekdayOfSerialDay(static_cast<long long>(std::floor(serial)));
 }
 
 Value Weekday(Args args, const CellSource& source) {
@@ -169,7 +165,7 @@ Value NetworkDays(Args args, const CellSource& source) {
     std::vector<double> holidays;
     if (args.size() > 2) {
         for (const Value& v : ToMatrix(args[2], source).cells) {
-            if (v.kind == Value::Kind::Number) holidays.push_back(std::floor(v.number));
+            if (v.kind == Value::Kind::Number) holidays.push_back(std::floor(v.number) + DaysBefore(source.Dates()));
         }
     }
     double sign = end < start ? -1 : 1;

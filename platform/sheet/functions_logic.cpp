@@ -228,21 +228,61 @@ Value Match(Args args, const CellSource& source) {
     return at ? Value::Number(static_cast<double>(*at + 1)) : Value::Error(ErrorCode::NA);
 }
 
+// The row and column INDEX picks in a block of the given size, 0 standing for all of them;
+// INDEX(row, k) picks along a single row.
+std::optional<Value> IndexPlace(Args args, const CellSource& source, int rows, int columns, int& row, int& column) {
+    double n[2] = {0.0, 0.0};
+    if (auto error = Numbers(args.subspan(1), source, std::span(n, args.size() - 1))) return error;
+    row = static_cast<int>(n[0]);
+    column = static_cast<int>(n[1]);
+    if (args.size() == 2 && rows == 1) std::swap(row, column);
+    if (row < 0 || column < 0 || row > rows || column > columns) return Value::Error(ErrorCode::Ref);
+    return std::nullopt;
+}
+
+// The row, the column or the whole of the block where `row` or `column` is 0.
+Matrix Slice(const Matrix& m, int row, int column) {
+    Matrix part;
+    part.rows = row == 0 ? m.rows : 1;
+    part.columns = column == 0 ? m.columns : 1;
+    for (int r = 0; r < part.rows; ++r) {
+        for (int c = 0; c < part.columns; ++c) {
+            part.cells.push_back(m.At(row == 0 ? r : row - 1, column == 0 ? c : column - 1));
+        }
+    }
+    return part;
+}
+
 Value Index(Args args, const CellSource& source) {
     Matrix m = ToMatrix(args[0], source);
-    double n[2] = {0.0, 0.0};
-    if (auto error = Numbers(args.subspan(1), source, std::span(n, args.size() - 1))) return *error;
-    int row = static_cast<int>(n[0]);
-    int column = static_cast<int>(n[1]);
-    if (args.size() == 2 && m.rows == 1) std::swap(row, column);  // INDEX(row, k) picks along the row
-    if (row < 0 || column < 0 || row > m.rows || column > m.columns) return Value::Error(ErrorCode::Ref);
-    if (row == 0 || column == 0) {
-        if (m.rows != 1 && m.columns != 1 && row == 0 && column == 0) return Value::Array(std::move(m));
-        row = row == 0 ? 1 : row;
-        column = column == 0 ? 1 : column;
-    }
+    int row = 0, column = 0;
+    if (auto error = IndexPlace(args, source, m.rows, m.columns, row, column)) return *error;
+    if (row == 0 || column == 0) return Value::Array(Slice(m, row, column));
     const Value& v = m.At(row - 1, column - 1);
     return v.kind == Value::Kind::Empty ? Value::Number(0) : v;
+}
+
+// Of a reference INDEX gives the cell, row or column it picks as a reference, so that
+// ROW(INDEX(B1:B5,3)) is 3; of an array, its values.
+Operand IndexReference(Args args, const CellSource& source, MadeReferences& made) {
+    if (!args[0].ref || !args[0].areas.empty()) return Index(args, source);
+    const Token& area = *args[0].ref;
+    int row = 0, column = 0;
+    if (auto error = IndexPlace(args, source, area.last.row->index - area.first.row->index + 1,
+                                area.last.column - area.first.column + 1, row, column)) {
+        return *error;
+    }
+    Token part = area;
+    if (row > 0) {
+        part.first.row = part.last.row = made.Row(area.first.row->sheet, area.first.row->index + row - 1);
+        part.shape = RangeShape::Cells;
+    }
+    if (column > 0) {
+        part.first.column = part.last.column = area.first.column + column - 1;
+    }
+    bool single = part.first.row == part.last.row && part.first.column == part.last.column;
+    part.kind = single ? TokenKind::Ref : TokenKind::Range;
+    return {Value(), &made.Add(std::move(part))};
 }
 
 // ROW, COLUMN, ROWS, COLUMNS: of the reference given, or of the formula's own cell.
@@ -295,11 +335,11 @@ constexpr FunctionDef kLogic[] = {
     {"ISERROR", 1, 1, Is<AnyError>},
     {"ISERR", 1, 1, Is<ErrorButNa>},
     {"ISNA", 1, 1, Is<NaError>},
-    {"VLOOKUP", 3, 4, LookupOf<true>},
-    {"HLOOKUP", 3, 4, LookupOf<false>},
-    {"LOOKUP", 2, 3, Lookup},
-    {"MATCH", 2, 3, Match},
-    {"INDEX", 2, 3, Index},
+    {"VLOOKUP", 3, 4, LookupOf<true>, true},
+    {"HLOOKUP", 3, 4, LookupOf<false>, true},
+    {"LOOKUP", 2, 3, Lookup, true},
+    {"MATCH", 2, 3, Match, true},
+    {"INDEX", 2, 3, Index, true, IndexReference},
     {"ROW", 0, 1, Position<true>},
     {"COLUMN", 0, 1, Position<false>},
     {"ROWS", 1, 1, ExtentOf<true>},

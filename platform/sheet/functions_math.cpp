@@ -26,7 +26,7 @@ NumberList CollectNumbers(Args args, const CellSource& source) {
                 list.error = list.error ? list.error : v.error;
             } else if (v.kind == Value::Kind::Number) {
                 list.numbers.push_back(v.number);
-            } else if (!fromBlock && v.kind != Value::Kind::Empty) {
+            } else if (!fromBlock) {  // a missing argument counts as 0: MAX(,-1) is 0
                 Value n = ToNumber(v);
                 n.IsError() ? void(list.error = list.error ? list.error : n.error) : list.numbers.push_back(n.number);
             }
@@ -108,8 +108,8 @@ Value Count(Args args, const CellSource& source) {
     double count = 0;
     for (const Operand& arg : args) {
         ForEachValue(arg, source, [&count](const Value& v, bool fromBlock) {
-            bool direct =
-                !fromBlock && (v.kind == Value::Kind::Bool || (v.kind == Value::Kind::String && ParseNumber(v.text)));
+            bool direct = !fromBlock && (v.kind == Value::Kind::Bool || v.kind == Value::Kind::Empty ||
+                                         (v.kind == Value::Kind::String && ParseNumber(v.text)));
             count += v.kind == Value::Kind::Number || direct ? 1 : 0;
         });
     }
@@ -312,8 +312,9 @@ Value RoundDown(double x, double d) {
 Value Trunc(double x, double d) {
     return RoundTo(x, d, Rounding::TowardZero);
 }
+// At 15 digits, as the applications take it: INT((0.1+0.7)*10) is 8, not 7.
 Value Int(double x) {
-    return Value::Number(std::floor(x));
+    return Value::Number(std::floor(ToSignificant15(x)));
 }
 Value Abs(double x) {
     return Value::Number(std::fabs(x));
@@ -417,7 +418,7 @@ constexpr FunctionDef kMath[] = {
     {"COUNT", 1, kManyArgs, Count},
     {"COUNTA", 1, kManyArgs, CountA},
     {"COUNTBLANK", 1, 1, CountBlank},
-    {"SUMPRODUCT", 1, kManyArgs, SumProduct},
+    {"SUMPRODUCT", 1, kManyArgs, SumProduct, true},
     {"SUMIF", 2, 3, OneCriterionOf<Fold::Sum>},
     {"SUMIFS", 3, kManyArgs, ManyCriteriaOf<Fold::Sum>},
     {"AVERAGEIF", 2, 3, OneCriterionOf<Fold::Average>},

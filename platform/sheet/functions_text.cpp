@@ -3,26 +3,13 @@
 
 #include "platform/sheet/functions.hpp"
 #include "platform/sheet/number_format.hpp"
+#include "platform/util/utf8.hpp"
 
 namespace keltrov::sheet {
 namespace {
 
-// Byte offset of the character at index (0-based), or the text's size past its end.
-size_t ByteOfChar(std::string_view text, size_t index) {
-    size_t pos = 0;
-    for (size_t seen = 0; pos < text.size(); ++pos) {
-        if ((static_cast<unsigned char>(text[pos]) & 0xC0) != 0x80) {
-            if (seen == index) return pos;
-            ++seen;
-        }
-    }
-    return text.size();
-}
-
 std::string Substring(std::string_view text, size_t first, size_t count) {
-    size_t begin = ByteOfChar(text, first);
-    size_t end = ByteOfChar(text, first + count);
-    return std::string(text.substr(begin, end - begin));
+    return std::string(utf8::Substring(text, first, count));
 }
 
 // The text of an argument; an error value carries the failure.
@@ -86,7 +73,7 @@ Value LeftOrRight(Args args, const CellSource& source, bool left) {
     if (t.IsError()) return t;
     double count = 1;
     if (auto error = CountArg(args, 1, source, 0, 1, count)) return *error;
-    size_t length = Utf8Length(t.text);
+    size_t length = utf8::Length(t.text);
     size_t n = std::min<double>(count, static_cast<double>(length));
     return Value::String(left ? Substring(t.text, 0, n) : Substring(t.text, length - n, n));
 }
@@ -102,7 +89,7 @@ Value Mid(Args args, const CellSource& source) {
     double start = 1, count = 0;
     if (auto error = CountArg(args, 1, source, 1, 1, start)) return *error;
     if (auto error = CountArg(args, 2, source, 0, 0, count)) return *error;
-    size_t length = Utf8Length(t.text);
+    size_t length = utf8::Length(t.text);
     if (start > static_cast<double>(length)) return Value::String("");
     return Value::String(
         Substring(t.text, static_cast<size_t>(start) - 1, std::min<double>(count, static_cast<double>(length))));
@@ -110,7 +97,7 @@ Value Mid(Args args, const CellSource& source) {
 
 Value Len(Args args, const CellSource& source) {
     Value t = Text(args[0], source);
-    return t.IsError() ? t : Value::Number(static_cast<double>(Utf8Length(t.text)));
+    return t.IsError() ? t : Value::Number(static_cast<double>(utf8::Length(t.text)));
 }
 
 Value Trim(Args args, const CellSource& source) {
@@ -174,7 +161,7 @@ Value Replace(Args args, const CellSource& source) {
     double start = 1, count = 0;
     if (auto error = CountArg(args, 1, source, 1, 1, start)) return *error;
     if (auto error = CountArg(args, 2, source, 0, 0, count)) return *error;
-    size_t length = Utf8Length(t.text);
+    size_t length = utf8::Length(t.text);
     size_t first = std::min<double>(start - 1, static_cast<double>(length));
     size_t removed = std::min<double>(count, static_cast<double>(length - first));
     return TextResult(Substring(t.text, 0, first) + with.text + Substring(t.text, first + removed, length));
@@ -187,7 +174,7 @@ Value FindText(Args args, const CellSource& source, bool search) {
     if (hay.IsError()) return hay;
     double start = 1;
     if (auto error = CountArg(args, 2, source, 1, 1, start)) return *error;
-    size_t length = Utf8Length(hay.text);
+    size_t length = utf8::Length(hay.text);
     if (start > static_cast<double>(length) + 1) return Value::Error(ErrorCode::Value);
     size_t from = static_cast<size_t>(start) - 1;
     for (size_t i = from; i <= length; ++i) {
@@ -211,7 +198,7 @@ Value TextFormat(Args args, const CellSource& source) {
     if (code.IsError()) return code;
     Value n = ToNumber(v);
     if (n.IsError()) return ToText(v);
-    return TextResult(FormatNumber(n.number, code.text));
+    return TextResult(FormatNumber(n.number, code.text, source.Dates()));
 }
 
 Value ValueOf(Args args, const CellSource& source) {
@@ -225,7 +212,7 @@ Value Rept(Args args, const CellSource& source) {
     if (t.IsError()) return t;
     double times = 0;
     if (auto error = CountArg(args, 1, source, 0, 0, times)) return *error;
-    if (times * static_cast<double>(Utf8Length(t.text)) > static_cast<double>(kMaxTextLength)) {
+    if (times * static_cast<double>(utf8::Length(t.text)) > static_cast<double>(kMaxTextLength)) {
         return Value::Error(ErrorCode::Value);
     }
     std::string out;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/sheet/value.hpp"
+#include "platform/util/calendar.hpp"
 
 namespace keltrov::sheet {
 namespace {
@@ -30,10 +31,14 @@ struct Section {
     // Scientific: the exponent's digits and whether it always shows its sign.
     int exponentDigits = 0;
     bool exponentPlus = false;
-    // Fractions: the denominator's digits, or a fixed denominator.
+    // Fractions: the numerator's and the denominator's digits, or a fixed denominator.
+    int integerDigits = 0;
+    int numeratorDigits = 0;
     int denominatorDigits = 0;
     int fixedDenominator = 0;
     bool wholeWithFraction = false;
+
+    bool IsFraction() const { return denominatorDigits > 0 || fixedDenominator > 0; }
 };
 
 std::vector<std::string_view> SplitSections(std::string_view code) {
@@ -123,8 +128,11 @@ void ReadDigitRun(char ch, Section& s, bool afterPoint, bool inExponent, bool in
         ++s.denominatorDigits;
     } else if (afterPoint) {
         (ch == '0' ? s.requiredDecimals : s.optionalDecimals) += 1;
+    } else if (s.wholeWithFraction) {
+        ++s.numeratorDigits;
     } else {
         s.integerZeros += ch == '0' ? 1 : 0;
+        ++s.integerDigits;
     }
     s.hasDigits = true;
 }
@@ -159,10 +167,10 @@ Section ParseSection(std::string_view code) {
             s.fixedDenominator = s.fixedDenominator < 10000 ? s.fixedDenominator * 10 + (ch - '0') : s.fixedDenominator;
         } else if (ch == '.' && !afterPoint && !inExponent) {
             afterPoint = true;
-        } else if (ch == ',' && s.hasDigits && !afterPoint) {
-            // A comma between digits groups thousands; one after the last digit divides by 1000.
+        } else if (ch == ',' && s.hasDigits) {
+            // A comma between integer digits groups thousands; one after the last digit divides by 1000.
             bool between = i + 1 < code.size() && (code[i + 1] == '0' || code[i + 1] == '#' || code[i + 1] == '?');
-            s.thousands = s.thousands || between;
+            s.thousands = s.thousands || (between && !afterPoint);
             s.thousandsScale += between ? 0 : 1;
         } else if (ch == '%') {
             s.percent = true;
@@ -182,6 +190,11 @@ Section ParseSection(std::string_view code) {
         } else {
             literal(code.substr(i, 1));
         }
+    }
+    if (s.IsFraction() && !s.wholeWithFraction) {
+        // "?/?": the digits before the slash are the numerator's; there is no whole part.
+        s.numeratorDigits = s.integerDigits;
+        s.integerZeros = 0;
     }
     return s;
 }
@@ -251,35 +264,53 @@ std::string RenderScientific(double magnitude, const Section& s) {
 }
 
 // The nearest fraction with a denominator of at most the given digits (or the fixed one).
-std::string RenderFraction(double magnitude, const Section& s) {
-    double whole = s.wholeWithFraction ? std::floor(magnitude) : 0.0;
-    double part = magnitude - whole;
-    int best = 1, bestNumerator = 0;
+std::pair<long long, long long> NearestFraction(double part, const Section& s) {
     if (s.fixedDenominator > 0) {
-        best = s.fixedDenominator;
-        bestNumerator = static_cast<int>(std::lround(part * best));
-    } else {
-        int limit = static_cast<int>(std::pow(10, std::clamp(s.denominatorDigits, 1, 4))) - 1;
-        double bestError = 2.0;
-        for (int d = 1; d <= limit; ++d) {
-            int n = static_cast<int>(std::lround(part * d));
-            double error = std::fabs(part - static_cast<double>(n) / d);
-            if (error < bestError - 1e-12) {
-                bestError = error;
-                best = d;
-                bestNumerator = n;
-            }
+        return {std::llround(part * s.fixedDenominator), s.fixedDenominator};
+    }
+    long long best = 1, bestNumerator = std::llround(part);
+    double bestError = std::fabs(part - static_cast<double>(bestNumerator));
+    int limit = static_cast<int>(std::pow(10, std::clamp(s.denominatorDigits, 1, 4))) - 1;
+    for (int d = 2; d <= limit; ++d) {
+        long long n = std::llround(part * d);
+        double error = std::fabs(part - static_cast<double>(n) / d);
+        if (error < bestError - 1e-12) {
+            bestError = error;
+            best = d;
+            bestNumerator = n;
         }
     }
-    if (bestNumerator == best && s.wholeWithFraction) {
+    return {bestNumerator, best};
+}
+
+std::string PadLeft(std::string text, int width) {
+    return text.size() < static_cast<size_t>(width) ? std::string(width - text.size(), ' ') + text : text;
+}
+
+std::string PadRight(std::string text, int width) {
+    return text.size() < static_cast<size_t>(width) ? text + std::string(width - text.size(), ' ') : text;
+}
+
+// "# ?/?": the whole part, then the fraction with its digits padded by blanks. A whole number
+// keeps the fraction's room as blanks, so that the numbers of a column line up.
+std::string RenderFraction(double magnitude, const Section& s) {
+    if (magnitude >= 1e15) return "#";
+    double whole = s.wholeWithFraction ? std::floor(magnitude) : 0.0;
+    auto [numerator, denominator] = NearestFraction(magnitude - whole, s);
+    if (s.wholeWithFraction && numerator == denominator) {
         whole += 1;
-        bestNumerator = 0;
+        numerator = 0;
     }
-    std::string wholeText = s.wholeWithFraction && whole > 0 ? RenderDigits(whole, Section{}) : "";
-    if (bestNumerator == 0 && s.wholeWithFraction) {
-        return wholeText.empty() ? "0" : wholeText;
+    int denominatorWidth =
+        s.fixedDenominator > 0 ? static_cast<int>(std::to_string(s.fixedDenominator).size()) : s.denominatorDigits;
+    Section wholeDigits;
+    wholeDigits.integerZeros = numerator == 0 ? 1 : s.integerZeros;
+    std::string wholeText = s.wholeWithFraction ? RenderDigits(whole, wholeDigits) : "";
+    if (s.wholeWithFraction && numerator == 0) {
+        return wholeText + std::string(static_cast<size_t>(s.numeratorDigits + denominatorWidth + 2), ' ');
     }
-    return (wholeText.empty() ? "" : wholeText + " ") + std::to_string(bestNumerator) + "/" + std::to_string(best);
+    return wholeText + (s.wholeWithFraction ? " " : "") + PadLeft(std::to_string(numerator), s.numeratorDigits) + "/" +
+           PadRight(std::to_string(denominator), denominatorWidth);
 }
 
 // --- dates and times ---
@@ -295,23 +326,18 @@ DateParts SplitSerial(double serial, int secondDecimals) {
     double totalSeconds = std::round(serial * 86400.0 * scale) / scale;
     double days = std::floor(totalSeconds / 86400.0);
     double secondsOfDay = totalSeconds - days * 86400.0;
-    constexpr long long kSerialZero = 693899;  // 1899-12-30 counted in days from 0000-03-01
-    long long z = static_cast<long long>(days) + kSerialZero;
-    long long era = (z >= 0 ? z : z - 146096) / 146097;
-    long long doe = z - era * 146097;
-    long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    long long mp = (5 * doy + 2) / 153;
+    auto serialDay = static_cast<long long>(days);
+    calendar::Date date = calendar::DateOfSerialDay(serialDay);
     DateParts p{};
-    p.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    p.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    p.year = yoe + era * 400 + (p.month <= 2 ? 1 : 0);
+    p.year = date.year;
+    p.month = date.month;
+    p.day = date.day;
     auto whole = static_cast<long long>(std::floor(secondsOfDay));
     p.hour = static_cast<int>(whole / 3600);
     p.minute = static_cast<int>(whole / 60 % 60);
     p.second = static_cast<int>(whole % 60);
     p.secondFraction = secondsOfDay - static_cast<double>(whole);
-    p.weekday = static_cast<int>((static_cast<long long>(days) % 7 + 13) % 7);  // 0 is Sunday
+    p.weekday = calendar::WeekdayOfSerialDay(serialDay);
     return p;
 }
 
@@ -366,8 +392,9 @@ bool MeansMinutes(std::string_view code, size_t i, size_t count) {
     return false;
 }
 
-std::string FormatDate(double serial, std::string_view code) {
-    if (serial < 0 || serial > 2958465.99999) {
+// A serial counted from 1899-12-30; `firstDay` is the first the workbook's date system shows.
+std::string FormatDate(double serial, std::string_view code, double firstDay) {
+    if (serial < firstDay || serial >= static_cast<double>(calendar::kLastSerialDay + 1)) {
         return std::string(11, '#');
     }
     bool twelveHour = code.find("AM/PM") != std::string_view::npos || code.find("am/pm") != std::string_view::npos;
@@ -475,16 +502,27 @@ std::pair<size_t, bool> PickSection(const std::vector<std::string_view>& section
 }  // namespace
 
 std::string FormatGeneral(double number) {
+    double magnitude = std::fabs(number);
     char buffer[64];
-    if (std::fabs(number) < 1e15 && number == std::trunc(number)) {
+    if (magnitude < 1e15 && number == std::trunc(number)) {
         std::snprintf(buffer, sizeof buffer, "%.0f", number == 0.0 ? 0.0 : number);
+    } else if (magnitude >= 1e-9 && magnitude < 1e10) {
+        // Written out from 1E-9 up to ten integer digits, at up to 10 significant digits.
+        int decimals = 9 - static_cast<int>(std::floor(std::log10(magnitude)));
+        std::snprintf(buffer, sizeof buffer, "%.*f", std::clamp(decimals, 0, 30), number);
+        std::string text = buffer;
+        if (text.find('.') != std::string::npos) {
+            text.erase(text.find_last_not_of('0') + 1);
+            if (text.back() == '.') text.pop_back();
+        }
+        return text;
     } else {
         std::snprintf(buffer, sizeof buffer, "%.10G", number);
     }
     return buffer;
 }
 
-std::string FormatNumber(double number, std::string_view formatCode) {
+std::string FormatNumber(double number, std::string_view formatCode, DateSystem dates) {
     if (IsGeneral(formatCode)) {
         return FormatGeneral(number);
     }
@@ -496,7 +534,7 @@ std::string FormatNumber(double number, std::string_view formatCode) {
     }
     Section s = ParseSection(code);
     if (s.dateOrTime && !s.hasDigits) {
-        return FormatDate(number, code);
+        return FormatDate(number + DaysBefore(dates), code, DaysBefore(dates));
     }
     // Only a section of its own for negatives writes the sign itself.
     std::string sign = number < 0 && !ownSign ? "-" : "";
@@ -504,9 +542,9 @@ std::string FormatNumber(double number, std::string_view formatCode) {
         return sign + s.prefix;
     }
     double magnitude = std::fabs(number) * (s.percent ? 100.0 : 1.0) / std::pow(1000.0, s.thousandsScale);
-    std::string digits = s.exponentDigits > 0                            ? RenderScientific(magnitude, s)
-                         : s.denominatorDigits > 0 || s.fixedDenominator ? RenderFraction(magnitude, s)
-                                                                         : RenderDigits(magnitude, s);
+    std::string digits = s.exponentDigits > 0 ? RenderScientific(magnitude, s)
+                         : s.IsFraction()     ? RenderFraction(magnitude, s)
+                                              : RenderDigits(magnitude, s);
     return sign + s.prefix + digits + s.suffix;
 }
 

@@ -59,32 +59,46 @@ double OdsDuration(std::string_view text) {
     return (negative ? -seconds : seconds) / 86400.0;
 }
 
-// Builds an xlsx-style format code from an ods number style's parts.
+// A literal of a format code: quoted, with quotes inside written as \".
+std::string QuotedLiteral(std::string_view text) {
+    std::string code = "\"";
+    for (char ch : text) {
+        code += ch == '"' ? std::string("\"\\\"\"") : std::string(1, ch);
+    }
+    return code + "\"";
+}
+
+int IntAttribute(const char** a, std::string_view name, int fallback, int low, int high) {
+    const char* text = Attribute(a, name);
+    return std::clamp(text ? std::atoi(text) : fallback, low, high);
+}
+
+// Builds an xlsx-style format code from one ods number style's parts.
 class NumberStyleBuilder {
 public:
+    NumberStyleBuilder() = default;
+    explicit NumberStyleBuilder(const char** a) : elapsed_(AttributeOr(a, "truncate-on-overflow", "true") == "false") {}
+
     void Start(std::string_view name, const char** a) {
-        if (name == "number" || name == "scientific-number" || name == "fraction") {
+        if (name == "number" || name == "scientific-number") {
             Digits(name, a);
+        } else if (name == "fraction") {
+            Fraction(a);
         } else if (name == "year") {
-            code_ += AttributeOr(a, "style", "short") == "long" ? "yyyy" : "yy";
+            code_ += Long(a) ? "yyyy" : "yy";
         } else if (name == "month") {
             bool textual = AttributeOr(a, "textual", "false") == "true";
-            bool isLong = AttributeOr(a, "style", "short") == "long";
-            code_ += textual ? (isLong ? "mmmm" : "mmm") : (isLong ? "mm" : "m");
+            code_ += textual ? (Long(a) ? "mmmm" : "mmm") : (Long(a) ? "mm" : "m");
         } else if (name == "day") {
-            code_ += AttributeOr(a, "style", "short") == "long" ? "dd" : "d";
+            code_ += Long(a) ? "dd" : "d";
         } else if (name == "day-of-week") {
-            code_ += AttributeOr(a, "style", "short") == "long" ? "dddd" : "ddd";
-        } else if (name == "hours") {
-            code_ += AttributeOr(a, "style", "short") == "long" ? "hh" : "h";
-        } else if (name == "minutes") {
-            code_ += AttributeOr(a, "style", "short") == "long" ? "mm" : "m";
-        } else if (name == "seconds") {
-            code_ += AttributeOr(a, "style", "short") == "long" ? "ss" : "s";
-            int decimals = std::atoi(AttributeOr(a, "decimal-places", "0").data());
-            if (decimals > 0) code_ += "." + std::string(static_cast<size_t>(std::min(decimals, 9)), '0');
+            code_ += Long(a) ? "dddd" : "ddd";
+        } else if (name == "hours" || name == "minutes" || name == "seconds") {
+            TimeField(name, a);
         } else if (name == "am-pm") {
             code_ += "AM/PM";
+        } else if (name == "text-content") {
+            code_ += "@";
         } else if (name == "text" || name == "currency-symbol") {
             inText_ = true;
             text_.clear();
@@ -93,7 +107,7 @@ public:
     void End(std::string_view name) {
         if ((name == "text" || name == "currency-symbol") && inText_) {
             inText_ = false;
-            code_ += text_ == "%" ? "%" : "\"" + text_ + "\"";
+            code_ += text_ == "%" ? "%" : QuotedLiteral(text_);
         }
     }
     void Text(std::string_view text) {
@@ -102,32 +116,100 @@ public:
     std::string Code() const { return code_; }
 
 private:
+    static bool Long(const char** a) { return AttributeOr(a, "style", "short") == "long"; }
+
+    // With truncate-on-overflow off the first time field counts on past its unit: "[h]:mm".
+    void TimeField(std::string_view name, const char** a) {
+        std::string field(Long(a) ? 2 : 1, name[0] == 'h' ? 'h' : name[0] == 'm' ? 'm' : 's');
+        code_ += elapsed_ && !timeSeen_ ? "[" + field + "]" : field;
+        timeSeen_ = true;
+        int decimals = IntAttribute(a, "decimal-places", 0, 0, 9);
+        if (name == "seconds" && decimals > 0) code_ += "." + std::string(static_cast<size_t>(decimals), '0');
+    }
+
+    static std::string IntegerDigits(const char** a) {
+        int integers = IntAttribute(a, "min-integer-digits", 1, 0, 30);
+        if (AttributeOr(a, "grouping", "false") != "true") {
+            return integers == 0 ? "#" : std::string(static_cast<size_t>(integers), '0');
+        }
+        return integers < 4 ? "#,##" + std::string(static_cast<size_t>(std::max(integers, 1)), '0')
+                            : "#,##" + std::string(static_cast<size_t>(integers), '0');
+    }
+
     void Digits(std::string_view name, const char** a) {
-        int decimals = std::min(std::atoi(AttributeOr(a, "decimal-places", "0").data()), 30);
-        int integers = std::clamp(std::atoi(AttributeOr(a, "min-integer-digits", "1").data()), 0, 30);
-        bool grouping = AttributeOr(a, "grouping", "false") == "true";
-        std::string digits = grouping ? "#,##" : "";
-        digits += integers == 0 ? "#" : std::string(static_cast<size_t>(integers), '0');
-        if (grouping && integers < 4) digits = "#,##" + std::string(static_cast<size_t>(std::max(integers, 1)), '0');
-        if (name == "fraction") {
-            int denominator = std::atoi(AttributeOr(a, "denominator-value", "0").data());
-            int width = std::clamp(std::atoi(AttributeOr(a, "min-denominator-digits", "1").data()), 1, 5);
-            code_ += "# " + std::string(static_cast<size_t>(width), '?') + "/" +
-                     (denominator > 0 ? std::to_string(denominator) : std::string(static_cast<size_t>(width), '?'));
-            return;
+        int decimals = IntAttribute(a, "decimal-places", 0, 0, 30);
+        int required = IntAttribute(a, "min-decimal-places", decimals, 0, decimals);
+        code_ += IntegerDigits(a);
+        if (decimals > 0) {
+            code_ += "." + std::string(static_cast<size_t>(required), '0') +
+                     std::string(static_cast<size_t>(decimals - required), '#');
         }
-        code_ += digits;
-        if (decimals > 0) code_ += "." + std::string(static_cast<size_t>(decimals), '0');
+        // A display factor of 1000 per trailing comma: "#,##0," shows thousands.
+        for (double factor = std::atof(AttributeOr(a, "display-factor", "1").data()); factor >= 999.5; factor /= 1000) {
+            code_ += ",";
+        }
         if (name == "scientific-number") {
-            int exponent = std::clamp(std::atoi(AttributeOr(a, "min-exponent-digits", "2").data()), 1, 5);
-            code_ += "E+" + std::string(static_cast<size_t>(exponent), '0');
+            code_ += "E+" + std::string(static_cast<size_t>(IntAttribute(a, "min-exponent-digits", 2, 1, 5)), '0');
         }
+    }
+
+    // "# ?/?": a whole part only when the style asks for integer digits, then the fraction.
+    void Fraction(const char** a) {
+        if (Attribute(a, "min-integer-digits")) {
+            code_ += IntAttribute(a, "min-integer-digits", 0, 0, 30) == 0 ? "# " : "0 ";
+        }
+        code_ += std::string(static_cast<size_t>(IntAttribute(a, "min-numerator-digits", 1, 1, 5)), '?') + "/";
+        int denominator = IntAttribute(a, "denominator-value", 0, 0, 99999);
+        int width = IntAttribute(a, "min-denominator-digits", 1, 1, 5);
+        code_ += denominator > 0 ? std::to_string(denominator) : std::string(static_cast<size_t>(width), '?');
     }
 
     std::string code_;
     std::string text_;
     bool inText_ = false;
+    bool elapsed_ = false;
+    bool timeSeen_ = false;
 };
+
+// One ods number style: its own section, and the styles its conditions hand other values to.
+struct NumberStyle {
+    std::string code;
+    std::vector<std::pair<std::string, std::string>> maps;  // condition ("value()>=0"), style name
+};
+
+// "value()>=0" as a format condition ">=0"; empty when the condition is of another kind.
+std::string FormatCondition(std::string_view condition) {
+    constexpr std::string_view kValue = "value()";
+    if (!condition.starts_with(kValue)) return "";
+    std::string compact;
+    for (char ch : condition.substr(kValue.size())) {
+        if (ch != ' ') compact += ch;
+    }
+    return compact.starts_with("!=") ? "<>" + compact.substr(2) : compact;
+}
+
+// LibreOffice keeps the sections of a format as conditional styles ("value()>=0" for the first
+// of two); they become sections in the order spreadsheet codes place them, so a negative section
+// is never taken for the positive one.
+std::string ComposeSections(const std::string& own, const std::vector<std::pair<std::string, std::string>>& mapped) {
+    std::vector<std::string> conditions;
+    for (const auto& [condition, code] : mapped) conditions.push_back(condition);
+    auto sections = [&](size_t count) {
+        std::string code;
+        for (size_t i = 0; i < count; ++i) code += mapped[i].second + ";";
+        return code + own;
+    };
+    using List = std::vector<std::string>;
+    if (conditions == List{">=0"} || conditions == List{">0", "<0"} || conditions == List{">0", "<0", "=0"}) {
+        return sections(mapped.size());
+    }
+    if (conditions == List{"<0"}) return own + ";" + mapped[0].second;
+    std::string code;
+    for (size_t i = 0; i < std::min<size_t>(mapped.size(), 2); ++i) {
+        if (!mapped[i].first.empty()) code += "[" + mapped[i].first + "]" + mapped[i].second + ";";
+    }
+    return code + own;
+}
 
 struct CellStyleEntry {
     std::string dataStyle;
@@ -139,17 +221,21 @@ struct CellStyleEntry {
 class OdsStyles : public XmlHandler {
 public:
     void Start(std::string_view name, const char** a) override {
-        if (name.ends_with("-style") && name != "default-style" && !inStyle_ && Attribute(a, "name") &&
-            name != "style") {
-            builder_ = NumberStyleBuilder{};
+        if (name.ends_with("-style") && name != "default-style" && name != "style" && !inStyle_ &&
+            Attribute(a, "name")) {
+            builder_ = NumberStyleBuilder(a);
             numberStyle_ = AttributeOr(a, "name", "");
+            numberStyles_[numberStyle_] = {};
             inNumberStyle_ = true;
             depth_ = 0;
             return;
         }
         if (inNumberStyle_) {
             ++depth_;
-            if (name == "map") return;  // conditional sections: the first section stands for all
+            if (name == "map") {
+                numberStyles_[numberStyle_].maps.emplace_back(AttributeOr(a, "condition", ""),
+                                                              AttributeOr(a, "apply-style-name", ""));
+            }
             builder_.Start(name, a);
             return;
         }
@@ -166,7 +252,7 @@ public:
     void End(std::string_view name) override {
         if (inNumberStyle_) {
             if (depth_ == 0) {
-                numberFormats_[numberStyle_] = builder_.Code();
+                numberStyles_[numberStyle_].code = builder_.Code();
                 inNumberStyle_ = false;
             } else {
                 --depth_;
@@ -188,8 +274,7 @@ public:
             if (it == cellStyles_.end()) break;
             style.bold = style.bold || it->second.bold;
             if (style.numberFormat.empty() && !it->second.dataStyle.empty()) {
-                auto format = numberFormats_.find(it->second.dataStyle);
-                style.numberFormat = format == numberFormats_.end() ? "" : format->second;
+                style.numberFormat = FormatCode(it->second.dataStyle);
             }
             current = it->second.parent;
         }
@@ -197,11 +282,24 @@ public:
     }
 
 private:
+    // The style's code with the sections its conditions name; those are taken as they are, as
+    // LibreOffice writes them without conditions of their own.
+    std::string FormatCode(const std::string& name) const {
+        auto it = numberStyles_.find(name);
+        if (it == numberStyles_.end()) return "";
+        std::vector<std::pair<std::string, std::string>> mapped;
+        for (const auto& [condition, target] : it->second.maps) {
+            auto section = numberStyles_.find(target);
+            if (section != numberStyles_.end()) mapped.emplace_back(FormatCondition(condition), section->second.code);
+        }
+        return ComposeSections(it->second.code, mapped);
+    }
+
     NumberStyleBuilder builder_;
     std::string numberStyle_, styleName_;
     bool inNumberStyle_ = false, inStyle_ = false;
     int depth_ = 0;
-    std::map<std::string, std::string> numberFormats_;
+    std::map<std::string, NumberStyle> numberStyles_;
     std::map<std::string, CellStyleEntry> cellStyles_;
 };
 
@@ -209,6 +307,8 @@ private:
 struct OdsCell {
     int column = 0;
     int repeat = 1;
+    int rowsSpanned = 1;
+    int columnsSpanned = 1;
     std::string style;
     std::string valueType;
     std::string value;  // office:value, date-value, time-value or boolean-value
@@ -252,6 +352,10 @@ public:
             cell_.text += "\t";
         } else if (name == "line-break" && inCell_) {
             cell_.text += "\n";
+        } else if (name == "null-date") {
+            // Day 0 of 1904-01-01, as in a workbook that came from Excel's 1904 dates.
+            bool from1904 = AttributeOr(a, "date-value", "1899-12-30").starts_with("1904-01-01");
+            book_.SetDateSystem(from1904 ? DateSystem::From1904 : DateSystem::From1900);
         } else if (name == "named-range" || name == "named-expression") {
             NamedRange(a);
         }
@@ -307,6 +411,8 @@ private:
         cell_ = OdsCell{};
         cell_.column = column_;
         cell_.repeat = Repeat(a, "number-columns-repeated", kMaxColumns);
+        cell_.rowsSpanned = Repeat(a, "number-rows-spanned", kMaxRows);
+        cell_.columnsSpanned = Repeat(a, "number-columns-spanned", kMaxColumns);
         cell_.style = AttributeOr(a, "style-name", "");
         cell_.valueType = AttributeOr(a, "value-type", "");
         for (std::string_view attribute : {"value", "date-value", "time-value", "boolean-value"}) {
@@ -317,7 +423,8 @@ private:
     }
 
     static bool Meaningful(const OdsCell& cell) {
-        return !cell.valueType.empty() || !cell.formula.empty() || cell.hasText || !cell.style.empty();
+        return !cell.valueType.empty() || !cell.formula.empty() || cell.hasText || !cell.style.empty() ||
+               cell.rowsSpanned > 1 || cell.columnsSpanned > 1;
     }
 
     // The row's cells go down once per repeat, as far as the sheet reaches. A format alone over a
@@ -349,6 +456,11 @@ private:
             } else {
                 PutValue(row, c, cell);
             }
+            if (cell.rowsSpanned > 1 || cell.columnsSpanned > 1) {
+                bool merged = book_.MergeCells({row, c, std::min(row + cell.rowsSpanned - 1, kMaxRows),
+                                                std::min(c + cell.columnsSpanned - 1, kMaxColumns)});
+                if (!merged) import_.Warn(std::string("忽略: ") + kTooManyMerged);
+            }
         }
     }
 
@@ -358,7 +470,9 @@ private:
             std::optional<double> n = ParsePlainNumber(cell.value);
             if (n) book_.SetCellNumber(row, column, *n);
         } else if (type == "date") {
-            if (std::optional<double> d = OdsDate(cell.value)) book_.SetCellNumber(row, column, *d);
+            if (std::optional<double> d = OdsDate(cell.value)) {
+                book_.SetCellNumber(row, column, *d - DaysBefore(book_.Dates()));
+            }
         } else if (type == "time") {
             book_.SetCellNumber(row, column, OdsDuration(cell.value));
         } else if (type == "boolean") {

@@ -58,7 +58,7 @@ public:
     void SetValue(int row, int col, const wxString& value) override {
         try {
             Enter(row, col, value);
-        } catch (const AutomationError&) {
+        } catch (const SheetError&) {
             wxBell();
         }
     }
@@ -73,6 +73,9 @@ public:
         bool bold = book_.GetStyle(row + 1, col + 1).bold;
         Value::Kind kind = book_.GetCellValue(row + 1, col + 1).kind;
         wxGridCellAttr* attr = attrs_[bold][kind == Value::Kind::Number];
+        if (std::optional<CellBlock> block = book_.MergedBlockAt(row + 1, col + 1)) {
+            return Spanned(*attr, *block, row + 1, col + 1);
+        }
         attr->IncRef();
         return attr;
     }
@@ -86,6 +89,17 @@ public:
     }
 
 private:
+    // The top-left cell of a merged block spans it; the others point back to it, as the grid expects.
+    static wxGridCellAttr* Spanned(const wxGridCellAttr& base, const CellBlock& block, int row, int column) {
+        wxGridCellAttr* attr = base.Clone();
+        if (row == block.firstRow && column == block.firstColumn) {
+            attr->SetSize(block.lastRow - block.firstRow + 1, block.lastColumn - block.firstColumn + 1);
+        } else {
+            attr->SetSize(block.firstRow - row, block.firstColumn - column);
+        }
+        return attr;
+    }
+
     void Notify(int& current, int wanted, int appended, int deleted) {
         if (wanted == current || !GetView()) {
             current = wanted;

@@ -39,7 +39,7 @@ public:
     CellPosition GetCurrentCell() const;
     void SetCurrentCell(int row, int column);
     // Types into a cell the way in-place editing does; a formula that does not parse is refused
-    // with AutomationError and leaves the cell as it was.
+    // with FormulaError and leaves the cell as it was.
     void EnterCellText(int row, int column, const std::string& text);
 
     // Brings the grid up to date with the workbook; also runs on idle after every change.

@@ -6,7 +6,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <utility>
+
+#include "platform/util/calendar.hpp"
 
 namespace keltrov::sheet {
 namespace {
@@ -30,12 +33,6 @@ std::string_view TrimBlanks(std::string_view text) {
     }
     size_t end = text.find_last_not_of(kBlanks);
     return text.substr(begin, end - begin + 1);
-}
-
-int DaysIn(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
 }  // namespace
@@ -168,18 +165,28 @@ std::optional<double> TimeOfDay(std::string_view text) {
     return (*hours * 3600.0 + *minutes * 60.0 + *seconds) / 86400.0;
 }
 
-// "2024-03-01" or "2024/3/1" as a serial day.
+int CurrentYear() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local.tm_year + 1900;
+}
+
+// "2024-03-01" or "2024/3/1" as a serial day; "3/1" is a day of the current year, as the
+// applications read it.
 std::optional<double> CalendarDate(std::string_view text) {
     char separator = text.find('-') != std::string_view::npos ? '-' : '/';
     std::vector<std::string_view> parts = SplitOn(text, separator);
-    if (parts.size() != 3 || parts[0].size() != 4) {
+    if (parts.size() == 2 && parts[0].size() <= 2) {
+        parts.insert(parts.begin(), std::string_view());
+    } else if (parts.size() != 3 || parts[0].size() != 4) {
         return std::nullopt;
     }
-    std::optional<int> year = SmallNumber(parts[0]);
+    std::optional<int> year = parts[0].empty() ? std::optional(CurrentYear()) : SmallNumber(parts[0]);
     std::optional<int> month = SmallNumber(parts[1]);
     std::optional<int> day = SmallNumber(parts[2]);
     if (!year || !month || !day || *year < 1900 || *month < 1 || *month > 12 || *day < 1 ||
-        *day > DaysIn(*year, *month)) {
+        *day > calendar::DaysInMonth(*year, *month)) {
         return std::nullopt;
     }
     return SerialDate(*year, *month, *day);
@@ -243,19 +250,7 @@ std::optional<double> ParsePlainNumber(std::string_view text) {
 }
 
 double SerialDate(long long year, long long month, long long day) {
-    // Month overflow carries into the year, as DATE(2024,14,1) is 2025-02-01.
-    long long months = year * 12 + (month - 1);
-    long long y = (months >= 0 ? months : months - 11) / 12;
-    long long m = months - y * 12 + 1;
-    auto daysFromCivil = [](long long yy, long long mm, long long dd) {
-        yy -= mm <= 2 ? 1 : 0;
-        long long era = (yy >= 0 ? yy : yy - 399) / 400;
-        long long yoe = yy - era * 400;
-        long long doy = (153 * (mm + (mm > 2 ? -3 : 9)) + 2) / 5 + dd - 1;
-        long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-        return era * 146097 + doe;
-    };
-    return static_cast<double>(daysFromCivil(y, m, 1) + (day - 1) - daysFromCivil(1899, 12, 30));
+    return static_cast<double>(calendar::SerialDay(year, month, day));
 }
 
 double ToSignificant15(double number) {
@@ -299,14 +294,6 @@ std::string NumberToText(double number) {
         }
     }
     return text;
-}
-
-size_t Utf8Length(std::string_view text) {
-    size_t count = 0;
-    for (unsigned char ch : text) {
-        count += (ch & 0xC0) != 0x80 ? 1 : 0;
-    }
-    return count;
 }
 
 std::string ColumnName(int column) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/util/calendar.hpp"
+
 namespace keltrov::sheet {
 
 inline constexpr int kMaxRows = 1048576;
@@ -63,15 +65,20 @@ std::optional<double> ParsePlainNumber(std::string_view text);
 // Days since 1899-12-30, the day Excel's serial dates count from (1900 dates after February 1900).
 double SerialDate(long long year, long long month, long long day);
 
+// Serial dates count from 1899-12-30, or from 1904-01-01 in workbooks saved with 1904 dates.
+enum class DateSystem : uint8_t { From1900, From1904 };
+
+// What turns a serial date of the system into one counted from 1899-12-30.
+inline double DaysBefore(DateSystem system) {
+    return system == DateSystem::From1904 ? static_cast<double>(calendar::k1904Offset) : 0.0;
+}
+
 // A number as Excel turns it into text (what x&"" gives): 15 significant digits at most, in
 // exponent form only outside 1E-9..1E15.
 std::string NumberToText(double number);
 
 // The number at 15 significant digits, as Excel compares and rounds.
 double ToSignificant15(double number);
-
-// The number of characters of UTF-8 text (a malformed byte counts as one).
-size_t Utf8Length(std::string_view text);
 
 // Column letters: 1 -> "A", 27 -> "AA"; 0 for letters that name no column of the sheet.
 std::string ColumnName(int column);

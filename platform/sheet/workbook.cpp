@@ -2,33 +2,17 @@
 
 #include <cstdio>
 
+#include "platform/sheet/dependency_tracker.hpp"
 #include "platform/sheet/evaluator.hpp"
 #include "platform/sheet/functions.hpp"
 #include "platform/sheet/number_format.hpp"
 #include "platform/sheet/workbook_loader.hpp"
 #include "platform/sheet/workbook_store.hpp"
 #include "platform/util/global_memory.hpp"
+#include "platform/util/utf8.hpp"
 
 namespace keltrov::sheet {
 namespace {
-
-// Ranges taller than this are listened to from the columns they cover instead of from every row,
-// and ranges wider than kWideRangeColumns from one list.
-constexpr int kWideRangeRows = 64;
-constexpr int kWideRangeColumns = 64;
-
-bool Covers(const RangeListener& listener, int column) {
-    return listener.firstColumn <= column && column <= listener.lastColumn;
-}
-
-bool Covers(const Token& range, const Row& row, int column) {
-    return range.first.row->sheet == row.sheet && range.first.row->index <= row.index &&
-           row.index <= range.last.row->index && range.first.column <= column && column <= range.last.column;
-}
-
-int RangeRows(const Token& range) {
-    return range.last.row->index - range.first.row->index + 1;
-}
 
 Value CellOwnValue(const Cell& cell) {
     switch (cell.kind) {
@@ -36,8 +20,8 @@ Value CellOwnValue(const Cell& cell) {
         case CellKind::Number: return Value::Number(cell.number);
         case CellKind::Formula:
             // Only a formula on the current calculation path is unfinished: that is a cycle.
-            return cell.formula->state == FormulaCell::State::Calculated ? cell.formula->result
-                                                                         : Value::Error(ErrorCode::Circular);
+            return cell.Formula()->state == FormulaCell::State::Calculated ? cell.Formula()->result
+                                                                           : Value::Error(ErrorCode::Circular);
         case CellKind::Bool: return Value::Bool(cell.number != 0.0);
         case CellKind::Error: return Value::Error(static_cast<ErrorCode>(cell.number));
         case CellKind::Empty: break;
@@ -61,8 +45,9 @@ Value ArrayElement(const Value& result, int row, int column) {
 }
 
 // Visits the cells that exist in a block of a sheet, row by row.
+template <typename Visit>
 void VisitBlock(const std::vector<std::unique_ptr<Sheet>>& sheets, const CellRef& first, const CellRef& last,
-                const std::function<void(Row&, Cell&)>& visit) {
+                const Visit& visit) {
     const std::vector<std::unique_ptr<Row>>& rows = sheets[first.row->sheet]->rows;
     int lastRow = std::min<int>(last.row->index, static_cast<int>(rows.size()));
     for (int r = first.row->index; r <= lastRow; ++r) {
@@ -86,8 +71,8 @@ std::string FullPrecision(double number) {
 
 void CheckCellAddress(int row, int column) {
     if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
-        throw AutomationError("单元格 (" + std::to_string(row) + ", " + std::to_string(column) + ") 不在表内: 行 1.." +
-                              std::to_string(kMaxRows) + ", 列 1.." + std::to_string(kMaxColumns));
+        throw LimitError("单元格 (" + std::to_string(row) + ", " + std::to_string(column) + ") 不在表内: 行 1.." +
+                         std::to_string(kMaxRows) + ", 列 1.." + std::to_string(kMaxColumns));
     }
 }
 
@@ -96,8 +81,11 @@ class Workbook::Reader : public CellSource {
 public:
     Reader(const Workbook& book, const FormulaCell& formula) : book_(book), formula_(formula) {}
 
+    // Found by position: a reference the formula computed (INDEX's) holds rows of its own.
     Value CellValue(const RowAnchor* row, int column) const override {
-        Cell* cell = static_cast<Row*>(const_cast<RowAnchor*>(row))->Find(column);
+        const std::vector<std::unique_ptr<Row>>& rows = book_.sheets_[row->sheet]->rows;
+        Row* found = static_cast<size_t>(row->index) <= rows.size() ? rows[row->index - 1].get() : nullptr;
+        Cell* cell = found ? found->Find(column) : nullptr;
         return cell ? CellOwnValue(*cell) : Value();
     }
 
@@ -117,6 +105,8 @@ public:
     }
 
     bool InArrayFormula() const override { return formula_.arrayFormula; }
+
+    DateSystem Dates() const override { return book_.dates_; }
 
 private:
     const Workbook& book_;
@@ -171,15 +161,16 @@ private:
     Workbook& book_;
 };
 
-Workbook::Workbook() {
+Workbook::Workbook()
+    : dependencies_(
+          std::make_unique<DependencyTracker>([this](int sheet, int row) -> Row& { return RowIn(sheet, row); })) {
     Clear();
 }
 
 Workbook::~Workbook() = default;
 
 void Workbook::Clear() {
-    wideRanges_.clear();
-    wideByColumn_.clear();
+    dependencies_->Clear();
     sheets_.clear();
     AddSheet("Sheet1");
     current_ = 0;
@@ -189,6 +180,12 @@ void Workbook::Clear() {
     styleIndex_.clear();
     styleIndex_.emplace(CellStyle{}, 0);
     columnWidths_.assign(kMaxColumns + 1, 0.0);
+    dates_ = DateSystem::From1900;
+    ++changeCount_;
+}
+
+void Workbook::SetDateSystem(DateSystem dates) {
+    dates_ = dates;
     ++changeCount_;
 }
 
@@ -235,7 +232,7 @@ int Workbook::AddSheet(std::string name) {
 void Workbook::RenameSheet(int sheet, std::string name) {
     for (int i = 0; i < SheetCount(); ++i) {
         if (i != sheet && FoldCase(sheets_[i]->name) == FoldCase(name)) {
-            throw AutomationError("工作表名重复: " + name);
+            throw SheetError("工作表名重复: " + name);
         }
     }
     sheets_.at(sheet)->name = std::move(name);
@@ -243,7 +240,7 @@ void Workbook::RenameSheet(int sheet, std::string name) {
 
 void Workbook::SelectSheet(int sheet) {
     if (sheet < 0 || sheet >= SheetCount()) {
-        throw AutomationError("没有第 " + std::to_string(sheet + 1) + " 个工作表");
+        throw SheetError("没有第 " + std::to_string(sheet + 1) + " 个工作表");
     }
     current_ = sheet;
 }
@@ -281,8 +278,8 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
     auto pendingPrecedents = [this](FormulaCell& formula) {
         std::vector<FormulaCell*> pending;
         auto consider = [&pending](Row&, Cell& cell) {
-            if (cell.formula && cell.formula->state != FormulaCell::State::Calculated) {
-                pending.push_back(cell.formula.get());
+            if (cell.Formula() && cell.Formula()->state != FormulaCell::State::Calculated) {
+                pending.push_back(cell.Formula());
             }
         };
         for (const Token& token : formula.tokens) {
@@ -291,7 +288,8 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
                 if (Cell* cell = row->Find(token.first.column)) {
                     consider(*row, *cell);
                 }
-            } else if (token.kind == TokenKind::Range) {
+            } else if (token.kind == TokenKind::Range &&
+                       sheets_[token.first.row->sheet]->MayHoldFormula(token.first, token.last)) {
                 VisitBlock(sheets_, token.first, token.last, consider);
             }
         }
@@ -320,10 +318,9 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
             continue;
         }
         FormulaCell& formula = *top.formula;
-        formula.result = formula.circular         ? Value::Error(ErrorCode::Circular)
-                         : formula.tokens.empty() ? Value::Error(ErrorCode::Name)
-                                                  : ArrayElement(Evaluate(formula.tokens, Reader(*this, formula)),
-                                                                 formula.arrayRow, formula.arrayColumn);
+        formula.result = formula.circular ? Value::Error(ErrorCode::Circular)
+                                          : ArrayElement(Evaluate(formula.tokens, Reader(*this, formula)),
+                                                         formula.arrayRow, formula.arrayColumn);
         formula.circular = false;
         formula.state = FormulaCell::State::Calculated;
         stack.pop_back();
@@ -335,8 +332,8 @@ Value Workbook::GetCellValue(int row, int column) const {
     if (!cell) {
         return Value();
     }
-    if (cell->formula) {
-        EnsureCalculated(*cell->formula);
+    if (cell->Formula()) {
+        EnsureCalculated(*cell->Formula());
     }
     return CellOwnValue(*cell);
 }
@@ -350,7 +347,7 @@ std::string Workbook::GetCellText(int row, int column) const {
     Value value = GetCellValue(row, column);
     switch (value.kind) {
         case Value::Kind::Empty: return "";
-        case Value::Kind::Number: return FormatNumber(value.number, GetStyle(row, column).numberFormat);
+        case Value::Kind::Number: return FormatNumber(value.number, GetStyle(row, column).numberFormat, dates_);
         case Value::Kind::String: return value.text;
         case Value::Kind::Bool: return value.boolean ? "TRUE" : "FALSE";
         case Value::Kind::Error: return std::string(ErrorText(value.error));
@@ -371,15 +368,15 @@ double Workbook::GetCellNumber(int row, int column) const {
 
 std::string Workbook::GetCellFormula(int row, int column) const {
     const Cell* cell = FindCell(row, column);
-    if (!cell || !cell->formula) {
+    if (!cell || !cell->Formula()) {
         return "";
     }
-    return cell->formula->tokens.empty() ? cell->formula->unparsed : PrintFormula(cell->formula->tokens);
+    return PrintFormula(cell->Formula()->tokens);
 }
 
 std::vector<std::string> Workbook::GetUnknownFunctions(int row, int column) const {
     const Cell* cell = FindCell(row, column);
-    return cell && cell->formula ? UnknownFunctions(cell->formula->tokens) : std::vector<std::string>();
+    return cell && cell->Formula() ? UnknownFunctions(cell->Formula()->tokens) : std::vector<std::string>();
 }
 
 std::string Workbook::GetEditText(int row, int column) const {
@@ -399,13 +396,14 @@ std::string Workbook::GetEditText(int row, int column) const {
 // Drops the cell's formula, if any, and returns the cell ready for new contents.
 Cell& Workbook::PrepareCell(int row, int column) {
     Row& r = RowAt(row);
-    if (Cell* existing = r.Find(column); existing && existing->formula) {
-        std::unique_ptr<FormulaCell> old = std::move(existing->formula);
-        Unregister(*old);
+    if (Cell* existing = r.Find(column); existing && existing->Formula()) {
+        std::unique_ptr<FormulaCell> old = existing->TakeFormula();
+        dependencies_->Remove(*old);
+        sheets_[current_]->CountFormula(r, column, -1);
     }
     Cell& cell = r.Obtain(column);
-    if (cell.extra) {
-        cell.extra->text.clear();
+    if (CellExtra* extra = cell.FindExtra()) {
+        extra->text.clear();
     }
     cell.number = 0.0;
     return cell;
@@ -414,14 +412,14 @@ Cell& Workbook::PrepareCell(int row, int column) {
 void Workbook::Changed(Row& row, int column) {
     ++changeCount_;
     if (!loading_) {
-        MarkDependentsDirty(row, column);
+        dependencies_->MarkDependentsDirty(row, column);
     }
 }
 
 void Workbook::SetCellText(int row, int column, std::string text) {
     CheckCellAddress(row, column);
-    if (Utf8Length(text) > kMaxTextLength) {
-        throw AutomationError("文字超过 " + std::to_string(kMaxTextLength) + " 个字符");
+    if (utf8::Length(text) > kMaxTextLength) {
+        throw LimitError("文字超过 " + std::to_string(kMaxTextLength) + " 个字符");
     }
     if (text.empty()) {
         ClearCell(row, column);
@@ -467,10 +465,11 @@ std::unique_ptr<FormulaCell> Workbook::ParseFor(int row, int column, std::string
 }
 
 void Workbook::PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula) {
-    Register(*formula);
+    dependencies_->Add(*formula);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Formula;
-    cell.formula = std::move(formula);
+    cell.SetFormula(std::move(formula));
+    sheets_[current_]->CountFormula(RowAt(row), column, 1);
     Changed(RowAt(row), column);
 }
 
@@ -484,9 +483,11 @@ bool Workbook::SetLoadedFormula(int row, int column, std::string_view text) {
     try {
         PutFormula(row, column, ParseFor(row, column, text));
         return true;
-    } catch (const AutomationError&) {
+    } catch (const FormulaError&) {
         auto formula = std::make_unique<FormulaCell>();
-        formula->unparsed = std::string(text.starts_with('=') ? text.substr(1) : text);
+        Token& unparsed = formula->tokens.emplace_back();
+        unparsed.kind = TokenKind::Name;
+        unparsed.Words().text = std::string(text.starts_with('=') ? text.substr(1) : text);
         formula->row = &RowAt(row);
         formula->column = column;
         PutFormula(row, column, std::move(formula));
@@ -501,7 +502,7 @@ bool Workbook::SetArrayFormula(int firstRow, int firstColumn, int lastRow, int l
     for (int r = firstRow; r <= lastRow; ++r) {
         for (int c = firstColumn; c <= lastColumn; ++c) {
             parsed = SetLoadedFormula(r, c, text) && parsed;
-            FormulaCell& formula = *RowAt(r).Find(c)->formula;
+            FormulaCell& formula = *RowAt(r).Find(c)->Formula();
             formula.arrayFormula = true;
             formula.arrayRow = r - firstRow;
             formula.arrayColumn = c - firstColumn;
@@ -538,106 +539,12 @@ Row& Workbook::RowIn(int sheet, int row) {
     return found;
 }
 
-std::vector<Workbook::WideRange>& Workbook::WideRangesOf(const Token& range, int column) {
-    if (range.last.column - range.first.column >= kWideRangeColumns) {
-        return wideRanges_;
-    }
-    return wideByColumn_[static_cast<int64_t>(range.first.row->sheet) * (kMaxColumns + 1) + column];
-}
-
-// A range is listened to from each row it covers while short, else from each column it covers
-// while narrow, else from one list: the cost stays bounded per range.
-void Workbook::Register(FormulaCell& formula) {
-    for (size_t i = 0; i < formula.tokens.size(); ++i) {
-        const Token& token = formula.tokens[i];
-        if (token.kind == TokenKind::Ref) {
-            static_cast<Row*>(token.first.row)->Obtain(token.first.column).Extra().dependents.push_back(&formula);
-        } else if (token.kind == TokenKind::Range && RangeRows(token) > kWideRangeRows) {
-            int lastColumn =
-                token.last.column - token.first.column >= kWideRangeColumns ? token.first.column : token.last.column;
-            for (int c = token.first.column; c <= lastColumn; ++c) {
-                WideRangesOf(token, c).push_back({&formula, static_cast<int>(i)});
-            }
-        } else if (token.kind == TokenKind::Range) {
-            for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
-                RowIn(token.first.row->sheet, r).ranges.push_back({&formula, token.first.column, token.last.column});
-            }
-        }
-    }
-}
-
-void Workbook::Unregister(FormulaCell& formula) {
-    auto owned = [&formula](const WideRange& entry) { return entry.formula == &formula; };
-    for (const Token& token : formula.tokens) {
-        if (token.kind == TokenKind::Ref) {
-            if (CellExtra* extra = static_cast<Row*>(token.first.row)->Obtain(token.first.column).extra.get()) {
-                std::erase(extra->dependents, &formula);
-            }
-        } else if (token.kind == TokenKind::Range && RangeRows(token) > kWideRangeRows) {
-            int lastColumn =
-                token.last.column - token.first.column >= kWideRangeColumns ? token.first.column : token.last.column;
-            for (int c = token.first.column; c <= lastColumn; ++c) {
-                std::erase_if(WideRangesOf(token, c), owned);
-            }
-        } else if (token.kind == TokenKind::Range) {
-            for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
-                std::erase_if(RowIn(token.first.row->sheet, r).ranges,
-                              [&formula](const RangeListener& l) { return l.owner == &formula; });
-            }
-        }
-    }
-}
-
-void Workbook::ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit) {
-    if (Cell* cell = row.Find(column); cell && cell->extra) {
-        for (FormulaCell* dependent : cell->extra->dependents) {
-            visit(*dependent);
-        }
-    }
-    for (const RangeListener& listener : row.ranges) {
-        if (Covers(listener, column)) {
-            visit(*listener.owner);
-        }
-    }
-    auto visitWide = [&](const std::vector<WideRange>& list) {
-        for (const WideRange& entry : list) {
-            // Marking stops at formulas already waiting, so they need no range test.
-            if (entry.formula->state == FormulaCell::State::Calculated &&
-                Covers(entry.formula->tokens[entry.token], row, column)) {
-                visit(*entry.formula);
-            }
-        }
-    };
-    if (auto it = wideByColumn_.find(static_cast<int64_t>(row.sheet) * (kMaxColumns + 1) + column);
-        it != wideByColumn_.end()) {
-        visitWide(it->second);
-    }
-    visitWide(wideRanges_);
-}
-
-// A formula already waiting for calculation has its dependents waiting too, so marking stops there.
-void Workbook::MarkDependentsDirty(Row& row, int column) {
-    std::vector<FormulaCell*> work;
-    auto mark = [&work](FormulaCell& dependent) {
-        if (dependent.state == FormulaCell::State::Calculated) {
-            dependent.state = FormulaCell::State::Dirty;
-            work.push_back(&dependent);
-        }
-    };
-    ForEachDependent(row, column, mark);
-    while (!work.empty()) {
-        FormulaCell* formula = work.back();
-        work.pop_back();
-        ForEachDependent(*formula->row, formula->column, mark);
-    }
-}
-
 uint16_t Workbook::StyleIndex(const CellStyle& style) {
     if (auto it = styleIndex_.find(style); it != styleIndex_.end()) {
         return it->second;
     }
     if (styles_.size() > UINT16_MAX) {
-        throw AutomationError("单元格格式超过 65536 种");
+        throw LimitError("单元格格式超过 65536 种");
     }
     styles_.push_back(style);
     auto index = static_cast<uint16_t>(styles_.size() - 1);
@@ -667,6 +574,49 @@ CellStyle Workbook::GetStyle(int row, int column) const {
     return cell ? styles_[cell->style] : CellStyle{};
 }
 
+bool Workbook::MergeCells(const CellBlock& block) {
+    CheckCellAddress(block.firstRow, block.firstColumn);
+    CheckCellAddress(block.lastRow, block.lastColumn);
+    if (block.lastRow < block.firstRow || block.lastColumn < block.firstColumn) {
+        throw SheetError("合并区域的角不对");
+    }
+    std::vector<CellBlock>& merged = sheets_[current_]->merged;
+    if (merged.size() >= kMaxMergedBlocks) {
+        return false;
+    }
+    std::erase_if(merged, [&block](const CellBlock& other) {
+        return other.firstRow <= block.lastRow && block.firstRow <= other.lastRow &&
+               other.firstColumn <= block.lastColumn && block.firstColumn <= other.lastColumn;
+    });
+    merged.push_back(block);
+    ++changeCount_;
+    return true;
+}
+
+std::optional<CellBlock> Workbook::MergedBlockAt(int row, int column) const {
+    for (const CellBlock& block : sheets_[current_]->merged) {
+        if (block.Contains(row, column)) {
+            return block;
+        }
+    }
+    return std::nullopt;
+}
+
+const std::vector<CellBlock>& Workbook::MergedBlocks() const {
+    return sheets_[current_]->merged;
+}
+
+// Blocks below the new row move down with it; a block it cuts through grows by the row, as in
+// spreadsheet apps.
+void Workbook::MoveMergedBlocks(int row) {
+    std::vector<CellBlock>& merged = sheets_[current_]->merged;
+    for (CellBlock& block : merged) {
+        block.firstRow += block.firstRow >= row ? 1 : 0;
+        block.lastRow += block.lastRow >= row ? 1 : 0;
+    }
+    std::erase_if(merged, [](const CellBlock& block) { return block.lastRow > kMaxRows; });
+}
+
 void Workbook::SetColumnWidth(int column, double characters) {
     CheckCellAddress(1, column);
     columnWidths_[column] = characters;
@@ -682,11 +632,12 @@ void Workbook::InsertRows(int row) {
     CheckCellAddress(row, 1);
     ++changeCount_;
     std::vector<std::unique_ptr<Row>>& rows = Rows();
+    if (rows.size() == static_cast<size_t>(kMaxRows) && rows.back()) {
+        throw LimitError("插入一行会把单元格挤出表的末尾");
+    }
+    MoveMergedBlocks(row);
     if (static_cast<size_t>(row) > rows.size()) {
         return;  // nothing at or below the new row
-    }
-    if (rows.size() == static_cast<size_t>(kMaxRows) && rows.back()) {
-        throw AutomationError("插入一行会把单元格挤出表的末尾");
     }
     Row* above = FindRow(row - 1);
     Row* below = FindRow(row);
@@ -723,7 +674,7 @@ void Workbook::LoadFromMemory(uint32_t handle) {
     std::span<uint8_t> block = GlobalLock(handle);
     if (block.empty()) {
         Clear();
-        throw AutomationError("模板无法读取: 内存块 " + std::to_string(handle) + " 不存在或是空的");
+        throw LoadError("模板无法读取: 内存块 " + std::to_string(handle) + " 不存在或是空的");
     }
     try {
         LoadImage(block);
@@ -792,24 +743,24 @@ void Workbook::ForEachCell(const std::function<void(int row, int column)>& visit
 }
 
 void Workbook::RecalculateAll() {
-    std::vector<FormulaCell*> formulas;
+    ForEachFormula([](FormulaCell& formula) { formula.state = FormulaCell::State::Dirty; });
+    ForEachFormula([this](FormulaCell& formula) { EnsureCalculated(formula); });
+    ++changeCount_;
+}
+
+void Workbook::ForEachFormula(const std::function<void(FormulaCell&)>& visit) {
     for (const std::unique_ptr<Sheet>& sheet : sheets_) {
         for (const std::unique_ptr<Row>& row : sheet->rows) {
             if (!row) {
                 continue;
             }
             for (Cell& cell : row->cells) {
-                if (cell.formula) {
-                    cell.formula->state = FormulaCell::State::Dirty;
-                    formulas.push_back(cell.formula.get());
+                if (FormulaCell* formula = cell.Formula()) {
+                    visit(*formula);
                 }
             }
         }
     }
-    for (FormulaCell* formula : formulas) {
-        EnsureCalculated(*formula);
-    }
-    ++changeCount_;
 }
 
 }  // namespace keltrov::sheet

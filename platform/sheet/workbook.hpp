@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/sheet/errors.hpp"
 #include "platform/sheet/value.hpp"
-#include "platform/sheet/variant.hpp"
 
 namespace keltrov::sheet {
 
@@ -29,18 +30,34 @@ struct CellStyleHash {
     }
 };
 
+// A block of cells, corners included, 1-based.
+struct CellBlock {
+    int firstRow = 0;
+    int firstColumn = 0;
+    int lastRow = 0;
+    int lastColumn = 0;
+    bool Contains(int row, int column) const {
+        return firstRow <= row && row <= lastRow && firstColumn <= column && column <= lastColumn;
+    }
+    bool operator==(const CellBlock&) const = default;
+};
+
+// More merged blocks than any form needs are left unmerged, so that merging stays cheap.
+inline constexpr size_t kMaxMergedBlocks = 10000;
+
 struct Sheet;
 struct Token;
 
 struct Row;
-struct Cell;
+class Cell;
 struct FormulaCell;
+class DependencyTracker;
 
 // A workbook of sheets of cells addressed from (1,1): up to kMaxRows rows and columns A..XFD.
 // The cell calls work on the current sheet, the first unless the loader picks another; formulas
 // may read any sheet. Formulas are recalculated on demand: a change marks what depends on it,
 // reading a value computes it. Every public call checks its coordinates and throws
-// AutomationError when they are off the sheet.
+// LimitError when they are off the sheet.
 class Workbook {
 public:
     Workbook();
@@ -63,7 +80,7 @@ public:
     // Stores the text as it is, even when it reads as a number; an empty text clears the cell.
     void SetCellText(int row, int column, std::string text);
     void SetCellNumber(int row, int column, double number);
-    // Accepts the formula with or without "="; throws AutomationError when it does not parse.
+    // Accepts the formula with or without "="; throws FormulaError when it does not parse.
     void SetCellFormula(int row, int column, std::string_view formula);
     // What typing does: "=..." is a formula, text that reads as a number a number, else text.
     void EnterText(int row, int column, std::string_view typed);
@@ -95,6 +112,18 @@ public:
     void SetBold(int row, int column, bool bold);
     CellStyle GetStyle(int row, int column) const;
 
+    // Shows the block as one cell with its top-left cell's contents; blocks it overlaps are undone.
+    // False, merging nothing, once the sheet holds kMaxMergedBlocks.
+    bool MergeCells(const CellBlock& block);
+    // The merged block of the current sheet holding the cell, if any.
+    std::optional<CellBlock> MergedBlockAt(int row, int column) const;
+    const std::vector<CellBlock>& MergedBlocks() const;
+
+    // How serial dates count, for showing them and for date functions; a cleared workbook counts
+    // from 1899-12-30.
+    void SetDateSystem(DateSystem dates);
+    DateSystem Dates() const { return dates_; }
+
     // Width in characters; 0 means the default width.
     void SetColumnWidth(int column, double characters);
     double GetColumnWidth(int column) const;
@@ -105,7 +134,7 @@ public:
 
     void Clear();
     // Replaces everything with the xlsx or ods image in a global memory block; a failed load
-    // leaves an empty workbook and throws AutomationError.
+    // leaves an empty workbook and throws LoadError.
     void LoadFromMemory(uint32_t handle);
     void LoadImage(std::span<const uint8_t> image);
 
@@ -131,13 +160,12 @@ private:
     const Cell* FindCell(int row, int column) const;
     Cell& PrepareCell(int row, int column);
     void Changed(Row& row, int column);
-    void Register(FormulaCell& formula);
-    void Unregister(FormulaCell& formula);
-    void MarkDependentsDirty(Row& row, int column);
-    void ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit);
     void EnsureCalculated(FormulaCell& formula) const;
     void PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
     void ShrinkRows();
+    void MoveMergedBlocks(int row);
+    void ForEachFormula(const std::function<void(FormulaCell&)>& visit);
+    Row& RowIn(int sheet, int row);
     std::unique_ptr<FormulaCell> ParseFor(int row, int column, std::string_view text);
     uint16_t StyleIndex(const CellStyle& style);
     void ChangeStyle(int row, int column, const std::function<void(CellStyle&)>& change);
@@ -145,21 +173,14 @@ private:
     std::vector<std::unique_ptr<Sheet>> sheets_;
     size_t current_ = 0;
     bool loading_ = false;
-    struct WideRange {
-        FormulaCell* formula;
-        int token;  // the index of the range among the formula's tokens
-    };
-    std::vector<WideRange>& WideRangesOf(const Token& range, int column);
-    Row& RowIn(int sheet, int row);
-
-    std::vector<WideRange> wideRanges_;                                 // tall ranges over many columns
-    std::unordered_map<int64_t, std::vector<WideRange>> wideByColumn_;  // tall ranges by sheet and column
+    std::unique_ptr<DependencyTracker> dependencies_;
     std::vector<CellStyle> styles_;
     std::unordered_map<CellStyle, uint16_t, CellStyleHash> styleIndex_;
     std::unordered_map<std::string, std::string> names_;  // by folded name
     std::vector<std::string> loadWarnings_;
     std::vector<double> columnWidths_;
     uint64_t changeCount_ = 0;
+    DateSystem dates_ = DateSystem::From1900;
 };
 
 void CheckCellAddress(int row, int column);

@@ -3,6 +3,7 @@
 // What the xlsx and ods readers share: the workbook they fill, formulas kept for the second
 // phase, names, bounds and warnings. Private to the loader.
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ namespace keltrov::sheet {
 
 // More cells than this make a template no wage sheet needs, and would take the machine's memory.
 inline constexpr size_t kMaxLoadedCells = 2'000'000;
+
+inline constexpr const char* kTooManyMerged = "超过 10000 个合并区域的部分 (按未合并显示)";
 
 struct PendingFormula {
     int sheet = 0;
@@ -29,7 +32,7 @@ public:
     explicit WorkbookImport(Workbook& book) : book_(book) {}
 
     Workbook& Book() { return book_; }
-    // Counts cells as they are written; throws AutomationError past kMaxLoadedCells.
+    // Counts cells as they are written; throws LoadError past kMaxLoadedCells.
     void CountCells(size_t cells);
     void Warn(const std::string& warning);
     void AddFormula(PendingFormula formula) { formulas_.push_back(std::move(formula)); }
@@ -40,7 +43,7 @@ public:
 private:
     Workbook& book_;
     size_t cells_ = 0;
-    std::vector<PendingFormula> formulas_;
+    std::deque<PendingFormula> formulas_;  // grows without copying what it holds
     std::vector<std::pair<std::string, std::string>> names_;
 };
 

@@ -135,7 +135,7 @@ std::optional<std::pair<int, int>> ReadCellAddress(std::string_view address) {
 void WorkbookImport::CountCells(size_t cells) {
     cells_ += cells;
     if (cells_ > kMaxLoadedCells) {
-        throw AutomationError("模板无法读取: 单元格超过 " + std::to_string(kMaxLoadedCells) + " 个");
+        throw LoadError("模板无法读取: 单元格超过 " + std::to_string(kMaxLoadedCells) + " 个");
     }
 }
 
@@ -152,7 +152,10 @@ void WorkbookImport::Finish() {
         book_.DefineName(name, reference);
     }
     size_t unparsed = 0;
-    for (const PendingFormula& f : formulas_) {
+    // Each formula's text is let go once it is in, so the texts and the formulas built from them
+    // are not all held at once.
+    for (; !formulas_.empty(); formulas_.pop_front()) {
+        const PendingFormula& f = formulas_.front();
         book_.SelectSheet(f.sheet);
         bool parsed = f.array ? book_.SetArrayFormula(f.row, f.column, f.lastRow, f.lastColumn, f.text)
                               : book_.SetLoadedFormula(f.row, f.column, f.text);
@@ -168,14 +171,14 @@ std::vector<std::string> LoadWorkbookImage(Workbook& book, std::span<const uint8
     ZipPackage package(image);
     WorkbookImport import(book);
     if (package.Has("xl/workbook.bin")) {
-        throw AutomationError("模板无法读取: 不支持 xlsb 二进制工作簿, 请另存为 xlsx");
+        throw LoadError("模板无法读取: 不支持 xlsb 二进制工作簿, 请另存为 xlsx");
     }
     if (IsOds(package)) {
         ReadOds(package, import);
     } else if (IsXlsx(package)) {
         ReadXlsx(package, import);
     } else {
-        throw AutomationError("模板无法读取: 不是 xlsx 或 ods 工作簿 (" + std::to_string(image.size()) + " 字节)");
+        throw LoadError("模板无法读取: 不是 xlsx 或 ods 工作簿 (" + std::to_string(image.size()) + " 字节)");
     }
     import.Finish();
     return book.LoadWarnings();

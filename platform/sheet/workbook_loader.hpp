@@ -12,7 +12,7 @@ class Workbook;
 
 // Fills an empty workbook from the bytes of an .xlsx, .xlsm or .ods file (told apart by content):
 // every sheet's cells, formulas, names, number formats, bold and column widths. Returns one
-// warning per feature of the file that was ignored. Throws AutomationError, with the reason in
+// warning per feature of the file that was ignored. Throws LoadError, with the reason in
 // the user's language, when the bytes hold no workbook that can be loaded.
 std::vector<std::string> LoadWorkbookImage(Workbook& book, std::span<const uint8_t> image);
 

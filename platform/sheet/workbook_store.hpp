@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sheet/formula.hpp"
@@ -12,46 +13,107 @@
 
 namespace keltrov::sheet {
 
+// What few cells have, kept apart so that the many number cells stay small.
+struct CellExtra {
+    std::string text;
+    // The formulas naming this cell on its own; most text cells have none, so the list is apart.
+    std::unique_ptr<std::vector<FormulaCell*>> dependents;
+};
+
 struct FormulaCell {
     enum class State : uint8_t { Dirty, Visiting, Calculated };
 
     Row* row = nullptr;
-    int column = 0;
+    // A loaded formula the engine cannot parse is one Name token holding its text: it shows #NAME?
+    // and reads back as written.
     Formula tokens;
-    std::string unparsed;  // the text of a loaded formula the engine cannot parse; tokens are empty
+    std::unique_ptr<CellExtra> extra;  // the formulas naming this formula's own cell
     Value result;
-    State state = State::Dirty;
-    bool circular = false;
+    int column = 0;
     // A cell of an array formula: the element it shows, counted from the block's top-left corner.
-    bool arrayFormula = false;
     int arrayRow = 0;
     int arrayColumn = 0;
+    State state = State::Dirty;
+    bool circular = false;
+    bool arrayFormula = false;
 };
 
-// What few cells have, kept apart so that the many number cells stay small.
-struct CellExtra {
-    std::string text;
-    std::vector<FormulaCell*> dependents;  // formulas naming this cell on its own
-};
-
-struct Cell {
+// One cell of a row. A formula cell's body is its formula, any other cell's body its extra: one
+// pointer for both keeps the many number cells at 24 bytes.
+class Cell {
+public:
     int column = 0;
     CellKind kind = CellKind::Empty;
+
+private:
+    bool hasFormula_ = false;  // here, in the byte before `style` that would be padding
+
+public:
     uint16_t style = 0;
     double number = 0.0;
-    std::unique_ptr<FormulaCell> formula;
-    std::unique_ptr<CellExtra> extra;
 
+    Cell() = default;
+    Cell(Cell&& other) noexcept { *this = std::move(other); }
+    Cell& operator=(Cell&& other) noexcept {
+        if (this != &other) {
+            Release();
+            column = other.column;
+            kind = other.kind;
+            style = other.style;
+            number = other.number;
+            hasFormula_ = std::exchange(other.hasFormula_, false);
+            body_ = std::exchange(other.body_, nullptr);
+        }
+        return *this;
+    }
+    ~Cell() { Release(); }
+
+    FormulaCell* Formula() const { return hasFormula_ ? static_cast<FormulaCell*>(body_) : nullptr; }
+
+    // The cell's extra goes with the formula while it holds one, and comes back when it is taken.
+    // A formula goes only into a cell whose formula has been taken (and unregistered).
+    void SetFormula(std::unique_ptr<FormulaCell> formula) {
+        formula->extra.reset(static_cast<CellExtra*>(body_));
+        if (formula->extra) formula->extra->text.clear();
+        body_ = formula.release();
+        hasFormula_ = true;
+    }
+    std::unique_ptr<FormulaCell> TakeFormula() {
+        if (!hasFormula_) return nullptr;
+        std::unique_ptr<FormulaCell> formula(static_cast<FormulaCell*>(body_));
+        hasFormula_ = false;
+        body_ = formula->extra.release();
+        return formula;
+    }
+
+    CellExtra* FindExtra() const { return hasFormula_ ? Formula()->extra.get() : static_cast<CellExtra*>(body_); }
+    CellExtra& Extra() {
+        std::unique_ptr<CellExtra>* owner = hasFormula_ ? &Formula()->extra : nullptr;
+        if (owner) {
+            if (!*owner) *owner = std::make_unique<CellExtra>();
+            return **owner;
+        }
+        if (!body_) body_ = new CellExtra();
+        return *static_cast<CellExtra*>(body_);
+    }
     const std::string& Text() const {
         static const std::string kNone;
+        CellExtra* extra = hasFormula_ ? nullptr : static_cast<CellExtra*>(body_);
         return extra ? extra->text : kNone;
     }
-    CellExtra& Extra() {
-        if (!extra) {
-            extra = std::make_unique<CellExtra>();
+
+private:
+    void Release() {
+        if (hasFormula_) {
+            delete static_cast<FormulaCell*>(body_);
+        } else {
+            delete static_cast<CellExtra*>(body_);
         }
-        return *extra;
+        body_ = nullptr;
+        hasFormula_ = false;
     }
+
+    void* body_ = nullptr;
 };
 
 // A formula whose range covers this row, for the columns given.
@@ -68,7 +130,11 @@ struct Row : RowAnchor {
     std::vector<Cell> cells;  // sorted by column
     std::vector<RangeListener> ranges;
 
+    // Files and fills write a row left to right, so the end is tried first.
     std::vector<Cell>::iterator LowerBound(int column) {
+        if (cells.empty() || cells.back().column < column) {
+            return cells.end();
+        }
         return std::lower_bound(cells.begin(), cells.end(), column,
                                 [](const Cell& cell, int c) { return cell.column < c; });
     }
@@ -98,6 +164,38 @@ struct Sheet {
     std::vector<std::unique_ptr<Row>> rows;  // rows[i] is row i+1, null when unused
     RowAnchor top;                           // the ends of whole-column references
     RowAnchor bottom;
+    std::vector<CellBlock> merged;
+    // The formulas of a column: how many, and rows at or beyond their top and bottom (bounds move
+    // with inserted rows, as they are rows; they widen only, until the column holds none).
+    struct FormulaColumn {
+        int count = 0;
+        const RowAnchor* top = nullptr;
+        const RowAnchor* bottom = nullptr;
+    };
+    std::vector<FormulaColumn> formulaColumns;  // up to the rightmost column that held a formula
+
+    // Whether the block may hold a formula: one that holds none has no precedent to calculate first.
+    bool MayHoldFormula(const CellRef& first, const CellRef& last) const {
+        int lastColumn = std::min(last.column, static_cast<int>(formulaColumns.size()) - 1);
+        for (int c = first.column; c <= lastColumn; ++c) {
+            const FormulaColumn& column = formulaColumns[c];
+            if (column.count > 0 && column.top->index <= last.row->index && first.row->index <= column.bottom->index) {
+                return true;
+            }
+        }
+        return false;
+    }
+    void CountFormula(const RowAnchor& row, int column, int change) {
+        if (formulaColumns.size() <= static_cast<size_t>(column)) formulaColumns.resize(column + 1);
+        FormulaColumn& counted = formulaColumns[column];
+        counted.count += change;
+        if (counted.count == 0) {
+            counted = {};
+        } else if (change > 0) {
+            counted.top = !counted.top || row.index < counted.top->index ? &row : counted.top;
+            counted.bottom = !counted.bottom || row.index > counted.bottom->index ? &row : counted.bottom;
+        }
+    }
 };
 
 }  // namespace keltrov::sheet

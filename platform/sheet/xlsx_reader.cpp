@@ -191,7 +191,6 @@ private:
 
 // What the sheet holds that the control does not show, by element name, with its warning.
 constexpr std::pair<std::string_view, std::string_view> kIgnoredSheetParts[] = {
-    {"mergeCell", "合并单元格 (按未合并显示)"},
     {"conditionalFormatting", "条件格式"},
     {"dataValidation", "数据有效性"},
     {"drawing", "图片和图表"},
@@ -227,6 +226,8 @@ public:
             inInline_ = false;
         } else if (name == "col") {
             Width(a);
+        } else if (name == "mergeCell") {
+            Merge(AttributeOr(a, "ref", ""));
         } else {
             for (auto [part, warning] : kIgnoredSheetParts) {
                 if (name == part) ignored_.insert(std::string(warning));
@@ -269,7 +270,7 @@ private:
     void StartCell(const char** a) {
         const char* r = Attribute(a, "r");
         std::optional<std::pair<int, int>> at = r ? ReadCellAddress(r) : std::nullopt;
-        if (r && !at) throw AutomationError("模板无法读取: 单元格地址不对: " + std::string(r));
+        if (r && !at) throw LoadError("模板无法读取: 单元格地址不对: " + std::string(r));
         if (at) {
             row_ = at->first;
             column_ = at->second;
@@ -277,7 +278,7 @@ private:
             ++column_;
         }
         if (row_ < 1 || row_ > kMaxRows || column_ < 1 || column_ > kMaxColumns) {
-            throw AutomationError("模板无法读取: 单元格超出表的范围");
+            throw LoadError("模板无法读取: 单元格超出表的范围");
         }
         type_ = AttributeOr(a, "t", "n");
         style_ = static_cast<size_t>(std::atoi(AttributeOr(a, "s", "0").data()));
@@ -351,7 +352,7 @@ private:
     void PutValue() {
         if (type_ == "s") {
             size_t index = static_cast<size_t>(std::atoll(value_.c_str()));
-            if (!hasValue_ || index >= strings_.size()) throw AutomationError("模板无法读取: 共享字符串编号不对");
+            if (!hasValue_ || index >= strings_.size()) throw LoadError("模板无法读取: 共享字符串编号不对");
             PutText(strings_[index]);
         } else if (type_ == "inlineStr") {
             PutText(inline_);
@@ -363,16 +364,29 @@ private:
             book_.SetCellError(row_, column_, ErrorFromText(value_).value_or(ErrorCode::Value));
         } else if (type_ == "d") {
             if (std::optional<double> date = ParseNumber(value_.substr(0, value_.find('T'))))
-                book_.SetCellNumber(row_, column_, *date);
+                book_.SetCellNumber(row_, column_, *date - DaysBefore(book_.Dates()));
         } else if (hasValue_) {
             std::optional<double> number = ParsePlainNumber(value_);
-            if (!number) throw AutomationError("模板无法读取: 数值不对: " + value_);
+            if (!number) throw LoadError("模板无法读取: 数值不对: " + value_);
             book_.SetCellNumber(row_, column_, *number);
         }
     }
 
     void PutText(const std::string& text) {
         if (!text.empty()) book_.SetCellText(row_, column_, text);
+    }
+
+    // "A1:C2"; a block of one cell or with corners off the sheet merges nothing.
+    void Merge(std::string_view ref) {
+        size_t colon = ref.find(':');
+        if (colon == std::string_view::npos) return;
+        std::optional<std::pair<int, int>> first = ReadCellAddress(ref.substr(0, colon));
+        std::optional<std::pair<int, int>> last = ReadCellAddress(ref.substr(colon + 1));
+        if (!first || !last || *first == *last) return;
+        if (!book_.MergeCells({std::min(first->first, last->first), std::min(first->second, last->second),
+                               std::max(first->first, last->first), std::max(first->second, last->second)})) {
+            ignored_.insert(kTooManyMerged);
+        }
     }
 
     void Width(const char** a) {
@@ -424,9 +438,9 @@ void ReadXlsx(const ZipPackage& package, WorkbookImport& import) {
         if (rel.type == "/styles") package.ParseXml(rel.target, styles);
         if (rel.type == "/vbaProject") import.Warn("忽略: 宏 (只读取单元格)");
     }
-    if (workbook.sheets.empty()) throw AutomationError("模板无法读取: 工作簿中没有工作表");
-    if (workbook.date1904) import.Warn("忽略: 1904 日期系统 (日期按 1900 日期系统显示)");
+    if (workbook.sheets.empty()) throw LoadError("模板无法读取: 工作簿中没有工作表");
     Workbook& book = import.Book();
+    book.SetDateSystem(workbook.date1904 ? DateSystem::From1904 : DateSystem::From1900);
     for (size_t i = 0; i < workbook.sheets.size(); ++i) {
         const SheetEntry& entry = workbook.sheets[i];
         int sheet = i == 0 ? 0 : book.AddSheet(entry.name);

@@ -7,7 +7,7 @@
 #include <exception>
 #include <vector>
 
-#include "platform/sheet/variant.hpp"
+#include "platform/sheet/errors.hpp"
 
 namespace keltrov::sheet {
 namespace {
@@ -15,14 +15,18 @@ namespace {
 constexpr size_t kMaxSmallPart = 1 << 20;
 constexpr size_t kChunk = 1 << 16;
 
+// The name without its prefix ("table:table-cell" is "table-cell"). Prefixes are not resolved to
+// namespaces: both file kinds use fixed ones, and the names stay short to compare.
 std::string_view LocalName(const char* name) {
-    std::string_view full(name);
-    size_t separator = full.rfind('|');
-    return separator == std::string_view::npos ? full : full.substr(separator + 1);
+    const char* local = name;
+    for (const char* ch = name; *ch; ++ch) {
+        local = *ch == ':' ? ch + 1 : local;
+    }
+    return local;
 }
 
 [[noreturn]] void Damaged(std::string_view part, const std::string& why) {
-    throw AutomationError("模板无法读取: " + std::string(part) + " 损坏 (" + why + ")");
+    throw LoadError("模板无法读取: " + std::string(part) + " 损坏 (" + why + ")");
 }
 
 // A handler's exception must not unwind through expat's C frames: it stops the parser instead.
@@ -86,7 +90,7 @@ ZipPackage::ZipPackage(std::span<const uint8_t> bytes) : archive_(std::make_uniq
     }
     zip_error_fini(&error);
     if (!archive_->zip) {
-        throw AutomationError("模板无法读取: 不是 xlsx 或 ods 工作簿 (" + std::to_string(bytes.size()) + " 字节)");
+        throw LoadError("模板无法读取: 不是 xlsx 或 ods 工作簿 (" + std::to_string(bytes.size()) + " 字节)");
     }
 }
 
@@ -121,8 +125,7 @@ void ZipPackage::ParseXml(std::string_view name, XmlHandler& handler) const {
     if (!file) {
         Damaged(name, "缺少这一部分");
     }
-    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreateNS(nullptr, '|'),
-                                                                        XML_ParserFree);
+    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreate(nullptr), XML_ParserFree);
     ParseContext context{parser.get(), handler, nullptr};
     XML_SetUserData(parser.get(), &context);
     XML_SetElementHandler(

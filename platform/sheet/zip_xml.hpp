@@ -28,7 +28,7 @@ std::string_view AttributeOr(const char** attributes, std::string_view localName
 
 class ZipPackage {
 public:
-    // Throws AutomationError when the bytes are no zip archive.
+    // Throws LoadError when the bytes are no zip archive.
     explicit ZipPackage(std::span<const uint8_t> bytes);
     ~ZipPackage();
     ZipPackage(const ZipPackage&) = delete;
@@ -37,7 +37,7 @@ public:
     bool Has(std::string_view name) const;
     // A small part whole (at most 1 MB), or nothing when the package has no such part.
     std::optional<std::string> ReadSmall(std::string_view name) const;
-    // Streams the part through the handler; throws AutomationError naming the part when it is
+    // Streams the part through the handler; throws LoadError naming the part when it is
     // missing, damaged or not well-formed XML.
     void ParseXml(std::string_view name, XmlHandler& handler) const;
 

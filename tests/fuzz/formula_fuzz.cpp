@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/sheet/variant.hpp"
 #include "platform/sheet/workbook.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -12,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     book.SetCellText(2, 1, "x");
     try {
         book.SetCellFormula(3, 2, std::string_view(reinterpret_cast<const char*>(data), size));
-    } catch (const keltrov::sheet::AutomationError&) {
+    } catch (const keltrov::sheet::SheetError&) {
         return 0;
     }
     (void)book.GetCellText(3, 2);

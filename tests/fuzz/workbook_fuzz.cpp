@@ -3,14 +3,13 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/sheet/variant.hpp"
 #include "platform/sheet/workbook.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     keltrov::sheet::Workbook book;
     try {
         book.LoadImage(std::span(data, size));
-    } catch (const keltrov::sheet::AutomationError&) {
+    } catch (const keltrov::sheet::SheetError&) {
         return 0;
     }
     book.ForEachCell([&book](int row, int column) {

@@ -97,13 +97,35 @@ TEST(FormulaEvaluation, ConstantFormulasShowWhatSpreadsheetAppsShow) {
 
 // A1=1, A2="5" (text), A3="x", A4 empty, A5=4.
 const FormulaCase kReferenceCases[] = {
-    {"SUM(A1:A5)", "5"},     {"SUM(A1,A2)", "1"},    {"SUM(A5:A1)", "5"},
-    {"COUNT(A1:A5)", "2"},   {"COUNTA(A1:A5)", "4"}, {"AVERAGE(A1:A5)", "2.5"},
-    {"MIN(A1:A5)", "1"},     {"MAX(A1:A5)", "4"},    {"AVERAGE(A4)", "#DIV/0!"},
-    {"A1+A4", "1"},          {"A4&\"z\"", "z"},      {"A4", "0"},
-    {"A2+1", "6"},           {"A3+1", "#VALUE!"},    {"A1:A5", "1"},
-    {"A2:A5", "#VALUE!"},    {"$A$1+A$5*$A5", "17"}, {"AND(A1:A5)", "TRUE"},
+    {"SUM(A1:A5)", "5"},
+    {"SUM(A1,A2)", "1"},
+    {"SUM(A5:A1)", "5"},
+    {"COUNT(A1:A5)", "2"},
+    {"COUNTA(A1:A5)", "4"},
+    {"AVERAGE(A1:A5)", "2.5"},
+    {"MIN(A1:A5)", "1"},
+    {"MAX(A1:A5)", "4"},
+    {"AVERAGE(A4)", "#DIV/0!"},
+    {"A1+A4", "1"},
+    {"A4&\"z\"", "z"},
+    {"A4", "0"},
+    {"A2+1", "6"},
+    {"A3+1", "#VALUE!"},
+    {"A1:A5", "1"},
+    {"A2:A5", "#VALUE!"},
+    {"$A$1+A$5*$A5", "17"},
+    {"AND(A1:A5)", "TRUE"},
     {"IF(A1=1,A3,A5)", "x"},
+    // reference operators; the formula sits in row 1, where a range in arithmetic meets it
+    {"A1:A5 A5:B9", "4"},
+    {"A1 A5", "#NULL!"},
+    {"SUM((A1,A5))", "5"},
+    {"COUNT((A1:A2,A5))", "2"},
+    {"(A1,A5)", "#VALUE!"},
+    {"SUM(-A1:A5)", "-1"},
+    {"SUM(-A2:A5)", "#VALUE!"},
+    {"SUMPRODUCT(-A1:A2)", "-6"},
+    {"ROWS(INDEX(A1:A5,0,1))", "5"},
 };
 
 TEST(FormulaEvaluation, ReferencesFollowSpreadsheetRulesForTextAndBlanks) {
@@ -127,6 +149,10 @@ TEST(FormulaText, IsKeptInA1FormWithoutEqualsSign) {
         {"\"say \"\"hi\"\"\"&ZZ1048576", "\"say \"\"hi\"\"\"&ZZ1048576"},
         {"B5:A1", "A1:B5"},
         {"1.50+1e3", "1.50+1e3"},
+        {"SUM(A1:B3  B2:C4)", "SUM(A1:B3 B2:C4)"},  // blanks between references intersect them
+        {"SUM((A1, B2:C3),D4)", "SUM((A1,B2:C3),D4)"},
+        {"SUM (A1) + A2 ", "SUM(A1)+A2"},
+        {"-A1:A3 B2", "-A1:A3 B2"},
     };
     Workbook book;
     for (const auto& [entered, kept] : cases) {
@@ -136,12 +162,13 @@ TEST(FormulaText, IsKeptInA1FormWithoutEqualsSign) {
 }
 
 TEST(FormulaText, MalformedFormulasAreRefusedAndLeaveTheCellAsItWas) {
-    const char* malformed[] = {"",         "=",     "1+",    "(1",  "SUM(1", "1 2",  "\"abc",    "A1:",
-                               "ROUND(1)", "IF(1)", "#FOO!", "$1A", "1+)",   "A1:B", "NOT(1,2)", "*2"};
+    const char* malformed[] = {"",         "=",        "1+",    "(1",    "SUM(1", "1 2",  "\"abc",
+                               "A1:",      "ROUND(1)", "IF(1)", "#FOO!", "$1A",   "1+)",  "A1:B",
+                               "NOT(1,2)", "*2",       "A1,B1", "(A1,)", "'x'A1", "{1,}", "A1:SUM(B1)"};
     Workbook book;
     book.SetCellNumber(1, 1, 42);
     for (const char* text : malformed) {
-        EXPECT_THROW(book.SetCellFormula(1, 1, text), AutomationError) << text;
+        EXPECT_THROW(book.SetCellFormula(1, 1, text), FormulaError) << text;
         EXPECT_EQ(book.GetCellText(1, 1), "42") << text;
     }
 }
@@ -181,7 +208,7 @@ TEST(NumberFormat, RendersTheCommonXlsxCodes) {
         {1234.5, "0.00E+00", "1.23E+03"},
         {0.00012, "0.0E+0", "1.2E-4"},
         {1.25, "# ?/?", "1 1/4"},
-        {0.3333333, "?/?\?", "1/3"},
+        {0.3333333, "?/?\?", "1/3 "},  // the denominator keeps its width
         {2.5, "# ?/8", "2 4/8"},
         {5.5, "# ?/99999999999", "5 50000/99999"},
         {1234.5, "[$¥-804]#,##0.00", "¥1,234.50"},

@@ -49,6 +49,8 @@ TEST(Functions, SumsCountsAndStatistics) {
                {"SUMIFS(B1:B5,A1:A5,\">1\",C1:C5,\"a\")", "30"},
                {"COUNTIF(C1:C5,\"a*\")", "2"},
                {"COUNTIF(A1:A5,\"<>x\")", "4"},
+               {"COUNTIF(A1:A5,1/0)", "0"},  // an error criterion matches only that error
+               {"SUMIF(A1:A3,NA(),B1:B3)", "0"},
                {"COUNTIFS(A1:A5,\">=2\",B1:B5,\"<40\")", "2"},
                {"AVERAGEIF(A1:A5,\">1\",B1:B5)", "25"},
                {"MAXIFS(B1:B5,C1:C5,\"a\")", "30"},
@@ -62,7 +64,7 @@ TEST(Functions, SumsCountsAndStatistics) {
                {"RANK(20,B1:B5,1)", "2"},
                {"SUBTOTAL(9,B1:B5)", "150"},
                {"SUBTOTAL(101,B1:B2)", "15"},
-               {"MAX((B1:B3-15)*{1;1;2})", "30"},
+               {"MAX((B1:B3-15)*{1;1;2})", "#VALUE!"},  // a range in arithmetic meets the formula's row
                {"MIN({3,1,2})", "1"}});
 }
 
@@ -201,7 +203,7 @@ TEST(Functions, TextsStopAtTheCellLimit) {
     book.SetCellFormula(3, 1, "A2&A2");
     EXPECT_EQ(book.GetCellText(2, 1), "#VALUE!");
     EXPECT_EQ(book.GetCellText(3, 1), "#VALUE!");
-    EXPECT_THROW(book.SetCellText(4, 1, std::string(32768, 'b')), AutomationError);
+    EXPECT_THROW(book.SetCellText(4, 1, std::string(32768, 'b')), LimitError);
 }
 
 }  // namespace

@@ -22,10 +22,11 @@ std::string Worksheet(const std::string& sheetData, const std::string& after = "
            "</sheetData>" + after + "</worksheet>";
 }
 
-// A minimal package: sheets in workbook order with the given sheetIds, shared strings, styles.
+// A minimal package: sheets in workbook order with the given sheetIds, shared strings, styles, and
+// what the workbook part holds after its sheets (names, properties).
 std::vector<uint8_t> Xlsx(const std::vector<std::pair<std::string, std::string>>& sheets,
                           const std::string& sharedStrings = "", const std::string& styles = "",
-                          const std::string& definedNames = "") {
+                          const std::string& afterSheets = "") {
     std::string workbook = std::string("<workbook xmlns=\"") + kMain + "\" xmlns:r=\"" + kRels + "\"><sheets>";
     std::string rels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
     std::vector<std::pair<std::string, std::string>> parts;
@@ -38,7 +39,7 @@ std::vector<uint8_t> Xlsx(const std::vector<std::pair<std::string, std::string>>
             "<Relationship Id=\"rId" + n + "\" Type=\"" + kRels + "/worksheet\" Target=\"worksheets/s" + n + ".xml\"/>";
         parts.emplace_back("xl/worksheets/s" + n + ".xml", sheets[i].second);
     }
-    workbook += "</sheets>" + definedNames + "</workbook>";
+    workbook += "</sheets>" + afterSheets + "</workbook>";
     if (!sharedStrings.empty()) {
         rels +=
             std::string("<Relationship Id=\"rS\" Type=\"") + kRels + "/sharedStrings\" Target=\"sharedStrings.xml\"/>";
@@ -157,7 +158,6 @@ TEST(XlsxCells, SharedAndArrayFormulasAreKeptAndComputed) {
 TEST(XlsxCells, AlternateContentTakesTheFirstChoiceAndIgnoredPartsAreNamed) {
     const std::string data = "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>";
     const std::string after =
-        "<mergeCells count=\"1\"><mergeCell ref=\"A1:B1\"/></mergeCells>"
         "<mc:AlternateContent><mc:Choice Requires=\"x14\"><drawing/></mc:Choice><mc:Fallback><c "
         "r=\"Z9\"><v>9</v></c></mc:Fallback></mc:AlternateContent>";
     Workbook book;
@@ -165,7 +165,6 @@ TEST(XlsxCells, AlternateContentTakesTheFirstChoiceAndIgnoredPartsAreNamed) {
     EXPECT_EQ(book.GetCellText(9, 26), "");
     std::string warnings;
     for (const std::string& w : book.LoadWarnings()) warnings += w + "\n";
-    EXPECT_NE(warnings.find("合并单元格"), std::string::npos) << warnings;
     EXPECT_NE(warnings.find("图片和图表"), std::string::npos) << warnings;
 }
 
@@ -228,6 +227,83 @@ TEST(OdsCells, ValueTypesSpansRepeatsAndNames) {
     EXPECT_EQ(book.UsedRows(), 3);
 }
 
+// Merged blocks show merged from either kind of file, and move with rows inserted above or through
+// them as spreadsheet apps move them.
+TEST(MergedCells, BothFileKindsMergeAndInsertedRowsMoveTheBlocks) {
+    Workbook xlsx;
+    xlsx.LoadImage(Xlsx({{"S", Worksheet("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>编号</t></is></c></row>",
+                                         "<mergeCells><mergeCell ref=\"A1:B2\"/><mergeCell ref=\"D5:D3\"/>"
+                                         "<mergeCell ref=\"F1:F1\"/></mergeCells>")}}));
+    Workbook ods;
+    ods.LoadImage(OdsImage(R"xml(<table:table table:name="S">
+ <table:table-row><table:table-cell table:number-columns-spanned="2" table:number-rows-spanned="2"
+   office:value-type="string"><text:p>编号</text:p></table:table-cell><table:covered-table-cell/></table:table-row>
+ <table:table-row><table:covered-table-cell table:number-columns-repeated="2"/></table:table-row>
+ <table:table-row><table:table-cell table:number-columns-repeated="3"/><table:table-cell table:number-rows-spanned="3"/></table:table-row>
+ <table:table-row table:number-rows-repeated="2"><table:table-cell table:number-columns-repeated="3"/><table:covered-table-cell/></table:table-row>
+</table:table>)xml"));
+    for (Workbook* book : {&xlsx, &ods}) {
+        EXPECT_EQ(book->MergedBlocks(), (std::vector<CellBlock>{{1, 1, 2, 2}, {3, 4, 5, 4}}));
+        EXPECT_EQ(book->GetCellText(1, 1), "编号");
+        EXPECT_EQ(book->MergedBlockAt(2, 2), (CellBlock{1, 1, 2, 2}));
+        EXPECT_EQ(book->MergedBlockAt(2, 3), std::nullopt);
+        EXPECT_TRUE(book->LoadWarnings().empty()) << book->LoadWarnings().front();
+        book->InsertRows(2);
+        EXPECT_EQ(book->MergedBlocks(), (std::vector<CellBlock>{{1, 1, 3, 2}, {4, 4, 6, 4}}));
+        book->InsertRows(1);
+        EXPECT_EQ(book->MergedBlocks(), (std::vector<CellBlock>{{2, 1, 4, 2}, {5, 4, 7, 4}}));
+    }
+}
+
+TEST(MergedCells, ANewBlockUndoesTheBlocksItOverlaps) {
+    Workbook book;
+    EXPECT_TRUE(book.MergeCells({1, 1, 2, 2}));
+    EXPECT_TRUE(book.MergeCells({5, 1, 5, 3}));
+    EXPECT_TRUE(book.MergeCells({2, 2, 3, 3}));
+    EXPECT_EQ(book.MergedBlocks(), (std::vector<CellBlock>{{5, 1, 5, 3}, {2, 2, 3, 3}}));
+    EXPECT_THROW(book.MergeCells({3, 3, 2, 2}), SheetError);
+}
+
+// A workbook saved with 1904 dates keeps its serial numbers; they show, and date functions count,
+// from 1904-01-01, so 43904 is 2024-03-15 there (45366 in a 1900 workbook).
+TEST(XlsxDates, A1904WorkbookShowsAndComputesItsOwnSerials) {
+    std::string cells =
+        "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>43904</v></c></row>"
+        "<row r=\"2\"><c r=\"A2\" s=\"1\"><f>A1+1</f></c></row>"
+        "<row r=\"3\"><c r=\"A3\"><f>YEAR(A1)*10000+MONTH(A1)*100+DAY(A1)</f></c></row>"
+        "<row r=\"4\"><c r=\"A4\"><f>DATE(2024,3,15)</f></c></row>"
+        "<row r=\"5\"><c r=\"A5\"><f>TEXT(A1,\"yyyy-mm-dd ddd\")</f></c></row>"
+        "<row r=\"6\"><c r=\"A6\"><f>EOMONTH(A1,0)-A1</f></c></row>"
+        "<row r=\"7\"><c r=\"A7\"><f>DATE(1903,12,31)</f></c></row>";
+    std::string styles = "<cellXfs count=\"2\"><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs>";
+    Workbook book;
+    book.LoadImage(Xlsx({{"S", Worksheet(cells)}}, "", styles, "<workbookPr date1904=\"1\"/>"));
+    EXPECT_EQ(book.Dates(), DateSystem::From1904);
+    ExpectCells(book, {{1, 1, "2024/3/15", ""},
+                       {2, 1, "2024/3/16", "A1+1"},
+                       {3, 1, "20240315", "YEAR(A1)*10000+MONTH(A1)*100+DAY(A1)"},
+                       {4, 1, "43904", "DATE(2024,3,15)"},
+                       {5, 1, "2024-03-15 Fri", "TEXT(A1,\"yyyy-mm-dd ddd\")"},
+                       {6, 1, "16", "EOMONTH(A1,0)-A1"},
+                       {7, 1, "#NUM!", "DATE(1903,12,31)"}});
+    EXPECT_TRUE(book.LoadWarnings().empty()) << book.LoadWarnings().front();
+    book.Clear();
+    EXPECT_EQ(book.Dates(), DateSystem::From1900);
+}
+
+// LibreOffice keeps a 1904 workbook's day 0 as its null date; date cells hold calendar dates.
+TEST(OdsDates, ANullDateOf1904CountsSerialsFromThere) {
+    Workbook book;
+    book.LoadImage(OdsImage(R"xml(<table:calculation-settings><table:null-date table:date-value="1904-01-01"/>
+</table:calculation-settings><table:table table:name="S"><table:table-row>
+<table:table-cell office:value-type="date" office:date-value="2024-03-15"/>
+<table:table-cell table:formula="of:=YEAR([.A1])*100+MONTH([.A1])" office:value-type="float" office:value="0"/>
+</table:table-row></table:table>)xml"));
+    EXPECT_EQ(book.Dates(), DateSystem::From1904);
+    EXPECT_EQ(book.GetCellNumber(1, 1), 43904);
+    EXPECT_EQ(book.GetCellText(1, 2), "202403");
+}
+
 // Files that exhaust a careless reader: each loads or is refused, quickly and with a reason.
 TEST(ImportLimits, HugeRepeatsAndDeepNestingAreBounded) {
     const std::string repeated = R"xml(<table:table table:name="T">
@@ -237,17 +313,17 @@ TEST(ImportLimits, HugeRepeatsAndDeepNestingAreBounded) {
     try {
         book.LoadImage(OdsImage(repeated));
         ADD_FAILURE() << "17 billion cells loaded";
-    } catch (const AutomationError& e) {
+    } catch (const LoadError& e) {
         EXPECT_NE(std::string(e.what()).find("单元格超过"), std::string::npos) << e.what();
     }
     std::string deep = std::string(20000, '(') + "1" + std::string(20000, ')');
     book.LoadImage(Xlsx({{"S", Worksheet("<row r=\"1\"><c r=\"A1\"><f>" + deep + "</f></c></row>")}}));
     EXPECT_EQ(book.GetCellText(1, 1), "#NAME?");
     EXPECT_EQ(book.GetCellFormula(1, 1), deep);
-    EXPECT_THROW(book.SetCellFormula(2, 1, std::string(300, '(') + "1" + std::string(300, ')')), AutomationError);
+    EXPECT_THROW(book.SetCellFormula(2, 1, std::string(300, '(') + "1" + std::string(300, ')')), FormulaError);
     book.SetCellFormula(2, 1, std::string(30000, '-') + "1");
     EXPECT_EQ(book.GetCellText(2, 1), "1");
-    EXPECT_THROW(book.SetCellFormula(2, 1, std::string(100000, '-') + "1"), AutomationError);
+    EXPECT_THROW(book.SetCellFormula(2, 1, std::string(100000, '-') + "1"), FormulaError);
 }
 
 TEST(ImportLimits, RefusedFilesSayWhyInChinese) {
@@ -264,7 +340,7 @@ TEST(ImportLimits, RefusedFilesSayWhyInChinese) {
         try {
             book.LoadImage(bytes);
             ADD_FAILURE() << what << " loaded";
-        } catch (const AutomationError& e) {
+        } catch (const LoadError& e) {
             EXPECT_TRUE(std::string(e.what()).starts_with("模板无法读取: ")) << what << ": " << e.what();
         }
         EXPECT_EQ(book.UsedRows(), 0) << what;

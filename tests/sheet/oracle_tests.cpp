@@ -1,6 +1,6 @@
-// Formulas computed by LibreOffice Calc (tests/sheet/data, made by scripts/make-oracle.sh), loaded
-// through the reader and recomputed by the engine. Where LibreOffice departs from Excel the data
-// says so and holds Excel's value.
+// Formulas computed and number formats shown by LibreOffice Calc (tests/sheet/data, made by
+// scripts/make-oracle.sh), loaded through the reader and recomputed by the engine. Where
+// LibreOffice departs from Excel the data says so and holds Excel's value.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -21,30 +21,38 @@ struct OracleRow {
     std::string expected;
 };
 
-std::vector<OracleRow> ReadOracle() {
-    std::ifstream in(KELTROV_SHEET_DATA_DIR "/oracle.tsv");
-    std::vector<OracleRow> rows;
+// The tab-separated fields of each line of a data file, comment lines left out.
+std::vector<std::vector<std::string>> ReadTable(const std::string& name) {
+    std::ifstream in(std::string(KELTROV_SHEET_DATA_DIR "/") + name);
+    std::vector<std::vector<std::string>> lines;
     std::string line;
     while (std::getline(in, line)) {
         if (line.starts_with('#')) continue;
-        std::istringstream fields(line);
-        std::string row, lo;
-        OracleRow r;
-        std::getline(fields, row, '\t');
-        std::getline(fields, r.formula, '\t');
-        std::getline(fields, lo, '\t');
-        std::getline(fields, r.expected, '\t');
-        r.row = std::stoi(row);
-        rows.push_back(std::move(r));
+        std::vector<std::string>& fields = lines.emplace_back();
+        std::istringstream stream(line);
+        for (std::string field; std::getline(stream, field, '\t');) fields.push_back(field);
+    }
+    return lines;
+}
+
+std::vector<OracleRow> ReadOracle() {
+    std::vector<OracleRow> rows;
+    for (const std::vector<std::string>& fields : ReadTable("oracle.tsv")) {
+        rows.push_back({std::stoi(fields.at(0)), fields.at(1), fields.at(3)});
     }
     return rows;
 }
 
-TEST(Oracle, EveryFormulaShowsWhatLibreOfficeOrExcelComputes) {
-    std::ifstream file(KELTROV_SHEET_DATA_DIR "/oracle.xlsx", std::ios::binary);
+Workbook& Loaded(Workbook& book, const std::string& name) {
+    std::ifstream file(std::string(KELTROV_SHEET_DATA_DIR "/") + name, std::ios::binary);
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    Workbook book;
     book.LoadImage(bytes);
+    return book;
+}
+
+TEST(Oracle, EveryFormulaShowsWhatLibreOfficeOrExcelComputes) {
+    Workbook book;
+    Loaded(book, "oracle.xlsx");
     std::vector<OracleRow> rows = ReadOracle();
     ASSERT_GT(rows.size(), 100u);
     for (const OracleRow& r : rows) {
@@ -58,6 +66,21 @@ TEST(Oracle, EveryFormulaShowsWhatLibreOfficeOrExcelComputes) {
             EXPECT_EQ(book.GetCellText(r.row, kFormulaColumn), r.expected) << r.formula;
         }
         EXPECT_EQ(book.GetCellFormula(r.row, kFormulaColumn), r.formula);
+    }
+}
+
+// The same formats saved by Excel's rules (.xlsx) and by LibreOffice (.ods, whose sections are
+// styles chosen by conditions) show each value alike.
+TEST(Oracle, EveryFormatShowsWhatLibreOfficeOrExcelShowsInBothFileKinds) {
+    std::vector<std::vector<std::string>> rows = ReadTable("formats.tsv");
+    ASSERT_GT(rows.size(), 60u);
+    for (const char* file : {"formats.xlsx", "formats.ods"}) {
+        Workbook book;
+        Loaded(book, file);
+        for (const std::vector<std::string>& r : rows) {
+            int row = std::stoi(r.at(0));
+            EXPECT_EQ(book.GetCellText(row, 2), r.at(4)) << file << ": " << r.at(1) << " with " << r.at(2);
+        }
     }
 }
 

@@ -92,7 +92,7 @@ TEST_F(SheetView, TypingInTheGridFollowsTheEntryRuleAndRecalculates) {
 
     sheet_->EnterCellText(2, 1, "=SUM(A1:C1)");
     EXPECT_EQ(Grid().GetCellValue(1, 0), "28");
-    EXPECT_THROW(sheet_->EnterCellText(2, 1, "=SUM("), AutomationError);
+    EXPECT_THROW(sheet_->EnterCellText(2, 1, "=SUM("), FormulaError);
     EXPECT_EQ(book.GetCellFormula(2, 1), "SUM(A1:C1)");
 }
 
@@ -111,7 +111,7 @@ TEST_F(SheetView, CurrentCellFollowsTheGridCursor) {
     sheet_->SetCurrentCell(300, 2);
     EXPECT_EQ(Grid().GetGridCursorRow(), 299);
     EXPECT_EQ(Grid().GetGridCursorCol(), 1);
-    EXPECT_THROW(sheet_->SetCurrentCell(0, 1), AutomationError);
+    EXPECT_THROW(sheet_->SetCurrentCell(0, 1), LimitError);
 }
 
 TEST_F(SheetView, RightClickGoesToTheParentAsAContextMenuWithTheControlsId) {
@@ -154,6 +154,21 @@ TEST_F(SheetView, GridShowsTheWorkbookWithLabelsWidthsBoldAndUsedArea) {
     sheet_->SyncGrid();
     EXPECT_EQ(Grid().GetNumberRows(), 100);
     EXPECT_EQ(Grid().GetNumberCols(), 26);
+}
+
+// A merged block is one cell of the grid: its top-left cell spans it, the others point back to it.
+TEST_F(SheetView, MergedBlocksSpanTheirCellsInTheGrid) {
+    Workbook& book = sheet_->GetWorkbook();
+    book.SetCellText(2, 2, "实发合计");
+    book.MergeCells({2, 2, 3, 4});
+    sheet_->SyncGrid();
+    int rows = 0, columns = 0;
+    EXPECT_EQ(Grid().GetCellSize(1, 1, &rows, &columns), wxGrid::CellSpan_Main);
+    EXPECT_EQ(std::pair(rows, columns), std::pair(2, 3));
+    EXPECT_EQ(Grid().GetCellSize(2, 3, &rows, &columns), wxGrid::CellSpan_Inside);
+    EXPECT_EQ(std::pair(rows, columns), std::pair(-1, -2));
+    EXPECT_EQ(Grid().GetCellSize(1, 4, &rows, &columns), wxGrid::CellSpan_None);
+    EXPECT_GT(Grid().CellToRect(1, 1).GetWidth(), Grid().GetColSize(1) + Grid().GetColSize(2));
 }
 
 TEST(SheetXrc, DeclaresTheControlInAResource) {

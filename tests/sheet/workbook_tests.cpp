@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/sheet/workbook.hpp"
@@ -57,7 +58,7 @@ TEST(WorkbookCells, TypingFollowsTheEntryRule) {
     EXPECT_EQ(book.GetCellKind(1, 3), CellKind::Text);
     EXPECT_EQ(book.GetCellKind(1, 4), CellKind::Empty);
     EXPECT_EQ(book.GetEditText(1, 1), "=1+1");
-    EXPECT_THROW(book.EnterText(1, 1, "=1+"), AutomationError);
+    EXPECT_THROW(book.EnterText(1, 1, "=1+"), FormulaError);
     EXPECT_EQ(book.GetCellText(1, 1), "2");
 }
 
@@ -65,8 +66,8 @@ TEST(WorkbookCells, CoordinatesOffTheSheetAreRefused) {
     Workbook book;
     const std::pair<int, int> off[] = {{0, 1}, {-1, 1}, {1, 0}, {1, 16385}, {kMaxRows + 1, 1}};
     for (auto [row, col] : off) {
-        EXPECT_THROW(book.SetCellNumber(row, col, 1), AutomationError) << row << "," << col;
-        EXPECT_THROW(book.GetCellText(row, col), AutomationError) << row << "," << col;
+        EXPECT_THROW(book.SetCellNumber(row, col, 1), LimitError) << row << "," << col;
+        EXPECT_THROW(book.GetCellText(row, col), LimitError) << row << "," << col;
     }
     book.SetCellNumber(kMaxRows, kMaxColumns, 3);
     EXPECT_EQ(book.GetCellText(kMaxRows, kMaxColumns), "3");
@@ -94,6 +95,49 @@ TEST(Recalculation, EditsReachEveryDependentFormula) {
     book.ClearCell(1, 2);
     EXPECT_EQ(book.GetCellText(1, 3), "10");
     EXPECT_EQ(book.GetCellText(2, 1), "20");
+}
+
+// A cell named by a formula keeps telling it of edits whatever the cell holds in turn, and while
+// its row's cells move to make room for new ones.
+TEST(Recalculation, ANamedCellKeepsItsDependentsThroughEveryKindOfContent) {
+    Workbook book;
+    book.SetCellNumber(1, 5, 1);        // E1
+    book.SetCellFormula(1, 6, "E1*2");  // F1
+    book.SetCellFormula(1, 7, "F1+1");  // G1 names F1 on its own
+    EXPECT_EQ(book.GetCellText(1, 7), "3");
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[&] { book.SetCellNumber(1, 6, 5); }, "6"},
+        {[&] { book.SetCellText(1, 6, "x"); }, "#VALUE!"},
+        {[&] { book.SetCellFormula(1, 6, "E1+10"); }, "12"},
+        {[&] { book.SetCellNumber(1, 1, 0); }, "12"},  // A1..D1 come before F1 in the row
+        {[&] { book.SetCellNumber(1, 3, 0); }, "12"},
+        {[&] { book.SetCellNumber(1, 5, 7); }, "18"},
+        {[&] { book.ClearCell(1, 6); }, "1"},
+        {[&] { book.SetCellFormula(1, 6, "E1"); }, "8"},
+    };
+    for (const auto& [step, shown] : steps) {
+        step();
+        EXPECT_EQ(book.GetCellText(1, 7), shown);
+    }
+}
+
+// A total above the formulas it adds calculates them first, also after rows move them.
+TEST(Recalculation, ATotalCalculatesTheFormulasItCoversFirstWhereverTheyMove) {
+    Workbook book;
+    book.SetCellFormula(1, 1, "SUM(A3:A9)");  // A1
+    book.SetCellFormula(1, 3, "SUM(A:A)");    // C1
+    book.SetCellNumber(1, 2, 4);              // B1
+    book.SetCellFormula(5, 1, "B1*2");        // A5
+    book.SetCellNumber(8, 1, 1);              // A8
+    book.RecalculateAll();
+    EXPECT_EQ(book.GetCellText(1, 1), "9");
+    EXPECT_EQ(book.GetCellText(1, 3), "18");
+    book.InsertRows(2);  // A5 is A6 now, the total reads A4:A10
+    book.SetCellNumber(1, 2, 10);
+    book.RecalculateAll();
+    EXPECT_EQ(book.GetCellText(1, 1), "21");
+    EXPECT_EQ(book.GetCellText(1, 3), "42");
+    EXPECT_EQ(book.GetCellFormula(1, 1), "SUM(A4:A10)");
 }
 
 TEST(Recalculation, AFormulaCanReferToCellsFilledLater) {
@@ -232,7 +276,7 @@ TEST(RowInsertion, AtTheTopRowMovesEverythingDown) {
 TEST(RowInsertion, RefusesToPushCellsOffTheSheet) {
     Workbook book;
     book.SetCellNumber(kMaxRows, 1, 1);
-    EXPECT_THROW(book.InsertRows(5), AutomationError);
+    EXPECT_THROW(book.InsertRows(5), LimitError);
     EXPECT_EQ(book.GetCellText(kMaxRows, 1), "1");
 }
 

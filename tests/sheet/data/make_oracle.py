@@ -11,6 +11,8 @@ import tempfile
 import zipfile
 from xml.sax.saxutils import escape
 
+import make_format_oracle
+
 HERE = pathlib.Path(__file__).parent
 
 # A1:A5 = 1, 2, 3, "x", blank; B1:B5 = 10..50; C1:C3 = a, b, a; D1 = 2024-03-15 12:30; D2 = "Straße".
@@ -32,12 +34,16 @@ EXCEL = {
     "SMALL(B1:B5,6)": ("#NUM!", "LibreOffice's Err:502 is Excel's #NUM!"),
     "DATE(2024,3,1)-DATE(2024,3,2)<0": ("TRUE", "same in both; kept to show booleans compare as Excel does"),
     "CHOOSE(4,1,2,3)": ("#VALUE!", "LibreOffice's Err:502 is Excel's #VALUE!"),
-    "MAX((B1:B3-15)*{1;1;2})": ("30", "Excel 365 reads the range as an array here; LibreOffice intersects it with the row"),
     "1E20&\"\"": ("1E+20", "Excel writes two exponent digits, LibreOffice three"),
     "123456789012345678&\"\"": ("1.23456789012346E+17", "Excel writes two exponent digits, LibreOffice three"),
     "DATE(2024,3,1)": ("45352", "LibreOffice shows a DATE result as a date; the serial is the same"),
     "DATE(2024,14,1)": ("45689", "LibreOffice shows a DATE result as a date; the serial is the same"),
     "TIME(12,30,0)": ("0.5208333333", "LibreOffice shows a TIME result as a time; the serial is the same"),
+    "A1:A3 B1:B3": ("#NULL!", "Excel: references that share no cell intersect to #NULL!; LibreOffice gives #REF!"),
+    "\"2024/1/2\"+0": ("45293", "Excel reads year/month/day text as a date; LibreOffice in English takes only ISO dates"),
+    "\"\u00a012\"+0": ("#VALUE!", "Excel takes no non-breaking space for a blank around a number; LibreOffice does"),
+    "\"12\u00a0\"+0": ("#VALUE!", "Excel takes no non-breaking space for a blank around a number; LibreOffice does"),
+    "1234567890123456&\"\"": ("1.23456789012346E+15", "Excel turns a number into text at 15 significant digits; LibreOffice writes all 16"),
 }
 
 # Functions newer than Excel 2007 are stored with this prefix, as Excel writes them.
@@ -198,6 +204,42 @@ ISERROR(1/0)
 ISERR(NA())
 ISNA(NA())
 ISLOGICAL(TRUE)
+SUMPRODUCT((B1:B3-15)*{1;1;2})
+SUM(-A1:A3)
+SUM(A1:B3 B2:B5)
+A1:A3 B1:B3
+SUM((A1:A3,B1:B2))
+COUNT((A1:A5,B1:B5))
+AVERAGE(A1,,A2)
+COUNT(1,,2)
+MAX(,-1)
+INT((0.1+0.7)*10)
+INT(1.15*100)
+TRUNC((0.1+0.7)*10)
+ROUNDDOWN((0.1+0.7)*10,0)
+MOD(12345678901234,7)
+MOD(1E15+1,2)
+MOD(-7,1E15)
+"ä"<"b"
+"Äb"="äB"
+"é"<"f"
+"a"<"B"
+"10"<"9"
+MONTH("1/2"+0)*100+DAY("1/2"+0)
+YEAR("1/2"+0)=YEAR(TODAY())
+"2024/1/2"+0
+" 12"+0
+" 12"+0
+"12 "+0
+1234567890123456&""
+123456789012345.6&""
+0.1+0.2&""
+SUM(INDEX(A1:B5,0,2))
+ROW(INDEX(B1:B5,3))
+SUM(INDEX(A1:B5,2,0))
+INDEX(A1:B5,0,2)
+INDEX({1,2;3,4},0,2)
+SUM(INDEX({1,2;3,4},0,2))
 """.strip().splitlines()
 
 FORMULA_COLUMN = "F"
@@ -257,6 +299,7 @@ def main():
             lo = values[i - 1] if i - 1 < len(values) else ""
             expected, note = EXCEL.get(formula, (lo, ""))
             f.write(f"{i}\t{formula}\t{lo}\t{expected}\t{note}\n")
+    make_format_oracle.main()
     return 0
 
 
