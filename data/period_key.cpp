@@ -2,6 +2,7 @@
 
 #include "data/dyn_recordset.hpp"
 #include "entry/host_state.hpp"
+#include "platform/util/calendar.hpp"
 #include "platform/util/sql_format.hpp"
 
 namespace {
@@ -10,32 +11,26 @@ namespace {
 std::string MonthEnd(const keltrov::DateTime& date) {
     const int month = date.GetMonth();
     if (month == 2) return date.Format(keltrov::IsLeapByFour(date.GetYear()) ? "%Y-%m-29" : "%Y-%m-28");
-    const bool thirty = month == 4 || month == 6 || month == 9 || month == 11;
-    return date.Format(thirty ? "%Y-%m-30" : "%Y-%m-31");
+    return date.Format("%Y-%m-") + std::to_string(keltrov::calendar::DaysInMonth(date.GetYear(), month));
 }
 
 }  // namespace
 
 std::string PeriodEnd(const keltrov::DateTime& date, long reportType) {
     switch (reportType) {
-    case 0:
-        return MonthEnd(date);
-    case 1:
-        return date.Format("%Y-12-31");
-    case 2:
-        if (date.GetDay() <= 10) return date.Format("%Y-%m-10");
-        if (date.GetDay() <= 20) return date.Format("%Y-%m-20");
-        return MonthEnd(date);
-    case 3:
-        return date.GetDay() <= 15 ? date.Format("%Y-%m-15") : MonthEnd(date);
-    case 4:
-        return date.Format("%Y-%m-%d");
-    case 5:
-        if (date.GetMonth() <= 3) return date.Format("%Y-03-31");
-        if (date.GetMonth() <= 6) return date.Format("%Y-06-30");
-        return date.Format("%Y-12-31");
-    default:
-        return {};
+        case 0: return MonthEnd(date);
+        case 1: return date.Format("%Y-12-31");
+        case 2:
+            if (date.GetDay() <= 10) return date.Format("%Y-%m-10");
+            if (date.GetDay() <= 20) return date.Format("%Y-%m-20");
+            return MonthEnd(date);
+        case 3: return date.GetDay() <= 15 ? date.Format("%Y-%m-15") : MonthEnd(date);
+        case 4: return date.Format("%Y-%m-%d");
+        case 5:
+            if (date.GetMonth() <= 3) return date.Format("%Y-03-31");
+            if (date.GetMonth() <= 6) return date.Format("%Y-06-30");
+            return date.Format("%Y-12-31");
+        default: return {};
     }
 }
 

@@ -1,5 +1,4 @@
 // Saving the person form as one new row, replacing the old row in modify mode.
-#include <chrono>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -12,6 +11,7 @@
 #include "platform/db/database.hpp"
 #include "platform/ui/message.hpp"
 #include "platform/ui/window_text.hpp"
+#include "platform/util/calendar.hpp"
 #include "platform/util/sql_format.hpp"
 #include "tree/node_code.hpp"
 
@@ -45,16 +45,10 @@ std::string Quoted(const std::string& text) {
 
 // The earliest date the host databases' date-time types hold (SQL Server's datetime begins there).
 constexpr int kFirstYear = 1753;
-// Day 2958465 of the scale is 31 December 9999, the last date the database types hold.
-constexpr int kLastDayCount = 2958465;
-
 // A day count on the scale whose day 0 is 30 December 1899.
 std::string DateOfDayCount(int days) {
-    using namespace std::chrono;
-    const year_month_day date{sys_days{year{1899} / December / 30} + std::chrono::days{days}};
-    return keltrov::DateTime(static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
-                             static_cast<int>(static_cast<unsigned>(date.day())))
-        .Format("%Y-%m-%d");
+    const keltrov::calendar::Date date = keltrov::calendar::DateOfSerialDay(days);
+    return keltrov::DateTime(static_cast<int>(date.year), date.month, date.day).Format("%Y-%m-%d");
 }
 
 // A typed date written the way the database reads it back; empty when it names no storable date.
@@ -88,7 +82,7 @@ std::optional<std::string> DateValue(const std::string& text) {
     // A day count; 0 or less stands for no date.
     const int days = LeadingInteger(text);
     if (days <= 0) return ",null";
-    if (days > kLastDayCount) return std::nullopt;
+    if (days > keltrov::calendar::kLastSerialDay) return std::nullopt;
     return Quoted(DateOfDayCount(days));
 }
 

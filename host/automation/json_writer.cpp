@@ -3,35 +3,11 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/util/utf8.hpp"
+
 namespace keltrov::automation {
 
 namespace {
-
-// The length of the valid UTF-8 sequence at the start of text, or 0.
-size_t Utf8SequenceLength(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    size_t length = 0;
-    unsigned minimum = 0;
-    unsigned code = 0;
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, minimum = 0x80, code = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, minimum = 0x800, code = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, minimum = 0x10000, code = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (text.size() < length) return 0;
-    for (size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0) != 0x80) return 0;
-        code = (code << 6) | (next & 0x3F);
-    }
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    return code < minimum || code > 0x10FFFF || surrogate ? 0 : length;
-}
 
 void AppendEscaped(std::string& out, char c) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -59,7 +35,7 @@ void AppendEscaped(std::string& out, char c) {
 std::string JsonQuote(std::string_view text) {
     std::string out = "\"";
     while (!text.empty()) {
-        const size_t length = Utf8SequenceLength(text);
+        const size_t length = utf8::ValidSequenceLength(text);
         if (length == 0) {
             out += "\xEF\xBF\xBD";
             text.remove_prefix(1);

@@ -6,6 +6,8 @@
 #include <map>
 #include <optional>
 
+#include "platform/util/calendar.hpp"
+
 namespace keltrov::automation {
 
 namespace {
@@ -57,19 +59,13 @@ std::optional<int> ReadInt(std::string_view text) {
     return value;
 }
 
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
 std::optional<ScriptDate> ReadDate(std::string_view text) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
     const auto year = ReadInt(text.substr(0, 4));
     const auto month = ReadInt(text.substr(5, 2));
     const auto day = ReadInt(text.substr(8, 2));
     if (!year || !month || !day || *year < 1 || *month < 1 || *month > 12 || *day < 1) return std::nullopt;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int days = kDays[*month - 1] + (*month == 2 && IsLeapYear(*year));
-    if (*day > days) return std::nullopt;
+    if (*day > calendar::DaysInMonth(*year, *month)) return std::nullopt;
     return ScriptDate{*year, *month, *day};
 }
 

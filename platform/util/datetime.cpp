@@ -1,7 +1,8 @@
 #include "platform/util/datetime.hpp"
 
-#include <array>
 #include <cstdio>
+
+#include "platform/util/calendar.hpp"
 
 namespace keltrov {
 
@@ -13,10 +14,6 @@ bool IsRealDate(int year, int month, int day, int hour, int minute, int second) 
     return day <= DaysInMonth(year, month);
 }
 
-bool IsGregorianLeap(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
 }  // namespace
 
 bool IsLeapByFour(int year) {
@@ -24,9 +21,7 @@ bool IsLeapByFour(int year) {
 }
 
 int DaysInMonth(int year, int month) {
-    static constexpr std::array<int, 12> days{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == 2) return IsGregorianLeap(year) ? 29 : 28;
-    return days.at(static_cast<size_t>(month - 1));
+    return calendar::DaysInMonth(year, month);
 }
 
 DateTime::DateTime(int year, int month, int day, int hour, int minute, int second)
@@ -44,8 +39,7 @@ DateTime DateTime::FromUnixTime(long long seconds) {
     std::time_t t = static_cast<std::time_t>(seconds);
     std::tm local{};
     if (localtime_r(&t, &local) == nullptr) return Invalid();
-    return DateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                    local.tm_sec);
+    return DateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
 }
 
 DateTime DateTime::Now() {
@@ -56,14 +50,12 @@ DateTime DateTime::Parse(const std::string& text) {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     char sep1 = 0, sep2 = 0;
     int consumed = 0;
-    if (std::sscanf(text.c_str(), " %d%c%d%c%d%n", &year, &sep1, &month, &sep2, &day, &consumed) != 5)
-        return Invalid();
+    if (std::sscanf(text.c_str(), " %d%c%d%c%d%n", &year, &sep1, &month, &sep2, &day, &consumed) != 5) return Invalid();
     const bool separatorsMatch = sep1 == sep2 && (sep1 == '-' || sep1 == '/' || sep1 == '.');
     if (!separatorsMatch) return Invalid();
     const char* rest = text.c_str() + consumed;
     int timeConsumed = 0;
-    const int timeFields = std::sscanf(rest, " %d:%d%n:%d%n", &hour, &minute, &timeConsumed, &second,
-                                       &timeConsumed);
+    const int timeFields = std::sscanf(rest, " %d:%d%n:%d%n", &hour, &minute, &timeConsumed, &second, &timeConsumed);
     if (timeFields < 2) {
         hour = minute = second = 0;
         timeConsumed = 0;

@@ -4,43 +4,18 @@
 
 #include <optional>
 
+#include "platform/util/utf8.hpp"
+
 namespace keltrov {
 
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-// The length of the well-formed UTF-8 character at the start of the bytes; 0 when there is none.
-size_t Utf8CharacterLength(std::string_view bytes) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) return 1;
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length || byte(1) < low || byte(1) > high) return 0;
-    for (size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    }
-    return length;
-}
-
 // Well-formed UTF-8: no stray continuation bytes, overlong forms, surrogates or code points past U+10FFFF.
 bool IsUtf8(std::string_view bytes) {
     while (!bytes.empty()) {
-        const size_t length = Utf8CharacterLength(bytes);
+        const size_t length = utf8::ValidSequenceLength(bytes);
         if (length == 0) return false;
         bytes.remove_prefix(length);
     }
@@ -66,7 +41,7 @@ std::optional<std::string> GbkToUtf8(std::string_view bytes) {
 std::string WithReplacementCharacters(std::string_view bytes) {
     std::string text;
     while (!bytes.empty()) {
-        const size_t length = Utf8CharacterLength(bytes);
+        const size_t length = utf8::ValidSequenceLength(bytes);
         if (length == 0) {
             text += kReplacement;
             bytes.remove_prefix(1);
