@@ -1,7 +1,10 @@
 #include "data/write_pattern.hpp"
 
+#include <optional>
+
 #include "entry/host_state.hpp"
 #include "platform/db/database.hpp"
+#include "platform/db/transaction.hpp"
 #include "platform/ui/db_error_text.hpp"
 #include "platform/ui/message.hpp"
 
@@ -44,10 +47,14 @@ std::string FillMessage(const char* message, const std::string& text) {
 
 bool RunWrite(const WritePolicy& policy, const std::function<void()>& write) {
     keltrov::db::CDatabase& db = *g_pDatabase;
-    const bool transact = !policy.transactOnlyWhenCapable || g_bCanTransact;
-    if (transact && !db.BeginTrans()) {
-        ShowBeginFailure(policy, db.TransactionError());
-        return false;
+    // Any other exception leaving the write rolls the transaction back as it passes.
+    std::optional<keltrov::db::Transaction> transaction;
+    if (!policy.transactOnlyWhenCapable || g_bCanTransact) {
+        transaction.emplace(db, keltrov::db::TransactionKind::Write);
+        if (!transaction->Begun()) {
+            ShowBeginFailure(policy, db.TransactionError());
+            return false;
+        }
     }
     bool ok = true;
     try {
@@ -56,12 +63,12 @@ bool RunWrite(const WritePolicy& policy, const std::function<void()>& write) {
         ok = false;
         keltrov::ShowMessage(FillMessage(policy.errorMessage, keltrov::DbErrorTextForUser(error)));
     }
-    if (transact) {
+    if (transaction) {
         // Nothing is stored when the commit fails, so the write counts as failed.
-        if (ok && !db.CommitTrans()) {
+        if (ok && !transaction->Commit()) {
             keltrov::ShowMessage(kCommitFailed);
             ok = false;
-        } else if (!ok && !db.Rollback()) {
+        } else if (!ok && !transaction->Rollback()) {
             keltrov::ShowMessage(kRollbackFailed);
         }
     }

@@ -59,6 +59,18 @@ TEST_F(WriteTest, ATransactionLeftOpenIsUndoneBeforeTheNextWrite) {
     EXPECT_EQ(database.Rows("select reportid from reports"), std::vector<std::vector<std::string>>{{"A"}});
 }
 
+TEST_F(WriteTest, AnyExceptionLeavingAWriteRollsItBack) {
+    EXPECT_THROW(RunWrite(kSaveWagesPolicy,
+                          [&] {
+                              database.Exec("insert into reports values('A', 1)");
+                              throw std::bad_alloc();
+                          }),
+                 std::bad_alloc);
+    EXPECT_EQ(database.Rows("select count(*) from reports")[0][0], "0");
+    EXPECT_TRUE(RunWrite(kSaveWagesPolicy, [&] { database.Exec("insert into reports values('B', 1)"); }));
+    EXPECT_EQ(database.Rows("select reportid from reports"), std::vector<std::vector<std::string>>{{"B"}});
+}
+
 TEST_F(WriteTest, InitCapturesTheBankAndAQuoteCannotBreakTheQuery) {
     database.Exec("insert into Organize values('B0000001','示范银行')");
     PluginContext context;
