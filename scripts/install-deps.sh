@@ -10,7 +10,16 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick fonts-wqy-microhei
   jq
+  postgresql odbc-postgresql
 )
+
+# The tests reach PostgreSQL through this driver name; the package registers it, older ones did not.
+register_psqlodbc() {
+  odbcinst -q -d -n "PostgreSQL ANSI" >/dev/null 2>&1 && return 0
+  if [ "$(id -u)" -eq 0 ]; then odbcinst -i -d -f /usr/share/psqlodbc/odbcinst.ini.template
+  else sudo odbcinst -i -d -f /usr/share/psqlodbc/odbcinst.ini.template; fi
+}
+trap register_psqlodbc EXIT
 
 missing=()
 for p in "${packages[@]}"; do
