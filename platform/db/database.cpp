@@ -98,6 +98,41 @@ bool CDatabase::Impl::RollbackOwnTransaction(const TransactionSql& own) {
     return true;
 }
 
+bool CDatabase::Impl::BeginSwitchedTransaction() {
+    const TransactionMark* mark = dialect->TransactionMarker();
+    // A transaction the connection failed to end is still open; it was reported as failed, so it is
+    // undone rather than carried into this one.
+    if (mark != nullptr) SQLEndTran(SQL_HANDLE_DBC, connection, SQL_ROLLBACK);
+    if (!SetAutoCommit(false)) return false;
+    if (mark == nullptr || RunTransactionStatement(mark->set)) return true;
+    const DbException failure = *transactionError;
+    EndTransaction(SQL_ROLLBACK);
+    transactionError = failure;
+    return false;
+}
+
+bool CDatabase::Impl::TransactionKeptItsMark() {
+    const TransactionMark* mark = dialect->TransactionMarker();
+    if (mark == nullptr) return true;
+    try {
+        const auto rows = QueryRows(mark->read);
+        if (!rows.empty() && !rows.front().empty() && rows.front().front() == mark->expected) return true;
+        transactionError = MakeLayerError("the database ended the transaction after a failed statement", mark->read);
+    } catch (const DbException& error) {
+        transactionError = error;
+    }
+    return false;
+}
+
+bool CDatabase::Impl::CommitSwitchedTransaction() {
+    if (TransactionKeptItsMark()) return EndTransaction(SQL_COMMIT);
+    // What ran after the failure belongs to a transaction the driver opened by itself: it goes too.
+    const DbException failure = *transactionError;
+    EndTransaction(SQL_ROLLBACK);
+    transactionError = failure;
+    return false;
+}
+
 CDatabase::CDatabase() : m_impl(std::make_unique<Impl>()) {}
 
 CDatabase::~CDatabase() {
@@ -157,7 +192,7 @@ bool CDatabase::BeginTrans(TransactionKind kind) {
     if (!impl.connected) return false;
     impl.transactionError.reset();
     const TransactionSql* own = impl.dialect->OwnTransactions();
-    return own != nullptr ? impl.BeginOwnTransaction(*own, kind) : impl.SetAutoCommit(false);
+    return own != nullptr ? impl.BeginOwnTransaction(*own, kind) : impl.BeginSwitchedTransaction();
 }
 
 bool CDatabase::CommitTrans() {
@@ -165,7 +200,7 @@ bool CDatabase::CommitTrans() {
     if (!impl.connected) return false;
     impl.transactionError.reset();
     const TransactionSql* own = impl.dialect->OwnTransactions();
-    return own != nullptr ? impl.CommitOwnTransaction(*own) : impl.EndTransaction(SQL_COMMIT);
+    return own != nullptr ? impl.CommitOwnTransaction(*own) : impl.CommitSwitchedTransaction();
 }
 
 bool CDatabase::Rollback() {

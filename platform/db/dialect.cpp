@@ -132,6 +132,73 @@ void RewriteSelectAssignments(Tokens& tokens) {
     }
 }
 
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+using CatalogueRow = std::vector<std::string>;
+
+// The first text of every catalogue row but the self-filled column's; none when no row is one.
+std::optional<std::vector<std::string>> ColumnsButSelfFilled(
+    const std::vector<CatalogueRow>& rows, const std::function<bool(const CatalogueRow&)>& selfFilled) {
+    std::vector<std::string> columns;
+    bool found = false;
+    for (const CatalogueRow& row : rows) {
+        if (selfFilled(row)) {
+            found = true;
+        } else {
+            columns.push_back(row.at(0));
+        }
+    }
+    if (!found) return std::nullopt;
+    return columns;
+}
+
+// Where an order-by item ends at its own depth.
+bool EndsOrderList(const Token& token) {
+    static constexpr std::string_view clauses[] = {"limit", "offset", "union", "except", "intersect"};
+    return IsSymbol(token, ")") || IsSymbol(token, ";") ||
+           std::any_of(std::begin(clauses), std::end(clauses), [&](std::string_view w) { return IsWord(token, w); });
+}
+
+// Nulls sort first ascending and last descending, as on SQL Server and SQLite; an item that says
+// where its nulls go keeps it.
+void AddNullOrder(Tokens& tokens, size_t listBegin) {
+    constexpr size_t kNone = static_cast<size_t>(-1);
+    int depth = 0;
+    size_t last = kNone;  // the item's last significant token
+    bool saysNulls = false;
+    for (size_t k = listBegin; k <= tokens.size(); ++k) {
+        const bool atEnd = k == tokens.size() || (depth == 0 && EndsOrderList(tokens[k]));
+        if (atEnd || (depth == 0 && IsSymbol(tokens[k], ","))) {
+            if (!saysNulls && last != kNone) {
+                tokens.insert(tokens.begin() + static_cast<long>(last) + 1,
+                              Raw(IsWord(tokens[last], "desc") ? " nulls last" : " nulls first"));
+                ++k;
+            }
+            if (atEnd) return;
+            saysNulls = false;
+            last = kNone;
+            continue;
+        }
+        if (IsSymbol(tokens[k], "(")) ++depth;
+        if (IsSymbol(tokens[k], ")")) --depth;
+        if (depth == 0 && IsWord(tokens[k], "nulls")) saysNulls = true;
+        if (!IsBlank(tokens[k])) last = k;
+    }
+}
+
+void RewriteNullOrder(Tokens& tokens) {
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (!IsWord(tokens[i], "order")) continue;
+        const size_t by = NextSignificant(tokens, i + 1);
+        if (by < tokens.size() && IsWord(tokens[by], "by")) AddNullOrder(tokens, by + 1);
+    }
+}
+
 using ColumnLookup = std::function<const std::optional<std::vector<std::string>>&(const std::string&)>;
 
 // insert into T values(…) / insert into T select … → with T's column list when T fills a column itself.
@@ -151,50 +218,47 @@ void AddInsertColumnList(Tokens& tokens, const ColumnLookup& columnsOf) {
     }
 }
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
 }  // namespace
 
 std::string SqlServerDialect::Rewrite(std::string_view sql, SchemaProbe& /*probe*/) const {
     return std::string(sql);
 }
 
-std::string SqliteDialect::Rewrite(std::string_view sql, SchemaProbe& probe) const {
+std::string TokenRewritingDialect::Rewrite(std::string_view sql, SchemaProbe& probe) const {
     Tokens tokens = Tokenize(sql);
     // What would be added at the end would land inside the open literal; the database refuses the
     // statement as written anyway.
     if (!tokens.empty() && !IsClosed(tokens.back())) return std::string(sql);
+    RewriteTokens(tokens, probe);
+    return JoinTokens(tokens);
+}
+
+void TokenRewritingDialect::AddInsertColumnLists(Tokens& tokens, SchemaProbe& probe) const {
+    AddInsertColumnList(
+        tokens, [&](const std::string& table) -> const auto& {
+            const std::string key = Lower(table);
+            auto found = m_insertColumns.find(key);
+            if (found == m_insertColumns.end())
+                found = m_insertColumns.emplace(key, ReadInsertColumns(key, probe)).first;
+            return found->second;
+        });
+}
+
+void SqliteDialect::RewriteTokens(Tokens& tokens, SchemaProbe& probe) const {
     RewriteTopToLimit(tokens);
     RewriteSelectAssignments(tokens);
     RewriteGetdate(tokens, "datetime('now','localtime')");
     RewriteLeft(tokens);
-    AddInsertColumnList(
-        tokens, [&](const std::string& table) -> const auto& { return InsertColumns(table, probe); });
-    return JoinTokens(tokens);
+    AddInsertColumnLists(tokens, probe);
 }
 
-const std::optional<std::vector<std::string>>& SqliteDialect::InsertColumns(const std::string& table,
-                                                                            SchemaProbe& probe) const {
-    const std::string key = Lower(table);
-    if (auto found = m_insertColumns.find(key); found != m_insertColumns.end()) return found->second;
+std::optional<std::vector<std::string>> SqliteDialect::ReadInsertColumns(const std::string& table,
+                                                                         SchemaProbe& probe) const {
     // An integer primary key is SQLite's own row number: the column the table fills by itself.
     const auto rows =
         probe.QueryRows(FormatSql("select name, type, pk from pragma_table_info('%s') order by cid", table));
-    std::vector<std::string> columns;
-    bool selfFilled = false;
-    for (const auto& row : rows) {
-        const bool isRowNumber = row.at(2) == "1" && Lower(row.at(1)) == "integer";
-        selfFilled = selfFilled || isRowNumber;
-        if (!isRowNumber) columns.push_back(row.at(0));
-    }
-    auto& entry = m_insertColumns[key];
-    if (selfFilled) entry = std::move(columns);
-    return entry;
+    return ColumnsButSelfFilled(
+        rows, [](const std::vector<std::string>& row) { return row.at(2) == "1" && Lower(row.at(1)) == "integer"; });
 }
 
 // The driver waits about twice this many milliseconds for another connection's write before a
@@ -220,9 +284,50 @@ bool SqliteDialect::StillInTransaction(const std::string& errorText) const {
     return errorText.find("within a transaction") != std::string::npos;
 }
 
+void PostgresDialect::RewriteTokens(Tokens& tokens, SchemaProbe& probe) const {
+    RewriteNullOrder(tokens);
+    RewriteTopToLimit(tokens);
+    RewriteSelectAssignments(tokens);
+    // The server's local time without zone, as SQL Server gives it; left(s, n) exists as it is.
+    RewriteGetdate(tokens, "localtimestamp");
+    AddInsertColumnLists(tokens, probe);
+}
+
+std::optional<std::vector<std::string>> PostgresDialect::ReadInsertColumns(const std::string& table,
+                                                                           SchemaProbe& probe) const {
+    const auto rows = probe.QueryRows(
+        FormatSql("select column_name, is_identity, column_default from information_schema.columns where "
+                  "table_schema = current_schema() and table_name = '%s' order by ordinal_position",
+                  table));
+    return ColumnsButSelfFilled(rows, [](const std::vector<std::string>& row) {
+        return row.at(1) == "YES" || row.at(2).starts_with("nextval(");
+    });
+}
+
+// Without these the driver answers a failed statement by undoing it alone (or, when it fails to
+// parse, the whole transaction, and then opens a new one): the whole transaction goes at once
+// instead, and the mark below tells the commit. Another clerk's lock is waited for five seconds.
+constexpr const char* kPostgresRollbackWhole = "Protocol=7.4-1;";
+constexpr const char* kPostgresLockTimeout = "pqopt={options=-clock_timeout=5000};";
+
+std::string PostgresDialect::MissingConnectOptions(std::string_view connect) const {
+    const std::string lower = Lower(connect);
+    // The driver takes the last of a repeated option, so a different protocol given earlier is overridden.
+    std::string missing = lower.ends_with(Lower(kPostgresRollbackWhole)) ? "" : kPostgresRollbackWhole;
+    if (lower.find("lock_timeout") == std::string::npos) missing = kPostgresLockTimeout + missing;
+    return missing;
+}
+
+const TransactionMark* PostgresDialect::TransactionMarker() const {
+    static constexpr TransactionMark mark{"select set_config('keltrov.transaction','open',true)",
+                                          "select current_setting('keltrov.transaction',true)", "open"};
+    return &mark;
+}
+
 std::unique_ptr<Dialect> MakeDialect(std::string_view dbmsName) {
     const std::string name = Lower(dbmsName);
     if (name.find("sqlite") != std::string::npos) return std::make_unique<SqliteDialect>();
+    if (name.find("postgresql") != std::string::npos) return std::make_unique<PostgresDialect>();
     return std::make_unique<SqlServerDialect>();
 }
 

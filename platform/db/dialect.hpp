@@ -27,6 +27,14 @@ struct TransactionSql {
     const char* rollback;
 };
 
+// A mark the first statement of a transaction leaves and the transaction loses when the database
+// or the driver ends it by itself; read back before a commit, it tells whether the work is whole.
+struct TransactionMark {
+    const char* set;
+    const char* read;
+    const char* expected;
+};
+
 class Dialect {
 public:
     virtual ~Dialect() = default;
@@ -39,6 +47,8 @@ public:
     virtual bool AlreadyRolledBack(const std::string& /*errorText*/) const { return false; }
     // TRUE when a failed begin says a transaction the connection failed to end is still open.
     virtual bool StillInTransaction(const std::string& /*errorText*/) const { return false; }
+    // The mark a transaction on the driver's auto-commit switch carries; none when it needs none.
+    virtual const TransactionMark* TransactionMarker() const { return nullptr; }
 };
 
 class SqlServerDialect final : public Dialect {
@@ -46,19 +56,48 @@ public:
     std::string Rewrite(std::string_view sql, SchemaProbe& probe) const override;
 };
 
-class SqliteDialect final : public Dialect {
+struct Token;
+
+// The adapters that rewrite statements on tokens; the column lists of positional inserts come
+// from the database's catalogue, read once per connection and table.
+class TokenRewritingDialect : public Dialect {
 public:
-    std::string Rewrite(std::string_view sql, SchemaProbe& probe) const override;
+    std::string Rewrite(std::string_view sql, SchemaProbe& probe) const final;
+
+protected:
+    virtual void RewriteTokens(std::vector<Token>& tokens, SchemaProbe& probe) const = 0;
+    // The columns a positional insert fills: every column but the self-filled one; none when the
+    // table has no self-filled column.
+    virtual std::optional<std::vector<std::string>> ReadInsertColumns(const std::string& table,
+                                                                      SchemaProbe& probe) const = 0;
+    void AddInsertColumnLists(std::vector<Token>& tokens, SchemaProbe& probe) const;
+
+private:
+    mutable std::map<std::string, std::optional<std::vector<std::string>>> m_insertColumns;
+};
+
+class SqliteDialect final : public TokenRewritingDialect {
+public:
     std::string MissingConnectOptions(std::string_view connect) const override;
     const TransactionSql* OwnTransactions() const override;
     bool AlreadyRolledBack(const std::string& errorText) const override;
     bool StillInTransaction(const std::string& errorText) const override;
 
 private:
-    // The columns a positional insert fills: every column but the self-filled one; none when the
-    // table has no self-filled column. Cached per connection.
-    const std::optional<std::vector<std::string>>& InsertColumns(const std::string& table, SchemaProbe& probe) const;
-    mutable std::map<std::string, std::optional<std::vector<std::string>>> m_insertColumns;
+    void RewriteTokens(std::vector<Token>& tokens, SchemaProbe& probe) const override;
+    std::optional<std::vector<std::string>> ReadInsertColumns(const std::string& table,
+                                                              SchemaProbe& probe) const override;
+};
+
+class PostgresDialect final : public TokenRewritingDialect {
+public:
+    std::string MissingConnectOptions(std::string_view connect) const override;
+    const TransactionMark* TransactionMarker() const override;
+
+private:
+    void RewriteTokens(std::vector<Token>& tokens, SchemaProbe& probe) const override;
+    std::optional<std::vector<std::string>> ReadInsertColumns(const std::string& table,
+                                                              SchemaProbe& probe) const override;
 };
 
 // Chooses the adapter for the DBMS name the driver reports (SQL_DBMS_NAME).

@@ -13,6 +13,17 @@ public:
     std::vector<std::vector<std::string>> QueryRows(const std::string&) override { return {}; }
 };
 
+// A catalogue of one table, "usertabb812", whose second column the server fills; counts the look-ups.
+class WageTableCatalogue : public db::SchemaProbe {
+public:
+    std::vector<std::vector<std::string>> QueryRows(const std::string& sql) override {
+        queries.push_back(sql);
+        if (sql.find("'usertabb812'") == std::string::npos) return {{"a", "NO", ""}};
+        return {{"relationid", "NO", ""}, {"autoid", "YES", ""}, {"field_1", "NO", ""}};
+    }
+    std::vector<std::string> queries;
+};
+
 struct RewriteCase {
     const char* input;
     const char* expected;
@@ -45,12 +56,55 @@ TEST(SqliteDialect, RewritesOnTokensAndLeavesLiteralsAlone) {
     for (const RewriteCase& c : cases) EXPECT_EQ(dialect.Rewrite(c.input, probe), c.expected) << c.input;
 }
 
+TEST(PostgresDialect, RewritesOnTokensAndLeavesLiteralsAlone) {
+    const RewriteCase cases[] = {
+        {"select top 1 * from privatevba where reportid = 'B812'  ",
+         "select * from privatevba where reportid = 'B812' limit 1  "},
+        {"select a from t where x=(select top 1 r from u group by r order by r desc) ",
+         "select a from t where x=(select r from u group by r order by r desc nulls last limit 1) "},
+        {"insert into t (a, b) values('a',getdate())", "insert into t (a, b) values('a',localtimestamp)"},
+        {"select left('%s',8)", "select left('%s',8)"},
+        {"select relationid='k',inputdate=getdate(),a.b from t",
+         "select 'k' as relationid,localtimestamp as inputdate,a.b from t"},
+        {"select * from t order by a, b desc, c ASC",
+         "select * from t order by a nulls first, b desc nulls last, c ASC nulls first"},
+        {"select * from t order by coalesce(a, b) desc, c nulls last",
+         "select * from t order by coalesce(a, b) desc nulls last, c nulls last"},
+        {"select * from (select f from u union all select f from v) as t1 order by f ",
+         "select * from (select f from u union all select f from v) as t1 order by f nulls first "},
+        {"select a from t order by(a)", "select a from t order by(a) nulls first"},
+        {"select top 2 a from t order by a -- x\n", "select a from t order by a nulls first limit 2 -- x\n"},
+        {"select 'order by a top 1 getdate()' from t", "select 'order by a top 1 getdate()' from t"},
+        {"select \"order\" from t where a='select x=1'", "select \"order\" from t where a='select x=1'"},
+        {"select top 1 a from t where b='x", "select top 1 a from t where b='x"},
+    };
+    db::PostgresDialect dialect;
+    NoTables probe;
+    for (const RewriteCase& c : cases) EXPECT_EQ(dialect.Rewrite(c.input, probe), c.expected) << c.input;
+}
+
+TEST(PostgresDialect, PositionalInsertsNameTheColumnsTheServerDoesNotFill) {
+    db::PostgresDialect dialect;
+    WageTableCatalogue catalogue;
+    EXPECT_EQ(dialect.Rewrite("insert into usertabB812 values ('k',getdate())", catalogue),
+              "insert into usertabB812(relationid,field_1) values ('k',localtimestamp)");
+    EXPECT_EQ(dialect.Rewrite("insert into usertabb812 select relationid='k', a.f from a", catalogue),
+              "insert into usertabb812(relationid,field_1) select 'k' as relationid, a.f from a");
+    EXPECT_EQ(dialect.Rewrite("insert into reports values('B810', 6)", catalogue),
+              "insert into reports values('B810', 6)");
+    EXPECT_EQ(dialect.Rewrite("insert into reports values('B811', 6)", catalogue),
+              "insert into reports values('B811', 6)");
+    // Once per table and connection, whatever the case the statement spells the table in.
+    EXPECT_EQ(catalogue.queries.size(), 2U);
+}
+
 TEST(SqlServerDialect, PassesStatementsUnchanged) {
     NoTables probe;
     const std::string sql = "select top 1 relationid=getdate(), left(a,2) from t";
     EXPECT_EQ(db::SqlServerDialect().Rewrite(sql, probe), sql);
     EXPECT_NE(dynamic_cast<db::SqliteDialect*>(db::MakeDialect("SQLite").get()), nullptr);
     EXPECT_NE(dynamic_cast<db::SqlServerDialect*>(db::MakeDialect("Microsoft SQL Server").get()), nullptr);
+    EXPECT_NE(dynamic_cast<db::PostgresDialect*>(db::MakeDialect("PostgreSQL").get()), nullptr);
 }
 
 TEST(SqlFormat, QuotesOnlyValuesInsideLiterals) {
@@ -60,7 +114,7 @@ TEST(SqlFormat, QuotesOnlyValuesInsideLiterals) {
     EXPECT_THROW(FormatSql("'%s' '%s'", "only one"), std::logic_error);
 }
 
-class StatementsOnSqlite : public DatabaseTest {
+class StatementsOnDatabase : public DatabaseTest {
 protected:
     std::vector<std::vector<std::string>> Query(const std::string& sql) {
         CDynRecordset rs(&database.Db());
@@ -74,7 +128,7 @@ protected:
     }
 };
 
-TEST_F(StatementsOnSqlite, WageStatementsBehaveAsOnSqlServer) {
+TEST_F(StatementsOnDatabase, WageStatementsBehaveAsOnSqlServer) {
     // A positional insert into the wage table skips its self-filled column.
     for (const char* code : {"100001001", "100001002"}) {
         std::string values =
@@ -107,10 +161,10 @@ TEST_F(StatementsOnSqlite, WageStatementsBehaveAsOnSqlServer) {
     EXPECT_EQ(rows[1][7], "");  // no earlier row: null amounts
 }
 
-TEST_F(StatementsOnSqlite, TreeUnionAndTopOne) {
+TEST_F(StatementsOnDatabase, TreeUnionAndTopOne) {
     database.Exec("insert into usertabb810 values('B0000001',getdate(),'100','c')");
     database.Exec("insert into usertabb811 (relationid, field_1, field_2) values('B0000001','100001','p')");
-    database.Exec("insert into privatevba values('B812', x'0102')");
+    database.Db().ExecuteSQLWithBytes("insert into privatevba values('B812', ?)", {0x01, 0x02});
     const auto tree = Query(FormatSql(
         "select * from (select field_1,field_2 from usertab%s where relationid='%s' union all select field_1,field_2 "
         "from usertab%s where relationid='%s') as t1 order by field_1 ",
@@ -128,7 +182,7 @@ TEST_F(StatementsOnSqlite, TreeUnionAndTopOne) {
 namespace keltrov::test {
 namespace {
 
-TEST_F(StatementsOnSqlite, OrganisationPersonAndFormStatements) {
+TEST_F(StatementsOnDatabase, OrganisationPersonAndFormStatements) {
     const std::string bank = kTestBank;
     database.Exec(FormatSql("insert into usertabb810 values('%s',getdate(),'%s','%s')", bank, "100", "公司"));
     database.Exec(FormatSql("insert into usertab%s values('%s',getdate(),'%s','%s')", "B810", bank, "100001", "部门"));
