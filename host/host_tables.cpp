@@ -17,38 +17,41 @@ std::string FieldColumns(int first, int last, const std::string& type) {
     return columns;
 }
 
-std::string FormDefinitionColumns() {
+std::string FormDefinitionColumns(const ColumnTypes& types) {
     std::string columns;
     for (int i = 1; i <= 20; ++i) {
         const bool whole = i == 3 || i == 5 || i == 9 || i == 10 || i == 12 || i == 13;
-        columns += ", field_" + std::to_string(i) + (whole ? " int" : " varchar(255)");
+        columns += ", field_" + std::to_string(i) + " " + (whole ? std::string("int") : types.Text(255));
     }
     return columns;
 }
 
-std::vector<std::string> TableStatements() {
+std::vector<std::string> TableStatements(const ColumnTypes& t) {
+    const std::string key = "relationid " + t.Text(30);
+    const std::string input = key + ", inputdate " + t.dateTime;
     return {
-        "create table Organize (bankid varchar(8), bankname varchar(60))",
-        "create table reports (reportid varchar(10), reporttype int)",
-        "create table privatevba (reportid varchar(10), vbacode blob)",
-        "create table usertabb001 (relationid varchar(30), inputdate datetime, field_1 varchar(30), "
-        "field_2 varchar(30), field_3 int, field_4 varchar(255), field_5 varchar(60), field_6 varchar(60), "
-        "field_7 varchar(60))",
-        "create table usertabb810 (relationid varchar(30), inputdate datetime, field_1 varchar(60), "
-        "field_2 varchar(60))",
-        "create table usertabb811 (relationid varchar(30), inputdate datetime, field_1 varchar(60), "
-        "field_2 varchar(60)" +
-            FieldColumns(3, 20, "varchar(255)") + ")",
-        "create table usertabb200 (relationid varchar(30)" + FormDefinitionColumns() + ")",
-        "create table usertabb054 (relationid varchar(30), field_1 varchar(30), field_2 varchar(30), field_3 int)",
+        "create table Organize (bankid " + t.Text(8) + ", bankname " + t.Text(60) + ")",
+        "create table reports (reportid " + t.Text(10) + ", reporttype int)",
+        "create table privatevba (reportid " + t.Text(10) + ", vbacode " + t.binary + ")",
+        "create table usertabb001 (" + input + ", field_1 " + t.Text(30) + ", field_2 " + t.Text(30) +
+            ", field_3 int, field_4 " + t.Text(255) + FieldColumns(5, 7, t.Text(60)) + ")",
+        "create table usertabb810 (" + input + FieldColumns(1, 2, t.Text(60)) + ")",
+        "create table usertabb811 (" + input + FieldColumns(1, 2, t.Text(60)) + FieldColumns(3, 20, t.Text(255)) + ")",
+        "create table usertabb200 (" + key + FormDefinitionColumns(t) + ")",
+        "create table usertabb054 (" + key + FieldColumns(1, 2, t.Text(30)) + ", field_3 int)",
         // The wage table fills one column by itself; it stands before field_1.
-        "create table usertabb812 (relationid varchar(30), inputdate datetime, "
-        "autoid integer primary key autoincrement" +
-            FieldColumns(1, 4, "varchar(60)") + FieldColumns(5, 26, "decimal(12,2)") + ")",
+        "create table usertabb812 (" + input + ", " + t.selfFilledColumn + FieldColumns(1, 4, t.Text(60)) +
+            FieldColumns(5, 26, t.decimal) + ")",
         // A month's rows are read, deleted and stored by month and person code.
         "create index usertabb812_month on usertabb812 (relationid, field_1)",
     };
 }
+
+constexpr ColumnTypes kSqliteTypes{"", "datetime", "decimal(12,2)", "blob", "autoid integer primary key autoincrement"};
+constexpr ColumnTypes kPostgresTypes{" collate \"C\"", "timestamp", "numeric(12,2)", "bytea",
+                                     "autoid integer generated always as identity primary key"};
+constexpr ColumnTypes kSqlServerTypes{"", "datetime", "decimal(12,2)", "varbinary(max)",
+                                      "autoid int identity primary key"};
 
 struct DemoNode {
     const char* code;
@@ -173,8 +176,19 @@ DateTime MonthBefore(const DateTime& date) {
 
 }  // namespace
 
+std::string ColumnTypes::Text(int size) const {
+    return "varchar(" + std::to_string(size) + ")" + textCollation;
+}
+
+const ColumnTypes& ColumnTypesOf(const db::CDatabase& db) {
+    const std::string& name = db.GetDbmsName();
+    if (name.find("SQLite") != std::string::npos) return kSqliteTypes;
+    if (name.find("PostgreSQL") != std::string::npos) return kPostgresTypes;
+    return kSqlServerTypes;
+}
+
 void CreateHostTables(db::CDatabase& db) {
-    for (const std::string& statement : TableStatements()) db.ExecuteSQL(statement);
+    for (const std::string& statement : TableStatements(ColumnTypesOf(db))) db.ExecuteSQL(statement);
 }
 
 void LoadDemoData(db::CDatabase& db, const DateTime& today) {

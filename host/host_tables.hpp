@@ -10,6 +10,18 @@ namespace keltrov::host {
 
 inline constexpr const char* kDemoBankId = "10000001";
 
+// The host's column types as the connected database spells them.
+struct ColumnTypes {
+    const char* textCollation;  // after varchar(n): codes and keys compare byte by byte
+    const char* dateTime;
+    const char* decimal;  // the wage amounts
+    const char* binary;
+    const char* selfFilledColumn;  // the whole definition of the wage table's own row number
+    std::string Text(int size) const;
+};
+
+const ColumnTypes& ColumnTypesOf(const db::CDatabase& db);
+
 void CreateHostTables(db::CDatabase& db);
 // Fills the tables with one bank, its catalogue, a person form, an organisation and two months of
 // wages: the month of `today` and the month before it.

@@ -33,15 +33,29 @@ std::vector<unsigned char> ReadFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void CreateDatabase(const std::string& path, bool withDemo) {
-    if (std::filesystem::exists(path)) throw std::runtime_error("the database file exists already: " + path);
-    db::CDatabase db;
-    db.OpenEx(SqliteConnection(path, true));
-    CreateHostTables(db);
-    if (withDemo) {
-        LoadDemoData(db, DateTime::Now());
-        StoreWageTemplate(db, BuildDemoWageTemplate());
+// All or nothing: a database whose tables exist already, or a failing row, leaves it as it was.
+void PrepareDatabase(db::CDatabase& db, bool withDemo) {
+    if (!db.BeginTrans()) throw *db.TransactionError();
+    try {
+        CreateHostTables(db);
+        if (withDemo) {
+            LoadDemoData(db, DateTime::Now());
+            StoreWageTemplate(db, BuildDemoWageTemplate());
+        }
+    } catch (const db::DbException&) {
+        db.Rollback();
+        throw;
     }
+    if (!db.CommitTrans()) throw *db.TransactionError();
+}
+
+// A new SQLite file at `path`, or the tables in the database of `connect` when `path` is empty.
+void CreateDatabase(const std::string& path, const std::string& connect, bool withDemo) {
+    if (!path.empty() && std::filesystem::exists(path))
+        throw std::runtime_error("the database file exists already: " + path);
+    db::CDatabase db;
+    db.OpenEx(path.empty() ? connect : SqliteConnection(path, true));
+    PrepareDatabase(db, withDemo);
 }
 
 void OpenDatabase(db::CDatabase& db, const HostOptions& options) {
@@ -80,12 +94,14 @@ int RunScript(db::CDatabase& db, const HostOptions& options) {
 
 int Run(const HostOptions& options) {
     if (!options.checkTemplate.empty()) return CheckTemplate(options.checkTemplate, std::cout, std::cerr);
-    const std::string& created = options.createDb.empty() ? options.createDemo : options.createDb;
-    if (!created.empty()) CreateDatabase(created, options.createDb.empty());
-    if (options.dbFile.empty() && options.connect.empty()) {
-        if (!created.empty()) return 0;
+    const std::optional<std::string>& created = options.createDb ? options.createDb : options.createDemo;
+    if (created) CreateDatabase(*created, options.connect, options.createDemo.has_value());
+    const bool actionGiven =
+        !options.query.empty() || !options.exec.empty() || !options.storeTemplate.empty() || !options.script.empty();
+    // Created and given nothing to open, or created in the connected database and asked for nothing more.
+    if (created && options.dbFile.empty() && (options.connect.empty() || !actionGiven)) return 0;
+    if (options.dbFile.empty() && options.connect.empty())
         throw std::runtime_error("no database: give --db FILE or --connect STRING");
-    }
     db::CDatabase db;
     OpenDatabase(db, options);
     if (!options.query.empty()) {

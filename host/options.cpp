@@ -10,6 +10,8 @@ const char* const kUsage =
     "usage: keltrov-host [options]\n"
     "  --create-db FILE        create a new SQLite database with the host's tables and no rows\n"
     "  --create-demo FILE      create a new SQLite database with the tables and the demo data\n"
+    "  --create-db, --create-demo (without FILE, with --connect)\n"
+    "                          create the tables (and the demo data) in the connected database\n"
     "  --db FILE               open an existing SQLite database file\n"
     "  --connect STRING        open any ODBC connection string instead of --db\n"
     "  --bank ID               the bank id handed to init (default: the demo bank 10000001)\n"
@@ -25,9 +27,11 @@ const char* const kUsage =
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     HostOptions options;
     options.bankId = kDemoBankId;
-    const std::map<std::string, std::string*> valued{
+    const std::map<std::string, std::optional<std::string>*> creating{
         {"--create-db", &options.createDb},
         {"--create-demo", &options.createDemo},
+    };
+    const std::map<std::string, std::string*> valued{
         {"--db", &options.dbFile},
         {"--connect", &options.connect},
         {"--bank", &options.bankId},
@@ -44,6 +48,12 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
             options.help = true;
             continue;
         }
+        if (const auto create = creating.find(arg); create != creating.end()) {
+            // Without a file name the tables go into the database of --connect.
+            const bool named = i + 1 < args.size() && !args[i + 1].starts_with("--");
+            *create->second = named ? args[++i] : "";
+            continue;
+        }
         const auto found = valued.find(arg);
         if (found == valued.end()) return {std::nullopt, "unknown option " + arg};
         if (i + 1 >= args.size()) return {std::nullopt, "option " + arg + " needs a value"};
@@ -51,8 +61,14 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     }
     if (!options.dbFile.empty() && !options.connect.empty())
         return {std::nullopt, "--db and --connect exclude each other"};
-    if (!options.createDb.empty() && !options.createDemo.empty())
+    if (options.createDb && options.createDemo)
         return {std::nullopt, "--create-db and --create-demo exclude each other"};
+    const std::optional<std::string>& created = options.createDb ? options.createDb : options.createDemo;
+    if (created && created->empty() && options.connect.empty())
+        return {std::nullopt, "--create-db and --create-demo need a FILE, or --connect to create in"};
+    if (created && !created->empty() && !options.connect.empty())
+        return {std::nullopt,
+                "--create-db FILE and --create-demo FILE make a SQLite file: leave FILE out with --connect"};
     const int actions =
         !options.query.empty() + !options.exec.empty() + !options.storeTemplate.empty() + !options.script.empty();
     if (actions > 1) return {std::nullopt, "--query, --exec, --store-template and --script exclude each other"};

@@ -7,8 +7,9 @@
 namespace keltrov::host {
 
 struct HostOptions {
-    std::string createDb;       // --create-db FILE
-    std::string createDemo;     // --create-demo FILE
+    // --create-db [FILE], --create-demo [FILE]: a new SQLite file, or without FILE the database --connect names.
+    std::optional<std::string> createDb;
+    std::optional<std::string> createDemo;
     std::string dbFile;         // --db FILE
     std::string connect;        // --connect STRING
     std::string bankId;         // --bank ID

@@ -295,13 +295,15 @@ void PostgresDialect::RewriteTokens(Tokens& tokens, SchemaProbe& probe) const {
 
 std::optional<std::vector<std::string>> PostgresDialect::ReadInsertColumns(const std::string& table,
                                                                            SchemaProbe& probe) const {
-    const auto rows = probe.QueryRows(
-        FormatSql("select column_name, is_identity, column_default from information_schema.columns where "
-                  "table_schema = current_schema() and table_name = '%s' order by ordinal_position",
-                  table));
-    return ColumnsButSelfFilled(rows, [](const std::vector<std::string>& row) {
-        return row.at(1) == "YES" || row.at(2).starts_with("nextval(");
-    });
+    // From the system catalogue, which shows every column to every user; the information schema
+    // hides the columns of tables the user holds no privilege on.
+    const auto rows = probe.QueryRows(FormatSql(
+        "select a.attname, case when a.attidentity <> '' or pg_get_expr(d.adbin, d.adrelid) like 'nextval(%%' "
+        "then 'YES' else 'NO' end from pg_attribute a left join pg_attrdef d on d.adrelid = a.attrelid and "
+        "d.adnum = a.attnum where a.attrelid = to_regclass('%s') and a.attnum > 0 and not a.attisdropped "
+        "order by a.attnum",
+        table));
+    return ColumnsButSelfFilled(rows, [](const std::vector<std::string>& row) { return row.at(1) == "YES"; });
 }
 
 // Without these the driver answers a failed statement by undoing it alone (or, when it fails to

@@ -18,8 +18,8 @@ class WageTableCatalogue : public db::SchemaProbe {
 public:
     std::vector<std::vector<std::string>> QueryRows(const std::string& sql) override {
         queries.push_back(sql);
-        if (sql.find("'usertabb812'") == std::string::npos) return {{"a", "NO", ""}};
-        return {{"relationid", "NO", ""}, {"autoid", "YES", ""}, {"field_1", "NO", ""}};
+        if (sql.find("'usertabb812'") == std::string::npos) return {{"a", "NO"}};
+        return {{"relationid", "NO"}, {"autoid", "YES"}, {"field_1", "NO"}};
     }
     std::vector<std::string> queries;
 };
