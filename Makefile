@@ -11,8 +11,10 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j$(JOBS)
 
+# CTest starts and stops the private PostgreSQL cluster itself; it is stopped once more in case CTest was cut short.
 test: build
-	cd $(BUILD) && bash ../scripts/with-display.sh ctest --output-on-failure -j$(JOBS)
+	cd $(BUILD) && trap 'bash ../scripts/pg-cluster.sh stop pg-cluster' EXIT INT TERM && \
+	  bash ../scripts/with-display.sh ctest --output-on-failure -j$(JOBS)
 
 demo: build
 	bash scripts/demo.sh $(BUILD)

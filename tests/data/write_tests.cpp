@@ -38,7 +38,7 @@ TEST_F(WriteTest, SuccessMessageOnlyWhenStored) {
 
 TEST_F(WriteTest, RefusedCommitStoresNothingLater) {
     // A deferred foreign key is checked at commit: the insert runs, the commit is refused.
-    database.Exec("PRAGMA foreign_keys=ON");
+    if (const char* enable = Traits().enableForeignKeys) database.Exec(enable);
     database.Exec("create table parent (id varchar(9) primary key)");
     database.Exec("create table child (id varchar(9) references parent(id) deferrable initially deferred)");
     EXPECT_FALSE(RunWrite(kSaveWagesPolicy, [&] { database.Exec("insert into child values('orphan')"); }));
@@ -69,6 +69,51 @@ TEST_F(WriteTest, AnyExceptionLeavingAWriteRollsItBack) {
     EXPECT_EQ(database.Rows("select count(*) from reports")[0][0], "0");
     EXPECT_TRUE(RunWrite(kSaveWagesPolicy, [&] { database.Exec("insert into reports values('B', 1)"); }));
     EXPECT_EQ(database.Rows("select reportid from reports"), std::vector<std::vector<std::string>>{{"B"}});
+}
+
+TEST_F(WriteTest, AStatementThatFailsToParseInTheMiddleOfAWriteLeavesNothing) {
+    EXPECT_FALSE(RunWrite(kSaveWagesPolicy, [&] {
+        database.Exec("insert into reports values('A', 1)");
+        database.Exec("insert into reports valuesx('B', 1)");
+        database.Exec("insert into reports values('C', 1)");
+    }));
+    EXPECT_TRUE(messages.texts.at(0).starts_with("数据读写错，原因可能是"));
+    EXPECT_EQ(database.Rows("select count(*) from reports")[0][0], "0");
+    EXPECT_TRUE(RunWrite(kSaveWagesPolicy, [&] { database.Exec("insert into reports values('D', 1)"); }));
+    EXPECT_EQ(database.Rows("select reportid from reports"), std::vector<std::vector<std::string>>{{"D"}});
+}
+
+TEST_F(WriteTest, AWriteThatGoesOnAfterAFailedStatementIsNotStoredInPart) {
+    db::CDatabase& db = database.Db();
+    for (const char* failing : {"insert into reports valuesx('B', 1)", "insert into nosuch values(1)"}) {
+        database.Exec("delete from reports");
+        ASSERT_TRUE(db.BeginTrans());
+        database.Exec("insert into reports values('A', 1)");
+        EXPECT_THROW(database.Exec(failing), db::DbException);
+        database.Exec("insert into reports values('C', 1)");
+        const bool committed = db.CommitTrans();
+        const auto stored = database.Rows("select reportid from reports order by reportid");
+        if (Traits().failureEndsTransaction) {
+            EXPECT_FALSE(committed) << failing;
+            EXPECT_TRUE(stored.empty()) << failing;
+        } else {
+            EXPECT_TRUE(committed) << failing;
+            EXPECT_EQ(stored, (std::vector<std::vector<std::string>>{{"A"}, {"C"}})) << failing;
+        }
+    }
+}
+
+TEST_F(WriteTest, AnotherClerksWriteIsWaitedForABoundedTimeThenToldAsBusy) {
+    database.Exec("insert into reports values('A', 1)");
+    db::CDatabase other;
+    other.OpenEx(database.ConnectString());
+    ASSERT_TRUE(other.BeginTrans());
+    other.ExecuteSQL("update reports set reporttype=2 where reportid='A'");
+    EXPECT_FALSE(
+        RunWrite(kSaveWagesPolicy, [&] { database.Exec("update reports set reporttype=3 where reportid='A'"); }));
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"数据读写错，原因可能是数据库正被其他用户使用，请稍后再试"});
+    ASSERT_TRUE(other.CommitTrans());
+    EXPECT_EQ(database.Rows("select reporttype from reports")[0][0], "2");
 }
 
 TEST_F(WriteTest, InitCapturesTheBankAndAQuoteCannotBreakTheQuery) {

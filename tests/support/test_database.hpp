@@ -1,6 +1,7 @@
 #pragma once
-// A fresh SQLite database file per test, opened through the SQLite ODBC driver, with the host's
-// tables, and the host state pointing at it.
+// A fresh database per test, with the host's tables, and the host state pointing at it: a SQLite
+// file through the SQLite ODBC driver, or, when KELTROV_TEST_DATABASE is "postgresql", a database of
+// its own on the server KELTROV_PG_CONNECT names, or else on the build's private test cluster.
 #include "platform/db/database.hpp"
 #include "platform/ui/message.hpp"
 
@@ -18,13 +19,19 @@ public:
     ~TestDatabase();
 
     db::CDatabase& Db() { return m_db; }
+    // The SQLite file; empty on a server.
     const std::filesystem::path& Path() const { return m_path; }
+    // What a second connection to the same database opens.
+    const std::string& ConnectString() const { return m_connect; }
+    bool IsPostgres() const { return !m_serverName.empty(); }
     void Exec(const std::string& sql) { m_db.ExecuteSQL(sql); }
     // The rows of a query as texts, read through the plain driver text of each column.
     std::vector<std::vector<std::string>> Rows(const std::string& sql);
 
 private:
     std::filesystem::path m_path;
+    std::string m_serverName;  // the database's name on the server
+    std::string m_connect;
     db::CDatabase m_db;
 };
 
@@ -40,11 +47,20 @@ private:
     MessageHandler m_previous;
 };
 
+// What truly differs between the databases the tests run on, in one place.
+struct DatabaseTraits {
+    // A statement that fails ends the whole transaction (PostgreSQL), or only itself (SQLite).
+    bool failureEndsTransaction;
+    // What a connection runs before foreign keys are enforced; null where they always are.
+    const char* enableForeignKeys;
+};
+
 // A test with its own database and the host state of bank "B0000001".
 class DatabaseTest : public ::testing::Test {
 protected:
     DatabaseTest();
     ~DatabaseTest() override;
+    const DatabaseTraits& Traits() const;
     TestDatabase database;
     MessageCapture messages;
 };
