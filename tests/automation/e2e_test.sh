@@ -7,23 +7,40 @@
 #   #stderr TEXT       the host's standard error is exactly TEXT
 #   #exec SQL          SQL runs on the demo database before the script (a story's own form definition)
 # @THIS_MONTH@ and @LAST_MONTH@ stand for the 15th of the months the demo data has wages in.
+# Given the folder of a running test cluster (scripts/pg-cluster.sh) as a third argument, the demo
+# database is a database of its own on that PostgreSQL server instead of a SQLite file.
 set -u
 host=$(realpath "$1")
 script=$2
+cluster=${3:-}
 dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+database=()
+cleanup() {
+  [ -z "$cluster" ] || "$host" --connect "$(cat "$cluster/connect")" --exec "drop database $name with (force)"
+  rm -rf "$dir"
+}
+trap cleanup EXIT
 fail() { echo "FAIL $(basename "$script"): $*"; exit 1; }
+
+if [ -n "$cluster" ]; then
+  name="keltrov_e2e_$(basename "$script" .script)_$$"
+  "$host" --connect "$(cat "$cluster/connect")" --exec "create database $name" || fail "create database"
+  database=(--connect "$(cat "$cluster/connect")Database=$name;")
+  "$host" "${database[@]}" --create-demo || fail "create-demo"
+else
+  database=(--db demo.sqlite)
+  (cd "$dir" && "$host" --create-demo demo.sqlite) || fail "create-demo"
+fi
 
 this_month=$(date +%Y-%m-15)
 last_month=$(date -d "$this_month -1 month" +%Y-%m-15)
 sed -e "s/@THIS_MONTH@/$this_month/g" -e "s/@LAST_MONTH@/$last_month/g" "$script" > "$dir/run.script"
-"$host" --create-demo "$dir/demo.sqlite" || fail "create-demo"
 while read -r sql; do
-  "$host" --db "$dir/demo.sqlite" --exec "$sql" || fail "exec $sql"
+  (cd "$dir" && "$host" "${database[@]}" --exec "$sql") || fail "exec $sql"
 done < <(sed -n 's/^#exec //p' "$dir/run.script")
 
 expected_exit=$(sed -n 's/^#exit //p' "$dir/run.script")
-(cd "$dir" && timeout 120 "$host" --db demo.sqlite --script run.script 2> stderr.txt)
+(cd "$dir" && timeout 120 "$host" "${database[@]}" --script run.script 2> stderr.txt)
 status=$?
 [ "$status" -eq "${expected_exit:-0}" ] || fail "exit $status, expected ${expected_exit:-0}: $(cat "$dir/stderr.txt")"
 if grep -q '^#stderr ' "$dir/run.script"; then
