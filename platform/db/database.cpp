@@ -98,13 +98,14 @@ bool CDatabase::Impl::RollbackOwnTransaction(const TransactionSql& own) {
     return true;
 }
 
-bool CDatabase::Impl::BeginSwitchedTransaction() {
+bool CDatabase::Impl::BeginSwitchedTransaction(TransactionKind kind) {
     const TransactionMark* mark = dialect->TransactionMarker();
     // A transaction the connection failed to end is still open; it was reported as failed, so it is
     // undone rather than carried into this one.
     if (mark != nullptr) SQLEndTran(SQL_HANDLE_DBC, connection, SQL_ROLLBACK);
     if (!SetAutoCommit(false)) return false;
-    if (mark == nullptr || RunTransactionStatement(mark->set)) return true;
+    if (mark == nullptr) return true;
+    if (RunTransactionStatement(kind == TransactionKind::Write ? mark->setForWrite : mark->setForRead)) return true;
     const DbException failure = *transactionError;
     EndTransaction(SQL_ROLLBACK);
     transactionError = failure;
@@ -192,7 +193,7 @@ bool CDatabase::BeginTrans(TransactionKind kind) {
     if (!impl.connected) return false;
     impl.transactionError.reset();
     const TransactionSql* own = impl.dialect->OwnTransactions();
-    return own != nullptr ? impl.BeginOwnTransaction(*own, kind) : impl.BeginSwitchedTransaction();
+    return own != nullptr ? impl.BeginOwnTransaction(*own, kind) : impl.BeginSwitchedTransaction(kind);
 }
 
 bool CDatabase::CommitTrans() {

@@ -40,7 +40,7 @@ struct CDatabase::Impl final : SchemaProbe {
     bool BeginOwnTransaction(const TransactionSql& own, TransactionKind kind);
     bool CommitOwnTransaction(const TransactionSql& own);
     bool RollbackOwnTransaction(const TransactionSql& own);
-    bool BeginSwitchedTransaction();
+    bool BeginSwitchedTransaction(TransactionKind kind);
     bool CommitSwitchedTransaction();
     // FALSE, with the reason kept, when the transaction lost its mark: its work is not whole.
     bool TransactionKeptItsMark();

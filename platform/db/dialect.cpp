@@ -320,9 +320,13 @@ std::string PostgresDialect::MissingConnectOptions(std::string_view connect) con
     return missing;
 }
 
+// Writers take one lock of the whole database for their transaction: a clerk's next code is read
+// and stored before another's is read, as under SQLite's write lock; readers take none.
 const TransactionMark* PostgresDialect::TransactionMarker() const {
-    static constexpr TransactionMark mark{"select set_config('keltrov.transaction','open',true)",
-                                          "select current_setting('keltrov.transaction',true)", "open"};
+    static constexpr TransactionMark mark{
+        "select set_config('keltrov.transaction','open',true), pg_advisory_xact_lock(1801808244)",
+        "select set_config('keltrov.transaction','open',true)", "select current_setting('keltrov.transaction',true)",
+        "open"};
     return &mark;
 }
 

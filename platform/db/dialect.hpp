@@ -30,7 +30,8 @@ struct TransactionSql {
 // A mark the first statement of a transaction leaves and the transaction loses when the database
 // or the driver ends it by itself; read back before a commit, it tells whether the work is whole.
 struct TransactionMark {
-    const char* set;
+    const char* setForWrite;  // also takes the write lock, so two writers queue as on SQLite
+    const char* setForRead;
     const char* read;
     const char* expected;
 };
