@@ -226,9 +226,11 @@ void CDatabase::ExecuteSQLWithBytes(const std::string& sql, const std::vector<un
     const std::string translated = Translate(sql);
     StatementHandle statement(m_impl->connection);
     SQLLEN length = static_cast<SQLLEN>(bytes.size());
+    // No bytes are still a value, not a null: psqlODBC refuses a null buffer even of length 0.
+    static unsigned char noBytes = 0;
+    unsigned char* buffer = bytes.empty() ? &noBytes : const_cast<unsigned char*>(bytes.data());
     Check(SQLBindParameter(statement.get(), 1, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
-                           std::max<SQLULEN>(bytes.size(), 1), 0, const_cast<unsigned char*>(bytes.data()), length,
-                           &length),
+                           std::max<SQLULEN>(bytes.size(), 1), 0, buffer, length, &length),
           SQL_HANDLE_STMT, statement.get(), sql);
     Check(SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(translated.c_str())), SQL_NTS),
           SQL_HANDLE_STMT, statement.get(), sql);

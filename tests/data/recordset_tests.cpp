@@ -125,6 +125,15 @@ TEST_F(RecordsetTest, LongTextsAndBytesAreReadWhole) {
     EXPECT_EQ(*rs.GetFieldValue(1).GetBinary(), bytes);
 }
 
+TEST_F(RecordsetTest, NoBytesAreStoredAsAnEmptyValueNotAsNull) {
+    database.Db().ExecuteSQLWithBytes("insert into privatevba values ('B812', ?)", {});
+    CDynRecordset rs(&database.Db());
+    rs.OpenSql("select vbacode from privatevba");
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_FALSE(rs.GetFieldValue(0).m_bNull);
+    EXPECT_EQ(database.Rows("select count(*) from privatevba where vbacode is null")[0][0], "0");
+}
+
 TEST_F(RecordsetTest, DateTimesWithoutSecondsReadAndTheirRowsUpdate) {
     database.Exec(
         "insert into usertabb811 (relationid, inputdate, field_1, field_2) values "

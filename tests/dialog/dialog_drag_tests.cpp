@@ -65,9 +65,7 @@ TEST_F(Drag, NothingMovesOntoItselfItsSubtreeEmptySpaceOrOutside) {
 }
 
 TEST_F(Drag, AFailureInTheMiddleMovesNothingAndAFullSegmentIsRefused) {
-    database.Exec(
-        "create trigger refuse before update on usertabb811 when old.field_2 = '刘洋' "
-        "begin select raise(abort, 'refused'); end");
+    database.RefuseWrites("usertabb811", "update", "refused", "old.field_2 = '刘洋'");
     const Rows before = Persons();
     DragOnto("100002", "101001");
     ASSERT_EQ(messages.texts.size(), 1U);

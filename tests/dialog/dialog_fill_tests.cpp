@@ -182,7 +182,7 @@ TEST_F(Fill, AZeroDivisorLeavesTheCellAndTheSheetStillSaves) {
     EXPECT_EQ(database.Rows("select field_5 from usertabb812 where field_1 in ('100001001','100001002') and "
                             "relationid='" +
                             GetPeriodKey(DateTime::Now(), "B812") + "' order by field_1"),
-              (std::vector<std::vector<std::string>>{{"0.5"}, {"0"}}));
+              (std::vector<std::vector<std::string>>{{Traits().Decimal("0.5")}, {Traits().Decimal("0")}}));
 }
 
 }  // namespace

@@ -105,7 +105,7 @@ TEST_F(FormSave, NothingStoredMeansNoTreeItem) {
     EXPECT_EQ(TreeShape(), shape);
     EXPECT_TRUE(messages.texts.empty());
 
-    database.Exec("create trigger refuse before insert on usertabb811 begin select raise(abort, 'refused'); end");
+    database.RefuseWrites("usertabb811", "insert", "refused");
     NewPerson("100001009");
     Type(1005, "李四");
     Save();
@@ -188,7 +188,8 @@ TEST_F(FormSave, ModifyModeOutlastsATreeSelectionUntilSave) {
 class Numbering : public FormSave {
 protected:
     Rows Counters() {
-        return database.Rows("select relationid, field_1, field_2, field_3 from usertabb054 order by field_2");
+        return database.Rows(
+            "select relationid, field_1, field_2, field_3 from usertabb054 order by field_2, relationid");
     }
 };
 
@@ -214,7 +215,7 @@ TEST_F(Numbering, SequenceStartsAtZeroAndWrapsAfterSevenNines) {
 TEST_F(Numbering, FailureLeavesTheCounterAndGivesNoNumber) {
     Open();
     dialog->NextNumber("B811", "field_7");
-    database.Exec("create trigger refuse before update on usertabb054 begin select raise(abort, 'refused'); end");
+    database.RefuseWrites("usertabb054", "update", "refused");
     EXPECT_EQ(dialog->NextNumber("B811", "field_7"), "");
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_TRUE(messages.texts[0].starts_with("数据读写错，原因可能是")) << messages.texts[0];

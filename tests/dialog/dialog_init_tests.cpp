@@ -75,7 +75,7 @@ TEST_F(Init, WithoutTemplateTheSheetKeepsItsDesignTimeCaptions) {
 
 TEST_F(Init, EmptyTemplateCountsAsNone) {
     UseDemoData();
-    database.Exec("update privatevba set vbacode = x''");
+    database.Db().ExecuteSQLWithBytes("update privatevba set vbacode = ?", {});
     Open();
     EXPECT_EQ(Sheet().GetCellText(5, 1), "编号");
     EXPECT_EQ(dialog->GetNextRow(), 0);
@@ -83,7 +83,7 @@ TEST_F(Init, EmptyTemplateCountsAsNone) {
 
 TEST_F(Init, UnreadableTemplateIsReportedAndTheDialogStaysUsable) {
     UseDemoData();
-    database.Exec("update privatevba set vbacode = x'00010203'");
+    database.Db().ExecuteSQLWithBytes("update privatevba set vbacode = ?", {0x00, 0x01, 0x02, 0x03});
     Open();
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_FALSE(messages.texts[0].empty());

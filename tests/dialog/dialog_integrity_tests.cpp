@@ -42,7 +42,7 @@ protected:
     // A second connection to the same file, as another clerk's host has.
     std::unique_ptr<db::CDatabase> OtherClerk() {
         auto other = std::make_unique<db::CDatabase>();
-        other->OpenEx("Driver=SQLite3;Database=" + database.Path().string() + ";");
+        other->OpenEx(database.ConnectString());
         return other;
     }
 };
@@ -95,7 +95,7 @@ TEST_F(Integrity, ADepartmentTakenMeanwhileMovesTheNewOneToTheNextFreeCode) {
 }
 
 TEST_F(Integrity, ARefusedNewPersonStaysReadyToBeSavedAgain) {
-    database.Exec("create trigger refuse before insert on usertabb811 begin select raise(abort, 'refused'); end");
+    database.RefuseWrites("usertabb811", "insert", "refused");
     Open();
     Select("100001");
     Command(32773);
@@ -104,7 +104,7 @@ TEST_F(Integrity, ARefusedNewPersonStaysReadyToBeSavedAgain) {
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts[0].find("refused"), std::string::npos) << messages.texts[0];
     EXPECT_TRUE(Control(8001).IsEnabled());
-    database.Exec("drop trigger refuse");
+    database.AllowWrites("usertabb811", "insert");
     Click(8001);
     EXPECT_EQ(database.Rows("select field_2 from usertabb811 where field_1='100001003'"), (Rows{{"赵六"}}));
     EXPECT_TRUE(FindNode("100001003").IsOk());
@@ -141,16 +141,14 @@ TEST_F(Integrity, AFullDatabaseLeavesLaterWritesWhole) {
 
     // The next write that fails half-way leaves nothing either: it is still one transaction.
     database.Exec("pragma max_page_count=1000000");
-    database.Exec(
-        "create trigger refuse before insert on usertabb812 when new.field_1 = '100001002' "
-        "begin select raise(abort, 'refused'); end");
+    database.RefuseWrites("usertabb812", "insert", "refused", "new.field_1 = '100001002'");
     messages.texts.clear();
     Click(8006);
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts[0].find("refused"), std::string::npos) << messages.texts[0];
     EXPECT_EQ(database.Rows("select * from usertabb812 order by relationid, field_1"), before);
 
-    database.Exec("drop trigger refuse");
+    database.AllowWrites("usertabb812", "insert");
     messages.texts.clear();
     Click(8006);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"保存完成"}));

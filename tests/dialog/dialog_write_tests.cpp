@@ -99,7 +99,7 @@ TEST_F(Writes, DepartmentsTakeTheNextCodeUnderTheSelectedNode) {
 }
 
 TEST_F(Writes, FailedInsertLeavesTheTree) {
-    database.Exec("create trigger refuse before insert on usertabb810 begin select raise(abort, 'refused'); end");
+    database.RefuseWrites("usertabb810", "insert", "refused");
     Open();
     const std::string before = TreeShape();
     names.queue = {"新公司"};
@@ -149,7 +149,7 @@ TEST_F(Writes, DeletingANodeRemovesItsSubtreeFromBothTables) {
 }
 
 TEST_F(Writes, FailedDeleteRollsBackAndKeepsTheItem) {
-    database.Exec("create trigger keep before delete on usertabb810 begin select raise(abort, 'kept'); end");
+    database.RefuseWrites("usertabb810", "delete", "kept");
     Open();
     Select("100002");
     Command(32774);
@@ -213,9 +213,9 @@ TEST_F(Generate, CopiesTheLatestEarlierMonthOfTheBankAndReplacesEdits) {
     Open();
     PickMonth(DateTime(2001, 4, 10));
     Click(8007);
-    EXPECT_EQ(Month(bank + "2001-04-30"), (Rows{{"100001001", "3"}, {"100001002", ""}}));
-    EXPECT_EQ(Month(bank + "2001-05-31"), (Rows{{"100001001", "5"}}));
-    EXPECT_EQ(Month("999999992001-04-30"), (Rows{{"100001001", "99"}}));
+    EXPECT_EQ(Month(bank + "2001-04-30"), (Rows{{"100001001", Traits().Decimal("3")}, {"100001002", ""}}));
+    EXPECT_EQ(Month(bank + "2001-05-31"), (Rows{{"100001001", Traits().Decimal("5")}}));
+    EXPECT_EQ(Month("999999992001-04-30"), (Rows{{"100001001", Traits().Decimal("99")}}));
 }
 
 TEST_F(Generate, TakesThePersonsOfABankIdOfAnyLength) {
@@ -236,11 +236,11 @@ TEST_F(Generate, CancelOrFailureKeepsTheMonth) {
     Open();
     messages.answers = {MessageAnswer::Cancel};
     Click(8007);
-    database.Exec("create trigger refuse before insert on usertabb812 begin select raise(abort, 'refused'); end");
+    database.RefuseWrites("usertabb812", "insert", "refused");
     Click(8007);
     ASSERT_EQ(messages.texts.size(), 3U);
     EXPECT_NE(messages.texts[2].find("refused"), std::string::npos) << messages.texts[2];
-    EXPECT_EQ(Month(ThisMonth()), (Rows{{"100001001", "7"}}));
+    EXPECT_EQ(Month(ThisMonth()), (Rows{{"100001001", Traits().Decimal("7")}}));
 }
 
 class SaveWages : public Generate {
@@ -262,9 +262,11 @@ TEST_F(SaveWages, StoresRowsSixToNextRowAndNothingBelow) {
     Sheet().SetCellText(9, 1, "100001008");                                               // below it: not
     Click(8006);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"保存完成"}));
-    EXPECT_EQ(
-        Month(ThisMonth(), "field_1, field_2, field_5, field_6"),
-        (Rows{{"100001001", "n", "11.46", "0"}, {"100001002", "王'芳", "20", "0"}, {"100001007", "新", "0", "0"}}));
+    const auto amount = [&](const char* text) { return Traits().Decimal(text); };
+    EXPECT_EQ(Month(ThisMonth(), "field_1, field_2, field_5, field_6"),
+              (Rows{{"100001001", "n", amount("11.46"), amount("0")},
+                    {"100001002", "王'芳", amount("20"), amount("0")},
+                    {"100001007", "新", amount("0"), amount("0")}}));
     EXPECT_EQ(dialog->GetNextRow(), 8);
 }
 
@@ -285,18 +287,16 @@ TEST_F(SaveWages, TwoRowsWithOneCodeLeaveTheLowerAndAFailureLeavesTheMonth) {
     Sheet().SetCellNumber(7, 5, 77);
     Click(8006);
     // The code's stored row is the lower sheet row's; the row whose code was typed over stays.
-    EXPECT_EQ(Month(ThisMonth()), (Rows{{"100001001", "77"}, {"100001002", "20"}}));
+    EXPECT_EQ(Month(ThisMonth()), (Rows{{"100001001", Traits().Decimal("77")}, {"100001002", Traits().Decimal("20")}}));
     Select("100001");
     Sheet().SetCellNumber(6, 5, 1);
     Sheet().SetCellText(7, 1, "100001002");
-    database.Exec(
-        "create trigger refuse before insert on usertabb812 when new.field_1 = '100001002' "
-        "begin select raise(abort, 'refused'); end");
+    database.RefuseWrites("usertabb812", "insert", "refused", "new.field_1 = '100001002'");
     messages.texts.clear();
     Click(8006);
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts[0].find("refused"), std::string::npos);
-    EXPECT_EQ(Month(ThisMonth()), (Rows{{"100001001", "77"}, {"100001002", "20"}}));
+    EXPECT_EQ(Month(ThisMonth()), (Rows{{"100001001", Traits().Decimal("77")}, {"100001002", Traits().Decimal("20")}}));
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include "entry/host_state.hpp"
 #include "host/host_tables.hpp"
 #include "platform/db/database_impl.hpp"
+#include "platform/util/sql_format.hpp"
 
 #include <unistd.h>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -100,6 +102,43 @@ std::vector<std::vector<std::string>> TestDatabase::Rows(const std::string& sql)
     return m_db.GetImpl().QueryRows(sql);
 }
 
+namespace {
+
+std::string RefusalName(const std::string& table, const std::string& event) {
+    return "refuse_" + table + "_" + event;
+}
+
+}  // namespace
+
+void TestDatabase::RefuseWrites(const std::string& table, const std::string& event, const std::string& reason,
+                                const std::string& when) {
+    const std::string name = RefusalName(table, event);
+    const std::string trigger = "create trigger " + name + " before " + event + " on " + table;
+    if (IsPostgres()) {
+        Exec(
+            FormatSql("create function %s() returns trigger language plpgsql as $$ begin raise exception '%s'; "
+                      "end $$",
+                      name, reason));
+        Exec(trigger + " for each row" + (when.empty() ? "" : " when (" + when + ")") + " execute function " + name +
+             "()");
+    } else {
+        Exec(trigger + (when.empty() ? "" : " when " + when) +
+             FormatSql(" begin select raise(abort, '%s'); end", reason));
+    }
+}
+
+void TestDatabase::AllowWrites(const std::string& table, const std::string& event) {
+    const std::string name = RefusalName(table, event);
+    Exec("drop trigger " + name + (IsPostgres() ? " on " + table : ""));
+}
+
+std::string DatabaseTraits::Decimal(const std::string& sqliteText) const {
+    if (!decimalsKeepTheirPlaces || sqliteText.empty()) return sqliteText;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", std::stod(sqliteText));
+    return text;
+}
+
 MessageCapture::MessageCapture() {
     m_previous = SetMessageHandler([this](const std::string& text, MessageButtons) {
         texts.push_back(text);
@@ -122,8 +161,8 @@ DatabaseTest::DatabaseTest() {
 }
 
 const DatabaseTraits& DatabaseTest::Traits() const {
-    static constexpr DatabaseTraits kSqlite{false, "PRAGMA foreign_keys=ON"};
-    static constexpr DatabaseTraits kPostgres{true, nullptr};
+    static constexpr DatabaseTraits kSqlite{false, "PRAGMA foreign_keys=ON", false};
+    static constexpr DatabaseTraits kPostgres{true, nullptr, true};
     return database.IsPostgres() ? kPostgres : kSqlite;
 }
 

@@ -27,6 +27,11 @@ public:
     void Exec(const std::string& sql) { m_db.ExecuteSQL(sql); }
     // The rows of a query as texts, read through the plain driver text of each column.
     std::vector<std::vector<std::string>> Rows(const std::string& sql);
+    // Makes the database refuse `event` ("insert", "update" or "delete") on `table` with `reason` in
+    // the driver's text, for the rows `when` picks (a condition on old. or new.; empty: every row).
+    void RefuseWrites(const std::string& table, const std::string& event, const std::string& reason,
+                      const std::string& when = "");
+    void AllowWrites(const std::string& table, const std::string& event);
 
 private:
     std::filesystem::path m_path;
@@ -53,6 +58,9 @@ struct DatabaseTraits {
     bool failureEndsTransaction;
     // What a connection runs before foreign keys are enforced; null where they always are.
     const char* enableForeignKeys;
+    // A decimal(12,2) read back as text keeps its two places (PostgreSQL) or reads as SQLite wrote it.
+    bool decimalsKeepTheirPlaces;
+    std::string Decimal(const std::string& sqliteText) const;
 };
 
 // A test with its own database and the host state of bank "B0000001".
