@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <exception>
-#include <vector>
 
 #include "platform/sheet/errors.hpp"
 
@@ -140,13 +139,17 @@ void ZipPackage::ParseXml(std::string_view name, XmlHandler& handler) const {
         static_cast<ParseContext*>(data)->Guard(
             [&](XmlHandler& h) { h.Text(std::string_view(text, static_cast<size_t>(length))); });
     });
-    std::vector<char> buffer(kChunk);
+    // The part is inflated straight into expat's own buffer, which spares copying it once more.
     while (true) {
-        zip_int64_t got = zip_fread(file.get(), buffer.data(), buffer.size());
+        void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(kChunk));
+        if (!buffer) {
+            Damaged(name, XML_ErrorString(XML_GetErrorCode(parser.get())));
+        }
+        zip_int64_t got = zip_fread(file.get(), buffer, kChunk);
         if (got < 0) {
             Damaged(name, zip_file_strerror(file.get()));
         }
-        XML_Status status = XML_Parse(parser.get(), buffer.data(), static_cast<int>(got), got == 0);
+        XML_Status status = XML_ParseBuffer(parser.get(), static_cast<int>(got), got == 0);
         if (context.error) {
             std::rethrow_exception(context.error);
         }
