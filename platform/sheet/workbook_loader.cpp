@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/sheet/formula_binder.hpp"
 #include "platform/sheet/workbook.hpp"
 #include "platform/sheet/workbook_import.hpp"
 
 namespace keltrov::sheet {
 namespace {
-
-bool IsAsciiLetter(char ch) {
-    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
-}
 
 bool IsOds(const ZipPackage& package) {
     std::optional<std::string> mimetype = package.ReadSmall("mimetype");
@@ -119,26 +116,8 @@ std::string OpenFormulaToA1(std::string_view formula) {
 }
 
 std::optional<std::pair<int, int>> ReadCellAddress(std::string_view address) {
-    size_t pos = address.starts_with('$') ? 1 : 0;
-    size_t letters = pos;
-    while (letters < address.size() && IsAsciiLetter(address[letters])) {
-        ++letters;
-    }
-    int column = ColumnFromName(address.substr(pos, letters - pos));
-    pos = letters < address.size() && address[letters] == '$' ? letters + 1 : letters;
-    std::string_view digits = address.substr(pos);
-    if (column == 0 || digits.empty() || digits.size() > 7) {
-        return std::nullopt;
-    }
-    // Every cell of a file comes through here: the digits are read in place, without a copy.
-    int row = 0;
-    for (char ch : digits) {
-        if (ch < '0' || ch > '9') {
-            return std::nullopt;
-        }
-        row = row * 10 + (ch - '0');
-    }
-    return row >= 1 && row <= kMaxRows ? std::optional(std::pair{row, column}) : std::nullopt;
+    std::optional<WrittenRef> ref = ReadWrittenRef(address);
+    return ref ? std::optional(std::pair{ref->row, ref->column}) : std::nullopt;
 }
 
 void WorkbookImport::CountCells(size_t cells) {

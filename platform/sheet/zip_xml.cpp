@@ -24,6 +24,14 @@ std::string_view LocalName(const char* name) {
     return local;
 }
 
+// Whether the name's part after its prefix is the local name (which holds no ':'); called for every
+// attribute of every cell, so it compares in place and stops at the first differing byte.
+bool HasLocalName(const char* name, std::string_view localName) {
+    const char* colon = std::strrchr(name, ':');
+    const char* local = colon ? colon + 1 : name;
+    return std::strncmp(local, localName.data(), localName.size()) == 0 && local[localName.size()] == '\0';
+}
+
 [[noreturn]] void Damaged(std::string_view part, const std::string& why) {
     throw LoadError("模板无法读取: " + std::string(part) + " 损坏 (" + why + ")");
 }
@@ -65,7 +73,7 @@ struct ZipPackage::Archive {
 
 const char* Attribute(const char** attributes, std::string_view localName) {
     for (size_t i = 0; attributes[i]; i += 2) {
-        if (LocalName(attributes[i]) == localName) {
+        if (HasLocalName(attributes[i], localName)) {
             return attributes[i + 1];
         }
     }
