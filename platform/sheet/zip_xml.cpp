@@ -18,10 +18,11 @@ constexpr size_t kChunk = 1 << 16;
 // namespaces: both file kinds use fixed ones, and the names stay short to compare.
 std::string_view LocalName(const char* name) {
     const char* local = name;
-    for (const char* ch = name; *ch; ++ch) {
+    const char* ch = name;
+    for (; *ch; ++ch) {
         local = *ch == ':' ? ch + 1 : local;
     }
-    return local;
+    return std::string_view(local, static_cast<size_t>(ch - local));  // the scan has found the end
 }
 
 // Whether the name's part after its prefix is the local name (which holds no ':'); called for every
