@@ -15,10 +15,17 @@ bool IsDigit(char ch) {
 
 // Row digits as written: at most seven of them, naming a row of the sheet.
 std::optional<int> ReadRowNumber(std::string_view digits) {
-    if (digits.empty() || digits.size() > 7 || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+    if (digits.empty() || digits.size() > 7) {
         return std::nullopt;
     }
-    int row = std::stoi(std::string(digits));
+    // Every reference of every formula and every cell of a file comes through here: read in place.
+    int row = 0;
+    for (char ch : digits) {
+        if (!IsDigit(ch)) {
+            return std::nullopt;
+        }
+        row = row * 10 + (ch - '0');
+    }
     return row >= 1 && row <= kMaxRows ? std::optional(row) : std::nullopt;
 }
 

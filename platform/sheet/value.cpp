@@ -93,7 +93,26 @@ Value Value::Array(Matrix m) {
 namespace {
 
 // A plain decimal or scientific number with nothing around it.
+// Up to 15 digits and nothing else: a whole number a double holds exactly, as most numbers in files
+// are, so it needs no general conversion.
+std::optional<double> ShortWholeNumber(std::string_view text) {
+    if (text.empty() || text.size() > 15) {
+        return std::nullopt;
+    }
+    uint64_t whole = 0;
+    for (char ch : text) {
+        if (ch < '0' || ch > '9') {
+            return std::nullopt;
+        }
+        whole = whole * 10 + static_cast<uint64_t>(ch - '0');
+    }
+    return static_cast<double>(whole);
+}
+
 std::optional<double> PlainNumber(std::string_view text) {
+    if (std::optional<double> whole = ShortWholeNumber(text)) {
+        return whole;
+    }
     // from_chars would take "inf", "nan" and a second sign; spreadsheet apps take none of them.
     if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.')) {
         return std::nullopt;

@@ -396,6 +396,7 @@ std::string Workbook::GetEditText(int row, int column) const {
 // Drops the cell's formula, if any, and returns the cell ready for new contents.
 Cell& Workbook::PrepareCell(int row, int column) {
     Row& r = RowAt(row);
+    ReserveLikeRowAbove(r);
     if (Cell* existing = r.Find(column); existing && existing->Formula()) {
         std::unique_ptr<FormulaCell> old = existing->TakeFormula();
         dependencies_->Remove(*old);
@@ -407,6 +408,18 @@ Cell& Workbook::PrepareCell(int row, int column) {
     }
     cell.number = 0.0;
     return cell;
+}
+
+// Rows of a template are alike: a new row takes as much room as the row above took, so that filling
+// it does not grow it step by step (a loaded workbook gives back the room it does not use).
+void Workbook::ReserveLikeRowAbove(Row& row) {
+    constexpr size_t kMaxReservedCells = 256;
+    if (!row.cells.empty() || row.cells.capacity() > 0) {
+        return;
+    }
+    if (Row* above = FindRow(row.index - 1)) {
+        row.cells.reserve(std::min(above->cells.capacity(), kMaxReservedCells));
+    }
 }
 
 void Workbook::Changed(Row& row, int column) {

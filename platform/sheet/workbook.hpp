@@ -159,6 +159,7 @@ private:
     Row* FindRow(int row) const;
     const Cell* FindCell(int row, int column) const;
     Cell& PrepareCell(int row, int column);
+    void ReserveLikeRowAbove(Row& row);
     void Changed(Row& row, int column);
     void EnsureCalculated(FormulaCell& formula) const;
     void PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula);

@@ -1,8 +1,8 @@
 #include "platform/sheet/workbook_loader.hpp"
 
 #include <algorithm>
-#include <cctype>
 
+#include "platform/sheet/formula_binder.hpp"
 #include "platform/sheet/workbook.hpp"
 #include "platform/sheet/workbook_import.hpp"
 
@@ -116,20 +116,8 @@ std::string OpenFormulaToA1(std::string_view formula) {
 }
 
 std::optional<std::pair<int, int>> ReadCellAddress(std::string_view address) {
-    size_t pos = address.starts_with('$') ? 1 : 0;
-    size_t letters = pos;
-    while (letters < address.size() && std::isalpha(static_cast<unsigned char>(address[letters]))) {
-        ++letters;
-    }
-    int column = ColumnFromName(address.substr(pos, letters - pos));
-    pos = letters < address.size() && address[letters] == '$' ? letters + 1 : letters;
-    std::string_view digits = address.substr(pos);
-    if (column == 0 || digits.empty() || digits.size() > 7 ||
-        digits.find_first_not_of("0123456789") != std::string_view::npos) {
-        return std::nullopt;
-    }
-    int row = std::stoi(std::string(digits));
-    return row >= 1 && row <= kMaxRows ? std::optional(std::pair{row, column}) : std::nullopt;
+    std::optional<WrittenRef> ref = ReadWrittenRef(address);
+    return ref ? std::optional(std::pair{ref->row, ref->column}) : std::nullopt;
 }
 
 void WorkbookImport::CountCells(size_t cells) {

@@ -281,7 +281,8 @@ private:
             throw LoadError("模板无法读取: 单元格超出表的范围");
         }
         type_ = AttributeOr(a, "t", "n");
-        style_ = static_cast<size_t>(std::atoi(AttributeOr(a, "s", "0").data()));
+        const char* style = Attribute(a, "s");
+        style_ = style ? static_cast<size_t>(std::atoi(style)) : 0;
         value_.clear();
         inline_.clear();
         formula_.clear();

@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <exception>
-#include <vector>
 
 #include "platform/sheet/errors.hpp"
 
@@ -19,10 +18,19 @@ constexpr size_t kChunk = 1 << 16;
 // namespaces: both file kinds use fixed ones, and the names stay short to compare.
 std::string_view LocalName(const char* name) {
     const char* local = name;
-    for (const char* ch = name; *ch; ++ch) {
+    const char* ch = name;
+    for (; *ch; ++ch) {
         local = *ch == ':' ? ch + 1 : local;
     }
-    return local;
+    return std::string_view(local, static_cast<size_t>(ch - local));  // the scan has found the end
+}
+
+// Whether the name's part after its prefix is the local name (which holds no ':'); called for every
+// attribute of every cell, so it compares in place and stops at the first differing byte.
+bool HasLocalName(const char* name, std::string_view localName) {
+    const char* colon = std::strrchr(name, ':');
+    const char* local = colon ? colon + 1 : name;
+    return std::strncmp(local, localName.data(), localName.size()) == 0 && local[localName.size()] == '\0';
 }
 
 [[noreturn]] void Damaged(std::string_view part, const std::string& why) {
@@ -66,7 +74,7 @@ struct ZipPackage::Archive {
 
 const char* Attribute(const char** attributes, std::string_view localName) {
     for (size_t i = 0; attributes[i]; i += 2) {
-        if (LocalName(attributes[i]) == localName) {
+        if (HasLocalName(attributes[i], localName)) {
             return attributes[i + 1];
         }
     }
@@ -140,13 +148,17 @@ void ZipPackage::ParseXml(std::string_view name, XmlHandler& handler) const {
         static_cast<ParseContext*>(data)->Guard(
             [&](XmlHandler& h) { h.Text(std::string_view(text, static_cast<size_t>(length))); });
     });
-    std::vector<char> buffer(kChunk);
+    // The part is inflated straight into expat's own buffer, which spares copying it once more.
     while (true) {
-        zip_int64_t got = zip_fread(file.get(), buffer.data(), buffer.size());
+        void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(kChunk));
+        if (!buffer) {
+            Damaged(name, XML_ErrorString(XML_GetErrorCode(parser.get())));
+        }
+        zip_int64_t got = zip_fread(file.get(), buffer, kChunk);
         if (got < 0) {
             Damaged(name, zip_file_strerror(file.get()));
         }
-        XML_Status status = XML_Parse(parser.get(), buffer.data(), static_cast<int>(got), got == 0);
+        XML_Status status = XML_ParseBuffer(parser.get(), static_cast<int>(got), got == 0);
         if (context.error) {
             std::rethrow_exception(context.error);
         }
