@@ -13,30 +13,15 @@ set -u
 host=$(realpath "$1")
 script=$2
 cluster=${3:-}
-dir=$(mktemp -d)
-database=()
-cleanup() {
-  [ -z "$cluster" ] || "$host" --connect "$(cat "$cluster/connect")" --exec "drop database $name with (force)"
-  rm -rf "$dir"
-}
-trap cleanup EXIT
 fail() { echo "FAIL $(basename "$script"): $*"; exit 1; }
-
-if [ -n "$cluster" ]; then
-  name="keltrov_e2e_$(basename "$script" .script)_$$"
-  "$host" --connect "$(cat "$cluster/connect")" --exec "create database $name" || fail "create database"
-  database=(--connect "$(cat "$cluster/connect")Database=$name;")
-  "$host" "${database[@]}" --create-demo || fail "create-demo"
-else
-  database=(--db demo.sqlite)
-  (cd "$dir" && "$host" --create-demo demo.sqlite) || fail "create-demo"
-fi
+source "$(dirname "$0")/demo_database.sh"
+create_demo_database "e2e_$(basename "$script" .script)"
 
 this_month=$(date +%Y-%m-15)
 last_month=$(date -d "$this_month -1 month" +%Y-%m-15)
 sed -e "s/@THIS_MONTH@/$this_month/g" -e "s/@LAST_MONTH@/$last_month/g" "$script" > "$dir/run.script"
 while read -r sql; do
-  (cd "$dir" && "$host" "${database[@]}" --exec "$sql") || fail "exec $sql"
+  execute "$sql" || fail "exec $sql"
 done < <(sed -n 's/^#exec //p' "$dir/run.script")
 
 expected_exit=$(sed -n 's/^#exit //p' "$dir/run.script")
