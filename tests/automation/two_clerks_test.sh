@@ -27,8 +27,8 @@ fi
 
 for clerk in a b; do
   for ((round = 1; round <= rounds; round++)); do
-    printf 'select #100001\ncommand 32773\nset 1005 %s%d\nclick 8001\n' "$clerk" "$round"
-    printf 'select #100\ninput %s部%d\ncommand 32771\n' "$clerk" "$round"
+    printf 'select #100001\ncommand add-person\nset name %s%d\nclick save\n' "$clerk" "$round"
+    printf 'select #100\ninput %s部%d\ncommand add-department\n' "$clerk" "$round"
   done > "$clerk.script"
 done
 
