@@ -14,15 +14,13 @@
 #include "platform/ui/tree_items.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
+#include "resources/control_ids.hpp"
 #include "resources/resources.hpp"
 
 namespace {
 
-constexpr int kTemplateId = 8000;
-constexpr int kFirstFieldId = 1005;
-constexpr int kSheetId = 8004;
-constexpr int kTreeId = 4001;
-constexpr int kWageDateId = 8005;
+namespace ids = keltrov::ids;
+
 constexpr int kLastFocusLimit = 5;
 constexpr int kHoverTimerId = 1;
 constexpr const char* kTemplateQuery = "select top 1 * from privatevba where reportid = 'B812'  ";
@@ -32,27 +30,27 @@ constexpr const char* kTemplateQuery = "select top 1 * from privatevba where rep
 // clang-format off
 wxBEGIN_EVENT_TABLE(CPayrollDlg, keltrov::GuardedDialog)
     EVT_CONTEXT_MENU(CPayrollDlg::OnContextMenu)
-    EVT_MENU(keltrov::MenuItemId(32771), CPayrollDlg::OnAddDepartment)
-    EVT_MENU(keltrov::MenuItemId(32773), CPayrollDlg::OnAddPerson)
-    EVT_MENU(keltrov::MenuItemId(32774), CPayrollDlg::OnDelete)
-    EVT_TREE_SEL_CHANGED(kTreeId, CPayrollDlg::OnSelChanged)
-    EVT_MENU(keltrov::MenuItemId(32772), CPayrollDlg::OnAddCompany)
-    EVT_BUTTON(8001, CPayrollDlg::OnSave)
-    EVT_BUTTON(8002, CPayrollDlg::OnModify)
-    EVT_BUTTON(8003, CPayrollDlg::OnRefresh)
-    EVT_BUTTON(8007, CPayrollDlg::OnGenerateWages)
-    EVT_MENU(keltrov::MenuItemId(32775), CPayrollDlg::OnFillRange)
-    EVT_BUTTON(8006, CPayrollDlg::OnSaveWages)
+    EVT_MENU(keltrov::MenuItemId(ids::kAddDepartmentCommand), CPayrollDlg::OnAddDepartment)
+    EVT_MENU(keltrov::MenuItemId(ids::kAddPersonCommand), CPayrollDlg::OnAddPerson)
+    EVT_MENU(keltrov::MenuItemId(ids::kDeleteNodeCommand), CPayrollDlg::OnDelete)
+    EVT_TREE_SEL_CHANGED(ids::kOrganisationTree, CPayrollDlg::OnSelChanged)
+    EVT_MENU(keltrov::MenuItemId(ids::kAddCompanyCommand), CPayrollDlg::OnAddCompany)
+    EVT_BUTTON(ids::kSaveButton, CPayrollDlg::OnSave)
+    EVT_BUTTON(ids::kModifyButton, CPayrollDlg::OnModify)
+    EVT_BUTTON(ids::kRefreshWagesButton, CPayrollDlg::OnRefresh)
+    EVT_BUTTON(ids::kGenerateWagesButton, CPayrollDlg::OnGenerateWages)
+    EVT_MENU(keltrov::MenuItemId(ids::kFillRangeCommand), CPayrollDlg::OnFillRange)
+    EVT_BUTTON(ids::kSaveWagesButton, CPayrollDlg::OnSaveWages)
     EVT_MOTION(CPayrollDlg::OnMouseMove)
-    EVT_TREE_BEGIN_DRAG(kTreeId, CPayrollDlg::OnBeginDrag)
+    EVT_TREE_BEGIN_DRAG(ids::kOrganisationTree, CPayrollDlg::OnBeginDrag)
     EVT_LEFT_UP(CPayrollDlg::OnLButtonUp)
     EVT_TIMER(wxID_ANY, CPayrollDlg::OnTimer)
-    EVT_BUTTON(8008, CPayrollDlg::OnRefreshTree)
-    EVT_MENU(keltrov::MenuItemId(32776), CPayrollDlg::OnInsertList)
-    EVT_MENU(keltrov::MenuItemId(32777), CPayrollDlg::OnInsertTime)
-    EVT_MENU(keltrov::MenuItemId(57637), CPayrollDlg::OnEditPaste)
-    EVT_MENU(keltrov::MenuItemId(57634), CPayrollDlg::OnEditCopy)
-    EVT_MENU(keltrov::MenuItemId(57632), CPayrollDlg::OnEditClear)
+    EVT_BUTTON(ids::kRefreshTreeButton, CPayrollDlg::OnRefreshTree)
+    EVT_MENU(keltrov::MenuItemId(ids::kInsertListCommand), CPayrollDlg::OnInsertList)
+    EVT_MENU(keltrov::MenuItemId(ids::kInsertTimeCommand), CPayrollDlg::OnInsertTime)
+    EVT_MENU(keltrov::MenuItemId(ids::kEditPasteCommand), CPayrollDlg::OnEditPaste)
+    EVT_MENU(keltrov::MenuItemId(ids::kEditCopyCommand), CPayrollDlg::OnEditCopy)
+    EVT_MENU(keltrov::MenuItemId(ids::kEditClearCommand), CPayrollDlg::OnEditClear)
     EVT_WINDOW_DESTROY(CPayrollDlg::OnDestroy)
     EVT_INIT_DIALOG(CPayrollDlg::OnInitDialog)
 wxEND_EVENT_TABLE()
@@ -63,8 +61,8 @@ CPayrollDlg::CPayrollDlg()
       m_overTreeCursor(keltrov::resources::DragCursor(true)),
       m_outsideCursor(keltrov::resources::DragCursor(false)) {
     keltrov::resources::LoadPayrollResources();
-    if (!wxXmlResource::Get()->LoadDialog(this, nullptr, std::to_string(kTemplateId))) {
-        throw std::runtime_error("dialog template 8000 does not load");
+    if (!wxXmlResource::Get()->LoadDialog(this, nullptr, std::to_string(ids::kPayrollDialog))) {
+        throw std::runtime_error("dialog template " + std::to_string(ids::kPayrollDialog) + " does not load");
     }
     // The template's name doubles as the window id in XRC; a dialog has no control id of its own.
     SetId(wxID_ANY);
@@ -100,11 +98,11 @@ void CPayrollDlg::SetDlgItemText(int id, const std::string& text) {
 }
 
 wxTreeCtrl& CPayrollDlg::Tree() const {
-    return *wxStaticCast(GetDlgItem(kTreeId), wxTreeCtrl);
+    return *wxStaticCast(GetDlgItem(ids::kOrganisationTree), wxTreeCtrl);
 }
 
 wxDatePickerCtrl& CPayrollDlg::WageDatePicker() const {
-    return *wxStaticCast(GetDlgItem(kWageDateId), wxDatePickerCtrl);
+    return *wxStaticCast(GetDlgItem(ids::kWageDatePicker), wxDatePickerCtrl);
 }
 
 std::string CPayrollDlg::NodeCodeOf(const wxTreeItemId& item) const {
@@ -114,16 +112,16 @@ std::string CPayrollDlg::NodeCodeOf(const wxTreeItemId& item) const {
 void CPayrollDlg::OnInitDialog(wxInitDialogEvent&) {
     InitialiseDialog();
     // As a dialog's initialisation returning TRUE does: the focus goes to the first tab stop.
-    if (wxWindow* first = GetDlgItem(kFirstFieldId)) first->SetFocus();
+    if (wxWindow* first = GetDlgItem(ids::kNameEdit)) first->SetFocus();
 }
 
 void CPayrollDlg::InitialiseDialog() {
     TransferDataToWindow();
-    m_sheet.Attach(dynamic_cast<keltrov::sheet::SheetControl*>(GetDlgItem(kSheetId)));
+    m_sheet.Attach(dynamic_cast<keltrov::sheet::SheetControl*>(GetDlgItem(ids::kWageSheet)));
 
     m_imageList.Create(32, 32, false, 3);
-    m_imageList.Add(keltrov::resources::LoadIcon(8001));
-    m_imageList.Add(keltrov::resources::LoadIcon(8002));
+    m_imageList.Add(keltrov::resources::LoadIcon(ids::kBuildingIcon));
+    m_imageList.Add(keltrov::resources::LoadIcon(ids::kPersonIcon));
 
     const keltrov::DateTime now = keltrov::DateTime::Now();
     m_strPersonReport = "B811";
@@ -165,8 +163,8 @@ bool CPayrollDlg::ReadSheetTemplate() {
 
 void CPayrollDlg::BuildFocusChain() {
     m_anFocusChain.fill(0);
-    m_anFocusChain[0] = kFirstFieldId;
-    const wxWindow* current = GetDlgItem(kFirstFieldId);
+    m_anFocusChain[0] = ids::kNameEdit;
+    const wxWindow* current = GetDlgItem(ids::kNameEdit);
     int collected = 1;
     for (int k = 1; k < kFocusChainSize && current != nullptr; ++k) {
         current = keltrov::NextTabStop(*this, *current, true);

@@ -13,10 +13,15 @@
 #include "platform/ui/window_class.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/sql_format.hpp"
+#include "resources/control_ids.hpp"
 
 namespace {
 
-constexpr std::array<int, 100> kColumnControls{1004, 1005, 8000, 1007, 1008, 1009, 1010};
+namespace ids = keltrov::ids;
+
+constexpr std::array<int, 100> kColumnControls{ids::kCodeEdit,          ids::kNameEdit,       ids::kSexCombo,
+                                               ids::kIdNumberEdit,      ids::kDepartmentEdit, ids::kPositionEdit,
+                                               ids::kInternalNumberEdit};
 constexpr const char* kDefinitionCount = "select count(*) from usertabb200 where relationid='%s' and field_8='%s' ";
 constexpr const char* kDefinitionRows =
     "select field_1,field_2,field_3,field_4,field_5,field_6,field_10,field_7,field_11,field_12,field_13,"

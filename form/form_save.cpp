@@ -13,13 +13,13 @@
 #include "platform/ui/window_text.hpp"
 #include "platform/util/calendar.hpp"
 #include "platform/util/sql_format.hpp"
+#include "resources/control_ids.hpp"
 #include "tree/node_code.hpp"
 
 namespace {
 
-constexpr int kNumberId = 1004;
-constexpr int kNameId = 1005;
-constexpr int kSaveButtonId = 8001;
+namespace ids = keltrov::ids;
+
 constexpr const char* kDeletePerson = "delete from usertabb811 where relationid='%s' and field_1='%s'";
 constexpr const char* kInsertRecord = "insert into %s(%s) values('%s','%s'";
 
@@ -143,33 +143,33 @@ bool ValuesAccepted(const FormRow& row) {
 }  // namespace
 
 void CPayrollDlg::OnModify(wxCommandEvent&) {
-    if (TextOf(GetDlgItem(kNumberId)).empty()) return;
+    if (TextOf(GetDlgItem(ids::kCodeEdit)).empty()) return;
     m_bModifyMode = true;
-    if (wxWindow* save = GetDlgItem(kSaveButtonId)) save->Enable();
+    if (wxWindow* save = GetDlgItem(ids::kSaveButton)) save->Enable();
 }
 
 void CPayrollDlg::OnSave(wxCommandEvent&) {
-    const bool refused = !SaveForm() && !TextOf(GetDlgItem(kNumberId)).empty();
+    const bool refused = !SaveForm() && !TextOf(GetDlgItem(ids::kCodeEdit)).empty();
     // A new person whose insert was refused stays in the form, ready to be saved again.
     const bool keepNewPerson = refused && !m_bModifyMode;
     m_bModifyMode = false;
-    if (wxWindow* save = GetDlgItem(kSaveButtonId)) save->Enable(keepNewPerson);
-    if (wxWindow* number = GetDlgItem(kNumberId)) number->SetFocus();
+    if (wxWindow* save = GetDlgItem(ids::kSaveButton)) save->Enable(keepNewPerson);
+    if (wxWindow* number = GetDlgItem(ids::kCodeEdit)) number->SetFocus();
 }
 
 bool CPayrollDlg::TakeFreeCodeForNewPerson() {
-    const std::string shown = TextOf(GetDlgItem(kNumberId));
+    const std::string shown = TextOf(GetDlgItem(ids::kCodeEdit));
     if (!CodeInUse(shown)) return true;
     // Another user stored a node under this code since it was shown: the next free one is taken.
     const std::optional<std::string> code = NextFreeChildCode(ParentCode(shown));
     if (!code) return false;
-    SetDlgItemText(kNumberId, *code);
+    SetDlgItemText(ids::kCodeEdit, *code);
     return true;
 }
 
 bool CPayrollDlg::SaveForm() {
     if (!m_pBindings) return false;
-    const std::string number = TextOf(GetDlgItem(kNumberId));
+    const std::string number = TextOf(GetDlgItem(ids::kCodeEdit));
     if (number.empty()) return false;
     std::vector<std::string> statements;
     if (m_bModifyMode) statements.push_back(keltrov::FormatSql(kDeletePerson, g_strBankId, number));
@@ -179,7 +179,7 @@ bool CPayrollDlg::SaveForm() {
     // A new person joins the tree only once its row is in the database, under the code it was stored with.
     if (stored && !m_bModifyMode) {
         const wxTreeItemId parent = Tree().GetSelection().IsOk() ? Tree().GetSelection() : Tree().GetRootItem();
-        AppendNode(parent, TextOf(GetDlgItem(kNumberId)), TextOf(GetDlgItem(kNameId)));
+        AppendNode(parent, TextOf(GetDlgItem(ids::kCodeEdit)), TextOf(GetDlgItem(ids::kNameEdit)));
         Refresh(true);
     }
     return stored;

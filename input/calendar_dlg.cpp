@@ -3,11 +3,12 @@
 #include <wx/calctrl.h>
 
 #include "platform/ui/window_text.hpp"
+#include "resources/control_ids.hpp"
 
 namespace {
 
-constexpr int kTemplateId = 8009;
-constexpr int kCalendarId = 1075;
+namespace ids = keltrov::ids;
+
 constexpr int kHorizontalRoom = 360;
 // Room below the field that is enough, and the distance from the bottom edge when it is not.
 constexpr int kVerticalRoom = 250;
@@ -26,7 +27,7 @@ wxPoint CalendarPosition(const wxPoint& corner, const wxSize& screen) {
     return position;
 }
 
-CCalendarDlg::CCalendarDlg() : TemplateDialog(nullptr, kTemplateId) {
+CCalendarDlg::CCalendarDlg() : TemplateDialog(nullptr, ids::kCalendarDialog) {
     Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
         event.Skip();
         if (event.IsShown()) SetSize(m_origin.x, m_origin.y, kWidth, kHeight);
@@ -34,6 +35,6 @@ CCalendarDlg::CCalendarDlg() : TemplateDialog(nullptr, kTemplateId) {
 }
 
 void CCalendarDlg::TransferOnOk() {
-    const auto& calendar = dynamic_cast<const wxCalendarCtrlBase&>(Control(kCalendarId));
+    const auto& calendar = dynamic_cast<const wxCalendarCtrlBase&>(Control(ids::kCalendar));
     m_chosen = keltrov::FromWxDateTime(calendar.GetDate().GetDateOnly());
 }

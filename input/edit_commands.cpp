@@ -5,14 +5,9 @@
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/menu_resource.hpp"
 #include "platform/util/datetime.hpp"
+#include "resources/control_ids.hpp"
 
-namespace {
-
-constexpr size_t kFieldPopup = 2;
-// "插入当前时间" with the clipboard commands, for the date columns typed as text.
-constexpr size_t kDateFieldPopup = 3;
-
-}  // namespace
+namespace ids = keltrov::ids;
 
 bool CPayrollDlg::ShowEditPopup(wxWindow& window, const wxPoint& screenPoint) {
     const int index = EntryIndexOf(ControlOfMessage(window));
@@ -20,7 +15,8 @@ bool CPayrollDlg::ShowEditPopup(wxWindow& window, const wxPoint& screenPoint) {
     const FieldBinding& entry = (*m_pBindings)[static_cast<size_t>(index)];
     if (entry.cControlKind == 'D') return false;
     m_nMenuFieldIndex = index;
-    const auto popup = keltrov::LoadPopupMenu("8000", IsCalendarField(entry) ? kDateFieldPopup : kFieldPopup);
+    const auto popup = keltrov::LoadPopupMenu(std::to_string(ids::kPopupMenus),
+                                              IsCalendarField(entry) ? ids::kDateFieldPopup : ids::kFieldPopup);
     keltrov::ShowPopupMenu(*this, *popup, screenPoint);
     return true;
 }

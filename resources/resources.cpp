@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/sheet/sheet_xrc.hpp"
+#include "resources/control_ids.hpp"
 #include "resources/cursor_drop.xpm"
 #include "resources/cursor_no_drop.xpm"
 #include "resources/icon_8001.xpm"
@@ -37,8 +38,8 @@ void LoadPayrollResources() {
 
 wxBitmap LoadIcon(int id) {
     switch (id) {
-        case 8001: return wxBitmap(icon_8001_xpm);
-        case 8002: return wxBitmap(icon_8002_xpm);
+        case ids::kBuildingIcon: return wxBitmap(icon_8001_xpm);
+        case ids::kPersonIcon: return wxBitmap(icon_8002_xpm);
         default: throw std::invalid_argument("no icon resource " + std::to_string(id));
     }
 }

@@ -1,19 +1,17 @@
 #include "tree/name_input_dlg.hpp"
 
 #include "platform/ui/window_text.hpp"
+#include "resources/control_ids.hpp"
 
-namespace {
-constexpr int kTemplateId = 8001;
-constexpr int kNameId = 1004;
-}  // namespace
+namespace ids = keltrov::ids;
 
-CNameInputDlg::CNameInputDlg(wxWindow* parent) : TemplateDialog(parent, kTemplateId) {
+CNameInputDlg::CNameInputDlg(wxWindow* parent) : TemplateDialog(parent, ids::kNameInputDialog) {
     Bind(wxEVT_INIT_DIALOG, [this](wxInitDialogEvent& event) {
         event.Skip();
-        CallAfter([this] { Control(kNameId).SetFocus(); });
+        CallAfter([this] { Control(ids::kNodeNameEdit).SetFocus(); });
     });
 }
 
 void CNameInputDlg::TransferOnOk() {
-    m_strName = keltrov::GetWindowText(Control(kNameId));
+    m_strName = keltrov::GetWindowText(Control(ids::kNodeNameEdit));
 }

@@ -15,15 +15,15 @@
 #include "platform/ui/tree_items.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/sql_format.hpp"
+#include "resources/control_ids.hpp"
 #include "tree/name_input_dlg.hpp"
 #include "tree/node_code.hpp"
 
 namespace {
 
 constexpr int kNodeImage = 0;
-constexpr int kSaveButtonId = 8001;
-constexpr int kCodeId = 1004;
-constexpr int kDepartmentId = 1008;
+namespace ids = keltrov::ids;
+
 constexpr const char* kHighestCompanyQuery = "select * from usertabb810 order by field_1 desc";
 constexpr const char* kHighestDepartmentQuery =
     "select * from usertab%s where relationid='%s' and  field_1 LIKE '%s%s' escape '!' order by field_1 desc";
@@ -157,11 +157,11 @@ void CPayrollDlg::OnAddPerson(wxCommandEvent&) {
             return;
         }
     }
-    if (wxWindow* save = GetDlgItem(kSaveButtonId)) save->Enable();
+    if (wxWindow* save = GetDlgItem(ids::kSaveButton)) save->Enable();
     SetNewRecordDefaults(m_strPersonReport);
     if (code) {
-        SetDlgItemText(kCodeId, *code);
-        SetDlgItemText(kDepartmentId, keltrov::FromWx(Tree().GetItemText(selected)));
+        SetDlgItemText(ids::kCodeEdit, *code);
+        SetDlgItemText(ids::kDepartmentEdit, keltrov::FromWx(Tree().GetItemText(selected)));
     }
     NextNumber(m_strPersonReport, "field_7");
     if (wxWindow* first = GetDlgItem(m_anFocusChain[static_cast<size_t>(m_nFirstFocus)])) first->SetFocus();

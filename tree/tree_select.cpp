@@ -2,6 +2,7 @@
 #include <wx/menu.h>
 
 #include <memory>
+#include <optional>
 
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
@@ -10,25 +11,25 @@
 #include "platform/ui/menu_ids.hpp"
 #include "platform/ui/menu_resource.hpp"
 #include "platform/util/sql_format.hpp"
+#include "resources/control_ids.hpp"
 
 namespace {
 
-constexpr int kSaveButtonId = 8001;
-constexpr int kTreePopup = 1;
-constexpr int kSheetPopup = 4;
+namespace ids = keltrov::ids;
+
 constexpr const char* kPersonQuery = "select * from usertab%s where field_1='%s' and relationid='%s'";
 
 // The additions a node of this code length offers, top first.
 void InsertTreeEntries(wxMenu& popup, size_t codeLength) {
     popup.InsertSeparator(0);
     if (codeLength == 3) {
-        popup.Insert(0, keltrov::MenuItemId(32772), wxString::FromUTF8("增加公司"));
-        popup.Insert(0, keltrov::MenuItemId(32771), wxString::FromUTF8("增加部门"));
+        popup.Insert(0, keltrov::MenuItemId(ids::kAddCompanyCommand), wxString::FromUTF8("增加公司"));
+        popup.Insert(0, keltrov::MenuItemId(ids::kAddDepartmentCommand), wxString::FromUTF8("增加部门"));
     } else if (codeLength == 0) {
-        popup.Insert(0, keltrov::MenuItemId(32772), wxString::FromUTF8("增加公司"));
+        popup.Insert(0, keltrov::MenuItemId(ids::kAddCompanyCommand), wxString::FromUTF8("增加公司"));
     } else {
-        popup.Insert(0, keltrov::MenuItemId(32771), wxString::FromUTF8("增加部门"));
-        popup.Insert(0, keltrov::MenuItemId(32773), wxString::FromUTF8("增加人员"));
+        popup.Insert(0, keltrov::MenuItemId(ids::kAddDepartmentCommand), wxString::FromUTF8("增加部门"));
+        popup.Insert(0, keltrov::MenuItemId(ids::kAddPersonCommand), wxString::FromUTF8("增加人员"));
     }
 }
 
@@ -39,7 +40,7 @@ void CPayrollDlg::OnSelChanged(wxTreeEvent& event) {
     ClearForm();
     LoadRecordIntoForm(keltrov::FormatSql(kPersonQuery, "B811", code, g_strBankId));
     LoadWages(code);
-    if (wxWindow* save = GetDlgItem(kSaveButtonId)) save->Disable();
+    if (wxWindow* save = GetDlgItem(ids::kSaveButton)) save->Disable();
 }
 
 void CPayrollDlg::OnRefresh(wxCommandEvent&) {
@@ -49,14 +50,14 @@ void CPayrollDlg::OnRefresh(wxCommandEvent&) {
 
 void CPayrollDlg::OnContextMenu(wxContextMenuEvent& event) {
     const wxPoint point = event.GetPosition();
-    int chosen = -1;
-    if (keltrov::InClientArea(Tree(), point)) chosen = kTreePopup;
-    if (keltrov::InClientArea(*m_sheet.GetWindow(), point)) chosen = kSheetPopup;
-    if (chosen < 0) return;
+    std::optional<size_t> chosen;
+    if (keltrov::InClientArea(Tree(), point)) chosen = ids::kTreePopup;
+    if (keltrov::InClientArea(*m_sheet.GetWindow(), point)) chosen = ids::kSheetPopup;
+    if (!chosen) return;
 
     // The loaded menu is this call's copy: what is inserted never reaches the resource.
-    const std::unique_ptr<wxMenu> popup = keltrov::LoadPopupMenu("8000", static_cast<size_t>(chosen));
-    if (chosen == kTreePopup) {
+    const std::unique_ptr<wxMenu> popup = keltrov::LoadPopupMenu(std::to_string(ids::kPopupMenus), *chosen);
+    if (*chosen == ids::kTreePopup) {
         const wxTreeItemId selected = Tree().GetSelection();
         InsertTreeEntries(*popup, selected.IsOk() ? NodeCodeOf(selected).size() : 0);
     }

@@ -3,22 +3,16 @@
 #include <wx/checkbox.h>
 
 #include "platform/ui/window_text.hpp"
+#include "resources/control_ids.hpp"
 
-namespace {
-constexpr int kTemplateId = 8008;
-constexpr int kTextId = 1004;
-constexpr int kStartRowId = 1008;
-constexpr int kEndRowId = 1009;
-constexpr int kOperatorId = 1019;
-constexpr int kBeforeId = 1036;
-}  // namespace
+namespace ids = keltrov::ids;
 
-CFillDlg::CFillDlg() : TemplateDialog(nullptr, kTemplateId) {}
+CFillDlg::CFillDlg() : TemplateDialog(nullptr, ids::kFillDialog) {}
 
 void CFillDlg::TransferOnOk() {
-    m_request.text = keltrov::GetWindowText(Control(kTextId));
-    m_request.startRow = keltrov::GetWindowText(Control(kStartRowId));
-    m_request.endRow = keltrov::GetWindowText(Control(kEndRowId));
-    m_request.op = keltrov::GetWindowText(Control(kOperatorId));
-    m_request.before = wxStaticCast(&Control(kBeforeId), wxCheckBox)->GetValue();
+    m_request.text = keltrov::GetWindowText(Control(ids::kFillTextEdit));
+    m_request.startRow = keltrov::GetWindowText(Control(ids::kFillStartRowEdit));
+    m_request.endRow = keltrov::GetWindowText(Control(ids::kFillEndRowEdit));
+    m_request.op = keltrov::GetWindowText(Control(ids::kFillOperatorEdit));
+    m_request.before = wxStaticCast(&Control(ids::kFillBeforeCheck), wxCheckBox)->GetValue();
 }

@@ -25,6 +25,7 @@
 #include "platform/ui/tree_items.hpp"
 #include "platform/util/datetime.hpp"
 #include "platform/util/sql_format.hpp"
+#include "resources/control_ids.hpp"
 #include "tests/dialog/modal_answers.hpp"
 #include "tests/support/test_database.hpp"
 #include "wages/wage_statements.hpp"
@@ -38,10 +39,6 @@ constexpr int kFirstCompany = 100;
 constexpr int kFirstAmountColumn = 5;
 constexpr int kLastAmountColumn = 26;
 constexpr int kFirstDataRow = 6;
-constexpr int kTreeId = 4001;
-constexpr int kSheetId = 8004;
-constexpr int kRefreshTreeId = 8008;
-constexpr int kFillCommand = 32775;
 
 // How many persons, and over how many of the companies (from the first) the departments spread.
 struct Organisation {
@@ -164,7 +161,7 @@ std::unique_ptr<CPayrollDlg> OpenDialog() {
 }
 
 wxTreeCtrl& TreeOf(CPayrollDlg& dialog) {
-    return *wxStaticCast(dialog.FindWindow(kTreeId), wxTreeCtrl);
+    return *wxStaticCast(dialog.FindWindow(ids::kOrganisationTree), wxTreeCtrl);
 }
 
 wxTreeItemId ChildWithCode(const wxTreeCtrl& tree, const wxTreeItemId& parent, const std::string& code) {
@@ -175,7 +172,7 @@ wxTreeItemId ChildWithCode(const wxTreeCtrl& tree, const wxTreeItemId& parent, c
 }
 
 sheet::SheetControl& SheetControlOf(CPayrollDlg& dialog) {
-    return *wxStaticCast(dialog.FindWindow(kSheetId), sheet::SheetControl);
+    return *wxStaticCast(dialog.FindWindow(ids::kWageSheet), sheet::SheetControl);
 }
 
 const sheet::Workbook& SheetOf(CPayrollDlg& dialog) {
@@ -220,7 +217,7 @@ void BM_LoadTree(benchmark::State& state) {
     UseDatabase(org);
     test::MessageCapture messages;
     auto dialog = OpenDialog();
-    for (auto _ : state) ClickButton(*dialog, kRefreshTreeId);
+    for (auto _ : state) ClickButton(*dialog, ids::kRefreshTreeButton);
     const wxTreeCtrl& tree = TreeOf(*dialog);
     if (tree.GetChildrenCount(tree.GetRootItem(), false) != kCompanies) state.SkipWithError("the tree lacks companies");
     state.counters["nodes"] = static_cast<double>(tree.GetCount());
@@ -301,7 +298,7 @@ void BM_GenerateWages(benchmark::State& state) {
     UseDatabase(org);
     test::MessageCapture messages;
     auto dialog = OpenDialog();
-    for (auto _ : state) ClickButton(*dialog, 8007);
+    for (auto _ : state) ClickButton(*dialog, ids::kGenerateWagesButton);
     if (MonthRows(*g_pDatabase) != org.persons) state.SkipWithError("the month lacks rows");
     if (static_cast<long>(messages.texts.size()) != 2 * state.iterations())
         state.SkipWithError("the generation did not finish");
@@ -330,7 +327,7 @@ void BM_SaveWages(benchmark::State& state) {
     UseDatabase(org);
     test::MessageCapture messages;
     auto dialog = DialogWithCompanyLoaded();
-    for (auto _ : state) ClickButton(*dialog, 8006);
+    for (auto _ : state) ClickButton(*dialog, ids::kSaveWagesButton);
     if (dialog->GetNextRow() != kFirstDataRow + org.persons) state.SkipWithError("the sheet lacks wage rows");
     if (MonthRows(*g_pDatabase) != org.persons) state.SkipWithError("the month lacks rows");
     if (messages.texts != std::vector<std::string>(static_cast<size_t>(state.iterations()), "保存完成"))
@@ -380,8 +377,12 @@ void BM_RangeFill(benchmark::State& state) {
     test::ModalAnswers answers;
     const double before = SheetOf(*dialog).GetCellNumber(kFirstDataRow + kRows - 1, kFirstAmountColumn);
     for (auto _ : state) {
-        answers.queue.push_back({{{1004, "1"}, {1008, "6"}, {1009, lastRow}, {1019, "+"}, {1036, "0"}}});
-        ChooseCommand(*dialog, kFillCommand);
+        answers.queue.push_back({{{ids::kFillTextEdit, "1"},
+                                  {ids::kFillStartRowEdit, "6"},
+                                  {ids::kFillEndRowEdit, lastRow},
+                                  {ids::kFillOperatorEdit, "+"},
+                                  {ids::kFillBeforeCheck, "0"}}});
+        ChooseCommand(*dialog, ids::kFillRangeCommand);
         FinishSelection(*dialog, finish);
     }
     const double after = SheetOf(*dialog).GetCellNumber(kFirstDataRow + kRows - 1, kFirstAmountColumn);

@@ -10,6 +10,7 @@
 
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/menu_ids.hpp"
+#include "resources/control_ids.hpp"
 
 namespace keltrov::automation {
 
@@ -166,7 +167,7 @@ void TypeText(wxDialog& dialog, int id, const std::string& text) {
 }
 
 void SetWageDate(wxDialog& dialog, const ScriptDate& date) {
-    auto& picker = UsableControlOf<wxDatePickerCtrl>(dialog, kWageDatePickerId, "a date picker");
+    auto& picker = UsableControlOf<wxDatePickerCtrl>(dialog, ids::kWageDatePicker, "a date picker");
     picker.SetValue(wxDateTime(static_cast<wxDateTime::wxDateTime_t>(date.day),
                                static_cast<wxDateTime::Month>(date.month - 1), date.year));
     wxDateEvent event(&picker, picker.GetValue(), wxEVT_DATE_CHANGED);

@@ -16,9 +16,6 @@ class wxWindow;
 
 namespace keltrov::automation {
 
-// The wage date picker that a date line sets.
-inline constexpr int kWageDatePickerId = 8005;
-
 void SelectNode(wxDialog& dialog, const std::string& node);
 void ExpandNode(wxDialog& dialog, const std::string& node, bool expand);
 void ClickButton(wxDialog& dialog, int id);

@@ -7,12 +7,13 @@
 #include <optional>
 
 #include "platform/util/calendar.hpp"
+#include "resources/control_ids.hpp"
 
 namespace keltrov::automation {
 
 namespace {
 
-enum class Arg { Node, Id, Index, Millis, Text, File, Date, Key, Answer, Fill };
+enum class Arg { Node, Control, Command, Index, Millis, Text, File, Date, Key, Answer, Fill };
 
 struct Grammar {
     LineKind kind;
@@ -24,13 +25,13 @@ const std::map<std::string, Grammar, std::less<>>& Keywords() {
         {"select", {LineKind::Select, {Arg::Node}}},
         {"expand", {LineKind::Expand, {Arg::Node}}},
         {"collapse", {LineKind::Collapse, {Arg::Node}}},
-        {"click", {LineKind::Click, {Arg::Id}}},
-        {"command", {LineKind::Command, {Arg::Id}}},
-        {"set", {LineKind::Set, {Arg::Id, Arg::Text}}},
+        {"click", {LineKind::Click, {Arg::Control}}},
+        {"command", {LineKind::Command, {Arg::Command}}},
+        {"set", {LineKind::Set, {Arg::Control, Arg::Text}}},
         {"date", {LineKind::Date, {Arg::Date}}},
-        {"key", {LineKind::Key, {Arg::Id, Arg::Key}}},
-        {"rightclick", {LineKind::RightClick, {Arg::Id}}},
-        {"dblclick", {LineKind::DblClick, {Arg::Id}}},
+        {"key", {LineKind::Key, {Arg::Control, Arg::Key}}},
+        {"rightclick", {LineKind::RightClick, {Arg::Control}}},
+        {"dblclick", {LineKind::DblClick, {Arg::Control}}},
         {"drag", {LineKind::Drag, {Arg::Node, Arg::Node}}},
         {"drag-out", {LineKind::DragOut, {Arg::Node}}},
         {"hover", {LineKind::Hover, {Arg::Node, Arg::Millis}}},
@@ -43,13 +44,55 @@ const std::map<std::string, Grammar, std::less<>>& Keywords() {
         {"fill-cancel", {LineKind::FillCancel, {}}},
         {"calendar", {LineKind::Calendar, {Arg::Date}}},
         {"calendar-cancel", {LineKind::CalendarCancel, {}}},
-        {"menu", {LineKind::Menu, {Arg::Id}}},
+        {"menu", {LineKind::Menu, {Arg::Command}}},
         {"expect-message", {LineKind::ExpectMessage, {Arg::Text}}},
         {"expect-no-message", {LineKind::ExpectNoMessage, {}}},
         {"dump", {LineKind::Dump, {Arg::File}}},
         {"screenshot", {LineKind::Screenshot, {Arg::File}}},
     };
     return keywords;
+}
+
+using IdNames = std::map<std::string, int, std::less<>>;
+
+// The words a script may write instead of a control's number.
+const IdNames& ControlNames() {
+    static const IdNames names{
+        {"tree", ids::kOrganisationTree},
+        {"code", ids::kCodeEdit},
+        {"name", ids::kNameEdit},
+        {"sex", ids::kSexCombo},
+        {"id-number", ids::kIdNumberEdit},
+        {"department", ids::kDepartmentEdit},
+        {"position", ids::kPositionEdit},
+        {"internal-number", ids::kInternalNumberEdit},
+        {"save", ids::kSaveButton},
+        {"modify", ids::kModifyButton},
+        {"refresh", ids::kRefreshWagesButton},
+        {"sheet", ids::kWageSheet},
+        {"wage-date", ids::kWageDatePicker},
+        {"save-wages", ids::kSaveWagesButton},
+        {"generate", ids::kGenerateWagesButton},
+        {"refresh-tree", ids::kRefreshTreeButton},
+    };
+    return names;
+}
+
+// The words a script may write instead of a command's number.
+const IdNames& CommandNames() {
+    static const IdNames names{
+        {"add-department", ids::kAddDepartmentCommand},
+        {"add-company", ids::kAddCompanyCommand},
+        {"add-person", ids::kAddPersonCommand},
+        {"delete", ids::kDeleteNodeCommand},
+        {"fill", ids::kFillRangeCommand},
+        {"insert-list", ids::kInsertListCommand},
+        {"insert-time", ids::kInsertTimeCommand},
+        {"clear", ids::kEditClearCommand},
+        {"copy", ids::kEditCopyCommand},
+        {"paste", ids::kEditPasteCommand},
+    };
+    return names;
 }
 
 std::optional<int> ReadInt(std::string_view text) {
@@ -69,6 +112,24 @@ std::optional<ScriptDate> ReadDate(std::string_view text) {
     return ScriptDate{*year, *month, *day};
 }
 
+std::string JoinNames(const IdNames& names) {
+    std::string joined;
+    for (const auto& [name, id] : names) joined += (joined.empty() ? "" : ", ") + name;
+    return joined;
+}
+
+// Why the argument is neither a number nor one of the names, or empty when it is either.
+std::string CheckIdArg(const char* what, const IdNames& names, const std::string& text) {
+    if (ReadInt(text) || names.contains(text)) return "";
+    return std::string(what) + " is a number or one of " + JoinNames(names) + ", not '" + text + "'";
+}
+
+// The argument as the number the actions take: a name is replaced by its id.
+std::string IdText(const IdNames& names, const std::string& text) {
+    const auto found = names.find(text);
+    return found == names.end() ? text : std::to_string(found->second);
+}
+
 bool IsNode(std::string_view text) {
     if (text.starts_with('#')) return text.size() > 1;
     // A path: item texts joined by '/', none of them empty.
@@ -80,7 +141,8 @@ std::string CheckArg(Arg kind, const std::string& text) {
     switch (kind) {
         case Arg::Node:
             return IsNode(text) ? "" : "a node is #CODE or a path of item texts joined by '/', not '" + text + "'";
-        case Arg::Id: return ReadInt(text) ? "" : "a control or command id is a number, not '" + text + "'";
+        case Arg::Control: return CheckIdArg("a control", ControlNames(), text);
+        case Arg::Command: return CheckIdArg("a command", CommandNames(), text);
         case Arg::Index:
             return ReadInt(text).value_or(0) >= 1 ? "" : "a row or column is a number from 1, not '" + text + "'";
         case Arg::Millis:
@@ -137,6 +199,8 @@ ScriptLine ParseLine(int number, std::string_view text) {
     for (size_t i = 0; i < line.args.size(); ++i) {
         const std::string reason = CheckArg(grammar.args[i], line.args[i]);
         if (!reason.empty()) throw ScriptError(number, line.keyword + ": " + reason);
+        if (grammar.args[i] == Arg::Control) line.args[i] = IdText(ControlNames(), line.args[i]);
+        if (grammar.args[i] == Arg::Command) line.args[i] = IdText(CommandNames(), line.args[i]);
     }
     return line;
 }

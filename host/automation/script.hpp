@@ -40,8 +40,9 @@ enum class LineKind {
 struct ScriptLine {
     int number = 0;  // 1-based line of the script file
     LineKind kind = LineKind::Select;
-    std::string keyword;            // as written, for messages
-    std::vector<std::string> args;  // checked against the line's kind
+    std::string keyword;  // as written, for messages
+    // Checked against the line's kind; a control or command written by name holds its number.
+    std::vector<std::string> args;
     // The argument at index as an integer; the parser has checked that it is one.
     int Number(size_t index) const;
 };

@@ -15,8 +15,8 @@ this_month=$(date +%Y-%m-15)
 month_key="10000001$(date -d "$(date +%Y-%m-01) +1 month -1 day" +%Y-%m-%d)"
 other_months_before=$(query "select count(*) from usertabb812 where relationid <> '$month_key'")
 for ((round = 1; round <= rounds; round++)); do
-  printf 'select #100\ndate %s\nanswer ok\nclick 8007\n' "$this_month" >> "$dir/generate.script"
-  printf 'select #100001\ndate %s\ncell 6 5 %d\nclick 8006\n' "$this_month" $((5000 + round)) >> "$dir/save.script"
+  printf 'select #100\ndate %s\nanswer ok\nclick generate\n' "$this_month" >> "$dir/generate.script"
+  printf 'select #100001\ndate %s\ncell 6 5 %d\nclick save-wages\n' "$this_month" $((5000 + round)) >> "$dir/save.script"
 done
 printf 'dump generate.json\n' >> "$dir/generate.script"
 printf 'dump save.json\n' >> "$dir/save.script"

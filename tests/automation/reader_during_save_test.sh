@@ -15,13 +15,13 @@ execute "insert into usertabb811 (relationid, inputdate, field_1, field_2, field
          select '10000001', getdate(), '100001' || i, '职员' || i, '财务部' from n" || fail "persons"
 this_month=$(date +%Y-%m-15)
 month_key="10000001$(date -d "$(date +%Y-%m-01) +1 month -1 day" +%Y-%m-%d)"
-printf 'select #100\ndate %s\nanswer ok\nclick 8007\n' "$this_month" > "$dir/generate.script"
+printf 'select #100\ndate %s\nanswer ok\nclick generate\n' "$this_month" > "$dir/generate.script"
 run_clerks generate.script
 persons=$(query "select count(*) from usertabb811")
 
 printf 'select #100\ndate %s\n' "$this_month" > "$dir/save.script"
 for ((round = 1; round <= rounds; round++)); do
-  printf 'cell 6 5 %d\nclick 8006\n' $((5000 + round)) >> "$dir/save.script"
+  printf 'cell 6 5 %d\nclick save-wages\n' $((5000 + round)) >> "$dir/save.script"
 done
 run_clerks save.script &
 writer=$!

@@ -153,7 +153,7 @@ TEST_F(RunnerTest, MessagesThatDoNotFitTheScriptStopIt) {
     for (const auto& [script, failure] : cases) EXPECT_EQ(Run(script), failure) << script;
 }
 
-// The button 8001 runs a small dialog through the seam and logs how it ended and what it held.
+// The save button runs a small dialog through the seam and logs how it ended and what it held.
 void RunSmallDialogOnSave(RunnerTestDialog& dialog, wxDialog* (*make)()) {
     dialog.onSave = [&dialog, make] {
         wxDialog* small = make();

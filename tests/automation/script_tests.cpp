@@ -3,9 +3,14 @@
 
 #include "host/automation/json_writer.hpp"
 #include "host/automation/script.hpp"
+#include "resources/control_ids.hpp"
 
 namespace keltrov::automation {
 namespace {
+
+std::string Id(int id) {
+    return std::to_string(id);
+}
 
 struct LineCase {
     std::string text;
@@ -42,6 +47,14 @@ TEST(ScriptParse, EveryLineKindWithItsArguments) {
         {"calendar 2006-03-05", LineKind::Calendar, {"2006-03-05"}},
         {"calendar-cancel", LineKind::CalendarCancel, {}},
         {"menu 32775", LineKind::Menu, {"32775"}},
+        // Controls and commands by name hold their numbers.
+        {"click save", LineKind::Click, {Id(ids::kSaveButton)}},
+        {"set internal-number 7", LineKind::Set, {Id(ids::kInternalNumberEdit), "7"}},
+        {"key tree tab", LineKind::Key, {Id(ids::kOrganisationTree), "tab"}},
+        {"rightclick sheet", LineKind::RightClick, {Id(ids::kWageSheet)}},
+        {"dblclick id-number", LineKind::DblClick, {Id(ids::kIdNumberEdit)}},
+        {"command add-department", LineKind::Command, {Id(ids::kAddDepartmentCommand)}},
+        {"menu paste", LineKind::Menu, {Id(ids::kEditPasteCommand)}},
         {"expect-message 保存完成", LineKind::ExpectMessage, {"保存完成"}},
         {"expect-message 插入完成 ", LineKind::ExpectMessage, {"插入完成 "}},
         {"expect-no-message", LineKind::ExpectNoMessage, {}},
@@ -67,11 +80,20 @@ TEST(ScriptParse, SkipsBlankAndCommentLinesAndCountsEveryLine) {
 }
 
 TEST(ScriptParse, ErrorsNameTheLineAndTheReason) {
+    const std::string kControlNames =
+        "code, department, generate, id-number, internal-number, modify, name, position, refresh, refresh-tree, "
+        "save, save-wages, sex, sheet, tree, wage-date";
+    const std::string kCommandNames =
+        "add-company, add-department, add-person, clear, copy, delete, fill, insert-list, insert-time, paste";
     const std::vector<std::pair<std::string, std::string>> cases{
         {"clack 8001", "line 2: unknown action 'clack'"},
         {"click", "line 2: click needs 1 argument"},
-        {"click eighty", "line 2: click: a control or command id is a number, not 'eighty'"},
-        {"click 80 01", "line 2: click: a control or command id is a number, not '80 01'"},
+        {"click eighty", "line 2: click: a control is a number or one of " + kControlNames + ", not 'eighty'"},
+        {"click 80 01", "line 2: click: a control is a number or one of " + kControlNames + ", not '80 01'"},
+        // A command's name is no control's and the other way round.
+        {"click paste", "line 2: click: a control is a number or one of " + kControlNames + ", not 'paste'"},
+        {"menu save", "line 2: menu: a command is a number or one of " + kCommandNames + ", not 'save'"},
+        {"command Save", "line 2: command: a command is a number or one of " + kCommandNames + ", not 'Save'"},
         {"set 1005", "line 2: set needs 2 arguments"},
         {"key 1005 escape", "line 2: key: a key is enter, down, up or tab, not 'escape'"},
         {"date 2023-02-29", "line 2: date: a date is a real day written YYYY-MM-DD, not '2023-02-29'"},

@@ -9,6 +9,7 @@
 
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/tree_items.hpp"
+#include "resources/control_ids.hpp"
 
 namespace keltrov::test {
 
@@ -31,7 +32,7 @@ void AddOkCancel(wxDialog& dialog, int y) {
 
 RunnerTestDialog::RunnerTestDialog() {
     Create(nullptr, wxID_ANY, Wide("住户数据录入"), wxDefaultPosition, wxSize(700, 520));
-    tree = new wxTreeCtrl(this, 4001, wxPoint(10, 10), wxSize(200, 190),
+    tree = new wxTreeCtrl(this, ids::kOrganisationTree, wxPoint(10, 10), wxSize(200, 190),
                           wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE);
     const wxTreeItemId root = tree->AddRoot("");
     const wxTreeItemId company = tree->AppendItem(root, Wide("总公司"), -1, -1, new TreeItemIndex(0));
@@ -39,15 +40,15 @@ RunnerTestDialog::RunnerTestDialog() {
     tree->AppendItem(department, Wide("张伟"), -1, -1, new TreeItemIndex(2));
     tree->AppendItem(company, Wide("人事部"), -1, -1, new TreeItemIndex(3));
     AttachItemStrings(*tree, codes_);
-    new wxTextCtrl(this, 1005, "", wxPoint(230, 10), wxSize(120, -1));
+    new wxTextCtrl(this, ids::kNameEdit, "", wxPoint(230, 10), wxSize(120, -1));
     wxArrayString sexes;
     sexes.Add(Wide("男"));
     sexes.Add(Wide("女"));
-    new wxComboBox(this, 8000, "", wxPoint(230, 50), wxSize(120, -1), sexes);
-    new wxButton(this, 8001, Wide("保存"), wxPoint(230, 90));
-    (new wxButton(this, 8002, Wide("修改"), wxPoint(330, 90)))->Disable();
-    new wxDatePickerCtrl(this, 8005, wxDateTime(1, wxDateTime::Jan, 2020, 9, 30), wxPoint(230, 130));
-    sheet = new sheet::SheetControl(this, 8004, wxPoint(10, 210), wxSize(680, 300));
+    new wxComboBox(this, ids::kSexCombo, "", wxPoint(230, 50), wxSize(120, -1), sexes);
+    new wxButton(this, ids::kSaveButton, Wide("保存"), wxPoint(230, 90));
+    (new wxButton(this, ids::kModifyButton, Wide("修改"), wxPoint(330, 90)))->Disable();
+    new wxDatePickerCtrl(this, ids::kWageDatePicker, wxDateTime(1, wxDateTime::Jan, 2020, 9, 30), wxPoint(230, 130));
+    sheet = new sheet::SheetControl(this, ids::kWageSheet, wxPoint(10, 210), wxSize(680, 300));
     BindLogging();
 }
 
@@ -58,7 +59,7 @@ void RunnerTestDialog::BindLogging() {
         log.push_back("text " + std::to_string(event.GetId()) + " " + Utf8(event.GetString()));
     });
     Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) {
-        if (event.GetId() != 8001) return event.Skip();
+        if (event.GetId() != ids::kSaveButton) return event.Skip();
         if (onSave) return onSave();
         log.push_back("save");
     });
@@ -68,7 +69,7 @@ void RunnerTestDialog::BindLogging() {
 
 wxDialog* MakeNameDialog() {
     auto* dialog = new wxDialog(nullptr, wxID_ANY, Wide("输入楼栋/单元名称"));
-    new wxTextCtrl(dialog, 1004, "", wxPoint(10, 10));
+    new wxTextCtrl(dialog, ids::kNodeNameEdit, "", wxPoint(10, 10));
     AddOkCancel(*dialog, 50);
     return dialog;
 }

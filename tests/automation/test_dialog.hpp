@@ -20,7 +20,7 @@ public:
     RunnerTestDialog();
 
     std::vector<std::string> log;
-    // What the button 8001 does; by default it logs "save".
+    // What the save button does; by default it logs "save".
     std::function<void()> onSave;
 
     wxTreeCtrl* tree = nullptr;

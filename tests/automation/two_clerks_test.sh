@@ -15,8 +15,8 @@ execute "update usertabb200 set field_14='1' where field_2='field_7'" || fail "n
 
 for clerk in a b; do
   for ((round = 1; round <= rounds; round++)); do
-    printf 'select #100001\ncommand 32773\nset 1005 %s%d\nclick 8001\n' "$clerk" "$round"
-    printf 'select #100\ninput %s部%d\ncommand 32771\n' "$clerk" "$round"
+    printf 'select #100001\ncommand add-person\nset name %s%d\nclick save\n' "$clerk" "$round"
+    printf 'select #100\ninput %s部%d\ncommand add-department\n' "$clerk" "$round"
   done > "$dir/$clerk.script"
 done
 run_clerks a.script b.script

@@ -7,6 +7,7 @@
 #include "entry/host_state.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/sql_format.hpp"
+#include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 #include "wages/shift_formula.hpp"
 
@@ -56,7 +57,7 @@ TEST_F(Loading, TreeNestsByCodeLengthWithEveryQuirk) {
 
     // Refresh shows the new state; a code shorter than the first ends the load.
     database.Exec("delete from usertabb810 where field_1='100'");
-    Click(8008);
+    Click(ids::kRefreshTreeButton);
     EXPECT_EQ(TreeShape(), "100001001");
 }
 
@@ -75,11 +76,11 @@ TEST_F(Loading, ComboFillsFromListSourceQueryAndPickList) {
     database.Exec("insert into usertabb001 values('99999999','2026-01-01','B811','field_3',0,'他行','','','')");
     database.Exec("insert into usertabb001 values('10000001','2026-01-01','B811','field_4',0,'别列','','','')");
     Open();
-    std::vector<std::string> items = ComboItems(8000);
+    std::vector<std::string> items = ComboItems(ids::kSexCombo);
     std::sort(items.begin(), items.end());
     EXPECT_EQ(items, (std::vector<std::string>{"", "Selection", "n100", "丙", "丙", "乙", "女", "甲", "男"}));
     EXPECT_EQ((*dialog->GetBindings())[2].cControlKind, 'C');
-    EXPECT_EQ((*dialog->GetBindings())[0].nControlId, 1004);
+    EXPECT_EQ((*dialog->GetBindings())[0].nControlId, ids::kCodeEdit);
 }
 
 TEST_F(Loading, UpperCaseSelectSourceIsAQueryAndColumnsBeyondTheControlsBindNothing) {
@@ -89,7 +90,7 @@ TEST_F(Loading, UpperCaseSelectSourceIsAQueryAndColumnsBeyondTheControlsBindNoth
     Definition("field_12", "C", "", "", "");
     Definition("name", "C", "", "", "");
     Open();
-    EXPECT_EQ(ComboItems(8000), (std::vector<std::string>{"1", "女", "男"}));
+    EXPECT_EQ(ComboItems(ids::kSexCombo), (std::vector<std::string>{"1", "女", "男"}));
     const BindingTable& table = *dialog->GetBindings();
     EXPECT_EQ(table[1].nControlId, 0);
     EXPECT_EQ(table[1].cControlKind, 0);
@@ -112,21 +113,21 @@ TEST_F(Loading, RecordShowsEachTypeInItsFormat) {
     Node("100001002", "usertabb811");
     Open();
     Select("100001001");
-    EXPECT_EQ(Text(1004), "100001001");
-    EXPECT_EQ(Text(1005), "张三");
-    EXPECT_EQ(Text(1007), "12.50");
-    EXPECT_EQ(Text(1008), "2026-03-04 05:06");
-    EXPECT_EQ(Text(1009), "2026-03-04");
-    EXPECT_EQ(Text(1010), "");
-    EXPECT_FALSE(Control(8001).IsEnabled());
+    EXPECT_EQ(Text(ids::kCodeEdit), "100001001");
+    EXPECT_EQ(Text(ids::kNameEdit), "张三");
+    EXPECT_EQ(Text(ids::kIdNumberEdit), "12.50");
+    EXPECT_EQ(Text(ids::kDepartmentEdit), "2026-03-04 05:06");
+    EXPECT_EQ(Text(ids::kPositionEdit), "2026-03-04");
+    EXPECT_EQ(Text(ids::kInternalNumberEdit), "");
+    EXPECT_FALSE(Control(ids::kSaveButton).IsEnabled());
 
     // Another person clears what the first left; an empty number shows as 0.00.
     Select("100001002");
-    EXPECT_EQ(Text(1005), "n100001002");
-    EXPECT_EQ(Text(1007), "0.00");
-    EXPECT_EQ(Text(1008), "");
+    EXPECT_EQ(Text(ids::kNameEdit), "n100001002");
+    EXPECT_EQ(Text(ids::kIdNumberEdit), "0.00");
+    EXPECT_EQ(Text(ids::kDepartmentEdit), "");
     Select("100");
-    EXPECT_EQ(Text(1005), "");
+    EXPECT_EQ(Text(ids::kNameEdit), "");
 }
 
 TEST_F(Loading, MonthFillsInPlaceThenInsertsAboveTheTotals) {
@@ -164,13 +165,14 @@ TEST_F(Loading, RefreshReloadsTheSelectedNodeForThePickedMonth) {
     Wage("100001001", 7);
     Open();
     EXPECT_FALSE(Tree().GetSelection().IsOk());
-    Click(8003);  // nothing selected: nothing loaded
+    Click(ids::kRefreshWagesButton);  // nothing selected: nothing loaded
     EXPECT_EQ(dialog->GetNextRow(), 6);
     Select("100");
     EXPECT_EQ(Sheet().GetCellText(6, 1), "100001001");
     Sheet().SetCellText(6, 1, "typed");
-    wxStaticCast(&Control(8005), wxDatePickerCtrl)->SetValue(wxDateTime::Today() - wxDateSpan::Months(2));
-    Click(8003);
+    wxStaticCast(&Control(ids::kWageDatePicker), wxDatePickerCtrl)
+        ->SetValue(wxDateTime::Today() - wxDateSpan::Months(2));
+    Click(ids::kRefreshWagesButton);
     EXPECT_EQ(Sheet().GetCellText(6, 1), "");
     EXPECT_EQ(dialog->GetNextRow(), 6);
 }
@@ -201,7 +203,7 @@ TEST_F(Loading, StoredTextsRunOnlyWhenTheyAreOneSelect) {
         "insert into usertabb001 values('10000001','2026-01-01','B811','field_3',0,"
         "' /* list */ SELECT field_2 from usertabb810;','','','')");
     Open();
-    EXPECT_EQ(ComboItems(8000),
+    EXPECT_EQ(ComboItems(ids::kSexCombo),
               (std::vector<std::string>{"delete from usertabb811 where 'select'='select'", "n100",
                                         "select field_2 from usertabb810; delete from usertabb811",
                                         "update usertabb810 set field_2='x' where 'select'='select'", "女", "男"}));
@@ -221,7 +223,7 @@ TEST_F(Loading, FailingListQueriesAreShownAndTheScreenStillLoads) {
     ASSERT_EQ(messages.texts.size(), 2u);
     EXPECT_NE(messages.texts[0].find("nosuch"), std::string::npos) << messages.texts[0];
     EXPECT_NE(messages.texts[1].find("missing"), std::string::npos) << messages.texts[1];
-    EXPECT_EQ(ComboItems(8000), (std::vector<std::string>{"女", "甲", "男"}));
+    EXPECT_EQ(ComboItems(ids::kSexCombo), (std::vector<std::string>{"女", "甲", "男"}));
     EXPECT_EQ(TreeShape(), "100");
     EXPECT_EQ(Sheet().GetCellText(50, 2), "合计");
 }
@@ -253,7 +255,7 @@ TEST_F(Loading, LongNamesShowWhole) {
     Open();
     EXPECT_TRUE(FromWx(Tree().GetItemText(FindNode("100"))) == name);
     Select("100001");
-    EXPECT_TRUE(Text(1005) == name);
+    EXPECT_TRUE(Text(ids::kNameEdit) == name);
 }
 
 TEST(ShiftFormula, MovesRelativeRowsAsFillingDownDoes) {

@@ -4,13 +4,13 @@
 #include "data/period_key.hpp"
 #include "platform/sheet/value.hpp"
 #include "platform/util/datetime.hpp"
+#include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 #include "tests/dialog/modal_answers.hpp"
 
 namespace keltrov::test {
 namespace {
 
-constexpr int kFillCommand = 32775;
 constexpr int kLastSheetRow = sheet::kMaxRows;
 
 struct Request {
@@ -29,21 +29,21 @@ protected:
         Select("100");  // four persons: rows 6 to 9
     }
 
-    sheet::SheetControl& SheetWindow() const { return *wxStaticCast(&Control(8004), sheet::SheetControl); }
+    sheet::SheetControl& SheetWindow() const { return *wxStaticCast(&Control(ids::kWageSheet), sheet::SheetControl); }
     void Type(int row, int column, const std::string& text) { SheetWindow().EnterCellText(row, column, text); }
     double Number(int row, int column) const { return Sheet().GetCellNumber(row, column); }
     std::string CellText(int row, int column) const { return Sheet().GetCellText(row, column); }
 
     // The current cell's row plays no part: only its column is filled.
-    void FillColumn(int column, const Request& request, int button = 1) {
+    void FillColumn(int column, const Request& request, int button = kIdOk) {
         SheetWindow().SetCurrentCell(1, column);
-        answers.queue.push_back({{{1004, request.text},
-                                  {1008, request.start},
-                                  {1009, request.end},
-                                  {1019, request.op},
-                                  {1036, request.before ? "1" : "0"}},
+        answers.queue.push_back({{{ids::kFillTextEdit, request.text},
+                                  {ids::kFillStartRowEdit, request.start},
+                                  {ids::kFillEndRowEdit, request.end},
+                                  {ids::kFillOperatorEdit, request.op},
+                                  {ids::kFillBeforeCheck, request.before ? "1" : "0"}},
                                  button});
-        Command(kFillCommand);
+        Command(ids::kFillRangeCommand);
     }
 
     // Every cell of rows 1 to 12, as the sheet shows it.
@@ -160,8 +160,8 @@ TEST_F(Fill, RowFieldsAreReadAsIntegersAndRowsOffTheSheetAreSkipped) {
 
 TEST_F(Fill, CancelChangesNothing) {
     const std::vector<std::string> before = Snapshot();
-    FillColumn(5, {"100", "1", "12", "*", true}, 2);
-    FillColumn(2, {"丙", "", "", "", false}, 2);
+    FillColumn(5, {"100", "1", "12", "*", true}, kIdCancel);
+    FillColumn(2, {"丙", "", "", "", false}, kIdCancel);
     EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(answers.titles.size(), 2U);
 }
@@ -177,7 +177,7 @@ TEST_F(Fill, AZeroDivisorLeavesTheCellAndTheSheetStillSaves) {
     FillColumn(5, {"5", "6", "7", "/", true});
     EXPECT_DOUBLE_EQ(Number(6, 5), 0.5);
     EXPECT_DOUBLE_EQ(Number(7, 5), 0);
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     EXPECT_EQ(messages.texts, std::vector<std::string>{"保存完成"});
     EXPECT_EQ(database.Rows("select field_5 from usertabb812 where field_1 in ('100001001','100001002') and "
                             "relationid='" +

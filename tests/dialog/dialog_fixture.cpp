@@ -10,6 +10,7 @@
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
 #include "platform/util/sql_format.hpp"
+#include "resources/control_ids.hpp"
 
 namespace keltrov::test {
 
@@ -79,11 +80,11 @@ std::string DialogTest::Text(int id) const {
 }
 
 wxTreeCtrl& DialogTest::Tree() const {
-    return *wxStaticCast(&Control(4001), wxTreeCtrl);
+    return *wxStaticCast(&Control(ids::kOrganisationTree), wxTreeCtrl);
 }
 
 sheet::Workbook& DialogTest::Sheet() const {
-    return wxStaticCast(&Control(8004), sheet::SheetControl)->GetWorkbook();
+    return wxStaticCast(&Control(ids::kWageSheet), sheet::SheetControl)->GetWorkbook();
 }
 
 std::vector<std::string> DialogTest::ComboItems(int id) const {

@@ -2,6 +2,7 @@
 #include "entry/host_state.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
+#include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 
 namespace keltrov::test {
@@ -15,12 +16,12 @@ protected:
     void Type(int id, const std::string& text) { SetWindowText(Control(id), text); }
     // What adding a person leaves in the form: the Save button enabled and a new code.
     void NewPerson(const std::string& code) {
-        Control(8001).Enable();
-        Type(1004, code);
+        Control(ids::kSaveButton).Enable();
+        Type(ids::kCodeEdit, code);
     }
     void Save() {
-        ASSERT_TRUE(Control(8001).IsEnabled());
-        Click(8001);
+        ASSERT_TRUE(Control(ids::kSaveButton).IsEnabled());
+        Click(ids::kSaveButton);
     }
     void CustomForm() {
         DefineForm({{"field_1", "C"},
@@ -41,12 +42,12 @@ TEST_F(FormSave, NewPersonStoresEveryTypeLetterAndJoinsTheTree) {
     Open();
     Select("100001");
     NewPerson("100001009");
-    Type(1005, "O'Brien");
-    Type(8000, "男");
-    Type(1007, "");
-    Type(1008, "2");
-    Type(1009, "2006/05/19");
-    Type(1010, "12.5");
+    Type(ids::kNameEdit, "O'Brien");
+    Type(ids::kSexCombo, "男");
+    Type(ids::kIdNumberEdit, "");
+    Type(ids::kDepartmentEdit, "2");
+    Type(ids::kPositionEdit, "2006/05/19");
+    Type(ids::kInternalNumberEdit, "12.5");
     const std::string minute = DateTime::Now().Format("%Y-%m-%d %H:%M");
     Save();
     EXPECT_TRUE(messages.texts.empty());
@@ -61,23 +62,23 @@ TEST_F(FormSave, NewPersonStoresEveryTypeLetterAndJoinsTheTree) {
     ASSERT_TRUE(added.IsOk());
     EXPECT_EQ(Tree().GetItemParent(added), FindNode("100001"));
     EXPECT_EQ(FromWx(Tree().GetItemText(added)), "O'Brien");
-    EXPECT_FALSE(Control(8001).IsEnabled());
+    EXPECT_FALSE(Control(ids::kSaveButton).IsEnabled());
 }
 
 TEST_F(FormSave, DateTextsAreStoredAsDatesOrAsNullOrRefused) {
     CustomForm();
     Open();
     NewPerson("900");
-    Type(1008, "2006-05-19'); delete from usertabb811; --");
-    Type(1009, "0");
+    Type(ids::kDepartmentEdit, "2006-05-19'); delete from usertabb811; --");
+    Type(ids::kPositionEdit, "0");
     Save();
     // Day counts end at 9999-12-31; a larger one, even one past the whole numbers, is no date.
     const std::vector<std::pair<std::string, std::string>> counts{
         {"901", "2958465"}, {"902", "2958466"}, {"903", "99999999999"}};
     for (const auto& [code, count] : counts) {
         NewPerson(code);
-        Type(1008, "0");
-        Type(1009, count);
+        Type(ids::kDepartmentEdit, "0");
+        Type(ids::kPositionEdit, count);
         Save();
     }
     EXPECT_EQ(database.Rows("select field_1, field_5, typeof(field_5), field_6, typeof(field_6) from usertabb811 "
@@ -93,11 +94,11 @@ TEST_F(FormSave, NothingStoredMeansNoTreeItem) {
     DefineForm({{"field_2", "C"}, {"field_4", "N"}});
     Open();
     const std::string shape = TreeShape();
-    Type(1005, "王五");
+    Type(ids::kNameEdit, "王五");
     Save();  // no number: nothing to save
     Select("100");
-    Click(8002);
-    EXPECT_FALSE(Control(8001).IsEnabled());  // 修改 needs a number too
+    Click(ids::kModifyButton);
+    EXPECT_FALSE(Control(ids::kSaveButton).IsEnabled());  // 修改 needs a number too
     Select("100001");
     NewPerson("100001009");  // not a bound column: the bound values are all empty
     Save();
@@ -107,7 +108,7 @@ TEST_F(FormSave, NothingStoredMeansNoTreeItem) {
 
     database.RefuseWrites("usertabb811", "insert", "refused");
     NewPerson("100001009");
-    Type(1005, "李四");
+    Type(ids::kNameEdit, "李四");
     Save();
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_TRUE(messages.texts[0].starts_with("数据可能有非法字符,写入数据库错 ")) << messages.texts[0];
@@ -124,7 +125,7 @@ TEST_F(FormSave, RefusedCommitAddsNoTreeItem) {
     database.Exec("create trigger orphan after insert on usertabb811 begin insert into child values('none'); end");
     Select("100001");
     NewPerson("100001009");
-    Type(1005, "李四");
+    Type(ids::kNameEdit, "李四");
     Save();
     EXPECT_EQ(messages.texts, std::vector<std::string>{"提交失败"});
     EXPECT_FALSE(FindNode("100001009").IsOk());
@@ -134,20 +135,20 @@ TEST_F(FormSave, ModifyReplacesTheRowAndKeepsItWhenTheInsertFails) {
     Open();
     const std::string shape = TreeShape();
     Select("100001001");
-    Click(8002);
-    EXPECT_TRUE(Control(8001).IsEnabled());
-    Type(1005, "张伟伟");
+    Click(ids::kModifyButton);
+    EXPECT_TRUE(Control(ids::kSaveButton).IsEnabled());
+    Type(ids::kNameEdit, "张伟伟");
     Save();
     EXPECT_EQ(database.Rows("select field_2, field_3, field_4, field_5, field_6, field_7 from usertabb811 "
                             "where field_1='100001001'"),
               (Rows{{"张伟伟", "男", "110101198001011234", "财务部", "会计", "0001"}}));
     EXPECT_EQ(TreeShape(), shape);
-    EXPECT_FALSE(Control(8001).IsEnabled());
+    EXPECT_FALSE(Control(ids::kSaveButton).IsEnabled());
 
     database.Exec("alter table usertabb811 rename column field_7 to internal");
     Select("100001002");
-    Click(8002);
-    Type(1005, "王芳芳");
+    Click(ids::kModifyButton);
+    Type(ids::kNameEdit, "王芳芳");
     Save();
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_TRUE(messages.texts[0].starts_with("数据可能有非法字符,写入数据库错 ")) << messages.texts[0];
@@ -159,8 +160,8 @@ TEST_F(FormSave, LargeNumbersKeepEveryDigitThroughLoadAndSave) {
     database.Exec("update usertabb811 set field_4='1e70' where field_1='100001001'");
     Open();
     Select("100001001");
-    EXPECT_EQ(Text(1007).size(), 74u) << Text(1007);  // 71 digits and ".00"
-    Click(8002);
+    EXPECT_EQ(Text(ids::kIdNumberEdit).size(), 74u) << Text(ids::kIdNumberEdit);  // 71 digits and ".00"
+    Click(ids::kModifyButton);
     Save();
     EXPECT_EQ(database.Rows("select field_4 from usertabb811 where field_1='100001001'"), (Rows{{"1.0e+70"}}));
 }
@@ -169,12 +170,12 @@ TEST_F(FormSave, ModifyModeOutlastsATreeSelectionUntilSave) {
     Open();
     const std::string shape = TreeShape();
     Select("100001001");
-    Click(8002);
+    Click(ids::kModifyButton);
     Select("100001002");
-    EXPECT_FALSE(Control(8001).IsEnabled());
+    EXPECT_FALSE(Control(ids::kSaveButton).IsEnabled());
     database.Exec("insert into usertabb811 (relationid, field_1, field_2) values('10000001','100001009','旧')");
     NewPerson("100001009");
-    Type(1005, "新人");
+    Type(ids::kNameEdit, "新人");
     Save();
     EXPECT_EQ(database.Rows("select field_2 from usertabb811 where field_1='100001009'"), (Rows{{"新人"}}));
     EXPECT_EQ(TreeShape(), shape);
@@ -198,7 +199,7 @@ TEST_F(Numbering, SequenceStartsAtZeroAndWrapsAfterSevenNines) {
     EXPECT_EQ(dialog->NextNumber("B811", "field_7"), "B811_700000000");
     EXPECT_EQ(Counters(), (Rows{{"10000001", "B811", "field_7", "1"}}));
     EXPECT_EQ(dialog->NextNumber("B811", "field_7"), "B811_700000001");
-    EXPECT_EQ(Text(1010), "B811_700000001");
+    EXPECT_EQ(Text(ids::kInternalNumberEdit), "B811_700000001");
 
     database.Exec("update usertabb054 set field_3=9999999");
     database.Exec("insert into usertabb054 values('99999999','B811','field_7',5)");
@@ -208,7 +209,7 @@ TEST_F(Numbering, SequenceStartsAtZeroAndWrapsAfterSevenNines) {
     EXPECT_EQ(Counters(), (Rows{{"10000001", "B811", "field_12", "1"},
                                 {"10000001", "B811", "field_7", "2"},
                                 {"99999999", "B811", "field_7", "5"}}));
-    EXPECT_EQ(Text(1010), "B811_700000001");  // field_12 has no control
+    EXPECT_EQ(Text(ids::kInternalNumberEdit), "B811_700000001");  // field_12 has no control
     EXPECT_TRUE(messages.texts.empty());
 }
 
@@ -220,7 +221,7 @@ TEST_F(Numbering, FailureLeavesTheCounterAndGivesNoNumber) {
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_TRUE(messages.texts[0].starts_with("数据读写错，原因可能是")) << messages.texts[0];
     EXPECT_EQ(Counters(), (Rows{{"10000001", "B811", "field_7", "1"}}));
-    EXPECT_EQ(Text(1010), "B811_700000000");
+    EXPECT_EQ(Text(ids::kInternalNumberEdit), "B811_700000000");
 }
 
 TEST_F(Numbering, DefaultsFillTheControlsAndNumberMarkedColumns) {
@@ -233,22 +234,23 @@ TEST_F(Numbering, DefaultsFillTheControlsAndNumberMarkedColumns) {
                 {"field_7", "C", "", "", "", "1"},
                 {"field_12", "C", "", "", "", "1"}});
     Open();
-    Type(1004, "100001001");
-    Type(1009, "typed");
+    Type(ids::kCodeEdit, "100001001");
+    Type(ids::kPositionEdit, "typed");
     const DateTime before = DateTime::Now();
     dialog->SetNewRecordDefaults("B811");
     const DateTime after = DateTime::Now();
-    EXPECT_EQ(Text(1004), "");
-    EXPECT_EQ(Text(1005), "now");
-    EXPECT_EQ(Text(8000), "女");
-    EXPECT_EQ(Text(1007), after.Format("%Y-%m-%d"));
-    EXPECT_TRUE(Text(1008) == before.Format("%Y-%m-%d %H:%M") || Text(1008) == after.Format("%Y-%m-%d %H:%M"))
-        << Text(1008);
-    EXPECT_EQ(Text(1009), "typed");
-    EXPECT_EQ(Text(1010), "B811_700000000");
+    EXPECT_EQ(Text(ids::kCodeEdit), "");
+    EXPECT_EQ(Text(ids::kNameEdit), "now");
+    EXPECT_EQ(Text(ids::kSexCombo), "女");
+    EXPECT_EQ(Text(ids::kIdNumberEdit), after.Format("%Y-%m-%d"));
+    EXPECT_TRUE(Text(ids::kDepartmentEdit) == before.Format("%Y-%m-%d %H:%M") ||
+                Text(ids::kDepartmentEdit) == after.Format("%Y-%m-%d %H:%M"))
+        << Text(ids::kDepartmentEdit);
+    EXPECT_EQ(Text(ids::kPositionEdit), "typed");
+    EXPECT_EQ(Text(ids::kInternalNumberEdit), "B811_700000000");
     // Adding a person draws the internal number once more; the control shows the second.
     dialog->NextNumber("B811", "field_7");
-    EXPECT_EQ(Text(1010), "B811_700000001");
+    EXPECT_EQ(Text(ids::kInternalNumberEdit), "B811_700000001");
     EXPECT_EQ(Counters(), (Rows{{"10000001", "B811", "field_7", "2"}}));
 }
 

@@ -5,6 +5,7 @@
 
 #include "entry/host_state.hpp"
 #include "platform/ui/window_text.hpp"
+#include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 
 namespace keltrov::test {
@@ -20,19 +21,32 @@ TEST_F(Init, DemoDatabaseFillsTreeFormSheetAndFocusChain) {
     EXPECT_EQ(Tree().GetItemText(FindNode("100")), wxString::FromUTF8("总公司"));
     ASSERT_NE(dialog->GetBindings(), nullptr);
     EXPECT_EQ(dialog->GetBindings()->size(), 7u);
-    EXPECT_EQ(ComboItems(8000), (std::vector<std::string>{"女", "男"}));
+    EXPECT_EQ(ComboItems(ids::kSexCombo), (std::vector<std::string>{"女", "男"}));
     EXPECT_EQ(Sheet().GetCellFormula(6, 14), "SUM(E6:M6)");
     EXPECT_EQ(dialog->GetNextRow(), 6);
     EXPECT_EQ(dialog->GetRowCapacity(), 50);
     EXPECT_TRUE(messages.texts.empty());
 
-    const std::vector<int> cycle{1005, 8000, 1007, 1008, 1009, 8001, 4001, 8002, 8004, 8003, 8005, 8006, 8007, 8008};
+    const std::vector<int> cycle{ids::kNameEdit,
+                                 ids::kSexCombo,
+                                 ids::kIdNumberEdit,
+                                 ids::kDepartmentEdit,
+                                 ids::kPositionEdit,
+                                 ids::kSaveButton,
+                                 ids::kOrganisationTree,
+                                 ids::kModifyButton,
+                                 ids::kWageSheet,
+                                 ids::kRefreshWagesButton,
+                                 ids::kWageDatePicker,
+                                 ids::kSaveWagesButton,
+                                 ids::kGenerateWagesButton,
+                                 ids::kRefreshTreeButton};
     const auto& chain = dialog->GetFocusChain();
     for (size_t k = 0; k < chain.size(); ++k) ASSERT_EQ(chain[k], cycle[k % cycle.size()]) << "entry " << k;
     EXPECT_EQ(dialog->GetFirstFocusIndex(), 0);
     EXPECT_EQ(dialog->GetLastFocusIndex(), 5);
 
-    const wxDateTime shown = wxStaticCast(&Control(8005), wxDatePickerCtrl)->GetValue();
+    const wxDateTime shown = wxStaticCast(&Control(ids::kWageDatePicker), wxDatePickerCtrl)->GetValue();
     EXPECT_TRUE(shown.IsSameDate(wxDateTime::Today()));
 }
 
@@ -54,7 +68,7 @@ TEST_F(Init, EmptyOrganisationStillGetsTheTemplateAndTheFocusChain) {
     EXPECT_NE(Sheet().GetCellText(5, 26), "未用");
     EXPECT_EQ(Sheet().GetCellFormula(6, 14), "SUM(E6:M6)");
     EXPECT_EQ(dialog->GetNextRow(), 6);
-    EXPECT_EQ(dialog->GetFocusChain()[0], 1005);
+    EXPECT_EQ(dialog->GetFocusChain()[0], ids::kNameEdit);
 }
 
 TEST_F(Init, WithoutTemplateTheSheetKeepsItsDesignTimeCaptions) {
@@ -88,7 +102,7 @@ TEST_F(Init, UnreadableTemplateIsReportedAndTheDialogStaysUsable) {
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_FALSE(messages.texts[0].empty());
     Select("100001001");
-    EXPECT_EQ(Text(1005), "张伟");
+    EXPECT_EQ(Text(ids::kNameEdit), "张伟");
 }
 
 TEST_F(Init, MissingFormDefinitionAsksForItAndLeavesTheFormUnbound) {
@@ -98,7 +112,7 @@ TEST_F(Init, MissingFormDefinitionAsksForItAndLeavesTheFormUnbound) {
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"请生成B811表的操作信息,再运行本程序"}));
     EXPECT_EQ(dialog->GetBindings(), nullptr);
     Select("100001001");
-    EXPECT_EQ(Text(1005), "");
+    EXPECT_EQ(Text(ids::kNameEdit), "");
     EXPECT_EQ(Sheet().GetCellText(6, 1), "100001001");
 }
 
@@ -126,21 +140,21 @@ TEST_F(Init, TabMovesBetweenTheControlsAndNeverIntoTheirParts) {
     UseDemoData();
     Open();
     const auto focusedId = [] { return wxWindow::FindFocus() == nullptr ? 0 : wxWindow::FindFocus()->GetId(); };
-    Control(8000).SetFocus();
-    ASSERT_EQ(focusedId(), 8000);
+    Control(ids::kSexCombo).SetFocus();
+    ASSERT_EQ(focusedId(), ids::kSexCombo);
     EXPECT_TRUE(PressTab(false));
-    EXPECT_EQ(focusedId(), 1007);
+    EXPECT_EQ(focusedId(), ids::kIdNumberEdit);
     EXPECT_TRUE(PressTab(true));
-    EXPECT_EQ(focusedId(), 8000);
-    Control(8005).SetFocus();
+    EXPECT_EQ(focusedId(), ids::kSexCombo);
+    Control(ids::kWageDatePicker).SetFocus();
     EXPECT_TRUE(PressTab(false));
-    EXPECT_EQ(focusedId(), 8006);
-    Control(8008).SetFocus();
+    EXPECT_EQ(focusedId(), ids::kSaveWagesButton);
+    Control(ids::kRefreshTreeButton).SetFocus();
     EXPECT_TRUE(PressTab(false));
-    EXPECT_EQ(focusedId(), 1005);
+    EXPECT_EQ(focusedId(), ids::kNameEdit);
 
     // In the sheet Tab stays with the grid, which moves between cells.
-    wxGrid* grid = wxStaticCast(&Control(8004), sheet::SheetControl)->GetGrid();
+    wxGrid* grid = wxStaticCast(&Control(ids::kWageSheet), sheet::SheetControl)->GetGrid();
     grid->SetFocus();
     ASSERT_EQ(wxWindow::FindFocus(), grid);
     EXPECT_FALSE(PressTab(false));

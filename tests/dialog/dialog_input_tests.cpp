@@ -14,6 +14,7 @@
 #include "platform/ui/menu_ids.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
+#include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 
 namespace keltrov::test {
@@ -105,7 +106,7 @@ private:
         days.pop_front();
         shown.CallAfter([this, &shown, day] {
             calendarRect = shown.GetScreenRect();
-            if (day) dynamic_cast<wxCalendarCtrlBase&>(*shown.FindWindow(1075)).SetDate(*day);
+            if (day) dynamic_cast<wxCalendarCtrlBase&>(*shown.FindWindow(ids::kCalendar)).SetDate(*day);
             wxCommandEvent press(wxEVT_BUTTON, day ? kIdOk : kIdCancel);
             press.SetEventObject(shown.FindWindow(press.GetId()));
             shown.FindWindow(press.GetId())->HandleWindowEvent(press);
@@ -118,26 +119,27 @@ private:
 
 TEST_F(InputAids, EnterDownAndUpGoRoundTheFocusCycle) {
     Open();
-    for (int id : {1005, 1007, 1008, 1009}) SetWindowText(Control(id), "文字" + std::to_string(id));
-    SetWindowText(Control(8000), "男");
+    for (int id : {ids::kNameEdit, ids::kIdNumberEdit, ids::kDepartmentEdit, ids::kPositionEdit})
+        SetWindowText(Control(id), "文字" + std::to_string(id));
+    SetWindowText(Control(ids::kSexCombo), "男");
     struct Case {
         int from;
         const char* key;
         int to;
     };
     const std::vector<Case> cases{
-        {1005, "enter", 8000},
-        {1005, "down", 8000},
-        {8000, "enter", 1007},
-        {1009, "enter", 8001},
-        {8001, "down", 1005},
-        {1005, "up", 8001},
-        {8000, "up", 1005},
-        {1009, "up", 1008},
+        {ids::kNameEdit, "enter", ids::kSexCombo},
+        {ids::kNameEdit, "down", ids::kSexCombo},
+        {ids::kSexCombo, "enter", ids::kIdNumberEdit},
+        {ids::kPositionEdit, "enter", ids::kSaveButton},
+        {ids::kSaveButton, "down", ids::kNameEdit},
+        {ids::kNameEdit, "up", ids::kSaveButton},
+        {ids::kSexCombo, "up", ids::kNameEdit},
+        {ids::kPositionEdit, "up", ids::kDepartmentEdit},
         // Outside the cycle Enter and Down are Tab: in the tree they leave it for the next control.
-        {4001, "down", 8002},
-        {4001, "enter", 8002},
-        {8006, "down", 8007},
+        {ids::kOrganisationTree, "down", ids::kModifyButton},
+        {ids::kOrganisationTree, "enter", ids::kModifyButton},
+        {ids::kSaveWagesButton, "down", ids::kGenerateWagesButton},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.from) + " " + c.key);
@@ -145,119 +147,122 @@ TEST_F(InputAids, EnterDownAndUpGoRoundTheFocusCycle) {
         EXPECT_EQ(FocusedId(), c.to);
     }
     // The cycle's wrap and the Up moves select the whole text of the field reached.
-    Key(8001, "down");
-    EXPECT_TRUE(AllSelected(1005));
-    Key(1009, "up");
-    EXPECT_TRUE(AllSelected(1008));
-    Key(1007, "up");
-    EXPECT_TRUE(AllSelected(8000));
+    Key(ids::kSaveButton, "down");
+    EXPECT_TRUE(AllSelected(ids::kNameEdit));
+    Key(ids::kPositionEdit, "up");
+    EXPECT_TRUE(AllSelected(ids::kDepartmentEdit));
+    Key(ids::kIdNumberEdit, "up");
+    EXPECT_TRUE(AllSelected(ids::kSexCombo));
 }
 
 TEST_F(InputAids, UpOutsideTheCycleIsLeftToTheControl) {
     Open();
     Select("100002");
     const wxTreeItemId before = Tree().GetPrevVisible(FindNode("100002"));
-    Key(4001, "up");
-    EXPECT_EQ(FocusedId(), 4001);
+    Key(ids::kOrganisationTree, "up");
+    EXPECT_EQ(FocusedId(), ids::kOrganisationTree);
     EXPECT_EQ(Tree().GetSelection(), before);
 }
 
 TEST_F(InputAids, AnOpenListKeepsItsKeys) {
     Open();
     const auto list = [this](wxEventType type) {
-        wxCommandEvent event(type, 8000);
-        event.SetEventObject(&Control(8000));
-        Control(8000).HandleWindowEvent(event);
+        wxCommandEvent event(type, ids::kSexCombo);
+        event.SetEventObject(&Control(ids::kSexCombo));
+        Control(ids::kSexCombo).HandleWindowEvent(event);
     };
     list(wxEVT_COMBOBOX_DROPDOWN);
     for (const char* key : {"enter", "down", "up"}) {
-        Key(8000, key);
-        EXPECT_EQ(FocusedId(), 8000) << key;
+        Key(ids::kSexCombo, key);
+        EXPECT_EQ(FocusedId(), ids::kSexCombo) << key;
     }
     list(wxEVT_COMBOBOX_CLOSEUP);
-    Key(8000, "enter");
-    EXPECT_EQ(FocusedId(), 1007);
+    Key(ids::kSexCombo, "enter");
+    EXPECT_EQ(FocusedId(), ids::kIdNumberEdit);
 }
 
 TEST_F(InputAids, EnterOnSaveIsLeftToTheButton) {
     Open();
-    Key(8001, "enter");
+    Key(ids::kSaveButton, "enter");
     // The button was pressed: saving ends with it disabled.
-    EXPECT_FALSE(Control(8001).IsEnabled());
+    EXPECT_FALSE(Control(ids::kSaveButton).IsEnabled());
 }
 
 TEST_F(InputAids, EditMenusShowOnBoundFieldsOnly) {
     OpenWithDateColumn();
-    for (int id : {1005, 8000, 1007, 8005, 4001, 8001}) RightClick(id);
-    // 8005 is bound to no column, the tree shows its own menu and a button is no field.
+    for (int id : {ids::kNameEdit, ids::kSexCombo, ids::kIdNumberEdit, ids::kWageDatePicker, ids::kOrganisationTree,
+                   ids::kSaveButton})
+        RightClick(id);
+    // The wage date picker is bound to no column, the tree shows its own menu and a button is no field.
     EXPECT_EQ(menus, (std::vector<Entries>{kFieldMenu, kFieldMenu, kDateFieldMenu, {"增加公司", "-", "删除"}}));
 
     DefineForm({{"field_1", "C"}, {"field_2", "C"}});
     Open();
     menus.clear();
-    RightClick(1005);
-    RightClick(1009);  // beyond the definition's entries
+    RightClick(ids::kNameEdit);
+    RightClick(ids::kPositionEdit);  // beyond the definition's entries
     EXPECT_EQ(menus, (std::vector<Entries>{kFieldMenu}));
 }
 
 TEST_F(InputAids, ClipboardCommandsWorkOnTheFieldTheMenuWasOpenedFor) {
     Open();
-    SetWindowText(Control(1009), "出纳主管");
-    Entry(1009).SetSelection(0, 2);
-    Choose(1009, 57634);
+    SetWindowText(Control(ids::kPositionEdit), "出纳主管");
+    Entry(ids::kPositionEdit).SetSelection(0, 2);
+    Choose(ids::kPositionEdit, ids::kEditCopyCommand);
     EXPECT_EQ(ClipboardText(), "出纳");
-    Choose(1009, 57632);
-    EXPECT_EQ(Text(1009), "主管");
+    Choose(ids::kPositionEdit, ids::kEditClearCommand);
+    EXPECT_EQ(Text(ids::kPositionEdit), "主管");
 
     SetClipboardText("会计\n第二行");
-    SetWindowText(Control(1005), "张伟");
-    Entry(1005).SetSelection(0, 1);
-    Choose(1005, 57637);
-    EXPECT_EQ(Text(1005), "会计伟");
+    SetWindowText(Control(ids::kNameEdit), "张伟");
+    Entry(ids::kNameEdit).SetSelection(0, 1);
+    Choose(ids::kNameEdit, ids::kEditPasteCommand);
+    EXPECT_EQ(Text(ids::kNameEdit), "会计伟");
     // The commands follow the field right-clicked last, wherever the focus is.
-    Control(1009).SetFocus();
-    Command(57637);
-    EXPECT_EQ(Text(1005), "会计会计伟");
-    EXPECT_EQ(Text(1009), "主管");
+    Control(ids::kPositionEdit).SetFocus();
+    Command(ids::kEditPasteCommand);
+    EXPECT_EQ(Text(ids::kNameEdit), "会计会计伟");
+    EXPECT_EQ(Text(ids::kPositionEdit), "主管");
 
-    SetWindowText(Control(8000), "女");
-    Entry(8000).SetSelection(0, 1);
-    Choose(8000, 57634);
+    SetWindowText(Control(ids::kSexCombo), "女");
+    Entry(ids::kSexCombo).SetSelection(0, 1);
+    Choose(ids::kSexCombo, ids::kEditCopyCommand);
     EXPECT_EQ(ClipboardText(), "女");
     // No selection: nothing is copied or deleted.
-    Entry(8000).SetInsertionPointEnd();
-    Choose(8000, 57632);
-    EXPECT_EQ(Text(8000), "女");
+    Entry(ids::kSexCombo).SetInsertionPointEnd();
+    Choose(ids::kSexCombo, ids::kEditClearCommand);
+    EXPECT_EQ(Text(ids::kSexCombo), "女");
 }
 
 TEST_F(InputAids, EditCommandsDoNothingWithoutAField) {
     Open();
     SetClipboardText("x");
     dialog->SetMenuFieldIndex(-1);
-    Command(57637);
-    Command(32777);
+    Command(ids::kEditPasteCommand);
+    Command(ids::kInsertTimeCommand);
     dialog->SetMenuFieldIndex(7);  // past the seven entries
-    Command(57637);
-    for (int id : {1005, 1007, 1008, 1009}) EXPECT_EQ(Text(id), "") << id;
+    Command(ids::kEditPasteCommand);
+    for (int id : {ids::kNameEdit, ids::kIdNumberEdit, ids::kDepartmentEdit, ids::kPositionEdit})
+        EXPECT_EQ(Text(id), "") << id;
 }
 
 TEST_F(InputAids, AnUnboundFormHasNoMenusOrCalendarButKeepsItsKeys) {
     database.Exec("delete from usertabb200");
     Open();
-    RightClick(1005);
-    automation::DoubleClick(*dialog, 1007);
+    RightClick(ids::kNameEdit);
+    automation::DoubleClick(*dialog, ids::kIdNumberEdit);
     EXPECT_TRUE(menus.empty());
-    Key(1009, "enter");
-    EXPECT_EQ(FocusedId(), 8001);
+    Key(ids::kPositionEdit, "enter");
+    EXPECT_EQ(FocusedId(), ids::kSaveButton);
 }
 
 TEST_F(InputAids, WithoutAFocusChainEnterAndDownAreTabAndUpIsLeftAlone) {
     database.Exec("delete from privatevba");  // without a template the initialisation stops before the chain
     Open();
-    Key(8001, "down");
-    EXPECT_EQ(FocusedId(), 4001);
-    Key(1007, "up");
-    EXPECT_EQ(FocusedId(), 1007);
+    Key(ids::kSaveButton, "down");
+    EXPECT_EQ(FocusedId(), ids::kOrganisationTree);
+    Key(ids::kIdNumberEdit, "up");
+    EXPECT_EQ(FocusedId(), ids::kIdNumberEdit);
 }
 
 TEST_F(InputAids, InsertTimeWritesTheDateAndTheTimeForTnow) {
@@ -266,9 +271,10 @@ TEST_F(InputAids, InsertTimeWritesTheDateAndTheTimeForTnow) {
         OpenWithDateColumn(defaultText);
         const char* format = defaultText == "tnow" ? "%Y-%m-%d %H:%M" : "%Y-%m-%d";
         const std::string before = DateTime::Now().Format(format);
-        Choose(1007, 32777);
+        Choose(ids::kIdNumberEdit, ids::kInsertTimeCommand);
         const std::string after = DateTime::Now().Format(format);
-        EXPECT_TRUE(Text(1007) == before || Text(1007) == after) << Text(1007);
+        EXPECT_TRUE(Text(ids::kIdNumberEdit) == before || Text(ids::kIdNumberEdit) == after)
+            << Text(ids::kIdNumberEdit);
     }
 }
 
@@ -290,19 +296,19 @@ TEST_F(InputAids, CalendarPositionStaysOnTheScreen) {
 
 TEST_F(InputAids, DoubleClickOnADateFieldTakesTheCalendarsDay) {
     OpenWithDateColumn();
-    SetWindowText(Control(1007), "旧");
+    SetWindowText(Control(ids::kIdNumberEdit), "旧");
     days = {wxDateTime(5, wxDateTime::Mar, 2006), std::nullopt};
-    automation::DoubleClick(*dialog, 1007);
-    EXPECT_EQ(Text(1007), "2006-03-05");
-    const wxPoint corner = Control(1007).ClientToScreen(wxPoint(0, 0));
+    automation::DoubleClick(*dialog, ids::kIdNumberEdit);
+    EXPECT_EQ(Text(ids::kIdNumberEdit), "2006-03-05");
+    const wxPoint corner = Control(ids::kIdNumberEdit).ClientToScreen(wxPoint(0, 0));
     EXPECT_EQ(calendarRect, wxRect(CalendarPosition(corner, wxGetDisplaySize()), wxSize(355, 215)));
     // Cancel writes nothing.
-    automation::DoubleClick(*dialog, 1007);
-    EXPECT_EQ(Text(1007), "2006-03-05");
+    automation::DoubleClick(*dialog, ids::kIdNumberEdit);
+    EXPECT_EQ(Text(ids::kIdNumberEdit), "2006-03-05");
     EXPECT_TRUE(days.empty());
     // Other fields have no calendar; the modal handler fails the test if one comes.
-    automation::DoubleClick(*dialog, 1005);
-    automation::DoubleClick(*dialog, 8000);
+    automation::DoubleClick(*dialog, ids::kNameEdit);
+    automation::DoubleClick(*dialog, ids::kSexCombo);
 }
 
 }  // namespace

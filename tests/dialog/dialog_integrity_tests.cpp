@@ -11,6 +11,7 @@
 #include "platform/db/database.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
+#include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 #include "tests/dialog/modal_answers.hpp"
 
@@ -50,34 +51,34 @@ protected:
 TEST_F(Integrity, ACodeWithWageRowsIsNeverHandedOutAgain) {
     Open();
     Select("100001002");  // the highest person of 财务部, with two months of wages
-    Command(32774);
+    Command(ids::kDeleteNodeCommand);
     Select("100001");
-    Command(32773);
-    EXPECT_EQ(Text(1004), "100001003");
+    Command(ids::kAddPersonCommand);
+    EXPECT_EQ(Text(ids::kCodeEdit), "100001003");
     // A department whose persons had wages, and a company, keep their codes as well.
     Select("100002");
-    Command(32774);
+    Command(ids::kDeleteNodeCommand);
     Select("101");
-    Command(32774);
+    Command(ids::kDeleteNodeCommand);
     NameAnswers names;
     names.queue = {"新部门", "新公司"};
     Select("100");
-    Command(32771);
-    Command(32772);
+    Command(ids::kAddDepartmentCommand);
+    Command(ids::kAddCompanyCommand);
     EXPECT_EQ(Codes("usertabb810", "%"), (Rows{{"100"}, {"100001"}, {"100003"}, {"102"}}));
 }
 
 TEST_F(Integrity, ACodeTakenMeanwhileMovesTheNewPersonToTheNextFreeCode) {
     Open();
     Select("100001");
-    Command(32773);
-    ASSERT_EQ(Text(1004), "100001003");
+    Command(ids::kAddPersonCommand);
+    ASSERT_EQ(Text(ids::kCodeEdit), "100001003");
     database.Exec("insert into usertabb811 (relationid, field_1, field_2) values('10000001', '100001003', '别人')");
-    SetWindowText(Control(1005), "赵六");
-    Click(8001);
+    SetWindowText(Control(ids::kNameEdit), "赵六");
+    Click(ids::kSaveButton);
     EXPECT_EQ(database.Rows("select field_1, field_2 from usertabb811 where field_1 like '100001%' order by 1"),
               (Rows{{"100001001", "张伟"}, {"100001002", "王芳"}, {"100001003", "别人"}, {"100001004", "赵六"}}));
-    EXPECT_EQ(Text(1004), "100001004");
+    EXPECT_EQ(Text(ids::kCodeEdit), "100001004");
     EXPECT_EQ(FromWx(Tree().GetItemText(FindNode("100001004"))), "赵六");
 }
 
@@ -88,7 +89,7 @@ TEST_F(Integrity, ADepartmentTakenMeanwhileMovesTheNewOneToTheNextFreeCode) {
     names.queue = {{"新部门", [&] {
                         database.Exec("insert into usertabb810 values('10000001', getdate(), '100003', '别人的部门')");
                     }}};
-    Command(32771);
+    Command(ids::kAddDepartmentCommand);
     EXPECT_EQ(database.Rows("select field_1, field_2 from usertabb810 where field_1 like '10000_' order by 1"),
               (Rows{{"100001", "财务部"}, {"100002", "人事部"}, {"100003", "别人的部门"}, {"100004", "新部门"}}));
     EXPECT_TRUE(FindNode("100004").IsOk());
@@ -98,17 +99,17 @@ TEST_F(Integrity, ARefusedNewPersonStaysReadyToBeSavedAgain) {
     database.RefuseWrites("usertabb811", "insert", "refused");
     Open();
     Select("100001");
-    Command(32773);
-    SetWindowText(Control(1005), "赵六");
-    Click(8001);
+    Command(ids::kAddPersonCommand);
+    SetWindowText(Control(ids::kNameEdit), "赵六");
+    Click(ids::kSaveButton);
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts[0].find("refused"), std::string::npos) << messages.texts[0];
-    EXPECT_TRUE(Control(8001).IsEnabled());
+    EXPECT_TRUE(Control(ids::kSaveButton).IsEnabled());
     database.AllowWrites("usertabb811", "insert");
-    Click(8001);
+    Click(ids::kSaveButton);
     EXPECT_EQ(database.Rows("select field_2 from usertabb811 where field_1='100001003'"), (Rows{{"赵六"}}));
     EXPECT_TRUE(FindNode("100001003").IsOk());
-    EXPECT_FALSE(Control(8001).IsEnabled());
+    EXPECT_FALSE(Control(ids::kSaveButton).IsEnabled());
 }
 
 TEST_F(Integrity, APersonDraggedWithPersonsUnderItShowsTheTablesAsTheyNowStand) {
@@ -134,7 +135,7 @@ TEST_F(Integrity, AFullDatabaseLeavesLaterWritesWhole) {
     Sheet().SetCellText(7, 2, std::string(20000, 'y'));
     const std::string pages = database.Rows("pragma page_count")[0][0];
     database.Exec("pragma max_page_count=" + pages);
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts[0].find("full"), std::string::npos) << messages.texts[0];
     EXPECT_EQ(database.Rows("select * from usertabb812 order by relationid, field_1"), before);
@@ -143,14 +144,14 @@ TEST_F(Integrity, AFullDatabaseLeavesLaterWritesWhole) {
     database.Exec("pragma max_page_count=1000000");
     database.RefuseWrites("usertabb812", "insert", "refused", "new.field_1 = '100001002'");
     messages.texts.clear();
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts[0].find("refused"), std::string::npos) << messages.texts[0];
     EXPECT_EQ(database.Rows("select * from usertabb812 order by relationid, field_1"), before);
 
     database.AllowWrites("usertabb812", "insert");
     messages.texts.clear();
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"保存完成"}));
     EXPECT_EQ(database.Rows("select length(field_2) from usertabb812 where relationid='" + ThisMonth() +
                             "' and field_1 like '100001%' order by field_1"),
@@ -163,7 +164,7 @@ TEST_F(Integrity, AReadOnlyDatabaseRefusesTheSaveWithItsReasonAndStoresNothing) 
     const Rows before = database.Rows("select * from usertabb812 order by relationid, field_1");
     database.Exec("pragma query_only=1");
     Sheet().SetCellNumber(6, 5, 1);
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts[0].find("readonly"), std::string::npos) << messages.texts[0];
     database.Exec("pragma query_only=0");
@@ -178,13 +179,13 @@ TEST_F(Integrity, AWriteThatMeetsAnotherClerksWriteWaitsThenFailsWithNothingStor
     ASSERT_TRUE(other->BeginTrans());
     other->ExecuteSQL("update usertabb810 set field_2='锁' where field_1='100'");
     Sheet().SetCellNumber(6, 5, 1);
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{kBusyMessage}));
     ASSERT_TRUE(other->Rollback());
     EXPECT_EQ(database.Rows("select * from usertabb812 order by relationid, field_1"), before);
     // Once the other clerk is done, the same save goes through.
     messages.texts.clear();
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"保存完成"}));
 }
 

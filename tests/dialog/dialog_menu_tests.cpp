@@ -7,6 +7,7 @@
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/tree_items.hpp"
 #include "platform/ui/window_text.hpp"
+#include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 
 namespace keltrov::test {
@@ -26,7 +27,7 @@ protected:
     ~Menus() override { SetPopupMenuHandler(m_previous); }
 
     void RightClick(const wxPoint& screenPoint) {
-        wxContextMenuEvent event(wxEVT_CONTEXT_MENU, 4001, screenPoint);
+        wxContextMenuEvent event(wxEVT_CONTEXT_MENU, ids::kOrganisationTree, screenPoint);
         dialog->GetEventHandler()->ProcessEvent(event);
     }
     wxPoint MiddleOf(int id) {
@@ -45,13 +46,13 @@ using Entries = std::vector<std::string>;
 TEST_F(Menus, TreeMenuOffersWhatTheSelectedKindTakes) {
     UseDemoData();
     Open();
-    RightClick(MiddleOf(4001));
+    RightClick(MiddleOf(ids::kOrganisationTree));
     Select("100");
-    RightClick(MiddleOf(4001));
+    RightClick(MiddleOf(ids::kOrganisationTree));
     Select("100001");
-    RightClick(MiddleOf(4001));
+    RightClick(MiddleOf(ids::kOrganisationTree));
     Select("100001001");
-    RightClick(MiddleOf(4001));
+    RightClick(MiddleOf(ids::kOrganisationTree));
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[0], (Entries{"增加公司", "-", "删除"}));
     EXPECT_EQ(shown[1], (Entries{"增加部门", "增加公司", "-", "删除"}));
@@ -63,11 +64,11 @@ TEST_F(Menus, TreeMenuOffersWhatTheSelectedKindTakes) {
 TEST_F(Menus, SheetGetsTheFillMenuAndElsewhereNothingShows) {
     UseDemoData();
     Open();
-    RightClick(MiddleOf(8004));
+    RightClick(MiddleOf(ids::kWageSheet));
     RightClick(wxDefaultPosition);  // from the keyboard
-    RightClick(MiddleOf(1005));
+    RightClick(MiddleOf(ids::kNameEdit));
     // The menu key in the sheet reaches the dialog through the sheet, still without a position.
-    wxWindow* cells = wxStaticCast(&Control(8004), sheet::SheetControl)->GetGrid()->GetGridWindow();
+    wxWindow* cells = wxStaticCast(&Control(ids::kWageSheet), sheet::SheetControl)->GetGrid()->GetGridWindow();
     wxContextMenuEvent key(wxEVT_CONTEXT_MENU, cells->GetId(), wxDefaultPosition);
     key.SetEventObject(cells);
     cells->GetEventHandler()->ProcessEvent(key);
@@ -78,14 +79,14 @@ TEST_F(Menus, SheetGetsTheFillMenuAndElsewhereNothingShows) {
 TEST_F(Menus, InsertListStoresTheFieldTextAndMarksTheColumn) {
     UseDemoData();
     Open();
-    Command(32776);  // no field chosen
+    Command(ids::kInsertListCommand);  // no field chosen
     dialog->SetMenuFieldIndex(5);
-    Command(32776);  // empty field: nothing, not even a message
+    Command(ids::kInsertListCommand);  // empty field: nothing, not even a message
     EXPECT_TRUE(messages.texts.empty());
 
-    SetWindowText(Control(1009), "出纳's");
-    Command(32776);
-    Command(32776);
+    SetWindowText(Control(ids::kPositionEdit), "出纳's");
+    Command(ids::kInsertListCommand);
+    Command(ids::kInsertListCommand);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"插入完成 ", "插入完成 "}));
     EXPECT_EQ(database.Rows("select relationid, field_1, field_2, field_3, field_4 from usertabb001"),
               (std::vector<std::vector<std::string>>(2, {"10000001", "B811", "field_6", "0", "出纳's"})));
@@ -98,8 +99,8 @@ TEST_F(Menus, InsertListFailureIsReportedWithoutSuccess) {
     Open();
     database.Exec("drop table usertabb001");
     dialog->SetMenuFieldIndex(1);
-    SetWindowText(Control(1005), "张");
-    Command(32776);
+    SetWindowText(Control(ids::kNameEdit), "张");
+    Command(ids::kInsertListCommand);
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0].rfind("数据读写错，原因可能是", 0), 0u) << messages.texts[0];
     EXPECT_EQ(database.Rows("select field_6 from usertabb200 where field_2='field_2'"),
@@ -110,7 +111,7 @@ TEST_F(Menus, IndlgBuildsAFreshDialogEachTime) {
     UseDemoData();
     std::vector<size_t> treeSizes;
     const DialogShownHandler previous = SetDialogShownHandler([&treeSizes](wxDialog& shown) {
-        treeSizes.push_back(wxStaticCast(shown.FindWindow(4001), wxTreeCtrl)->GetCount());
+        treeSizes.push_back(wxStaticCast(shown.FindWindow(ids::kOrganisationTree), wxTreeCtrl)->GetCount());
         shown.EndModal(wxID_CANCEL);
     });
     RunPayrollDialog();

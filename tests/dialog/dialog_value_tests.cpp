@@ -9,6 +9,7 @@
 #include "data/period_key.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
+#include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 
 namespace keltrov::test {
@@ -17,9 +18,9 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 
 constexpr const char* kFormFailure = "数据可能有非法字符,写入数据库错 ";
-constexpr int kNumberBox = 1007;
-constexpr int kDateBox = 1008;
-constexpr int kDateTimeBox = 1009;
+constexpr int kNumberBox = ids::kIdNumberEdit;
+constexpr int kDateBox = ids::kDepartmentEdit;
+constexpr int kDateTimeBox = ids::kPositionEdit;
 
 class TypedIntoTheForm : public DialogTest {
 protected:
@@ -35,11 +36,11 @@ protected:
     void Type(int id, const std::string& text) { SetWindowText(Control(id), text); }
     void SaveNewPerson(const std::string& code, int id, const std::string& text) {
         Select("100001");
-        Control(8001).Enable();
-        Type(1004, code);
-        Type(1005, "新人");
+        Control(ids::kSaveButton).Enable();
+        Type(ids::kCodeEdit, code);
+        Type(ids::kNameEdit, "新人");
         Type(id, text);
-        Click(8001);
+        Click(ids::kSaveButton);
     }
     Rows Stored(const std::string& code, const std::string& column) {
         return database.Rows("select " + column + " from usertabb811 where field_1='" + code + "'");
@@ -101,10 +102,10 @@ TEST_F(TypedIntoTheForm, ValuesAreStoredAsTypedOrRefusedWithTheReason) {
 TEST_F(TypedIntoTheForm, ARefusedModifyKeepsThePersonsRow) {
     const Rows before = Stored("100001001", "field_2, field_5");
     Select("100001001");
-    Click(8002);
-    Type(1005, "改名");
+    Click(ids::kModifyButton);
+    Type(ids::kNameEdit, "改名");
     Type(kDateBox, "2024-02-30");
-    Click(8001);
+    Click(ids::kSaveButton);
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_TRUE(messages.texts[0].starts_with(kFormFailure)) << messages.texts[0];
     EXPECT_EQ(Stored("100001001", "field_2, field_5"), before);
@@ -153,7 +154,7 @@ TEST_F(TypedIntoTheSheet, AmountsAreStoredWholeAndRoundedAsShown) {
         }
         ++column;
     }
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     EXPECT_EQ(messages.texts, std::vector<std::string>{"保存完成"});
     column = 5;
     for (const Typed& c : cases) EXPECT_EQ(StoredAmount(column++), c.stored) << c.text;
@@ -162,7 +163,7 @@ TEST_F(TypedIntoTheSheet, AmountsAreStoredWholeAndRoundedAsShown) {
 TEST_F(TypedIntoTheSheet, AnAmountThatIsNoFiniteNumberStopsTheSaveBeforeAnyWrite) {
     Sheet().SetCellNumber(6, 5, 42);
     Sheet().SetCellNumber(6, 6, INFINITY);
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     EXPECT_EQ(messages.texts, std::vector<std::string>{"数据读写错，原因可能是第6行的金额不是有效的数字"});
     EXPECT_EQ(StoredAmount(5), "");
 }
@@ -183,8 +184,8 @@ protected:
     }
     void ModifyAndSave(const std::string& code) {
         Select(code);
-        Click(8002);
-        Click(8001);
+        Click(ids::kModifyButton);
+        Click(ids::kSaveButton);
     }
 };
 
@@ -193,9 +194,9 @@ TEST_F(OtherEncodings, NamesAreShownAndAnUntouchedNameKeepsItsBytes) {
     EXPECT_EQ(ItemText("100001001"), "张伟");
     EXPECT_EQ(ItemText("100001002"), "A\uFFFD");
     Select("100001001");
-    EXPECT_EQ(Text(1005), "张伟");
+    EXPECT_EQ(Text(ids::kNameEdit), "张伟");
     Select("100001002");
-    EXPECT_EQ(Text(1005), "A\uFFFD");
+    EXPECT_EQ(Text(ids::kNameEdit), "A\uFFFD");
 
     ModifyAndSave("100001001");
     ModifyAndSave("100001002");
@@ -205,9 +206,9 @@ TEST_F(OtherEncodings, NamesAreShownAndAnUntouchedNameKeepsItsBytes) {
 
     // A name the user types over is stored as typed.
     Select("100001001");
-    Click(8002);
-    SetWindowText(Control(1005), "张伟伟");
-    Click(8001);
+    Click(ids::kModifyButton);
+    SetWindowText(Control(ids::kNameEdit), "张伟伟");
+    Click(ids::kSaveButton);
     EXPECT_EQ(database.Rows("select field_2 from usertabb811 where field_1='100001001'"), (Rows{{"张伟伟"}}));
 }
 
@@ -222,11 +223,11 @@ protected:
 // Month keys compare as texts: a year below 1000 would sort after this year.
 TEST_F(WageDates, ThePickerOffersTheYearsOfFourDigits) {
     wxDateTime first, last;
-    ASSERT_TRUE(wxStaticCast(&Control(8005), wxDatePickerCtrl)->GetRange(&first, &last));
+    ASSERT_TRUE(wxStaticCast(&Control(ids::kWageDatePicker), wxDatePickerCtrl)->GetRange(&first, &last));
     EXPECT_EQ(FromWx(first.FormatISODate()), "1900-01-01");
     EXPECT_EQ(FromWx(last.FormatISODate()), "9999-12-31");
     // A date outside the years is not taken: the picker keeps its month.
-    auto* picker = wxStaticCast(&Control(8005), wxDatePickerCtrl);
+    auto* picker = wxStaticCast(&Control(ids::kWageDatePicker), wxDatePickerCtrl);
     const wxDateTime before = picker->GetValue();
     picker->SetValue(wxDateTime(1, wxDateTime::May, 999));
     EXPECT_EQ(FromWx(picker->GetValue().FormatISODate()), FromWx(before.FormatISODate()));

@@ -10,6 +10,7 @@
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
+#include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 #include "tests/dialog/modal_answers.hpp"
 
@@ -30,7 +31,7 @@ protected:
         return database.Rows("select " + columns + " from usertabb812 where relationid='" + key + "' order by field_1");
     }
     void PickMonth(const DateTime& date) {
-        wxStaticCast(&Control(8005), wxDatePickerCtrl)->SetValue(ToWxDateTime(date));
+        wxStaticCast(&Control(ids::kWageDatePicker), wxDatePickerCtrl)->SetValue(ToWxDateTime(date));
     }
     NameAnswers names;
 };
@@ -43,10 +44,10 @@ TEST_F(Writes, CompaniesAreNumberedOverTheWholeTable) {
     database.Exec("insert into usertabb810 values('10000001', getdate(), '100', '总公司')");
     Open();
     names.queue = {"  新公司 ", "O'Neil 公司", std::nullopt, "   "};
-    Command(32772);
-    Command(32772);
-    Command(32772);
-    Command(32772);
+    Command(ids::kAddCompanyCommand);
+    Command(ids::kAddCompanyCommand);
+    Command(ids::kAddCompanyCommand);
+    Command(ids::kAddCompanyCommand);
     EXPECT_EQ(names.titles, std::vector<std::string>(4, "输入楼栋/单元名称"));
     EXPECT_EQ(Organisation(), (Rows{{"other", "100", "x"},
                                     {"10000001", "100", "总公司"},
@@ -65,10 +66,10 @@ TEST_F(Writes, FirstCompanyAndUsedUpCodes) {
     database.Exec("insert into usertabb811 (relationid, field_1, field_2) values('10000001', '999', 'p')");
     Open();
     names.queue = {"第一"};
-    Command(32772);
+    Command(ids::kAddCompanyCommand);
     EXPECT_EQ(Organisation(), (Rows{{"10000001", "100", "第一"}}));
     database.Exec("insert into usertabb810 values('10000001', getdate(), '999', 'last')");
-    Command(32772);  // refused before the name is asked for
+    Command(ids::kAddCompanyCommand);  // refused before the name is asked for
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"编号已用完"}));
     EXPECT_EQ(Organisation().size(), 2U);
 }
@@ -78,10 +79,10 @@ TEST_F(Writes, DepartmentsTakeTheNextCodeUnderTheSelectedNode) {
     Open();
     Select("100");
     names.queue = {"新部门"};
-    Command(32771);
+    Command(ids::kAddDepartmentCommand);
     Select("100001001");  // a person: the department goes under the person's code
     names.queue = {"小组"};
-    Command(32771);
+    Command(ids::kAddDepartmentCommand);
     EXPECT_EQ(database.Rows("select field_1, field_2 from usertabb810 where field_1 in ('100006','100001001001')"),
               (Rows{{"100006", "新部门"}, {"100001001001", "小组"}}));
     EXPECT_EQ(TreeShape(),
@@ -90,10 +91,10 @@ TEST_F(Writes, DepartmentsTakeTheNextCodeUnderTheSelectedNode) {
     EXPECT_FALSE(Tree().IsExpanded(FindNode("100001001")));
     Select("101001");
     names.queue = {std::nullopt};
-    Command(32771);  // 取消
+    Command(ids::kAddDepartmentCommand);  // 取消
     database.Exec("insert into usertabb810 values('10000001', getdate(), '101999', 'last')");
     Select("101");
-    Command(32771);
+    Command(ids::kAddDepartmentCommand);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"编号已用完"}));
     EXPECT_EQ(database.Rows("select count(*) from usertabb810")[0][0], "9");
 }
@@ -103,7 +104,7 @@ TEST_F(Writes, FailedInsertLeavesTheTree) {
     Open();
     const std::string before = TreeShape();
     names.queue = {"新公司"};
-    Command(32772);
+    Command(ids::kAddCompanyCommand);
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts[0].find("refused"), std::string::npos) << messages.texts[0];
     EXPECT_EQ(TreeShape(), before);
@@ -112,13 +113,13 @@ TEST_F(Writes, FailedInsertLeavesTheTree) {
 TEST_F(Writes, AddPersonPreparesTheFormAndSavingAddsTheItem) {
     Open();
     Select("100001");
-    Command(32773);
-    EXPECT_EQ(Text(1004), "100001003");
-    EXPECT_EQ(Text(1008), "财务部");
-    EXPECT_TRUE(Control(8001).IsEnabled());
+    Command(ids::kAddPersonCommand);
+    EXPECT_EQ(Text(ids::kCodeEdit), "100001003");
+    EXPECT_EQ(Text(ids::kDepartmentEdit), "财务部");
+    EXPECT_TRUE(Control(ids::kSaveButton).IsEnabled());
     EXPECT_TRUE(database.Rows("select * from usertabb811 where field_1='100001003'").empty());
-    SetWindowText(Control(1005), "赵六");
-    Click(8001);
+    SetWindowText(Control(ids::kNameEdit), "赵六");
+    Click(ids::kSaveButton);
     EXPECT_EQ(database.Rows("select field_2, field_5 from usertabb811 where field_1='100001003'"),
               (Rows{{"赵六", "财务部"}}));
     EXPECT_EQ(FromWx(Tree().GetItemText(FindNode("100001003"))), "赵六");
@@ -130,17 +131,17 @@ TEST_F(Writes, DeletingANodeRemovesItsSubtreeFromBothTables) {
     Open();
     Select("100001001");
     messages.answers = {MessageAnswer::Cancel};
-    Command(32774);
+    Command(ids::kDeleteNodeCommand);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"是否真的要删除张伟? \n该公司下的所有人员部门将全部删除"}));
     EXPECT_TRUE(FindNode("100001001").IsOk());
     Select("100001001");
-    Command(32774);
+    Command(ids::kDeleteNodeCommand);
     EXPECT_FALSE(FindNode("100001001").IsOk());
     EXPECT_TRUE(database.Rows("select * from usertabb810 where field_1 like '100001001%'").empty());
     Select("1_0");
-    Command(32774);
+    Command(ids::kDeleteNodeCommand);
     Select("100");
-    Command(32774);
+    Command(ids::kDeleteNodeCommand);
     EXPECT_EQ(TreeShape(), "101(101001(101001001,101001002))");
     EXPECT_EQ(database.Rows("select field_1 from usertabb810 union all select field_1 from usertabb811 order by 1"),
               (Rows{{"101"}, {"101001"}, {"101001001"}, {"101001002"}}));
@@ -152,7 +153,7 @@ TEST_F(Writes, FailedDeleteRollsBackAndKeepsTheItem) {
     database.RefuseWrites("usertabb810", "delete", "kept");
     Open();
     Select("100002");
-    Command(32774);
+    Command(ids::kDeleteNodeCommand);
     ASSERT_EQ(messages.texts.size(), 2U);
     EXPECT_NE(messages.texts[1].find("kept"), std::string::npos) << messages.texts[1];
     EXPECT_TRUE(FindNode("100002").IsOk());
@@ -171,7 +172,7 @@ TEST_F(Writes, SavingADemoMonthUnchangedKeepsEveryStoredRow) {
         PickMonth(DateTime::Parse(month[0].substr(std::string(host::kDemoBankId).size())));
         for (const char* company : {"100", "101"}) {
             Select(company);
-            Click(8006);
+            Click(ids::kSaveWagesButton);
         }
     }
     EXPECT_EQ(messages.texts, std::vector<std::string>(4, "保存完成"));
@@ -193,7 +194,7 @@ protected:
 
 TEST_F(Generate, WithoutAnEarlierMonthEveryPersonGetsEmptyAmounts) {
     Open();
-    Click(8007);
+    Click(ids::kGenerateWagesButton);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"本操作要删除本月工资,是否继续? ", "保存完成"}));
     EXPECT_EQ(Month(ThisMonth(), "field_1, field_2, field_3, field_4, field_5"),
               (Rows{{"100001001", "张伟", "财务部", "0001", ""}, {"100001002", "王芳", "财务部", "0002", ""}}));
@@ -212,7 +213,7 @@ TEST_F(Generate, CopiesTheLatestEarlierMonthOfTheBankAndReplacesEdits) {
     Wage(bank + "2001-04-30", "100001001", 42);  // edited and saved earlier: replaced
     Open();
     PickMonth(DateTime(2001, 4, 10));
-    Click(8007);
+    Click(ids::kGenerateWagesButton);
     EXPECT_EQ(Month(bank + "2001-04-30"), (Rows{{"100001001", Traits().Decimal("3")}, {"100001002", ""}}));
     EXPECT_EQ(Month(bank + "2001-05-31"), (Rows{{"100001001", Traits().Decimal("5")}}));
     EXPECT_EQ(Month("999999992001-04-30"), (Rows{{"100001001", Traits().Decimal("99")}}));
@@ -226,7 +227,7 @@ TEST_F(Generate, TakesThePersonsOfABankIdOfAnyLength) {
         Wage(bank + "2001-03-31", "100001001", 3);
         Open();
         PickMonth(DateTime(2001, 4, 10));
-        Click(8007);
+        Click(ids::kGenerateWagesButton);
         EXPECT_EQ(Month(bank + "2001-04-30"), (Rows{{"100001001", Traits().Decimal("3")}, {"100001002", ""}}));
     }
 }
@@ -235,9 +236,9 @@ TEST_F(Generate, CancelOrFailureKeepsTheMonth) {
     Wage(ThisMonth(), "100001001", 7);
     Open();
     messages.answers = {MessageAnswer::Cancel};
-    Click(8007);
+    Click(ids::kGenerateWagesButton);
     database.RefuseWrites("usertabb812", "insert", "refused");
-    Click(8007);
+    Click(ids::kGenerateWagesButton);
     ASSERT_EQ(messages.texts.size(), 3U);
     EXPECT_NE(messages.texts[2].find("refused"), std::string::npos) << messages.texts[2];
     EXPECT_EQ(Month(ThisMonth()), (Rows{{"100001001", Traits().Decimal("7")}}));
@@ -260,7 +261,7 @@ TEST_F(SaveWages, StoresRowsSixToNextRowAndNothingBelow) {
     Sheet().SetCellText(7, 2, "王'芳");
     for (int k = 1; k <= 4; ++k) Sheet().SetCellText(8, k, k == 1 ? "100001007" : "新");  // the next row is saved
     Sheet().SetCellText(9, 1, "100001008");                                               // below it: not
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"保存完成"}));
     const auto amount = [&](const char* text) { return Traits().Decimal(text); };
     EXPECT_EQ(Month(ThisMonth(), "field_1, field_2, field_5, field_6"),
@@ -276,7 +277,7 @@ TEST_F(SaveWages, AnEmptyLoadSavesRowSixIntoThePickedMonth) {
     Sheet().SetCellText(6, 1, "100002001");
     Sheet().SetCellText(7, 1, "100002002");
     PickMonth(DateTime(2001, 4, 10));
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     EXPECT_EQ(Month("100000012001-04-30", "field_1"), (Rows{{"100002001"}}));
 }
 
@@ -285,7 +286,7 @@ TEST_F(SaveWages, TwoRowsWithOneCodeLeaveTheLowerAndAFailureLeavesTheMonth) {
     Select("100001");
     Sheet().SetCellText(7, 1, "100001001");
     Sheet().SetCellNumber(7, 5, 77);
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     // The code's stored row is the lower sheet row's; the row whose code was typed over stays.
     EXPECT_EQ(Month(ThisMonth()), (Rows{{"100001001", Traits().Decimal("77")}, {"100001002", Traits().Decimal("20")}}));
     Select("100001");
@@ -293,7 +294,7 @@ TEST_F(SaveWages, TwoRowsWithOneCodeLeaveTheLowerAndAFailureLeavesTheMonth) {
     Sheet().SetCellText(7, 1, "100001002");
     database.RefuseWrites("usertabb812", "insert", "refused", "new.field_1 = '100001002'");
     messages.texts.clear();
-    Click(8006);
+    Click(ids::kSaveWagesButton);
     ASSERT_EQ(messages.texts.size(), 1U);
     EXPECT_NE(messages.texts[0].find("refused"), std::string::npos);
     EXPECT_EQ(Month(ThisMonth()), (Rows{{"100001001", Traits().Decimal("77")}, {"100001002", Traits().Decimal("20")}}));

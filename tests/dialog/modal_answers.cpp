@@ -5,6 +5,7 @@
 #include <wx/dialog.h>
 
 #include "platform/ui/window_text.hpp"
+#include "resources/control_ids.hpp"
 
 namespace keltrov::test {
 
@@ -49,8 +50,8 @@ int Unexpected(const wxDialog& dialog) {
 }
 
 ModalAnswer AnswerFor(const std::optional<std::string>& name) {
-    if (!name) return {{}, 2};
-    return {{{1004, *name}}};
+    if (!name) return {{}, kIdCancel};
+    return {{{ids::kNodeNameEdit, *name}}};
 }
 
 }  // namespace keltrov::test

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "platform/ui/interaction.hpp"
+#include "platform/ui/template_dialog.hpp"
 
 namespace keltrov::test {
 
 struct ModalAnswer {
     std::vector<std::pair<int, std::string>> fields;
-    int button = 1;  // 1 "确认", 2 "取消"
+    int button = kIdOk;  // "确认", or kIdCancel for "取消"
 };
 
 // Runs the dialog modally with the answer given from inside its loop; the id it ended with.
