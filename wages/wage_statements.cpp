@@ -1,5 +1,10 @@
 #include "wages/wage_statements.hpp"
 
+#include <algorithm>
+#include <span>
+#include <string_view>
+#include <unordered_set>
+
 #include "platform/util/decimal_text.hpp"
 #include "platform/util/sql_format.hpp"
 
@@ -16,8 +21,43 @@ constexpr const char* kGenerateMonth =
     "\tusertabb811 as a1 left outer join   usertabb812  a2 on  a1.field_1=a2.field_1 and a2.relationid=(select "
     "top 1 relationid from usertabb812 where relationid < '%s' and relationid like '%s%%' escape '!' group by "
     "relationid order by relationid desc) where a1.relationid='%s' ";
-constexpr const char* kDeleteWageRow = "delete from usertabb812 where relationid='%s' and field_1='%s'";
-constexpr const char* kInsertWageRow = "insert into usertabb812 values ('%s',getdate(),'%s','%s','%s','%s'";
+constexpr const char* kDeleteWageRows = "delete from usertabb812 where relationid='%s' and field_1 in (%s)";
+constexpr const char* kInsertWageRows = "insert into usertabb812 values %s";
+constexpr const char* kWageRowValues = "('%s',getdate(),'%s','%s','%s','%s'";
+// Rows per statement: a few round trips for a month, statements of some 70 KB.
+constexpr size_t kRowsPerStatement = 200;
+
+// Each code once, at the place of its last row: the row a delete and insert per row would keep.
+std::vector<const WageRowValues*> LastRowOfEachCode(const std::vector<WageRowValues>& rows) {
+    std::unordered_set<std::string_view> seen;
+    std::vector<const WageRowValues*> kept;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+        if (seen.insert(row->texts[0]).second) kept.push_back(&*row);
+    std::reverse(kept.begin(), kept.end());
+    return kept;
+}
+
+std::string RowValues(const std::string& monthKey, const WageRowValues& row) {
+    const auto& [code, name, department, number] = row.texts;
+    std::string values = keltrov::FormatSql(kWageRowValues, monthKey, code, name, department, number);
+    // Rounded as the sheet shows them, with every digit of the whole part.
+    for (double amount : row.amounts) values += "," + keltrov::FixedDecimalText(amount, 2);
+    return values + ")";
+}
+
+// The delete and the insert of one group of rows.
+void AppendGroupStatements(const std::string& monthKey, std::span<const WageRowValues* const> group,
+                           std::vector<std::string>& statements) {
+    std::string codes;
+    std::string values;
+    for (const WageRowValues* row : group) {
+        const char* separator = codes.empty() ? "" : ",";
+        codes += separator + keltrov::FormatSql("'%s'", row->texts[0]);
+        values += separator + RowValues(monthKey, *row);
+    }
+    statements.push_back(keltrov::FormatSql(kDeleteWageRows, monthKey, codes));
+    statements.push_back(keltrov::FormatSql(kInsertWageRows, values));
+}
 
 }  // namespace
 
@@ -26,11 +66,12 @@ std::vector<std::string> GenerateMonthStatements(const std::string& monthKey, co
             keltrov::FormatSql(kGenerateMonth, monthKey, monthKey, keltrov::EscapeLikeText(bankId), bankId)};
 }
 
-std::vector<std::string> SaveWageRowStatements(const std::string& monthKey, const WageRowValues& row) {
-    const auto& [code, name, department, number] = row.texts;
-    std::string insert = keltrov::FormatSql(kInsertWageRow, monthKey, code, name, department, number);
-    // Rounded as the sheet shows them, with every digit of the whole part.
-    for (double amount : row.amounts) insert += "," + keltrov::FixedDecimalText(amount, 2);
-    insert += ")";
-    return {keltrov::FormatSql(kDeleteWageRow, monthKey, code), insert};
+std::vector<std::string> SaveWageRowsStatements(const std::string& monthKey, const std::vector<WageRowValues>& rows) {
+    const std::vector<const WageRowValues*> kept = LastRowOfEachCode(rows);
+    std::vector<std::string> statements;
+    for (size_t first = 0; first < kept.size(); first += kRowsPerStatement) {
+        const size_t count = std::min(kRowsPerStatement, kept.size() - first);
+        AppendGroupStatements(monthKey, std::span(kept).subspan(first, count), statements);
+    }
+    return statements;
 }

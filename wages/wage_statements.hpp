@@ -15,5 +15,7 @@ struct WageRowValues {
     std::array<double, kAmountColumns> amounts;
 };
 
-// Stores one sheet row: the person's row of the month deleted, then inserted from the values.
-std::vector<std::string> SaveWageRowStatements(const std::string& monthKey, const WageRowValues& row);
+// Stores the sheet's rows under the month: the persons' rows of the month deleted, then inserted
+// from the values, many rows to a statement so that a month costs a few round trips. Of two rows
+// with one code the lower one is stored, as a delete and an insert row after row would leave it.
+std::vector<std::string> SaveWageRowsStatements(const std::string& monthKey, const std::vector<WageRowValues>& rows);

@@ -63,9 +63,7 @@ void CPayrollDlg::OnSaveWages(wxCommandEvent&) {
             return;
         }
     }
-    RunWrite(kSaveWagesPolicy, [&] {
-        for (const WageRowValues& row : rows) Run(SaveWageRowStatements(key, row));
-    });
+    RunWrite(kSaveWagesPolicy, [&] { Run(SaveWageRowsStatements(key, rows)); });
 }
 
 void CPayrollDlg::LimitWageDateRange() {

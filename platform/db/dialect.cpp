@@ -57,15 +57,20 @@ void RewriteTopToLimit(Tokens& tokens) {
 
 // getdate() → the given expression.
 void RewriteGetdate(Tokens& tokens, const std::string& replacement) {
+    // Built anew in one pass: a month's save holds a getdate() in each of hundreds of rows.
+    Tokens rewritten;
+    rewritten.reserve(tokens.size());
     for (size_t i = 0; i < tokens.size(); ++i) {
-        if (!IsWord(tokens[i], "getdate")) continue;
+        rewritten.push_back(std::move(tokens[i]));
+        if (!IsWord(rewritten.back(), "getdate")) continue;
         const size_t open = NextSignificant(tokens, i + 1);
         if (open >= tokens.size() || !IsSymbol(tokens[open], "(")) continue;
         const size_t close = NextSignificant(tokens, open + 1);
         if (close >= tokens.size() || !IsSymbol(tokens[close], ")")) continue;
-        tokens.erase(tokens.begin() + static_cast<long>(i) + 1, tokens.begin() + static_cast<long>(close) + 1);
-        tokens[i] = Raw(replacement);
+        rewritten.back() = Raw(replacement);
+        i = close;
     }
+    tokens = std::move(rewritten);
 }
 
 // left(s, n) → substr(s, 1, n); "left outer join" is left alone.
