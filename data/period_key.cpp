@@ -1,9 +1,9 @@
 #include "data/period_key.hpp"
 
 #include "data/dyn_recordset.hpp"
+#include "data/statements.hpp"
 #include "entry/host_state.hpp"
 #include "platform/util/calendar.hpp"
-#include "platform/util/sql_format.hpp"
 
 namespace {
 
@@ -36,7 +36,7 @@ std::string PeriodEnd(const keltrov::DateTime& date, long reportType) {
 
 std::string GetPeriodKey(const keltrov::DateTime& date, const std::string& reportId) {
     CDynRecordset recordset(g_pDatabase);
-    recordset.OpenSql(keltrov::FormatSql("select * from reports where reportid='%s'", reportId));
+    recordset.OpenSql(keltrov::sql::ReportType(reportId));
     if (recordset.IsEOF()) {
         recordset.Close();
         return {};

@@ -1,25 +1,16 @@
 // Pick lists: values users collected for a combo-box column, some of them queries for values.
 #include "data/dyn_recordset.hpp"
 #include "data/list_query.hpp"
+#include "data/statements.hpp"
 #include "data/write_pattern.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/db/database.hpp"
 #include "platform/ui/window_text.hpp"
-#include "platform/util/sql_format.hpp"
-
-namespace {
-
-constexpr const char* kPickListQuery =
-    "select * from usertabb001 where relationid='%s' and field_1 = '%s'  and  field_2 ='%s' ";
-constexpr const char* kPickListInsert = "insert into usertabb001  values('%s','%s','%s','%s',%d,'%s','','','')";
-constexpr const char* kMarkPickListColumn = "update usertabb200 set field_6='C' where field_8='%s' and field_2='%s' ";
-
-}  // namespace
 
 void CPayrollDlg::LoadPickList(int controlId, const std::string& reportId, const std::string& columnName) {
     CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(keltrov::FormatSql(kPickListQuery, g_strBankId, reportId, columnName));
+    rows.OpenSql(keltrov::sql::PickList(g_strBankId, reportId, columnName));
     for (; !rows.IsEOF(); rows.MoveNext()) {
         const std::string value = rows.GetFieldValue(rows.GetFieldIndex("field_4")).AsText();
         if (IsListQuery(value)) {
@@ -40,7 +31,7 @@ void CPayrollDlg::OnInsertList(wxCommandEvent&) {
     const std::string now = keltrov::DateTime::Now().Format("%Y-%m-%d %H:%M");
     RunWrite(kInsertPickListPolicy, [&] {
         g_pDatabase->ExecuteSQL(
-            keltrov::FormatSql(kPickListInsert, g_strBankId, now, m_strPersonReport, entry.strColumnName, 0, text));
-        g_pDatabase->ExecuteSQL(keltrov::FormatSql(kMarkPickListColumn, m_strPersonReport, entry.strColumnName));
+            keltrov::sql::InsertPickListItem(g_strBankId, now, m_strPersonReport, entry.strColumnName, 0, text));
+        g_pDatabase->ExecuteSQL(keltrov::sql::MarkPickListColumn(m_strPersonReport, entry.strColumnName));
     });
 }

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "data/dyn_recordset.hpp"
+#include "data/statements.hpp"
 #include "entry/host_state.hpp"
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/menu_ids.hpp"
@@ -23,7 +24,6 @@ namespace ids = keltrov::ids;
 
 constexpr int kLastFocusLimit = 5;
 constexpr int kHoverTimerId = 1;
-constexpr const char* kTemplateQuery = "select top 1 * from privatevba where reportid = 'B812'  ";
 
 }  // namespace
 
@@ -146,7 +146,7 @@ void CPayrollDlg::InitialiseDialog() {
 
 bool CPayrollDlg::ReadSheetTemplate() {
     CDynRecordset recordset(g_pDatabase);
-    recordset.OpenSql(kTemplateQuery, CDynRecordset::snapshot, CDynRecordset::readOnly);
+    recordset.OpenSql(keltrov::sql::WageTemplate(), CDynRecordset::snapshot, CDynRecordset::readOnly);
     if (recordset.IsEOF()) return false;
     CFieldValue& image = recordset.GetFieldValue(recordset.GetFieldIndex("vbacode"));
     std::vector<unsigned char>* bytes = image.GetBinary();

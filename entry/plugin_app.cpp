@@ -1,18 +1,18 @@
 #include "entry/plugin_app.hpp"
 
 #include "data/dyn_recordset.hpp"
+#include "data/statements.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/db/database.hpp"
 #include "platform/ui/gui_app.hpp"
 #include "platform/ui/message.hpp"
-#include "platform/util/sql_format.hpp"
 
 void CaptureHostState(keltrov::db::CDatabase* db, const PluginContext& ctx) {
     CDynRecordset recordset(db);
     g_pDatabase = db;
     g_strBankId = ctx.strBankId;
-    recordset.OpenSql(keltrov::FormatSql("select * from Organize  where bankid='%s'", ctx.strBankId));
+    recordset.OpenSql(keltrov::sql::BankName(ctx.strBankId));
     if (!recordset.IsEOF()) g_strBankName = recordset.GetFieldValue(recordset.GetFieldIndex("bankname")).AsText();
     recordset.Close();
     g_bCanTransact = db->CanTransact();

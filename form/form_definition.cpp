@@ -7,12 +7,12 @@
 #include "data/field_value.hpp"
 #include "data/list_query.hpp"
 #include "data/period_key.hpp"
+#include "data/statements.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/ui/message.hpp"
 #include "platform/ui/window_class.hpp"
 #include "platform/ui/window_text.hpp"
-#include "platform/util/sql_format.hpp"
 #include "resources/control_ids.hpp"
 
 namespace {
@@ -22,11 +22,6 @@ namespace ids = keltrov::ids;
 constexpr std::array<int, 100> kColumnControls{ids::kCodeEdit,          ids::kNameEdit,       ids::kSexCombo,
                                                ids::kIdNumberEdit,      ids::kDepartmentEdit, ids::kPositionEdit,
                                                ids::kInternalNumberEdit};
-constexpr const char* kDefinitionCount = "select count(*) from usertabb200 where relationid='%s' and field_8='%s' ";
-constexpr const char* kDefinitionRows =
-    "select field_1,field_2,field_3,field_4,field_5,field_6,field_10,field_7,field_11,field_12,field_13,"
-    "field_14,field_15,field_16,field_17,field_18,field_19,field_20  from usertabb200 where relationid='%s' "
-    "and field_8='%s' order by field_9";
 
 std::string TextOf(CDynRecordset& rows, const char* column) {
     return rows.GetFieldValue(rows.GetFieldIndex(column)).AsText();
@@ -76,7 +71,7 @@ int ColumnNumberOf(const std::string& columnName) {
 std::unique_ptr<BindingTable> CPayrollDlg::LoadFormDefinition(const std::string& formReportId) {
     const std::string key = GetPeriodKey(keltrov::DateTime::Now(), "B200");
     CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(keltrov::FormatSql(kDefinitionCount, key, formReportId));
+    rows.OpenSql(keltrov::sql::CountFormDefinition(key, formReportId));
     const long count = rows.GetFieldValue(0).AsLong();
     rows.Close();
     if (count == 0) {
@@ -86,7 +81,7 @@ std::unique_ptr<BindingTable> CPayrollDlg::LoadFormDefinition(const std::string&
 
     auto table = std::make_unique<BindingTable>();
     table->reserve(static_cast<size_t>(count));
-    rows.OpenSql(keltrov::FormatSql(kDefinitionRows, key, formReportId));
+    rows.OpenSql(keltrov::sql::FormDefinitionRows(key, formReportId));
     for (; !rows.IsEOF() && static_cast<long>(table->size()) < count; rows.MoveNext()) {
         FieldBinding& entry = table->emplace_back();
         entry.strColumnName = TextOf(rows, "field_2");

@@ -5,6 +5,7 @@
 
 #include "data/field_value.hpp"
 #include "data/period_key.hpp"
+#include "data/statements.hpp"
 #include "data/write_pattern.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
@@ -19,9 +20,6 @@
 namespace {
 
 namespace ids = keltrov::ids;
-
-constexpr const char* kDeletePerson = "delete from usertabb811 where relationid='%s' and field_1='%s'";
-constexpr const char* kInsertRecord = "insert into %s(%s) values('%s','%s'";
 
 // The column list and the value list of the insert, in binding-table order.
 struct FormRow {
@@ -172,7 +170,7 @@ bool CPayrollDlg::SaveForm() {
     const std::string number = TextOf(GetDlgItem(ids::kCodeEdit));
     if (number.empty()) return false;
     std::vector<std::string> statements;
-    if (m_bModifyMode) statements.push_back(keltrov::FormatSql(kDeletePerson, g_strBankId, number));
+    if (m_bModifyMode) statements.push_back(keltrov::sql::DeletePerson(g_strBankId, number));
     const bool stored =
         m_bModifyMode ? InsertFormRecord(m_strPersonReport, statements)
                       : InsertFormRecord(m_strPersonReport, statements, [this] { return TakeFreeCodeForNewPerson(); });
@@ -203,8 +201,7 @@ bool CPayrollDlg::InsertFormRecord(const std::string& reportId, const std::vecto
         const FormRow row = ReadFormRow(*m_pBindings, storedText);
         if (row.allEmpty) return;
         g_pDatabase->ExecuteSQL(
-            keltrov::FormatSql(kInsertRecord, m_strFormTable, row.columns, key, now.Format("%Y-%m-%d %H:%M")) +
-            row.values + ")");
+            keltrov::sql::InsertRecord(m_strFormTable, row.columns, key, now.Format("%Y-%m-%d %H:%M"), row.values));
         inserted = true;
     });
     if (codeUsedUp) keltrov::ShowMessage(kCodesUsedUp);

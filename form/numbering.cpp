@@ -4,16 +4,14 @@
 #include <cstdio>
 
 #include "data/dyn_recordset.hpp"
+#include "data/statements.hpp"
 #include "data/write_pattern.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/ui/window_text.hpp"
-#include "platform/util/sql_format.hpp"
 
 namespace {
 
-constexpr const char* kSequenceQuery =
-    "select * from usertabb054 where relationid = '%s' and field_1 = '%s' and field_2='%s'";
 // The largest counter handed out; the request after it starts again at 1.
 constexpr int32_t kLastCounter = 9999999;
 
@@ -72,7 +70,7 @@ std::string CPayrollDlg::NextNumber(const std::string& reportId, const std::stri
     std::string number;
     RunWrite(kNextNumberPolicy, [&] {
         CDynRecordset row(g_pDatabase);
-        row.OpenSql(keltrov::FormatSql(kSequenceQuery, g_strBankId, reportId, columnName));
+        row.OpenSql(keltrov::sql::NumberSequence(g_strBankId, reportId, columnName));
         number = FormatNumber(reportId, columnName, DrawCounter(row, reportId, columnName));
         const int control = ControlForColumn(ColumnNumberOf(columnName));
         if (control > 0) SetDlgItemText(control, number);

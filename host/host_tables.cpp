@@ -1,10 +1,10 @@
 #include "host/host_tables.hpp"
 
+#include "data/statements.hpp"
 #include "platform/util/sql_format.hpp"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <numeric>
 
 namespace keltrov::host {
@@ -119,28 +119,35 @@ void InsertFormDefinition(db::CDatabase& db) {
     }
 }
 
-void InsertOrganisation(db::CDatabase& db) {
-    for (const DemoNode& node : kOrganisation)
-        db.ExecuteSQL(
-            FormatSql("insert into usertabb810 values('%s',getdate(),'%s','%s')", kDemoBankId, node.code, node.name));
+// A person's values after the key and the input date, as the form's save writes them.
+std::string PersonValues(const DemoPerson& p) {
+    std::string values;
+    for (const char* text : {p.code, p.name, p.sex, p.idNumber, p.department, p.position, p.internalNumber})
+        values += ",'" + QuoteSqlValue(text) + "'";
+    return values;
+}
+
+void InsertOrganisation(db::CDatabase& db, const DateTime& today) {
+    // The organisation's report is keyed by the bank alone, as the company insert keys every node.
+    for (const DemoNode& node : kOrganisation) db.ExecuteSQL(sql::InsertCompany(kDemoBankId, node.code, node.name));
+    const std::string inputDate = today.Format("%Y-%m-%d %H:%M");
     for (const DemoPerson& p : kPersons) {
-        db.ExecuteSQL(
-            FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_3, field_4, "
-                      "field_5, field_6, field_7) values('%s',getdate(),'%s','%s','%s','%s','%s','%s','%s')",
-                      kDemoBankId, p.code, p.name, p.sex, p.idNumber, p.department, p.position, p.internalNumber));
+        db.ExecuteSQL(sql::InsertRecord("usertabb811",
+                                        "relationid,inputdate,field_1,field_2,field_3,field_4,field_5,field_6,field_7",
+                                        kDemoBankId, inputDate, PersonValues(p)));
     }
 }
 
 // One wage row's amounts in the demo template's columns 5 to 26: nine pay items and their total
 // (应发合计), ten deductions and their total (扣款合计), and the net pay (实发工资). The totals are
 // stored as the template's formulas compute them, so a month saved unchanged stays as it was.
-std::array<double, 22> WageAmounts(const DemoPerson& person, int monthIndex) {
+std::array<double, kAmountColumns> WageAmounts(const DemoPerson& person, int monthIndex) {
     const double base = person.basePay;
     const std::array<double, 9> pay{base, 800, 300, 500.0 + 100 * monthIndex, 120, 0, 0, 0, 0};
     const std::array<double, 10> deductions{base * 0.08, base * 0.02, base * 0.005, base * 0.07, 35.5, 0, 0, 0, 0, 0};
     const double gross = std::accumulate(pay.begin(), pay.end(), 0.0);
     const double deducted = std::accumulate(deductions.begin(), deductions.end(), 0.0);
-    std::array<double, 22> amounts{};
+    std::array<double, kAmountColumns> amounts{};
     auto next = std::copy(pay.begin(), pay.end(), amounts.begin());
     *next++ = gross;
     next = std::copy(deductions.begin(), deductions.end(), next);
@@ -149,23 +156,12 @@ std::array<double, 22> WageAmounts(const DemoPerson& person, int monthIndex) {
     return amounts;
 }
 
-std::string WageValues(const DemoPerson& person, int monthIndex) {
-    std::string values;
-    for (double amount : WageAmounts(person, monthIndex)) {
-        char text[32];
-        std::snprintf(text, sizeof text, ",%.2f", amount);
-        values += text;
-    }
-    return values;
-}
-
 void InsertWages(db::CDatabase& db, const DateTime& month, int monthIndex) {
     const DateTime monthEnd(month.GetYear(), month.GetMonth(), DaysInMonth(month.GetYear(), month.GetMonth()));
     const std::string key = std::string(kDemoBankId) + monthEnd.Format("%Y-%m-%d");
     for (const DemoPerson& p : kPersons) {
-        db.ExecuteSQL(FormatSql("insert into usertabb812 values ('%s',getdate(),'%s','%s','%s','%s'", key, p.code,
-                                p.name, p.department, p.internalNumber) +
-                      WageValues(p, monthIndex) + ")");
+        const sql::WageRowValues row{{p.code, p.name, p.department, p.internalNumber}, WageAmounts(p, monthIndex)};
+        db.ExecuteSQL(sql::InsertWageRow(key, row));
     }
 }
 
@@ -194,7 +190,7 @@ void CreateHostTables(db::CDatabase& db) {
 void LoadDemoData(db::CDatabase& db, const DateTime& today) {
     InsertCatalogue(db);
     InsertFormDefinition(db);
-    InsertOrganisation(db);
+    InsertOrganisation(db, today);
     InsertWages(db, MonthBefore(today), 0);
     InsertWages(db, DateTime(today.GetYear(), today.GetMonth(), 1), 1);
 }

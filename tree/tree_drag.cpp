@@ -6,23 +6,19 @@
 #include <optional>
 
 #include "data/dyn_recordset.hpp"
+#include "data/statements.hpp"
 #include "data/write_pattern.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/message.hpp"
 #include "platform/ui/window_text.hpp"
-#include "platform/util/sql_format.hpp"
 #include "tree/node_code.hpp"
 
 namespace {
 
 constexpr int kHoverDelayMs = 700;
 const wxPoint kDragHotSpot(16, 16);
-constexpr const char* kPersonsUnderQuery = "select * from usertabb811 where field_1 LIKE '%s%%' escape '!' ";
-constexpr const char* kPersonsUnderCount = "select count(*) from usertabb811 where field_1 LIKE '%s%%' escape '!' ";
-constexpr const char* kOrganisationUnderCount =
-    "select count(*) from usertabb810 where field_1 LIKE '%s%%' escape '!' ";
 
 long CountOf(const std::string& query) {
     CDynRecordset rows(g_pDatabase);
@@ -130,8 +126,7 @@ void CPayrollDlg::Drop() {
     if (!moved) return;
     // One re-coded person keeps its item; persons under a person, or a company or department that
     // keeps its place in the tables, are shown as the tables now stand.
-    if (moved->count != 1 ||
-        CountOf(keltrov::FormatSql(kOrganisationUnderCount, keltrov::EscapeLikeText(sourceCode))) > 0) {
+    if (moved->count != 1 || CountOf(keltrov::sql::CountOrganisationUnder(sourceCode)) > 0) {
         m_drag = DragState{};
         LoadTree();
         return;
@@ -143,20 +138,19 @@ void CPayrollDlg::Drop() {
 
 std::optional<CPayrollDlg::MovedPersons> CPayrollDlg::MovePersons(const std::string& sourceCode,
                                                                   const std::string& targetCode) {
-    const std::string prefix = keltrov::EscapeLikeText(sourceCode);
     MovedPersons moved;
     bool usedUp = false;
     const bool ok = RunWrite(kMovePersonsPolicy, [&] {
         // The codes are taken inside the write: another user may have added under the target meanwhile.
         std::string base = ChildCodeBase(targetCode);
-        const long persons = CountOf(keltrov::FormatSql(kPersonsUnderCount, prefix));
+        const long persons = CountOf(keltrov::sql::CountPersonsUnder(sourceCode));
         // Refused before anything is written when the target's segment cannot take every moved person.
         if (!CodeAfter(base, persons)) {
             usedUp = true;
             return;
         }
         CDynRecordset rows(g_pDatabase);
-        rows.OpenSql(keltrov::FormatSql(kPersonsUnderQuery, prefix));
+        rows.OpenSql(keltrov::sql::PersonsUnder(sourceCode));
         const int code = rows.GetFieldIndex("field_1");
         // The counted persons are the ones the segment was checked for.
         for (; moved.count < persons && !rows.IsEOF(); ++moved.count, rows.MoveNext()) {

@@ -8,13 +8,13 @@
 
 #include "data/dyn_recordset.hpp"
 #include "data/period_key.hpp"
+#include "data/statements.hpp"
 #include "data/write_pattern.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/ui/message.hpp"
 #include "platform/ui/tree_items.hpp"
 #include "platform/ui/window_text.hpp"
-#include "platform/util/sql_format.hpp"
 #include "resources/control_ids.hpp"
 #include "tree/name_input_dlg.hpp"
 #include "tree/node_code.hpp"
@@ -23,22 +23,6 @@ namespace {
 
 constexpr int kNodeImage = 0;
 namespace ids = keltrov::ids;
-
-constexpr const char* kHighestCompanyQuery = "select * from usertabb810 order by field_1 desc";
-constexpr const char* kHighestDepartmentQuery =
-    "select * from usertab%s where relationid='%s' and  field_1 LIKE '%s%s' escape '!' order by field_1 desc";
-constexpr const char* kHighestPersonQuery =
-    "select * from %s where field_1 LIKE '%s%s' escape '!' order by field_1 desc";
-constexpr const char* kInsertCompany = "insert into usertabb810 values('%s',getdate(),'%s','%s')";
-constexpr const char* kInsertDepartment = "insert into usertab%s values('%s',getdate(),'%s','%s')";
-constexpr const char* kHighestWageCodeQuery =
-    "select top 1 field_1 from usertabb812 where field_1 LIKE '%s%s' escape '!' order by field_1 desc";
-constexpr const char* kCodeInUseQuery =
-    "select count(*) from (select field_1 from usertab%s union all select field_1 from %s union all select field_1 "
-    "from usertabb812) codes where field_1 LIKE '%s%%' escape '!'";
-constexpr const char* kOneSegment = "___";
-// One segment or more: a wage row keeps the code of a person long deleted or moved away.
-constexpr const char* kOneSegmentOrMore = "___%";
 
 // The first row's code of a query ordered by code, highest first; empty when there is no row.
 std::string HighestCode(const std::string& query) {
@@ -49,8 +33,7 @@ std::string HighestCode(const std::string& query) {
 
 // The highest code under the prefix that has wage rows, cut to one segment below the prefix.
 std::string HighestWageCode(const std::string& prefix) {
-    const std::string code =
-        HighestCode(keltrov::FormatSql(kHighestWageCodeQuery, keltrov::EscapeLikeText(prefix), kOneSegmentOrMore));
+    const std::string code = HighestCode(keltrov::sql::HighestWageCodeUnder(prefix));
     return code.substr(0, prefix.size() + kCodeSegment);
 }
 
@@ -66,12 +49,9 @@ std::string TrimSpaces(const std::string& text) {
 // tables, or a department could take the code of a person and later lose it with its own delete.
 // Codes with wage rows count too, or a new person would inherit an old one's wages.
 std::string CPayrollDlg::ChildCodeBase(const std::string& parentCode) {
-    const std::string pattern = keltrov::EscapeLikeText(parentCode);
     const std::string key = GetPeriodKey(keltrov::DateTime::Now(), m_strOrgReport);
-    const std::string department =
-        HighestCode(keltrov::FormatSql(kHighestDepartmentQuery, m_strOrgReport, key, pattern, kOneSegment));
-    const std::string person =
-        HighestCode(keltrov::FormatSql(kHighestPersonQuery, m_strFormTable, pattern, kOneSegment));
+    const std::string department = HighestCode(keltrov::sql::HighestDepartmentUnder(m_strOrgReport, key, parentCode));
+    const std::string person = HighestCode(keltrov::sql::HighestPersonUnder(m_strFormTable, parentCode));
     const std::string highest = std::max({department, person, HighestWageCode(parentCode)});
     return highest.empty() ? parentCode + "000" : highest;
 }
@@ -81,12 +61,12 @@ std::optional<std::string> CPayrollDlg::NextFreeChildCode(const std::string& par
 }
 
 std::optional<std::string> CPayrollDlg::NextFreeCompanyCode() {
-    return NextCompanyCode(std::max(HighestCode(kHighestCompanyQuery), HighestWageCode({})));
+    return NextCompanyCode(std::max(HighestCode(keltrov::sql::HighestCompany()), HighestWageCode({})));
 }
 
 bool CPayrollDlg::CodeInUse(const std::string& code) {
     CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(keltrov::FormatSql(kCodeInUseQuery, m_strOrgReport, m_strFormTable, keltrov::EscapeLikeText(code)));
+    rows.OpenSql(keltrov::sql::CountCodesInUse(m_strOrgReport, m_strFormTable, code));
     return rows.GetFieldValue(0).AsLong() > 0;
 }
 
@@ -129,7 +109,7 @@ void CPayrollDlg::OnAddCompany(wxCommandEvent&) {
     AddOrganisationNode(
         Tree().GetRootItem(), [this] { return NextFreeCompanyCode(); },
         [](const std::string& code, const std::string& name) {
-            return keltrov::FormatSql(kInsertCompany, g_strBankId, code, name);
+            return keltrov::sql::InsertCompany(g_strBankId, code, name);
         });
 }
 
@@ -141,7 +121,7 @@ void CPayrollDlg::OnAddDepartment(wxCommandEvent&) {
     AddOrganisationNode(
         selected, [&] { return NextFreeChildCode(parentCode); },
         [&](const std::string& code, const std::string& name) {
-            return keltrov::FormatSql(kInsertDepartment, m_strOrgReport, key, code, name);
+            return keltrov::sql::InsertDepartment(m_strOrgReport, key, code, name);
         });
 }
 

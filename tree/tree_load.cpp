@@ -1,17 +1,13 @@
 // Filling the organisation tree from the company, department and person tables.
 #include "data/dyn_recordset.hpp"
 #include "data/period_key.hpp"
+#include "data/statements.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/ui/tree_items.hpp"
 #include "platform/ui/window_text.hpp"
-#include "platform/util/sql_format.hpp"
 
 namespace {
-
-constexpr const char* kTreeQuery =
-    "select * from (select field_1,field_2 from usertab%s where relationid='%s' union all select "
-    "field_1,field_2 from usertab%s where relationid='%s') as t1 order by field_1 ";
 
 std::string CurrentCode(CDynRecordset& rows) {
     return rows.GetFieldValue(rows.GetFieldIndex("field_1")).AsText();
@@ -31,8 +27,8 @@ void CPayrollDlg::LoadTree() {
     const wxTreeItemId root = Tree().AddRoot(wxString());
 
     CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(keltrov::FormatSql(kTreeQuery, m_strOrgReport, orgKey, m_strPersonReport, personKey),
-                 CDynRecordset::snapshot, CDynRecordset::readOnly);
+    rows.OpenSql(keltrov::sql::TreeNodes(m_strOrgReport, orgKey, m_strPersonReport, personKey), CDynRecordset::snapshot,
+                 CDynRecordset::readOnly);
     if (rows.IsEOF()) return;
     const std::string firstCode = CurrentCode(rows);
     const wxTreeItemId first = InsertNode(root, firstCode, rows);

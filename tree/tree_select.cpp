@@ -4,20 +4,18 @@
 #include <memory>
 #include <optional>
 
+#include "data/statements.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/menu_ids.hpp"
 #include "platform/ui/menu_resource.hpp"
-#include "platform/util/sql_format.hpp"
 #include "resources/control_ids.hpp"
 
 namespace {
 
 namespace ids = keltrov::ids;
-
-constexpr const char* kPersonQuery = "select * from usertab%s where field_1='%s' and relationid='%s'";
 
 // The additions a node of this code length offers, top first.
 void InsertTreeEntries(wxMenu& popup, size_t codeLength) {
@@ -38,7 +36,7 @@ void InsertTreeEntries(wxMenu& popup, size_t codeLength) {
 void CPayrollDlg::OnSelChanged(wxTreeEvent& event) {
     const std::string code = NodeCodeOf(event.GetItem());
     ClearForm();
-    LoadRecordIntoForm(keltrov::FormatSql(kPersonQuery, "B811", code, g_strBankId));
+    LoadRecordIntoForm(keltrov::sql::PersonRecord("B811", code, g_strBankId));
     LoadWages(code);
     if (wxWindow* save = GetDlgItem(ids::kSaveButton)) save->Disable();
 }

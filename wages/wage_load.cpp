@@ -3,19 +3,17 @@
 
 #include "data/dyn_recordset.hpp"
 #include "data/period_key.hpp"
+#include "data/statements.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/window_text.hpp"
-#include "platform/util/sql_format.hpp"
 #include "wages/shift_formula.hpp"
 #include "wages/wage_layout.hpp"
 
 namespace {
 
 constexpr int kFieldOffset = 2;  // relationid, inputdate and the self-filled column come first
-constexpr const char* kMonthQuery =
-    "select * from usertabb812 where relationid='%s' and field_1 like '%s%%' escape '!'";
 
 }  // namespace
 
@@ -35,7 +33,7 @@ void CPayrollDlg::LoadWages(const std::string& nodeCode) {
     const std::string key = GetPeriodKey(month, "B812");
     ResetSheet();
     CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(keltrov::FormatSql(kMonthQuery, key, keltrov::EscapeLikeText(nodeCode)));
+    rows.OpenSql(keltrov::sql::MonthWages(key, nodeCode));
     // Formulas met in one row, shifted for the next; written once that row exists and is loaded.
     std::vector<std::string> carried(kWageColumns + 1);
     for (; !rows.IsEOF(); rows.MoveNext()) LoadWageRow(rows, carried);

@@ -1,6 +1,7 @@
 // Reading wage-shaped rows through CDynRecordset against a plain bind-and-fetch loop, and inserts
 // through the dialect adapter against plain SQLExecDirect of the rewritten texts.
 #include "data/dyn_recordset.hpp"
+#include "data/statements.hpp"
 #include "host/host_tables.hpp"
 #include "platform/db/database_impl.hpp"
 
@@ -18,10 +19,10 @@ using keltrov::db::CDatabase;
 const std::string kQuery = "select * from usertabb812";
 
 std::string WageInsert(int i) {
-    std::string sql = "insert into usertabb812 values ('100000012026-11-30',getdate(),'" + std::to_string(100000000 + i) +
-                      "','name','dept','0001'";
-    for (int k = 5; k <= 26; ++k) sql += "," + std::to_string(k * 10 + i % 7) + ".25";
-    return sql + ")";
+    keltrov::sql::WageRowValues row{{std::to_string(100000000 + i), "name", "dept", "0001"}, {}};
+    for (int k = kTextColumns + 1; k <= kWageColumns; ++k)
+        row.amounts[static_cast<size_t>(k - kTextColumns - 1)] = k * 10 + i % 7 + 0.25;
+    return keltrov::sql::InsertWageRow("100000012026-11-30", row);
 }
 
 CDatabase& WageDatabase(int rows) {

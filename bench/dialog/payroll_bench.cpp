@@ -14,6 +14,7 @@
 #include <string>
 
 #include "bench/dialog/plain_odbc.hpp"
+#include "data/statements.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
 #include "host/automation/actions.hpp"
@@ -75,7 +76,7 @@ std::string DepartmentName(const Organisation& org, int person) {
 }
 
 void InsertNode(db::CDatabase& db, const std::string& code, const std::string& name) {
-    db.ExecuteSQL(FormatSql("insert into usertabb810 values('%s',getdate(),'%s','%s')", host::kDemoBankId, code, name));
+    db.ExecuteSQL(sql::InsertCompany(host::kDemoBankId, code, name));
 }
 
 void InsertOrganisation(db::CDatabase& db, const Organisation& org) {
@@ -87,22 +88,26 @@ void InsertOrganisation(db::CDatabase& db, const Organisation& org) {
     }
 }
 
+// A person's row as the form's save writes one: code, name, department and internal number.
+void InsertPersonRow(db::CDatabase& db, const std::string& code, const std::string& name, const std::string& department,
+                     int internalNumber) {
+    const std::string values = FormatSql(",'%s','%s','%s','%d'", code, name, department, internalNumber);
+    db.ExecuteSQL(sql::InsertRecord("usertabb811", "relationid,inputdate,field_1,field_2,field_5,field_7",
+                                    host::kDemoBankId, "2026-12-08 10:00", values));
+}
+
 void InsertPerson(db::CDatabase& db, const Organisation& org, int person) {
     const std::string code = PersonCode(org, person);
-    db.ExecuteSQL(
-        FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_5, field_7) "
-                  "values('%s',getdate(),'%s','%s','%s','%d')",
-                  host::kDemoBankId, code, "员工" + code, DepartmentName(org, person), person + 1));
+    InsertPersonRow(db, code, "员工" + code, DepartmentName(org, person), person + 1);
 }
 
 // The month's wage row of a person, keyed as the dialog looks the current month up.
 void InsertWage(db::CDatabase& db, const Organisation& org, int person, const std::string& monthKey) {
     const std::string code = PersonCode(org, person);
-    std::string sql = FormatSql("insert into usertabb812 values ('%s',getdate(),'%s','%s','%s','%d'", monthKey, code,
-                                "员工" + code, DepartmentName(org, person), person + 1);
+    sql::WageRowValues row{{code, "员工" + code, DepartmentName(org, person), std::to_string(person + 1)}, {}};
     for (int column = kFirstAmountColumn; column <= kLastAmountColumn; ++column)
-        sql += "," + std::to_string(100 + person % 50 + column) + ".50";
-    db.ExecuteSQL(sql + ")");
+        row.amounts[static_cast<size_t>(column - kFirstAmountColumn)] = 100 + person % 50 + column + 0.5;
+    db.ExecuteSQL(sql::InsertWageRow(monthKey, row));
 }
 
 std::string CurrentMonthKey() {
@@ -402,10 +407,7 @@ std::unique_ptr<test::TestDatabase> BuildMoveDatabase(int persons) {
     db.BeginTrans();
     for (const char* code : {"100", "100001", "100002"}) InsertNode(db, code, std::string("节点") + code);
     for (int person = 1; person <= persons; ++person) {
-        db.ExecuteSQL(
-            FormatSql("insert into usertabb811 (relationid, inputdate, field_1, field_2, field_5, field_7) "
-                      "values('%s','2026-12-08 10:00','%s','%s','%s','%d')",
-                      host::kDemoBankId, Numbered("100001", person), "员工" + std::to_string(person), "部门", person));
+        InsertPersonRow(db, Numbered("100001", person), "员工" + std::to_string(person), "部门", person);
     }
     db.CommitTrans();
     return database;
@@ -421,8 +423,7 @@ void UseMoveDatabase(int persons) {
 }
 
 long long PersonsUnder(const std::string& code) {
-    return std::stoll(
-        g_pDatabase->GetImpl().QueryRows("select count(*) from usertabb811 where field_1 like '" + code + "%'")[0][0]);
+    return std::stoll(g_pDatabase->GetImpl().QueryRows(g_pDatabase->Translate(sql::CountPersonsUnder(code)))[0][0]);
 }
 
 // Each iteration drags the department holding the persons onto the other one, so they go back and forth.
