@@ -1,7 +1,9 @@
 #include "data/dyn_recordset.hpp"
+#include "data/statements.hpp"
 #include "platform/db/dialect.hpp"
 #include "platform/util/sql_format.hpp"
 #include "tests/support/test_database.hpp"
+#include "wages/wage_statements.hpp"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +33,6 @@ struct RewriteCase {
 
 TEST(SqliteDialect, RewritesOnTokensAndLeavesLiteralsAlone) {
     const RewriteCase cases[] = {
-        {"select top 1 * from privatevba where reportid = 'B812'  ",
-         "select * from privatevba where reportid = 'B812' limit 1  "},
         {"select a from t where x=(select top 1 r from u order by r desc) ",
          "select a from t where x=(select r from u order by r desc limit 1) "},
         {"insert into t values('a',getdate())", "insert into t values('a',datetime('now','localtime'))"},
@@ -58,8 +58,6 @@ TEST(SqliteDialect, RewritesOnTokensAndLeavesLiteralsAlone) {
 
 TEST(PostgresDialect, RewritesOnTokensAndLeavesLiteralsAlone) {
     const RewriteCase cases[] = {
-        {"select top 1 * from privatevba where reportid = 'B812'  ",
-         "select * from privatevba where reportid = 'B812' limit 1  "},
         {"select a from t where x=(select top 1 r from u group by r order by r desc) ",
          "select a from t where x=(select r from u group by r order by r desc nulls last limit 1) "},
         {"insert into t (a, b) values('a',getdate())", "insert into t (a, b) values('a',localtimestamp)"},
@@ -131,27 +129,17 @@ protected:
 TEST_F(StatementsOnDatabase, WageStatementsBehaveAsOnSqlServer) {
     // A positional insert into the wage table skips its self-filled column.
     for (const char* code : {"100001001", "100001002"}) {
-        std::string values =
-            FormatSql("insert into usertabb812 values ('%s',getdate(),'%s','n','d','i'", "B00000012026-10-31", code);
-        for (int k = 5; k <= 26; ++k) values += "," + std::to_string(k) + ".50";
-        database.Exec(values + ")");
+        sql::WageRowValues row{{code, "n", "d", "i"}, {}};
+        for (size_t k = 0; k < row.amounts.size(); ++k) row.amounts[k] = static_cast<double>(k) + 5.5;
+        database.Exec(sql::InsertWageRow("B00000012026-10-31", row));
     }
     database.Exec(
         "insert into usertabb811 (relationid, field_1, field_2, field_5, field_7) values "
-        "('B0000001','100001001','n','dept','7'),('B0000001','100001003','m','dept2','8')");
+        "('B0000001','100001001','n','dept','7'),('B0000001','100001003','m','dept2','8'),"
+        "('B0000002','100001004','other bank','dept','9')");
     const std::string key = "B00000012026-11-30";
-    database.Exec(FormatSql("delete from usertabb812 where relationid='%s'", key));
-    database.Exec(FormatSql(
-        "insert into usertabb812 select relationid='%s',inputdate=getdate(),a1.field_1,a1.field_2 ,a1.field_5 as "
-        "field_3,a1.field_7 as field_4,a2.field_5,a2.field_6,a2.field_7,a2.field_8,a2.field_9 "
-        ",a2.field_10,a2.field_11,a2.field_12,a2.field_13,a2.field_14,a2.field_15,a2.field_16,a2.field_17,a2.field_"
-        "18,a2.field_19,a2.field_20,a2.field_21,a2.field_22,a2.field_23,a2.field_24,a2.field_25,a2.field_26 from "
-        "\tusertabb811 as a1 left outer join   usertabb812  a2 on  a1.field_1=a2.field_1 and "
-        "a1.relationid=left('%s',8) and a2.relationid=(select top 1 relationid from usertabb812 where relationid < "
-        "'%s' group by relationid order by relationid desc) ",
-        key, key, key));
-    const auto rows = Query(FormatSql(
-        "select * from usertabb812 where relationid='%s' and field_1 like '%s%%' order by field_1", key, "100001"));
+    for (const std::string& statement : GenerateMonthStatements(key, kTestBank)) database.Exec(statement);
+    const auto rows = Query(sql::MonthWages(key, "100001") + " order by field_1");
     ASSERT_EQ(rows.size(), 2U);
     EXPECT_EQ(rows[0][3], "100001001");
     EXPECT_EQ(rows[0][5], "dept");
@@ -162,75 +150,46 @@ TEST_F(StatementsOnDatabase, WageStatementsBehaveAsOnSqlServer) {
 }
 
 TEST_F(StatementsOnDatabase, TreeUnionAndTopOne) {
-    database.Exec("insert into usertabb810 values('B0000001',getdate(),'100','c')");
+    database.Exec(sql::InsertCompany(kTestBank, "100", "c"));
     database.Exec("insert into usertabb811 (relationid, field_1, field_2) values('B0000001','100001','p')");
     database.Db().ExecuteSQLWithBytes("insert into privatevba values('B812', ?)", {0x01, 0x02});
-    const auto tree = Query(FormatSql(
-        "select * from (select field_1,field_2 from usertab%s where relationid='%s' union all select field_1,field_2 "
-        "from usertab%s where relationid='%s') as t1 order by field_1 ",
-        "B810", kTestBank, "B811", kTestBank));
+    const auto tree = Query(sql::TreeNodes("B810", kTestBank, "B811", kTestBank));
     ASSERT_EQ(tree.size(), 2U);
     EXPECT_EQ(tree[1][0], "100001");
-    EXPECT_EQ(Query("select top 1 * from privatevba where reportid = 'B812'  ").size(), 1U);
+    EXPECT_EQ(Query(sql::WageTemplate()).size(), 1U);
     database.Exec("insert into reports values('B810', 6), ('B811', 6)");
     EXPECT_EQ(Query("select top 1 * from reports -- x").size(), 1U);
 }
 
-}  // namespace
-}  // namespace keltrov::test
-
-namespace keltrov::test {
-namespace {
-
 TEST_F(StatementsOnDatabase, OrganisationPersonAndFormStatements) {
     const std::string bank = kTestBank;
-    database.Exec(FormatSql("insert into usertabb810 values('%s',getdate(),'%s','%s')", bank, "100", "公司"));
-    database.Exec(FormatSql("insert into usertab%s values('%s',getdate(),'%s','%s')", "B810", bank, "100001", "部门"));
+    database.Exec(sql::InsertCompany(bank, "100", "公司"));
+    database.Exec(sql::InsertDepartment("B810", bank, "100001", "部门"));
     database.Exec("insert into usertabb811 (relationid, field_1, field_2) values('B0000001','100001001','p')");
-    EXPECT_EQ(Query("select * from usertabb810 order by field_1 desc")[0][2], "100001");
-    EXPECT_EQ(Query(FormatSql("select * from usertab%s where relationid='%s' and  field_1 LIKE '%s%s' order by "
-                              "field_1 desc",
-                              "B810", bank, "100", "___"))[0][2],
-              "100001");
-    EXPECT_EQ(Query(FormatSql("select * from %s where field_1 LIKE '%s%s' order by field_1 desc", "usertabb811",
-                              "100001", "___"))
-                  .size(),
-              1U);
-    EXPECT_EQ(Query(FormatSql("select * from usertab%s where field_1='%s' and relationid='%s'", "B811", "100001001",
-                              bank))[0][3],
-              "p");
+    EXPECT_EQ(Query(sql::HighestCompany())[0][2], "100001");
+    EXPECT_EQ(Query(sql::HighestDepartmentUnder("B810", bank, "100"))[0][2], "100001");
+    EXPECT_EQ(Query(sql::HighestPersonUnder("usertabb811", "100001")).size(), 1U);
+    EXPECT_EQ(Query(sql::PersonRecord("B811", "100001001", bank))[0][3], "p");
 
-    database.Exec(FormatSql("insert into usertabb001  values('%s','%s','%s','%s',%d,'%s','','','')", bank,
-                            "2026-12-08 10:00", "B811", "field_6", 0, "会计"));
-    EXPECT_EQ(Query(FormatSql("select * from usertabb001 where relationid='%s' and field_1 = '%s'  and  field_2 ='%s' ",
-                              bank, "B811", "field_6"))[0][5],
-              "会计");
+    database.Exec(sql::InsertPickListItem(bank, "2026-12-08 10:00", "B811", "field_6", 0, "会计"));
+    EXPECT_EQ(Query(sql::PickList(bank, "B811", "field_6"))[0][5], "会计");
     database.Exec(
         "insert into usertabb200 (relationid, field_2, field_4, field_8, field_9) values "
         "('B0000001','field_6','C','B811',1)");
-    database.Exec(
-        FormatSql("update usertabb200 set field_6='C' where field_8='%s' and field_2='%s' ", "B811", "field_6"));
-    EXPECT_EQ(Query(FormatSql("select count(*) from usertabb200 where relationid='%s' and field_8='%s' ", bank,
-                              "B811"))[0][0],
-              "1");
-    const auto form = Query(FormatSql(
-        "select field_1,field_2,field_3,field_4,field_5,field_6,field_10,field_7,field_11,field_12,field_13,field_14,"
-        "field_15,field_16,field_17,field_18,field_19,field_20  from usertabb200 where relationid='%s' and "
-        "field_8='%s' order by field_9",
-        bank, "B811"));
+    database.Exec(sql::MarkPickListColumn("B811", "field_6"));
+    EXPECT_EQ(Query(sql::CountFormDefinition(bank, "B811"))[0][0], "1");
+    const auto form = Query(sql::FormDefinitionRows(bank, "B811"));
     ASSERT_EQ(form.size(), 1U);
     EXPECT_EQ(form[0].size(), 18U);
     EXPECT_EQ(form[0][5], "C");
     database.Exec("insert into usertabb054 values('B0000001','B811','field_7',3)");
-    EXPECT_EQ(Query(FormatSql("select * from usertabb054 where relationid = '%s' and field_1 = '%s' and field_2='%s'",
-                              bank, "B811", "field_7"))[0][3],
-              "3");
+    EXPECT_EQ(Query(sql::NumberSequence(bank, "B811", "field_7"))[0][3], "3");
 
-    database.Exec(FormatSql("delete from usertabb811 where relationid='%s' and field_1='%s'", bank, "100001001"));
-    database.Exec(FormatSql("delete from usertabb810 where field_1 like '%s%%'", "100"));
-    database.Exec(FormatSql("delete from usertabb811 where field_1 like '%s%%'", "100"));
+    database.Exec(sql::DeletePerson(bank, "100001001"));
+    database.Exec(sql::DeleteOrganisationUnder("100"));
+    database.Exec(sql::DeletePersonsUnder("100"));
     EXPECT_EQ(database.Rows("select count(*) from usertabb810")[0][0], "0");
-    EXPECT_EQ(Query(FormatSql("select * from Organize  where bankid='%s'", "it's")).size(), 0U);
+    EXPECT_EQ(Query(sql::BankName("it's")).size(), 0U);
 }
 
 }  // namespace

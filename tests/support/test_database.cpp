@@ -72,8 +72,8 @@ void RunOnServer(const std::string& sql) {
 
 }  // namespace
 
-TestDatabase::TestDatabase(bool withHostTables) {
-    if (OnPostgres()) {
+TestDatabase::TestDatabase(bool withHostTables, Engine engine) {
+    if (engine == Engine::UnderTest && OnPostgres()) {
         m_serverName = "keltrov_test_" + UniqueSuffix();
         RunOnServer("create database " + m_serverName);
         m_connect = WithDatabase(ServerConnectString(), m_serverName);

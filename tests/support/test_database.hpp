@@ -13,9 +13,13 @@
 
 namespace keltrov::test {
 
+// Which database a test database is: the one the tests run on, or a SQLite file whatever they run on
+// (the reference a PostgreSQL run compares its results with).
+enum class Engine { UnderTest, Sqlite };
+
 class TestDatabase {
 public:
-    explicit TestDatabase(bool withHostTables = true);
+    explicit TestDatabase(bool withHostTables = true, Engine engine = Engine::UnderTest);
     ~TestDatabase();
 
     db::CDatabase& Db() { return m_db; }
