@@ -138,6 +138,10 @@ TEST(StatementCatalogue, SeedsTheDialectFuzzer) {
         const std::string text{std::istreambuf_iterator<char>(seed), std::istreambuf_iterator<char>()};
         EXPECT_EQ(text, "1" + statement.sql) << corpus / ("catalogue-" + statement.name);
     }
+    size_t seeds = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus))
+        seeds += entry.path().filename().string().starts_with("catalogue-") ? 1 : 0;
+    EXPECT_EQ(seeds, sql::SampleStatements().size()) << "a seed of a statement the catalogue no longer has";
 }
 
 // A result as both databases can give it: the rows as texts without the columns the databases fill
