@@ -41,6 +41,20 @@ std::string DeletePersonsUnder(const std::string& code) {
     return FormatSql("delete from usertabb811 where field_1 like '%s%%' escape '!'", EscapeLikeText(code));
 }
 
+std::string PersonLocatorsUnder(const std::string& locator, const std::string& code) {
+    return FormatSql("select %s from usertabb811 where field_1 LIKE '%s%%' escape '!' ", locator, EscapeLikeText(code));
+}
+
+std::string RecodePersons(const std::string& locator, const std::vector<std::pair<std::string, std::string>>& codes) {
+    std::string cases;
+    std::string list;
+    for (const auto& [row, code] : codes) {
+        cases += FormatSql(" when '%s' then '%s'", row, code);
+        list += FormatSql(list.empty() ? "'%s'" : ",'%s'", row);
+    }
+    return FormatSql("update usertabb811 set field_1=case %s%s end where %s in (%s)", locator, cases, locator, list);
+}
+
 std::string DeleteOrganisationUnder(const std::string& code) {
     return FormatSql("delete from usertabb810 where field_1 like '%s%%' escape '!'", EscapeLikeText(code));
 }
@@ -213,6 +227,9 @@ std::vector<SampleStatement> SampleStatements() {
         {"CountOrganisationUnder", CountOrganisationUnder("100")},
         {"DeletePersonsUnder", DeletePersonsUnder("100002")},
         {"DeleteOrganisationUnder", DeleteOrganisationUnder("100002")},
+        // A person's code stands in for the row locator, which differs from database to database.
+        {"PersonLocatorsUnder", PersonLocatorsUnder("field_1", "100001")},
+        {"RecodePersons", RecodePersons("field_1", {{"100001001", "100002901"}, {"100001002", "100002902"}})},
         {"HighestCompany", HighestCompany()},
         {"HighestDepartmentUnder", HighestDepartmentUnder("B810", bank, "100")},
         {"HighestPersonUnder", HighestPersonUnder("usertabb811", "100001")},

@@ -5,6 +5,7 @@
 #include <array>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "wages/wage_layout.hpp"
@@ -23,6 +24,10 @@ std::string CountPersonsUnder(const std::string& code);
 std::string CountOrganisationUnder(const std::string& code);
 std::string DeletePersonsUnder(const std::string& code);
 std::string DeleteOrganisationUnder(const std::string& code);
+// The row locators (the connection's column that finds one row) of the persons under a node, and
+// the persons those locators find given their new codes, as (locator, code) pairs.
+std::string PersonLocatorsUnder(const std::string& locator, const std::string& code);
+std::string RecodePersons(const std::string& locator, const std::vector<std::pair<std::string, std::string>>& codes);
 
 // The highest codes, highest first: of the companies, of the departments and of the persons one
 // segment below a parent, and of the wage rows one segment or more below it.

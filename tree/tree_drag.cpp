@@ -3,7 +3,9 @@
 // and resting on one with children expands or collapses it.
 #include <wx/treectrl.h>
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "data/dyn_recordset.hpp"
 #include "data/statements.hpp"
@@ -19,6 +21,8 @@ namespace {
 
 constexpr int kHoverDelayMs = 700;
 const wxPoint kDragHotSpot(16, 16);
+// Persons re-coded by one update: a drag of a thousand costs a handful of statements.
+constexpr size_t kPersonsPerUpdate = 200;
 
 long CountOf(const std::string& query) {
     CDynRecordset rows(g_pDatabase);
@@ -39,6 +43,43 @@ std::optional<std::string> CodeAfter(std::string base, long count) {
         const std::optional<std::string> next = NextChildCode(base);
         if (!next) return std::nullopt;
         base = *next;
+    }
+    return base;
+}
+
+std::vector<std::string> PersonLocatorsUnder(const char* locator, const std::string& sourceCode) {
+    CDynRecordset rows(g_pDatabase);
+    rows.OpenSql(keltrov::sql::PersonLocatorsUnder(locator, sourceCode));
+    std::vector<std::string> locators;
+    for (; !rows.IsEOF(); rows.MoveNext()) locators.push_back(rows.GetFieldValue(0).AsText());
+    return locators;
+}
+
+// One update per group of persons, each row found by its locator and given the next code after `base`.
+std::string RecodeByLocator(const char* locator, const std::vector<std::string>& locators, std::string base) {
+    for (size_t first = 0; first < locators.size(); first += kPersonsPerUpdate) {
+        const size_t last = std::min(locators.size(), first + kPersonsPerUpdate);
+        std::vector<std::pair<std::string, std::string>> codes;
+        for (size_t i = first; i < last; ++i) {
+            base = *NextChildCode(base);
+            codes.emplace_back(locators[i], base);
+        }
+        g_pDatabase->ExecuteSQL(keltrov::sql::RecodePersons(locator, codes));
+    }
+    return base;
+}
+
+// Where the database offers no row locator, each person row is changed through the recordset.
+std::string RecodeRowByRow(const std::string& sourceCode, long persons, std::string base) {
+    CDynRecordset rows(g_pDatabase);
+    rows.OpenSql(keltrov::sql::PersonsUnder(sourceCode));
+    const int code = rows.GetFieldIndex("field_1");
+    // The counted persons are the ones the segment was checked for.
+    for (long moved = 0; moved < persons && !rows.IsEOF(); ++moved, rows.MoveNext()) {
+        base = *NextChildCode(base);
+        rows.Edit();
+        rows.GetFieldValue(code).SetText(base);
+        rows.Update();
     }
     return base;
 }
@@ -142,24 +183,19 @@ std::optional<CPayrollDlg::MovedPersons> CPayrollDlg::MovePersons(const std::str
     bool usedUp = false;
     const bool ok = RunWrite(kMovePersonsPolicy, [&] {
         // The codes are taken inside the write: another user may have added under the target meanwhile.
-        std::string base = ChildCodeBase(targetCode);
-        const long persons = CountOf(keltrov::sql::CountPersonsUnder(sourceCode));
+        const std::string base = ChildCodeBase(targetCode);
+        const char* locator = g_pDatabase->RowLocator();
+        const std::vector<std::string> locators =
+            locator ? PersonLocatorsUnder(locator, sourceCode) : std::vector<std::string>{};
+        moved.count =
+            locator ? static_cast<long>(locators.size()) : CountOf(keltrov::sql::CountPersonsUnder(sourceCode));
         // Refused before anything is written when the target's segment cannot take every moved person.
-        if (!CodeAfter(base, persons)) {
+        if (!CodeAfter(base, moved.count)) {
             usedUp = true;
             return;
         }
-        CDynRecordset rows(g_pDatabase);
-        rows.OpenSql(keltrov::sql::PersonsUnder(sourceCode));
-        const int code = rows.GetFieldIndex("field_1");
-        // The counted persons are the ones the segment was checked for.
-        for (; moved.count < persons && !rows.IsEOF(); ++moved.count, rows.MoveNext()) {
-            base = *NextChildCode(base);
-            rows.Edit();
-            rows.GetFieldValue(code).SetText(base);
-            rows.Update();
-        }
-        moved.lastCode = base;
+        moved.lastCode =
+            locator ? RecodeByLocator(locator, locators, base) : RecodeRowByRow(sourceCode, moved.count, base);
     });
     if (usedUp) keltrov::ShowMessage(kCodesUsedUp);
     if (!ok || usedUp) return std::nullopt;

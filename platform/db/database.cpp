@@ -244,6 +244,10 @@ const std::string& CDatabase::GetDbmsName() const {
     return m_impl->dbmsName;
 }
 
+const char* CDatabase::RowLocator() const {
+    return m_impl->dialect ? m_impl->dialect->RowLocator() : nullptr;
+}
+
 std::string CDatabase::Translate(const std::string& sql) {
     return m_impl->dialect ? m_impl->dialect->Rewrite(sql, *m_impl) : sql;
 }

@@ -43,6 +43,8 @@ public:
     const std::string& GetDbmsName() const;
     // The statement as this connection's database understands it.
     std::string Translate(const std::string& sql);
+    // The column that finds one row of a table within a write transaction; null when there is none.
+    const char* RowLocator() const;
 
     struct Impl;
     Impl& GetImpl() const { return *m_impl; }

@@ -50,6 +50,9 @@ public:
     virtual bool StillInTransaction(const std::string& /*errorText*/) const { return false; }
     // The mark a transaction on the driver's auto-commit switch carries; none when it needs none.
     virtual const TransactionMark* TransactionMarker() const { return nullptr; }
+    // A column that tells one row of any table from every other for as long as a write transaction
+    // holds it (SQLite's row number, PostgreSQL's tuple id); null where the adapter knows none.
+    virtual const char* RowLocator() const { return nullptr; }
 };
 
 class SqlServerDialect final : public Dialect {
@@ -81,6 +84,7 @@ class SqliteDialect final : public TokenRewritingDialect {
 public:
     std::string MissingConnectOptions(std::string_view connect) const override;
     const TransactionSql* OwnTransactions() const override;
+    const char* RowLocator() const override { return "rowid"; }
     bool AlreadyRolledBack(const std::string& errorText) const override;
     bool StillInTransaction(const std::string& errorText) const override;
 
@@ -94,6 +98,7 @@ class PostgresDialect final : public TokenRewritingDialect {
 public:
     std::string MissingConnectOptions(std::string_view connect) const override;
     const TransactionMark* TransactionMarker() const override;
+    const char* RowLocator() const override { return "ctid"; }
 
 private:
     void RewriteTokens(std::vector<Token>& tokens, SchemaProbe& probe) const override;

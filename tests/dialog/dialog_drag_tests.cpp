@@ -77,5 +77,21 @@ TEST_F(Drag, AFailureInTheMiddleMovesNothingAndAFullSegmentIsRefused) {
     EXPECT_EQ(database.Rows("select count(*) from usertabb811 where field_1 like '100001%'")[0][0], "2");
 }
 
+TEST_F(Drag, HundredsOfPersonsTwoOfThemWithOneCodeEachTakeACodeOfTheirOwn) {
+    database.Exec(
+        "insert into usertabb811 (relationid, field_1, field_2, field_5) with recursive n(i) as (select 100 union all "
+        "select i + 1 from n where i < 549) select '10000001', '100001' || i, '职员' || i, '财务部' from n");
+    database.Exec("insert into usertabb811 (relationid, field_1, field_2) values('10000001', '100001100', '同号')");
+    DragOnto("100001", "100002");
+    EXPECT_TRUE(messages.texts.empty());
+    // 453 persons after 100002002: each code once, the names and other columns as they were.
+    const Rows moved = database.Rows(
+        "select count(*), count(distinct field_1), min(field_1), max(field_1), count(distinct field_2) "
+        "from usertabb811 where field_1 like '100002%' and field_1 > '100002002'");
+    EXPECT_EQ(moved, (Rows{{"453", "453", "100002003", "100002455", "453"}}));
+    EXPECT_EQ(database.Rows("select count(*) from usertabb811 where field_1 like '100001%'")[0][0], "0");
+    EXPECT_EQ(database.Rows("select field_5 from usertabb811 where field_2 = '职员549'"), (Rows{{"财务部"}}));
+}
+
 }  // namespace
 }  // namespace keltrov::test
