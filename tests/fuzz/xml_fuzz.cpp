@@ -104,8 +104,8 @@ bool ReadOnPurpose(std::string_view xml, XML_Error error) {
 
 [[noreturn]] void Disagree(const char* what, const std::optional<std::string>& ours,
                            const std::optional<std::string>& expat) {
-    std::cerr << what << "\nscanner: " << (ours ? *ours : "(refused)") << "\nexpat:   " << (expat ? *expat : "(refused)")
-              << "\n";
+    std::cerr << what << "\nscanner: " << (ours ? *ours : "(refused)")
+              << "\nexpat:   " << (expat ? *expat : "(refused)") << "\n";
     std::abort();
 }
 
