@@ -526,7 +526,7 @@ void Workbook::SetCellFormula(int row, int column, std::string_view text) {
 // A column's formulas filled down differ only in their relative rows: the last one read of the
 // column is copied with its references moved instead of parsing the text again.
 std::unique_ptr<FormulaCell> Workbook::ParseLoaded(int row, int column, std::string_view text) {
-    if (!loading_) return ParseFor(row, column, text);
+    if (!loading_ || text.size() > kMaxFormulaBytes) return ParseFor(row, column, text);
     std::string shape = RowRelativeText(text, row);
     LoadedFormula& last = loadedFormulas_[column];
     const Cell* cell =
