@@ -1,16 +1,17 @@
 #include "platform/sheet/formula_binder.hpp"
 
-#include <cctype>
+#include "platform/sheet/formula_lexer.hpp"
 
 namespace keltrov::sheet {
 namespace {
 
+// References are ASCII whatever the locale; every cell address of a file is read here.
 bool IsAlpha(char ch) {
-    return std::isalpha(static_cast<unsigned char>(ch)) != 0;
+    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
 }
 
 bool IsDigit(char ch) {
-    return std::isdigit(static_cast<unsigned char>(ch)) != 0;
+    return ch >= '0' && ch <= '9';
 }
 
 // Row digits as written: at most seven of them, naming a row of the sheet.
@@ -143,6 +144,71 @@ Token ReferenceBuilder::Lines(const std::string& sheet, bool columns, WrittenLin
 RowAnchor* StandAloneBinder::RowOf(std::string_view, int row) {
     rows_.push_back(RowAnchor{row, 0});
     return &rows_.back();
+}
+
+namespace {
+
+// Marks a relative row in a row-relative text; texts holding it are not made relative at all.
+constexpr char kRowMark = '\x01';
+
+// The corner moved down by `rows` when its row is relative; false when that leaves the sheet.
+bool MoveRow(CellRef& corner, int rows, ReferenceBinder& binder, const std::string& sheet) {
+    if (corner.absoluteRow) return true;
+    int row = corner.row->index + rows;
+    if (row < 1 || row > kMaxRows) return false;
+    corner.row = binder.RowOf(sheet, row);
+    return corner.row != nullptr;
+}
+
+}  // namespace
+
+std::string RowRelativeText(std::string_view text, int row) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (size_t i = 0; i < text.size();) {
+        char ch = text[i];
+        if (ch == kRowMark) return "";
+        if (ch == '"' || ch == '\'') {
+            size_t close = text.find(ch, i + 1);
+            if (close == std::string_view::npos) return "";
+            out.append(text.substr(i, close + 1 - i));
+            i = close + 1;
+        } else if (IsNameChar(ch)) {
+            size_t end = i;
+            while (end < text.size() && IsNameChar(text[end])) ++end;
+            std::string_view word = text.substr(i, end - i);
+            // a function's or a sheet's name may look like a cell: it stays as written
+            bool named = end < text.size() && (text[end] == '(' || text[end] == '!');
+            std::optional<WrittenRef> ref = named ? std::nullopt : ReadWrittenRef(word);
+            if (ref && !ref->absoluteRow) {
+                out.append(word.substr(0, word.find_first_of("0123456789")));
+                out += kRowMark;
+                out += std::to_string(ref->row - row);
+            } else {
+                out.append(word);
+            }
+            i = end;
+        } else {
+            out += ch;
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::optional<Formula> MoveRowsDown(const Formula& formula, int rows, ReferenceBinder& binder) {
+    Formula moved = formula;
+    for (Token& token : moved) {
+        bool reference = token.kind == TokenKind::Ref || token.kind == TokenKind::Range;
+        if (token.kind == TokenKind::Name || (reference && !token.Text().empty())) return std::nullopt;
+        if (!reference || token.shape != RangeShape::Cells) continue;
+        // a block with one row fixed may have had its corners swapped, which moving would undo
+        if (token.first.absoluteRow != token.last.absoluteRow) return std::nullopt;
+        if (!MoveRow(token.first, rows, binder, token.Sheet()) || !MoveRow(token.last, rows, binder, token.Sheet())) {
+            return std::nullopt;
+        }
+    }
+    return moved;
 }
 
 }  // namespace keltrov::sheet

@@ -49,6 +49,15 @@ private:
 
 Token ErrorToken(ErrorCode code);
 
+// The formula text with the row of each relative cell reference written as its distance from the
+// formula's row: formulas filled down a column have the same one. Empty for a text it cannot
+// vouch for. Two texts alike here parse alike, but for those rows.
+std::string RowRelativeText(std::string_view text, int row);
+
+// The formula as the same text parses `rows` further down, its relative rows moved; nothing for one
+// that holds a name, whose reading may depend on more, or a block with one row fixed and one not.
+std::optional<Formula> MoveRowsDown(const Formula& formula, int rows, ReferenceBinder& binder);
+
 // Binds every reference to a row object of its own, for formula text that belongs to no workbook.
 class StandAloneBinder : public ReferenceBinder {
 public:

@@ -11,8 +11,26 @@
 namespace keltrov::sheet {
 namespace {
 
-// The numbers of the arguments as SUM sees them: referenced and array texts, logicals and blanks
-// are skipped, direct arguments converted ("3", TRUE); the first error wins.
+// Visits the numbers of the arguments as SUM sees them: referenced and array texts, logicals and
+// blanks are skipped, direct arguments converted ("3", TRUE). The first error met, if any.
+template <typename Visit>
+std::optional<ErrorCode> ForEachNumber(Args args, const CellSource& source, Visit visitNumber) {
+    std::optional<ErrorCode> error;
+    for (const Operand& arg : args) {
+        ForEachValue(arg, source, [&error, &visitNumber](const Value& v, bool fromBlock) {
+            if (v.IsError()) {
+                error = error ? error : v.error;
+            } else if (v.kind == Value::Kind::Number) {
+                visitNumber(v.number);
+            } else if (!fromBlock) {  // a missing argument counts as 0: MAX(,-1) is 0
+                Value n = ToNumber(v);
+                n.IsError() ? void(error = error ? error : n.error) : visitNumber(n.number);
+            }
+        });
+    }
+    return error;
+}
+
 struct NumberList {
     std::vector<double> numbers;
     std::optional<ErrorCode> error;
@@ -20,18 +38,7 @@ struct NumberList {
 
 NumberList CollectNumbers(Args args, const CellSource& source) {
     NumberList list;
-    for (const Operand& arg : args) {
-        ForEachValue(arg, source, [&list](const Value& v, bool fromBlock) {
-            if (v.IsError()) {
-                list.error = list.error ? list.error : v.error;
-            } else if (v.kind == Value::Kind::Number) {
-                list.numbers.push_back(v.number);
-            } else if (!fromBlock) {  // a missing argument counts as 0: MAX(,-1) is 0
-                Value n = ToNumber(v);
-                n.IsError() ? void(list.error = list.error ? list.error : n.error) : list.numbers.push_back(n.number);
-            }
-        });
-    }
+    list.error = ForEachNumber(args, source, [&list](double number) { list.numbers.push_back(number); });
     return list;
 }
 
@@ -41,12 +48,11 @@ Value OverNumbers(Args args, const CellSource& source, Reduce reduce) {
     return list.error ? Value::Error(*list.error) : reduce(list.numbers);
 }
 
+// Added as they come: a total over a tall column holds no list of its numbers.
 Value Sum(Args args, const CellSource& source) {
-    return OverNumbers(args, source, [](const std::vector<double>& n) {
-        double sum = 0.0;
-        for (double x : n) sum += x;
-        return Checked(sum);
-    });
+    double sum = 0.0;
+    std::optional<ErrorCode> error = ForEachNumber(args, source, [&sum](double number) { sum += number; });
+    return error ? Value::Error(*error) : Checked(sum);
 }
 
 Value Product(Args args, const CellSource& source) {

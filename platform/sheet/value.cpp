@@ -331,7 +331,7 @@ int ColumnFromName(std::string_view letters) {
     }
     int column = 0;
     for (char ch : letters) {
-        char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        char upper = ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch;
         if (upper < 'A' || upper > 'Z') {
             return 0;
         }

@@ -4,6 +4,7 @@
 
 #include "platform/sheet/dependency_tracker.hpp"
 #include "platform/sheet/evaluator.hpp"
+#include "platform/sheet/formula_binder.hpp"
 #include "platform/sheet/functions.hpp"
 #include "platform/sheet/number_format.hpp"
 #include "platform/sheet/workbook_loader.hpp"
@@ -44,18 +45,44 @@ Value ArrayElement(const Value& result, int row, int column) {
     return v.kind == Value::Kind::Empty ? Value::Number(0.0) : v;
 }
 
+// The block's first cell in the row. Rows of a sheet mostly hold the same columns, so the place
+// where the row above had it is tried before searching.
+std::vector<Cell>::iterator FirstInBlock(Row& row, int column, size_t& hint) {
+    std::vector<Cell>& cells = row.cells;
+    bool hit = hint < cells.size() && cells[hint].column >= column && (hint == 0 || cells[hint - 1].column < column);
+    auto it = hit ? cells.begin() + static_cast<std::ptrdiff_t>(hint) : row.LowerBound(column);
+    hint = static_cast<size_t>(it - cells.begin());
+    return it;
+}
+
+// A tall block is walked faster than its rows come from memory: the rows some way ahead are asked
+// for early, and the cells of those already asked for.
+void PrefetchAhead(const std::vector<std::unique_ptr<Row>>& rows, int row, int lastRow, size_t hint) {
+    constexpr int kRowsAhead = 24;
+    constexpr int kCellsAhead = 12;
+    if (row + kRowsAhead <= lastRow) __builtin_prefetch(rows[row + kRowsAhead - 1].get());
+    if (row + kCellsAhead <= lastRow) {
+        if (const Row* ahead = rows[row + kCellsAhead - 1].get(); ahead && hint < ahead->cells.size()) {
+            __builtin_prefetch(ahead->cells.data() + hint);
+        }
+    }
+}
+
 // Visits the cells that exist in a block of a sheet, row by row.
 template <typename Visit>
 void VisitBlock(const std::vector<std::unique_ptr<Sheet>>& sheets, const CellRef& first, const CellRef& last,
                 const Visit& visit) {
     const std::vector<std::unique_ptr<Row>>& rows = sheets[first.row->sheet]->rows;
     int lastRow = std::min<int>(last.row->index, static_cast<int>(rows.size()));
+    size_t hint = 0;
     for (int r = first.row->index; r <= lastRow; ++r) {
+        PrefetchAhead(rows, r, lastRow, hint);
         Row* row = rows[r - 1].get();
         if (!row) {
             continue;
         }
-        for (auto it = row->LowerBound(first.column); it != row->cells.end() && it->column <= last.column; ++it) {
+        for (auto it = FirstInBlock(*row, first.column, hint); it != row->cells.end() && it->column <= last.column;
+             ++it) {
             visit(*row, *it);
         }
     }
@@ -91,8 +118,12 @@ public:
 
     void ForEachCell(const CellRef& first, const CellRef& last,
                      const std::function<void(int, int, const Value&)>& visit) const override {
+        Value number = Value::Number(0.0);  // a number cell, the most common, costs no new value
         VisitBlock(book_.sheets_, first, last, [&](Row& row, Cell& cell) {
-            if (cell.kind != CellKind::Empty) {
+            if (cell.kind == CellKind::Number) {
+                number.number = cell.number;
+                visit(row.index - first.row->index, cell.column - first.column, number);
+            } else if (cell.kind != CellKind::Empty) {
                 visit(row.index - first.row->index, cell.column - first.column, CellOwnValue(cell));
             }
         });
@@ -247,6 +278,7 @@ void Workbook::SelectSheet(int sheet) {
 
 void Workbook::SetLoading(bool loading) {
     loading_ = loading;
+    loadedFormulas_.clear();
 }
 
 void Workbook::DefineName(const std::string& name, const std::string& reference) {
@@ -491,10 +523,34 @@ void Workbook::SetCellFormula(int row, int column, std::string_view text) {
     PutFormula(row, column, ParseFor(row, column, text));
 }
 
+// A column's formulas filled down differ only in their relative rows: the last one read of the
+// column is copied with its references moved instead of parsing the text again.
+std::unique_ptr<FormulaCell> Workbook::ParseLoaded(int row, int column, std::string_view text) {
+    if (!loading_ || text.size() > kMaxFormulaBytes) return ParseFor(row, column, text);
+    std::string shape = RowRelativeText(text, row);
+    LoadedFormula& last = loadedFormulas_[column];
+    const Cell* cell =
+        last.sheet == current_ && !shape.empty() && last.shape == shape ? FindCell(last.row, column) : nullptr;
+    if (cell && cell->Formula()) {
+        Binder binder(*this);
+        if (std::optional<Formula> tokens = MoveRowsDown(cell->Formula()->tokens, row - last.row, binder)) {
+            auto formula = std::make_unique<FormulaCell>();
+            formula->tokens = std::move(*tokens);
+            formula->row = &RowAt(row);
+            formula->column = column;
+            last.row = row;
+            return formula;
+        }
+    }
+    std::unique_ptr<FormulaCell> formula = ParseFor(row, column, text);
+    last = {current_, row, std::move(shape)};
+    return formula;
+}
+
 bool Workbook::SetLoadedFormula(int row, int column, std::string_view text) {
     CheckCellAddress(row, column);
     try {
-        PutFormula(row, column, ParseFor(row, column, text));
+        PutFormula(row, column, ParseLoaded(row, column, text));
         return true;
     } catch (const FormulaError&) {
         auto formula = std::make_unique<FormulaCell>();

@@ -168,6 +168,7 @@ private:
     void ForEachFormula(const std::function<void(FormulaCell&)>& visit);
     Row& RowIn(int sheet, int row);
     std::unique_ptr<FormulaCell> ParseFor(int row, int column, std::string_view text);
+    std::unique_ptr<FormulaCell> ParseLoaded(int row, int column, std::string_view text);
     uint16_t StyleIndex(const CellStyle& style);
     void ChangeStyle(int row, int column, const std::function<void(CellStyle&)>& change);
 
@@ -180,6 +181,13 @@ private:
     std::unordered_map<std::string, std::string> names_;  // by folded name
     std::vector<std::string> loadWarnings_;
     std::vector<double> columnWidths_;
+    // While loading, the last formula read of each column: its sheet, row and row-relative text.
+    struct LoadedFormula {
+        size_t sheet = 0;
+        int row = 0;
+        std::string shape;
+    };
+    std::unordered_map<int, LoadedFormula> loadedFormulas_;
     uint64_t changeCount_ = 0;
     DateSystem dates_ = DateSystem::From1900;
 };

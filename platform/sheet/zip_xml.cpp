@@ -1,10 +1,8 @@
 #include "platform/sheet/zip_xml.hpp"
 
-#include <expat.h>
 #include <zip.h>
 
 #include <cstring>
-#include <exception>
 
 #include "platform/sheet/errors.hpp"
 
@@ -13,17 +11,6 @@ namespace {
 
 constexpr size_t kMaxSmallPart = 1 << 20;
 constexpr size_t kChunk = 1 << 16;
-
-// The name without its prefix ("table:table-cell" is "table-cell"). Prefixes are not resolved to
-// namespaces: both file kinds use fixed ones, and the names stay short to compare.
-std::string_view LocalName(const char* name) {
-    const char* local = name;
-    const char* ch = name;
-    for (; *ch; ++ch) {
-        local = *ch == ':' ? ch + 1 : local;
-    }
-    return std::string_view(local, static_cast<size_t>(ch - local));  // the scan has found the end
-}
 
 // Whether the name's part after its prefix is the local name (which holds no ':'); called for every
 // attribute of every cell, so it compares in place and stops at the first differing byte.
@@ -36,26 +23,6 @@ bool HasLocalName(const char* name, std::string_view localName) {
 [[noreturn]] void Damaged(std::string_view part, const std::string& why) {
     throw LoadError("模板无法读取: " + std::string(part) + " 损坏 (" + why + ")");
 }
-
-// A handler's exception must not unwind through expat's C frames: it stops the parser instead.
-struct ParseContext {
-    XML_Parser parser;
-    XmlHandler& handler;
-    std::exception_ptr error;
-
-    template <typename Call>
-    void Guard(Call call) {
-        if (error) {
-            return;
-        }
-        try {
-            call(handler);
-        } catch (...) {
-            error = std::current_exception();
-            XML_StopParser(parser, XML_FALSE);
-        }
-    }
-};
 
 struct ZipFileCloser {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
@@ -133,42 +100,18 @@ void ZipPackage::ParseXml(std::string_view name, XmlHandler& handler) const {
     if (!file) {
         Damaged(name, "缺少这一部分");
     }
-    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreate(nullptr), XML_ParserFree);
-    ParseContext context{parser.get(), handler, nullptr};
-    XML_SetUserData(parser.get(), &context);
-    XML_SetElementHandler(
-        parser.get(),
-        [](void* data, const char* element, const char** attributes) {
-            static_cast<ParseContext*>(data)->Guard([&](XmlHandler& h) { h.Start(LocalName(element), attributes); });
-        },
-        [](void* data, const char* element) {
-            static_cast<ParseContext*>(data)->Guard([&](XmlHandler& h) { h.End(LocalName(element)); });
-        });
-    XML_SetCharacterDataHandler(parser.get(), [](void* data, const char* text, int length) {
-        static_cast<ParseContext*>(data)->Guard(
-            [&](XmlHandler& h) { h.Text(std::string_view(text, static_cast<size_t>(length))); });
-    });
-    // The part is inflated straight into expat's own buffer, which spares copying it once more.
-    while (true) {
-        void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(kChunk));
-        if (!buffer) {
-            Damaged(name, XML_ErrorString(XML_GetErrorCode(parser.get())));
-        }
-        zip_int64_t got = zip_fread(file.get(), buffer, kChunk);
+    // The part is inflated straight into the scanner's own buffer, which spares copying it once more.
+    XmlRead read = [&](char* into, size_t capacity) {
+        zip_int64_t got = zip_fread(file.get(), into, capacity);
         if (got < 0) {
             Damaged(name, zip_file_strerror(file.get()));
         }
-        XML_Status status = XML_ParseBuffer(parser.get(), static_cast<int>(got), got == 0);
-        if (context.error) {
-            std::rethrow_exception(context.error);
-        }
-        if (status == XML_STATUS_ERROR) {
-            Damaged(name, std::string(XML_ErrorString(XML_GetErrorCode(parser.get()))) + ", 第 " +
-                              std::to_string(XML_GetCurrentLineNumber(parser.get())) + " 行");
-        }
-        if (got == 0) {
-            return;
-        }
+        return static_cast<size_t>(got);
+    };
+    try {
+        ScanXml(read, handler);
+    } catch (const XmlError& e) {
+        Damaged(name, e.what());
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // Reading the parts of a zipped office document: entries of a zip archive in memory (libzip) and
-// their XML streamed through expat, so a part of any size costs no more than its parse state.
+// their XML streamed through the scanner, so a part of any size costs no more than its parse state.
 
 #include <cstdint>
 #include <memory>
@@ -10,17 +10,9 @@
 #include <string>
 #include <string_view>
 
-namespace keltrov::sheet {
+#include "platform/sheet/xml_scanner.hpp"
 
-// What an XML part's reader is told: elements by their local names (namespaces dropped), and
-// character data. Attributes come as expat gives them: name, value, name, value, ..., null.
-class XmlHandler {
-public:
-    virtual ~XmlHandler() = default;
-    virtual void Start(std::string_view name, const char** attributes) = 0;
-    virtual void End(std::string_view name) = 0;
-    virtual void Text(std::string_view text) = 0;
-};
+namespace keltrov::sheet {
 
 // The value of the attribute of that local name, or null.
 const char* Attribute(const char** attributes, std::string_view localName);

@@ -1,6 +1,8 @@
 // Workbooks as Excel and LibreOffice write them, cell kind by cell kind, and files to refuse.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <string>
 
 #include "platform/sheet/variant.hpp"
@@ -128,6 +130,59 @@ TEST(XlsxCells, SheetsComeInWorkbookOrderAndFormulasReachEachOther) {
     EXPECT_EQ(book.SheetName(2), "工资 表");
     ExpectCells(book,
                 {{1, 1, "10", ""}, {1, 2, "104", "Other!A1+'工资 表'!B2+SUM(Other!A:A)"}, {1, 3, "20", "rate*A1"}});
+}
+
+// A column's formulas filled down are read once and copied with their rows moved: each must come
+// out as its own text parses, whatever in it looks like a cell or stays put.
+TEST(XlsxCells, FormulasFilledDownReadAsTheirOwnTextParses) {
+    const std::vector<std::function<std::string(int)>> fills = {
+        [](int r) { return "SUM(A" + std::to_string(r) + ":B" + std::to_string(r) + ")"; },
+        [](int r) { return "A" + std::to_string(r) + "*$A$2+B" + std::to_string(r); },
+        [](int r) { return "SUM(A$4:A" + std::to_string(r) + ")"; },  // corners swap above row 4
+        [](int r) { return "LOG10(A" + std::to_string(r) + ")"; },
+        [](int r) { return "SUM(2:3)+A" + std::to_string(r); },
+        [](int r) { return "Other!A" + std::to_string(r) + "+'Other'!$B" + std::to_string(r); },
+        [](int r) { return "rate*A" + std::to_string(r); },
+        [](int r) { return "A" + std::to_string(r) + " A" + std::to_string(r) + ":B" + std::to_string(r); },
+        [](int r) { return "\"A2\"&A" + std::to_string(r); },
+        [](int r) { return "A" + std::to_string(r + 1) + "-A" + std::to_string(r - 1); },
+    };
+    std::string data;
+    for (int r = 2; r <= 7; ++r) {
+        std::string row = std::to_string(r);
+        data += "<row r=\"" + row + "\"><c r=\"A" + row + "\"><v>" + row + "</v></c><c r=\"B" + row + "\"><v>" +
+                std::to_string(10 * r) + "</v></c>";
+        for (size_t i = 0; i < fills.size(); ++i) {
+            std::string cell = ColumnName(static_cast<int>(i) + 3) + row;
+            std::string formula = fills[i](r);
+            for (auto [from, to] : {std::pair{"&", "&amp;"}, {"\"", "&quot;"}}) {
+                for (size_t at = 0; (at = formula.find(from, at)) != std::string::npos; at += std::strlen(to)) {
+                    formula.replace(at, 1, to);
+                }
+            }
+            data += "<c r=\"" + cell + "\"><f>" + formula + "</f></c>";
+        }
+        data += "</row>";
+    }
+    const std::vector<uint8_t> image =
+        Xlsx({{"Main", Worksheet(data)}, {"Other", Worksheet("<row r=\"3\"><c r=\"A3\"><v>7</v></c></row>")}}, "", "",
+             "<definedNames><definedName name=\"rate\">Other!$A$3</definedName></definedNames>");
+    Workbook loaded;
+    loaded.LoadImage(image);
+    Workbook parsed;
+    parsed.LoadImage(image);
+    for (int r = 2; r <= 7; ++r) {
+        for (size_t i = 0; i < fills.size(); ++i) parsed.SetCellFormula(r, static_cast<int>(i) + 3, fills[i](r));
+    }
+    for (int r = 2; r <= 7; ++r) {
+        for (size_t i = 0; i < fills.size(); ++i) {
+            int column = static_cast<int>(i) + 3;
+            EXPECT_EQ(loaded.GetCellFormula(r, column), parsed.GetCellFormula(r, column)) << fills[i](r);
+            EXPECT_EQ(loaded.GetCellText(r, column), parsed.GetCellText(r, column)) << fills[i](r);
+        }
+    }
+    EXPECT_EQ(loaded.GetCellText(7, 5), "22");  // SUM(A$4:A7)
+    EXPECT_EQ(loaded.GetCellText(3, 5), "7");   // SUM(A3:A$4)
 }
 
 TEST(XlsxCells, SharedAndArrayFormulasAreKeptAndComputed) {
