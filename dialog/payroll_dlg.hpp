@@ -128,7 +128,7 @@ private:
     void OnInsertList(wxCommandEvent& event);
 
     // Wage sheet.
-    void LoadWageRow(CDynRecordset& rows, std::vector<std::string>& carried);
+    void PutWageRows(std::vector<std::vector<keltrov::sheet::Variant>> wageRows);
     // The period key of the wage report for the month in the date picker.
     std::string PickedMonthKey() const;
     WageRowValues SheetWageRow(int row);

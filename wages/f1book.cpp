@@ -29,8 +29,7 @@ std::string CF1Book::GetCellFormula(long row, long col) {
 }
 
 void CF1Book::SetCellFormula(long row, long col, const std::string& formula) {
-    control_->Invoke(dispid::kCellFormula, InvokeKind::PropertyPut,
-                     {I4(row), I4(col), Variant::Bstr(formula)});
+    control_->Invoke(dispid::kCellFormula, InvokeKind::PropertyPut, {I4(row), I4(col), Variant::Bstr(formula)});
 }
 
 std::string CF1Book::GetCellText(long row, long col) {
@@ -50,8 +49,17 @@ void CF1Book::GetCurrentCell(long* row, long* col) {
 }
 
 void CF1Book::InsertCells(long row1, long col1, long row2, long col2, long kind) {
-    control_->Invoke(dispid::kInsertCells, InvokeKind::Method,
-                     {I4(row1), I4(col1), I4(row2), I4(col2), I4(kind)});
+    control_->Invoke(dispid::kInsertCells, InvokeKind::Method, {I4(row1), I4(col1), I4(row2), I4(col2), I4(kind)});
+}
+
+void CF1Book::FillFormulasDown(long firstRow, long lastRow, long firstCol, long lastCol) {
+    control_->Invoke(dispid::kFillFormulasDown, InvokeKind::Method,
+                     {I4(firstRow), I4(lastRow), I4(firstCol), I4(lastCol)});
+}
+
+void CF1Book::SetRowValues(long row, long firstCol, std::vector<Variant> values) {
+    control_->Invoke(dispid::kSetRowValues, InvokeKind::Method,
+                     {I4(row), I4(firstCol), Variant::Array(std::move(values))});
 }
 
 void CF1Book::LoadFromMemory(long handle, short reserved) {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "platform/sheet/variant.hpp"
 
 namespace keltrov::sheet {
 class SheetControl;
@@ -21,6 +24,9 @@ public:
     void SetCellText(long row, long col, const std::string& text);
     void GetCurrentCell(long* row, long* col);
     void InsertCells(long row1, long col1, long row2, long col2, long kind);
+    void FillFormulasDown(long firstRow, long lastRow, long firstCol, long lastCol);
+    // Texts (BSTR) and numbers (R8) into the row's cells from the column on.
+    void SetRowValues(long row, long firstCol, std::vector<keltrov::sheet::Variant> values);
     void LoadFromMemory(long handle, short reserved);
 
 private:

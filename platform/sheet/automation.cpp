@@ -30,12 +30,41 @@ int Col(const Args& args) {
 
 Variant InsertCells(Workbook& book, CellPosition, const Args& args) {
     int r1 = args[0].AsI4(), c1 = args[1].AsI4(), r2 = args[2].AsI4(), c2 = args[3].AsI4(), how = args[4].AsI4();
-    if (r1 != r2 || c1 != -1 || c2 != -1 || how != kInsertWholeRows) {
-        throw AutomationError("InsertCells supports only (row, -1, row, -1, 3), inserting one whole row; got (" +
-                              std::to_string(r1) + ", " + std::to_string(c1) + ", " + std::to_string(r2) + ", " +
-                              std::to_string(c2) + ", " + std::to_string(how) + ")");
+    if (r1 > r2 || c1 != -1 || c2 != -1 || how != kInsertWholeRows) {
+        throw AutomationError(
+            "InsertCells supports only (first row, -1, last row, -1, 3), inserting whole rows; got (" +
+            std::to_string(r1) + ", " + std::to_string(c1) + ", " + std::to_string(r2) + ", " + std::to_string(c2) +
+            ", " + std::to_string(how) + ")");
     }
-    book.InsertRows(r1);
+    book.InsertRows(r1, r2 - r1 + 1);
+    return {};
+}
+
+Variant FillFormulasDown(Workbook& book, CellPosition, const Args& args) {
+    book.FillFormulasDown(args[0].AsI4(), args[1].AsI4(), args[2].AsI4(), args[3].AsI4());
+    return {};
+}
+
+// A row's values: texts, numbers and empty entries, which leave their cells.
+Value RowValue(const Variant& item) {
+    switch (item.Type()) {
+        case VariantType::BSTR: return Value::String(item.AsBstr());
+        case VariantType::R8: return Value::Number(item.AsR8());
+        case VariantType::Empty: return Value();
+        default:
+            throw AutomationError(std::string("SetRowValues takes BSTR, R8 or EMPTY values, got ") +
+                                  VariantTypeName(item.Type()));
+    }
+}
+
+Variant SetRowValues(Workbook& book, CellPosition, const Args& args) {
+    const std::vector<Variant>& items = args[2].AsArray();
+    std::vector<Value> values;
+    values.reserve(items.size());
+    for (const Variant& item : items) {
+        values.push_back(RowValue(item));
+    }
+    book.SetRowValues(args[0].AsI4(), args[1].AsI4(), values);
     return {};
 }
 
@@ -58,8 +87,8 @@ Variant LoadFromMemory(Workbook& book, CellPosition, const Args& args) {
     return {};
 }
 
-const std::array<Operation, 9>& Operations() {
-    static const std::array<Operation, 9> operations{{
+const std::array<Operation, 11>& Operations() {
+    static const std::array<Operation, 11> operations{{
         {dispid::kCellNumber,
          InvokeKind::PropertyGet,
          "GetCellNumber",
@@ -106,6 +135,8 @@ const std::array<Operation, 9>& Operations() {
          GetCurrentCell},
         {dispid::kInsertCells, InvokeKind::Method, "InsertCells", {I4, I4, I4, I4, I4}, InsertCells},
         {dispid::kLoadFromMemory, InvokeKind::Method, "LoadFromMemory", {I4, VariantType::I2}, LoadFromMemory},
+        {dispid::kFillFormulasDown, InvokeKind::Method, "FillFormulasDown", {I4, I4, I4, I4}, FillFormulasDown},
+        {dispid::kSetRowValues, InvokeKind::Method, "SetRowValues", {I4, I4, VariantType::Array}, SetRowValues},
     }};
     return operations;
 }

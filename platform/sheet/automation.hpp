@@ -16,6 +16,9 @@ inline constexpr int kCellText = 281;
 inline constexpr int kGetCurrentCell = 169;
 inline constexpr int kInsertCells = 178;
 inline constexpr int kLoadFromMemory = 203;
+// This control's own operations, beyond the call set above, that fill many rows in one call.
+inline constexpr int kFillFormulasDown = 0x7001;
+inline constexpr int kSetRowValues = 0x7002;
 }  // namespace dispid
 
 // The kind argument of InsertCells that inserts whole rows.

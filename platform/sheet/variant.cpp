@@ -29,6 +29,9 @@ Variant Variant::Bstr(std::string value) {
 Variant Variant::Pi4(int32_t* value) {
     return Variant(Storage(std::in_place_type<int32_t*>, value));
 }
+Variant Variant::Array(std::vector<Variant> items) {
+    return Variant(Storage(std::in_place_type<std::vector<Variant>>, std::move(items)));
+}
 
 // The storage alternatives are declared in VariantType order.
 VariantType Variant::Type() const {
@@ -50,6 +53,9 @@ const std::string& Variant::AsBstr() const {
 int32_t* Variant::AsPi4() const {
     return Get<int32_t*>(storage_, VariantType::PI4, Type());
 }
+const std::vector<Variant>& Variant::AsArray() const {
+    return Get<std::vector<Variant>>(storage_, VariantType::Array, Type());
+}
 
 const char* VariantTypeName(VariantType type) {
     switch (type) {
@@ -59,6 +65,7 @@ const char* VariantTypeName(VariantType type) {
         case VariantType::R8: return "R8";
         case VariantType::BSTR: return "BSTR";
         case VariantType::PI4: return "PI4";
+        case VariantType::Array: return "ARRAY";
     }
     return "?";
 }

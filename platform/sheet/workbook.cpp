@@ -675,13 +675,13 @@ const std::vector<CellBlock>& Workbook::MergedBlocks() const {
     return sheets_[current_]->merged;
 }
 
-// Blocks below the new row move down with it; a block it cuts through grows by the row, as in
+// Blocks below the new rows move down with them; a block they cut through grows by the rows, as in
 // spreadsheet apps.
-void Workbook::MoveMergedBlocks(int row) {
+void Workbook::MoveMergedBlocks(int row, int count) {
     std::vector<CellBlock>& merged = sheets_[current_]->merged;
     for (CellBlock& block : merged) {
-        block.firstRow += block.firstRow >= row ? 1 : 0;
-        block.lastRow += block.lastRow >= row ? 1 : 0;
+        block.firstRow += block.firstRow >= row ? count : 0;
+        block.lastRow += block.lastRow >= row ? count : 0;
     }
     std::erase_if(merged, [](const CellBlock& block) { return block.lastRow > kMaxRows; });
 }
@@ -697,24 +697,31 @@ double Workbook::GetColumnWidth(int column) const {
     return columnWidths_[column];
 }
 
-void Workbook::InsertRows(int row) {
+void Workbook::InsertRows(int row, int count) {
     CheckCellAddress(row, 1);
+    if (count < 1) {
+        throw SheetError("插入的行数必须是正数: " + std::to_string(count));
+    }
+    CheckCellAddress(row + count - 1, 1);
     ++changeCount_;
     std::vector<std::unique_ptr<Row>>& rows = Rows();
-    if (rows.size() == static_cast<size_t>(kMaxRows) && rows.back()) {
-        throw LimitError("插入一行会把单元格挤出表的末尾");
+    const size_t firstPushedOff = std::min(static_cast<size_t>(kMaxRows - count), rows.size());
+    if (std::any_of(rows.begin() + static_cast<std::ptrdiff_t>(firstPushedOff), rows.end(),
+                    [](const std::unique_ptr<Row>& r) { return r != nullptr; })) {
+        throw LimitError("插入的行会把单元格挤出表的末尾");
     }
-    MoveMergedBlocks(row);
+    MoveMergedBlocks(row, count);
     if (static_cast<size_t>(row) > rows.size()) {
-        return;  // nothing at or below the new row
+        return;  // nothing at or below the new rows
     }
     Row* above = FindRow(row - 1);
     Row* below = FindRow(row);
-    rows.insert(rows.begin() + (row - 1), nullptr);
+    std::vector<std::unique_ptr<Row>> gap(static_cast<size_t>(count));
+    rows.insert(rows.begin() + (row - 1), std::make_move_iterator(gap.begin()), std::make_move_iterator(gap.end()));
     if (rows.size() > static_cast<size_t>(kMaxRows)) {
-        rows.pop_back();
+        rows.resize(kMaxRows);
     }
-    for (size_t i = row; i < rows.size(); ++i) {
+    for (size_t i = static_cast<size_t>(row - 1 + count); i < rows.size(); ++i) {
         if (rows[i]) {
             rows[i]->index = static_cast<int>(i) + 1;
         }
@@ -722,20 +729,145 @@ void Workbook::InsertRows(int row) {
     if (!above) {
         return;
     }
-    auto inserted = std::make_unique<Row>(row, static_cast<int>(current_));
-    for (const Cell& cell : above->cells) {
-        if (cell.style != 0) {
-            inserted->Obtain(cell.column).style = cell.style;
-        }
-    }
-    // A range running from above the new row to below it now covers the new row as well.
+    // A range running from above the new rows to below them now covers the new rows as well.
+    std::vector<RangeListener> spanning;
     for (const RangeListener& listener : above->ranges) {
         if (below && std::find(below->ranges.begin(), below->ranges.end(), listener) != below->ranges.end()) {
-            inserted->ranges.push_back(listener);
+            spanning.push_back(listener);
         }
     }
-    if (!inserted->cells.empty() || !inserted->ranges.empty()) {
-        rows[row - 1] = std::move(inserted);
+    for (int r = row; r < row + count; ++r) {
+        auto inserted = std::make_unique<Row>(r, static_cast<int>(current_));
+        for (const Cell& cell : above->cells) {
+            if (cell.style != 0) {
+                inserted->Obtain(cell.column).style = cell.style;
+            }
+        }
+        inserted->ranges = spanning;
+        if (!inserted->cells.empty() || !inserted->ranges.empty()) {
+            rows[r - 1] = std::move(inserted);
+        }
+    }
+}
+
+namespace {
+
+// A formula kept as the text the engine could not parse cannot be moved to another cell.
+bool CanMove(const FormulaCell& formula) {
+    const Formula& tokens = formula.tokens;
+    if (tokens.size() != 1 || tokens[0].kind != TokenKind::Name) {
+        return true;
+    }
+    try {
+        ShiftFormulaText(tokens[0].Text(), {});
+        return true;
+    } catch (const FormulaError&) {
+        return false;
+    }
+}
+
+// The reference `rows` further down when its row is relative; nothing when that leaves the sheet.
+template <typename RowOf>
+std::optional<CellRef> MovedDown(const CellRef& ref, int rows, const RowOf& rowOf) {
+    if (ref.absoluteRow) {
+        return ref;
+    }
+    const int index = ref.row->index + rows;
+    if (index < 1 || index > kMaxRows) {
+        return std::nullopt;
+    }
+    CellRef moved = ref;
+    moved.row = rowOf(ref.row->sheet, index);
+    return moved;
+}
+
+// The tokens as they stand `rows` further down: what parsing the shifted text would give, without
+// the text. A name stands for its own reference wherever it is written; whole columns have no rows.
+template <typename RowOf>
+Formula MovedDown(const Formula& tokens, int rows, const RowOf& rowOf) {
+    Formula moved = tokens;
+    for (Token& token : moved) {
+        const bool reference = token.kind == TokenKind::Ref || token.kind == TokenKind::Range;
+        if (!reference || !token.Text().empty() || token.shape == RangeShape::Columns) {
+            continue;
+        }
+        std::optional<CellRef> first = MovedDown(token.first, rows, rowOf);
+        std::optional<CellRef> last = token.kind == TokenKind::Range ? MovedDown(token.last, rows, rowOf) : first;
+        if (!first || !last) {
+            token = Token();
+            token.kind = TokenKind::Error;
+            token.error = ErrorCode::Ref;
+            continue;
+        }
+        token.first = *first;
+        token.last = *last;
+        if (token.first.row->index > token.last.row->index) {  // a range keeps its top row first
+            std::swap(token.first.row, token.last.row);
+            std::swap(token.first.absoluteRow, token.last.absoluteRow);
+        }
+    }
+    return moved;
+}
+
+}  // namespace
+
+void Workbook::FillFormulasDown(int firstRow, int lastRow, int firstColumn, int lastColumn) {
+    CheckCellAddress(firstRow, firstColumn);
+    CheckCellAddress(lastRow, lastColumn);
+    for (int column = firstColumn; column <= lastColumn; ++column) {
+        if (int row = FirstCopiedFormulaRow(column, firstRow, lastRow); row != 0) {
+            CopyFormulaDown(row, column, lastRow);
+        }
+    }
+}
+
+// The first row from firstRow on, above lastRow, whose formula in the column goes down; 0 for none.
+// Only rows within the column's formula bounds are looked at.
+int Workbook::FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const {
+    const std::vector<Sheet::FormulaColumn>& counted = sheets_[current_]->formulaColumns;
+    if (static_cast<size_t>(column) >= counted.size() || counted[column].count == 0) {
+        return 0;
+    }
+    const int from = std::max(firstRow, counted[column].top->index);
+    const int to = std::min(lastRow - 1, counted[column].bottom->index);
+    for (int row = from; row <= to; ++row) {
+        Row* r = FindRow(row);
+        const Cell* cell = r ? r->Find(column) : nullptr;
+        if (cell && cell->Formula() && CanMove(*cell->Formula())) {
+            return row;
+        }
+    }
+    return 0;
+}
+
+void Workbook::CopyFormulaDown(int row, int column, int lastRow) {
+    const FormulaCell& source = *RowAt(row).Find(column)->Formula();
+    auto rowOf = [this](int sheet, int index) -> RowAnchor* { return &RowIn(sheet, index); };
+    for (int target = row + 1; target <= lastRow; ++target) {
+        auto formula = std::make_unique<FormulaCell>();
+        formula->tokens = MovedDown(source.tokens, target - row, rowOf);
+        formula->row = &RowAt(target);
+        formula->column = column;
+        PutFormula(target, column, std::move(formula));
+    }
+}
+
+void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> values) {
+    CheckCellAddress(row, firstColumn);
+    CheckCellAddress(row, firstColumn + std::max(static_cast<int>(values.size()) - 1, 0));
+    int column = firstColumn;
+    for (const Value& value : values) {
+        switch (value.kind) {
+            case Value::Kind::String: SetCellText(row, column, value.text); break;
+            case Value::Kind::Number:
+                if (GetCellKind(row, column) != CellKind::Formula) {
+                    SetCellNumber(row, column, value.number);
+                }
+                break;
+            case Value::Kind::Empty: break;
+            default: throw SheetError("一行的值只能是文字、数字或空");
+        }
+        ++column;
     }
 }
 

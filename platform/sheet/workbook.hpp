@@ -128,9 +128,17 @@ public:
     void SetColumnWidth(int column, double characters);
     double GetColumnWidth(int column) const;
 
-    // Inserts an empty row at `row`, moving references as spreadsheet apps do; the new row takes
-    // the formats of the row above.
-    void InsertRows(int row);
+    // Inserts `count` empty rows at `row`, moving references as spreadsheet apps do; the new rows
+    // take the formats of the row above.
+    void InsertRows(int row, int count = 1);
+    // Each row below firstRow down to lastRow takes, column by column, the formula of the row above
+    // moved one row down, as a fill-down moves it: relative references follow, absolute ones and
+    // names stay, and references moved off the sheet become #REF!. A formula that could not be
+    // parsed stays where it is and goes no further.
+    void FillFormulasDown(int firstRow, int lastRow, int firstColumn, int lastColumn);
+    // Writes consecutive cells of a row from firstColumn: a text as SetCellText does, a number as
+    // SetCellNumber does unless the cell holds a formula, which stays; an empty value leaves its cell.
+    void SetRowValues(int row, int firstColumn, std::span<const Value> values);
 
     void Clear();
     // Replaces everything with the xlsx or ods image in a global memory block; a failed load
@@ -164,7 +172,9 @@ private:
     void EnsureCalculated(FormulaCell& formula) const;
     void PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
     void ShrinkRows();
-    void MoveMergedBlocks(int row);
+    void MoveMergedBlocks(int row, int count);
+    int FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const;
+    void CopyFormulaDown(int row, int column, int lastRow);
     void ForEachFormula(const std::function<void(FormulaCell&)>& visit);
     Row& RowIn(int sheet, int row);
     std::unique_ptr<FormulaCell> ParseFor(int row, int column, std::string_view text);

@@ -1,15 +1,17 @@
 // The tree, the bound form and the wage sheet as the dialog loads them from its tables.
 #include <wx/datectrl.h>
+#include <xlsxwriter.h>
 
 #include <algorithm>
 
 #include "data/period_key.hpp"
 #include "entry/host_state.hpp"
+#include "host/host_tables.hpp"
+#include "host/template_tool.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/sql_format.hpp"
 #include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
-#include "wages/shift_formula.hpp"
 
 namespace keltrov::test {
 namespace {
@@ -31,16 +33,22 @@ protected:
                                 kBank, code, "n" + code));
     }
     void Wage(const std::string& code, double amount) {
+        std::vector<double> amounts(22, 1.0);
+        amounts[0] = amount;
+        Wage(code, amounts);
+    }
+    // The amounts of field_5 to field_26.
+    void Wage(const std::string& code, const std::vector<double>& amounts) {
         const std::string key = GetPeriodKey(DateTime::Now(), "B812");
-        std::string amounts;
-        for (int k = 5; k <= 26; ++k) amounts += k == 5 ? FormatSql(",%s", std::to_string(amount)) : ",1";
+        std::string values;
+        for (double amount : amounts) values += "," + std::to_string(amount);
         database.Exec(
             FormatSql("insert into usertabb812 (relationid, inputdate, field_1, field_2, field_3, field_4, "
                       "field_5, field_6, field_7, field_8, field_9, field_10, field_11, field_12, field_13, "
                       "field_14, field_15, field_16, field_17, field_18, field_19, field_20, field_21, "
                       "field_22, field_23, field_24, field_25, field_26) values('%s',getdate(),'%s','p','d','i'",
                       key, code) +
-            amounts + ")");
+            values + ")");
     }
 };
 
@@ -258,24 +266,95 @@ TEST_F(Loading, LongNamesShowWhole) {
     EXPECT_TRUE(Text(ids::kNameEdit) == name);
 }
 
-TEST(ShiftFormula, MovesRelativeRowsAsFillingDownDoes) {
-    const std::vector<std::pair<std::string, std::string>> cases{
-        {"SUM(E6:Y6)", "SUM(E7:Y7)"},
-        {"$E$6+E$6", "$E$6+E$6"},
-        {"$E6", "$E7"},
-        {"LOG10(E6)", "LOG10(E7)"},
-        {"1E5+E6", "1E5+E7"},
-        {"e6", "E7"},
-        {"12+3", "12+3"},
-        {"AB99*2", "AB100*2"},
-        {"ABC1", "ABC2"},
-        {"\"E6\"&Sheet2!B3", "\"E6\"&Sheet2!B4"},
-        {"SUM(A:A)+$A6", "SUM(A:A)+$A7"},
-        {"1+", ""},
-        {"\"月\"&E6", "\"月\"&E7"},
-        {"A0099", "A100"},
-    };
-    for (const auto& [formula, shifted] : cases) EXPECT_EQ(ShiftFormulaRows(formula), shifted) << formula;
+// A template with formulas in amount columns of its data rows: a sum of the row (N), a share of a
+// fixed cell above the data (W), a running total over the row above (X, whose caption cell is
+// empty), a formula that starts on row 8 (P); totals in row 50 over rows 6-49.
+std::vector<unsigned char> FormulaTemplate() {
+    return WriteXlsxImage([](lxw_workbook* workbook) {
+        lxw_worksheet* sheet = workbook_add_worksheet(workbook, "工资表");
+        worksheet_write_number(sheet, 1, 4, 0.5, nullptr);  // E2
+        for (int c = 4; c <= 25; ++c) {
+            if (c != 23) worksheet_write_string(sheet, 4, c, "金额", nullptr);
+            const std::string letters = sheet::ColumnName(c + 1);
+            worksheet_write_formula(sheet, 49, c, ("=SUM(" + letters + "6:" + letters + "49)").c_str(), nullptr);
+        }
+        worksheet_write_string(sheet, 49, 1, "合计", nullptr);
+        worksheet_write_formula(sheet, 5, 13, "=SUM(E6:M6)", nullptr);
+        worksheet_write_formula(sheet, 5, 22, "=V6*$E$2", nullptr);
+        worksheet_write_formula(sheet, 5, 23, "=X5+E6", nullptr);
+        worksheet_write_formula(sheet, 7, 15, "=E8+1", nullptr);
+    });
+}
+
+double Amount(int person, int column) {
+    return person * 0.5 + column;
+}
+
+// What each cell of a loaded row shows as the formulas of the row read: the formula as printed
+// for that row, and the value.
+struct ExpectedCell {
+    std::string formula;
+    double value;
+};
+
+ExpectedCell Expected(int row, int column, int person, double runningTotal) {
+    const std::string r = std::to_string(row);
+    switch (column) {
+        case 14: {
+            double sum = 0;
+            for (int k = 5; k <= 13; ++k) sum += Amount(person, k);
+            return {"SUM(E" + r + ":M" + r + ")", sum};
+        }
+        case 16:
+            if (row >= 8) return {"E" + r + "+1", Amount(person, 5) + 1};
+            break;
+        case 23: return {"V" + r + "*$E$2", Amount(person, 22) * 0.5};
+        case 24: return {"X" + std::to_string(row - 1) + "+E" + r, runningTotal};
+        default: break;
+    }
+    return {"", Amount(person, column)};
+}
+
+TEST_F(Loading, ManyRowsShowTheTemplateFormulasAsIfFilledRowByRow) {
+    host::StoreWageTemplate(database.Db(), FormulaTemplate());
+    Node("900");
+    constexpr int kPersons = 120;
+    for (int person = 0; person < kPersons; ++person) {
+        std::vector<double> amounts;
+        for (int k = 5; k <= 26; ++k) amounts.push_back(Amount(person, k));
+        Wage("900" + std::to_string(100000 + person), amounts);
+    }
+    Open();
+    Select("900");
+    const int last = 5 + kPersons;
+    const int totalsRow = 50 + kPersons - 43;
+    EXPECT_EQ(dialog->GetNextRow(), last + 1);
+    EXPECT_EQ(dialog->GetRowCapacity(), totalsRow);
+
+    std::vector<double> totals(27, 0.0);
+    double runningTotal = 0;
+    for (int row = 6; row <= last; ++row) {
+        SCOPED_TRACE(row);
+        const std::string code = Sheet().GetCellText(row, 1);
+        ASSERT_EQ(code.size(), 9u);
+        const int person = std::stoi(code.substr(3)) - 100000;
+        EXPECT_EQ(Sheet().GetCellText(row, 2) + Sheet().GetCellText(row, 3) + Sheet().GetCellText(row, 4), "pdi");
+        runningTotal += Amount(person, 5);
+        for (int column = 5; column <= 26; ++column) {
+            const ExpectedCell expected = Expected(row, column, person, runningTotal);
+            EXPECT_EQ(Sheet().GetCellFormula(row, column), expected.formula) << column;
+            EXPECT_DOUBLE_EQ(Sheet().GetCellNumber(row, column), expected.value) << column;
+            totals[column] += expected.value;
+        }
+    }
+    for (int column = 1; column <= 26; ++column) EXPECT_EQ(Sheet().GetCellText(last + 1, column), "") << column;
+    EXPECT_EQ(Sheet().GetCellText(totalsRow, 2), "合计");
+    for (int column = 5; column <= 26; ++column) {
+        const std::string letters = sheet::ColumnName(column);
+        EXPECT_EQ(Sheet().GetCellFormula(totalsRow, column),
+                  "SUM(" + letters + "6:" + letters + std::to_string(last + 1) + ")");
+        EXPECT_NEAR(Sheet().GetCellNumber(totalsRow, column), totals[column], 1e-6) << column;
+    }
 }
 
 }  // namespace

@@ -40,10 +40,10 @@ TEST(Automation, CallsOutsideTheInterfaceAreRefused) {
          dispid::kInsertCells,
          K::Method,
          {Variant::I4(5), Variant::I4(1), Variant::I4(5), Variant::I4(1), Variant::I4(3)}},
-        {"insert two rows",
+        {"insert rows upside down",
          dispid::kInsertCells,
          K::Method,
-         {Variant::I4(5), Variant::I4(-1), Variant::I4(6), Variant::I4(-1), Variant::I4(3)}},
+         {Variant::I4(6), Variant::I4(-1), Variant::I4(5), Variant::I4(-1), Variant::I4(3)}},
         {"insert other kind",
          dispid::kInsertCells,
          K::Method,
@@ -56,6 +56,26 @@ TEST(Automation, CallsOutsideTheInterfaceAreRefused) {
         {"unknown handle", dispid::kLoadFromMemory, K::Method, {Variant::I4(0x7fff0000), Variant::I2(0)}},
         {"reserved set", dispid::kLoadFromMemory, K::Method, {Variant::I4(1), Variant::I2(1)}},
         {"reserved as I4", dispid::kLoadFromMemory, K::Method, {Variant::I4(1), Variant::I4(0)}},
+        {"fill as short",
+         dispid::kFillFormulasDown,
+         K::Method,
+         {Variant::I4(1), Variant::I4(3), Variant::I4(1), Variant::I2(1)}},
+        {"fill off the sheet",
+         dispid::kFillFormulasDown,
+         K::Method,
+         {Variant::I4(1), Variant::I4(kMaxRows + 1), Variant::I4(1), Variant::I4(1)}},
+        {"row values not an array",
+         dispid::kSetRowValues,
+         K::Method,
+         {Variant::I4(1), Variant::I4(1), Variant::Bstr("x")}},
+        {"row value of another type",
+         dispid::kSetRowValues,
+         K::Method,
+         {Variant::I4(1), Variant::I4(1), Variant::Array({Variant::Bstr("x"), Variant::I4(1)})}},
+        {"row values off the sheet",
+         dispid::kSetRowValues,
+         K::Method,
+         {Variant::I4(1), Variant::I4(kMaxColumns), Variant::Array({Variant::R8(1), Variant::R8(2)})}},
     };
     for (const Call& call : refused) {
         Workbook book;
@@ -84,6 +104,20 @@ TEST(Automation, EachOperationReachesTheWorkbook) {
     invoke(dispid::kInsertCells, K::Method,
            {Variant::I4(2), Variant::I4(-1), Variant::I4(2), Variant::I4(-1), Variant::I4(3)});
     EXPECT_EQ(invoke(dispid::kCellFormula, K::PropertyGet, {Variant::I4(4), Variant::I4(1)}), Variant::Bstr("A1+A3*2"));
+
+    invoke(dispid::kInsertCells, K::Method,
+           {Variant::I4(2), Variant::I4(-1), Variant::I4(4), Variant::I4(-1), Variant::I4(3)});
+    EXPECT_EQ(invoke(dispid::kCellFormula, K::PropertyGet, {Variant::I4(7), Variant::I4(1)}), Variant::Bstr("A1+A6*2"));
+
+    invoke(dispid::kFillFormulasDown, K::Method, {Variant::I4(7), Variant::I4(9), Variant::I4(1), Variant::I4(1)});
+    EXPECT_EQ(invoke(dispid::kCellFormula, K::PropertyGet, {Variant::I4(9), Variant::I4(1)}), Variant::Bstr("A3+A8*2"));
+
+    invoke(dispid::kSetRowValues, K::Method,
+           {Variant::I4(8), Variant::I4(1), Variant::Array({Variant::R8(1.5), Variant(), Variant::Bstr("x")})});
+    EXPECT_EQ(invoke(dispid::kCellFormula, K::PropertyGet, {Variant::I4(8), Variant::I4(1)}), Variant::Bstr("A2+A7*2"));
+    EXPECT_EQ(invoke(dispid::kCellText, K::PropertyGet, {Variant::I4(8), Variant::I4(3)}), Variant::Bstr("x"));
+    invoke(dispid::kSetRowValues, K::Method, {Variant::I4(6), Variant::I4(1), Variant::Array({Variant::R8(1.5)})});
+    EXPECT_EQ(invoke(dispid::kCellNumber, K::PropertyGet, {Variant::I4(9), Variant::I4(1)}), Variant::R8(40.0));
 
     int32_t row = 0, col = 0;
     invoke(dispid::kGetCurrentCell, K::Method, {Variant::Pi4(&row), Variant::Pi4(&col)});

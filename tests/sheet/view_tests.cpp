@@ -276,6 +276,17 @@ TEST_F(WrapperView, EachOperationIsOneAutomationCallOfItsOwnShape) {
     EXPECT_EQ(book_.GetCellFormula(5, 2), "B4*2");
     OnlyCall();
 
+    book_.InsertCells(3, -1, 4, -1, 3);
+    ExpectCall(178, InvokeKind::Method, {VT::I4, VT::I4, VT::I4, VT::I4, VT::I4});
+    book_.FillFormulasDown(7, 8, 2, 2);
+    ExpectCall(dispid::kFillFormulasDown, InvokeKind::Method, {VT::I4, VT::I4, VT::I4, VT::I4});
+    EXPECT_EQ(book_.GetCellFormula(8, 2), "B7*2");
+    OnlyCall();
+    book_.SetRowValues(6, 1, {Variant::Bstr("编号"), Variant::R8(2)});
+    ExpectCall(dispid::kSetRowValues, InvokeKind::Method, {VT::I4, VT::I4, VT::Array});
+    EXPECT_EQ(book_.GetCellText(8, 2), "8");
+    OnlyCall();
+
     std::vector<uint8_t> image = testing::XlsxImage(
         [](lxw_workbook*, lxw_worksheet* sheet) { worksheet_write_string(sheet, 1, 1, "loaded", nullptr); });
     uint32_t handle = GlobalAlloc(image.size());
