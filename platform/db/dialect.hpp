@@ -27,6 +27,12 @@ struct TransactionSql {
     const char* rollback;
 };
 
+// The columns whose values tell one row of a table from every other, as they can be selected.
+struct RowKey {
+    std::vector<std::string> columns;  // none when the table (or view) has no such key
+    bool listedByStar = true;          // false for a column "select *" leaves out (SQLite's row number)
+};
+
 // A mark the first statement of a transaction leaves and the transaction loses when the database
 // or the driver ends it by itself; read back before a commit, it tells whether the work is whole.
 struct TransactionMark {
@@ -50,6 +56,8 @@ public:
     virtual bool StillInTransaction(const std::string& /*errorText*/) const { return false; }
     // The mark a transaction on the driver's auto-commit switch carries; none when it needs none.
     virtual const TransactionMark* TransactionMarker() const { return nullptr; }
+    // The table's key; none when the adapter does not know one.
+    virtual RowKey ReadRowKey(const std::string& /*table*/, SchemaProbe& /*probe*/) const { return {}; }
 };
 
 class SqlServerDialect final : public Dialect {
@@ -83,6 +91,7 @@ public:
     const TransactionSql* OwnTransactions() const override;
     bool AlreadyRolledBack(const std::string& errorText) const override;
     bool StillInTransaction(const std::string& errorText) const override;
+    RowKey ReadRowKey(const std::string& table, SchemaProbe& probe) const override;
 
 private:
     void RewriteTokens(std::vector<Token>& tokens, SchemaProbe& probe) const override;
@@ -94,6 +103,7 @@ class PostgresDialect final : public TokenRewritingDialect {
 public:
     std::string MissingConnectOptions(std::string_view connect) const override;
     const TransactionMark* TransactionMarker() const override;
+    RowKey ReadRowKey(const std::string& table, SchemaProbe& probe) const override;
 
 private:
     void RewriteTokens(std::vector<Token>& tokens, SchemaProbe& probe) const override;
