@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +23,12 @@ std::string Printf(const char* format, auto value) {
     return std::string(buffer, n < 0 ? 0 : std::min<size_t>(static_cast<size_t>(n), sizeof buffer - 1));
 }
 
+std::string WholeNumberText(long value) {
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
+}
+
 size_t SkipBlanks(const std::string& text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
@@ -30,6 +37,13 @@ size_t SkipBlanks(const std::string& text) {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// ASCII is UTF-8 as it stands: such a text needs no closer look at its encoding.
+bool IsAscii(const std::string& text) {
+    unsigned char any = 0;
+    for (char c : text) any |= static_cast<unsigned char>(c);
+    return any < 0x80;
 }
 
 std::string TimestampText(const Timestamp& ts) {
@@ -167,9 +181,9 @@ std::string CFieldValue::AsText() const {
     case DBVT_UCHAR:
         return std::string(1, static_cast<char>(m_chVal));
     case DBVT_SHORT:
-        return Printf("%hd", m_iVal);
+        return WholeNumberText(m_iVal);
     case DBVT_LONG:
-        return Printf("%ld", static_cast<long>(m_lVal));
+        return WholeNumberText(m_lVal);
     case DBVT_SINGLE:
         return Printf("%.2f", static_cast<double>(m_fltVal));
     case DBVT_DOUBLE:
@@ -178,7 +192,7 @@ std::string CFieldValue::AsText() const {
         return TimestampText(*m_pdate);
     case DBVT_STRING:
         // A text an older installation stored in its own code page is shown, not dropped.
-        return keltrov::TextAsUtf8(*m_pstring);
+        return IsAscii(*m_pstring) ? *m_pstring : keltrov::TextAsUtf8(*m_pstring);
     case DBVT_BINARY: {
         std::string text;
         CopyBytesToText(text, *m_pByteArray);
@@ -263,7 +277,7 @@ CFieldValue& CFieldValue::SetLong(int32_t n) {
         m_dblVal = n;
         break;
     case DBVT_STRING:
-        *m_pstring = Printf("%d", n);
+        *m_pstring = WholeNumberText(n);
         break;
     default:
         break;

@@ -1,22 +1,27 @@
-// Reading wage-shaped rows through CDynRecordset against a plain bind-and-fetch loop, and inserts
-// through the dialect adapter against plain SQLExecDirect of the rewritten texts.
+// Reading wage-shaped rows through CDynRecordset against a plain bind-and-fetch loop, changing rows
+// through CRecordset::Update, and inserts through the dialect adapter against plain SQLExecDirect of
+// the rewritten texts. Runs on SQLite, or on PostgreSQL with KELTROV_TEST_DATABASE=postgresql (and
+// KELTROV_PG_CONNECT, as scripts/pg-cluster.sh env prints it). Beside the times, the round trips of an
+// iteration: statements run and transactions ended.
 #include "data/dyn_recordset.hpp"
 #include "data/statements.hpp"
-#include "host/host_tables.hpp"
 #include "platform/db/database_impl.hpp"
+#include "tests/support/test_database.hpp"
 
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <filesystem>
 #include <map>
 #include <memory>
 
 namespace {
 
 using keltrov::db::CDatabase;
+using keltrov::db::RoundTrips;
 
 const std::string kQuery = "select * from usertabb812";
+constexpr int kColumns = 29;
+constexpr int kUpdatedRows = 1000;
 
 std::string WageInsert(int i) {
     keltrov::sql::WageRowValues row{{std::to_string(100000000 + i), "name", "dept", "0001"}, {}};
@@ -25,76 +30,134 @@ std::string WageInsert(int i) {
     return keltrov::sql::InsertWageRow("100000012026-11-30", row);
 }
 
-CDatabase& WageDatabase(int rows) {
-    static std::map<int, std::unique_ptr<CDatabase>> databases;
-    auto& db = databases[rows];
-    if (db) return *db;
-    const auto path = std::filesystem::temp_directory_path() / ("keltrov-bench-" + std::to_string(rows) + ".sqlite");
-    std::filesystem::remove(path);
-    db = std::make_unique<CDatabase>();
-    db->OpenEx("Driver=SQLite3;Database=" + path.string() + ";");
-    keltrov::host::CreateHostTables(*db);
-    db->BeginTrans();
-    for (int i = 0; i < rows; ++i) db->ExecuteSQL(WageInsert(i));
-    db->CommitTrans();
-    return *db;
+std::string PersonInsert(int i) {
+    return "insert into usertabb811 (relationid, field_1, field_2) values ('B0000001','" +
+           std::to_string(100000000 + i) + "','name')";
 }
 
+keltrov::test::TestDatabase& WageDatabase(int rows) {
+    static std::map<int, std::unique_ptr<keltrov::test::TestDatabase>> databases;
+    auto& database = databases[rows];
+    if (database) return *database;
+    database = std::make_unique<keltrov::test::TestDatabase>();
+    CDatabase& db = database->Db();
+    db.BeginTrans();
+    for (int i = 0; i < rows; ++i) db.ExecuteSQL(WageInsert(i));
+    for (int i = 0; i < kUpdatedRows; ++i) db.ExecuteSQL(PersonInsert(i));
+    db.CommitTrans();
+    return *database;
+}
+
+// The round trips the connection makes from its construction on, reported per iteration.
+class RoundTripCounter {
+public:
+    explicit RoundTripCounter(const CDatabase& db) : m_db(db), m_start(db.GetRoundTrips()) {}
+
+    void Report(benchmark::State& state, long long plainStatements = 0) const {
+        const RoundTrips& now = m_db.GetRoundTrips();
+        const auto perIteration = benchmark::Counter::kAvgIterations;
+        state.counters["statements"] = benchmark::Counter(
+            static_cast<double>(now.statements - m_start.statements + plainStatements), perIteration);
+        state.counters["transaction_ends"] =
+            benchmark::Counter(static_cast<double>(now.transactionEnds - m_start.transactionEnds), perIteration);
+    }
+
+private:
+    const CDatabase& m_db;
+    RoundTrips m_start;
+};
+
 void BM_DynRecordsetRead(benchmark::State& state) {
-    CDatabase& db = WageDatabase(static_cast<int>(state.range(0)));
+    CDatabase& db = WageDatabase(static_cast<int>(state.range(0))).Db();
+    const RoundTripCounter trips(db);
     for (auto _ : state) {
         CDynRecordset rs(&db);
         rs.OpenSql(kQuery);
         size_t bytes = 0;
         for (; !rs.IsEOF(); rs.MoveNext())
-            for (int i = 0; i < 29; ++i) bytes += rs.GetFieldValue(i).AsText().size();
+            for (int i = 0; i < kColumns; ++i) bytes += rs.GetFieldValue(i).AsText().size();
         benchmark::DoNotOptimize(bytes);
     }
+    trips.Report(state);
 }
 
 void BM_PlainOdbcRead(benchmark::State& state) {
-    CDatabase& db = WageDatabase(static_cast<int>(state.range(0)));
+    CDatabase& db = WageDatabase(static_cast<int>(state.range(0))).Db();
+    const RoundTripCounter trips(db);
+    long long statements = 0;
     for (auto _ : state) {
         keltrov::db::StatementHandle statement(db.GetImpl().connection);
         SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(kQuery.c_str())), SQL_NTS);
-        std::vector<std::array<char, 256>> buffers(29);
-        std::vector<SQLLEN> lengths(29);
-        for (SQLUSMALLINT c = 0; c < 29; ++c)
+        ++statements;
+        std::vector<std::array<char, 256>> buffers(kColumns);
+        std::vector<SQLLEN> lengths(kColumns);
+        for (SQLUSMALLINT c = 0; c < kColumns; ++c)
             SQLBindCol(statement.get(), c + 1, SQL_C_CHAR, buffers[c].data(), 256, &lengths[c]);
         size_t bytes = 0;
-        while (SQLFetch(statement.get()) == SQL_SUCCESS)
+        while (SQL_SUCCEEDED(SQLFetch(statement.get())))
             for (SQLLEN length : lengths) bytes += length > 0 ? static_cast<size_t>(length) : 0;
         benchmark::DoNotOptimize(bytes);
     }
+    trips.Report(state, statements);
+}
+
+// Re-codes rows one by one through Edit and Update in one transaction, rolled back: the wage table
+// has a key (its self-filled column), the person table has SQLite's row number only.
+void BM_RecordsetUpdate(benchmark::State& state, const std::string& query, const char* column) {
+    CDatabase& db = WageDatabase(kUpdatedRows).Db();
+    const RoundTripCounter trips(db);
+    for (auto _ : state) {
+        db.BeginTrans();
+        CDynRecordset rs(&db);
+        rs.OpenSql(query);
+        const int index = rs.GetFieldIndex(column);
+        for (int row = 0; !rs.IsEOF(); rs.MoveNext(), ++row) {
+            rs.Edit();
+            rs.GetFieldValue(index).SetText(std::to_string(200000000 + row));
+            rs.Update();
+        }
+        db.Rollback();
+    }
+    trips.Report(state);
 }
 
 void BM_AdapterInserts(benchmark::State& state) {
-    CDatabase& db = WageDatabase(0);
+    CDatabase& db = WageDatabase(0).Db();
+    const RoundTripCounter trips(db);
     for (auto _ : state) {
         db.BeginTrans();
         for (int i = 0; i < state.range(0); ++i) db.ExecuteSQL(WageInsert(i));
         db.Rollback();
     }
+    trips.Report(state);
 }
 
 void BM_PlainInserts(benchmark::State& state) {
-    CDatabase& db = WageDatabase(0);
+    CDatabase& db = WageDatabase(0).Db();
     std::vector<std::string> rewritten;
     for (int i = 0; i < state.range(0); ++i) rewritten.push_back(db.Translate(WageInsert(i)));
+    const RoundTripCounter trips(db);
+    long long statements = 0;
     for (auto _ : state) {
         db.BeginTrans();
         for (const std::string& sql : rewritten) {
             keltrov::db::StatementHandle statement(db.GetImpl().connection);
             SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
+            ++statements;
         }
         db.Rollback();
     }
+    trips.Report(state, statements);
 }
 
 }  // namespace
 
 BENCHMARK(BM_DynRecordsetRead)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainOdbcRead)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RecordsetUpdate, wages_by_key, std::string("select * from usertabb812"), "field_1")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RecordsetUpdate, persons, std::string("select * from usertabb811"), "field_1")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AdapterInserts)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainInserts)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

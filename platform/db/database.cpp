@@ -15,10 +15,25 @@ StatementHandle::~StatementHandle() {
     if (m_handle != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, m_handle);
 }
 
+SQLRETURN CDatabase::Impl::Execute(SQLHSTMT statement, const std::string& sql) {
+    ++roundTrips.statements;
+    return SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
+}
+
+SQLRETURN CDatabase::Impl::EndTran(SQLSMALLINT completion) {
+    ++roundTrips.transactionEnds;
+    return SQLEndTran(SQL_HANDLE_DBC, connection, completion);
+}
+
+const RowKey& CDatabase::Impl::RowKeyOf(const std::string& table) {
+    auto found = rowKeys.find(table);
+    if (found == rowKeys.end()) found = rowKeys.emplace(table, dialect->ReadRowKey(table, *this)).first;
+    return found->second;
+}
+
 std::vector<std::vector<std::string>> CDatabase::Impl::QueryRows(const std::string& sql) {
     StatementHandle statement(connection);
-    Check(SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS),
-          SQL_HANDLE_STMT, statement.get(), sql);
+    Check(Execute(statement.get(), sql), SQL_HANDLE_STMT, statement.get(), sql);
     SQLSMALLINT columns = 0;
     Check(SQLNumResultCols(statement.get(), &columns), SQL_HANDLE_STMT, statement.get(), sql);
     std::vector<std::vector<std::string>> rows;
@@ -40,8 +55,7 @@ std::vector<std::vector<std::string>> CDatabase::Impl::QueryRows(const std::stri
 
 void CDatabase::Impl::ExecuteDirect(const std::string& sql) {
     StatementHandle statement(connection);
-    const SQLRETURN rc =
-        SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
+    const SQLRETURN rc = Execute(statement.get(), sql);
     // A searched update or delete that matches no row is not an error.
     if (rc == SQL_NO_DATA) return;
     Check(rc, SQL_HANDLE_STMT, statement.get(), sql);
@@ -56,10 +70,10 @@ bool CDatabase::Impl::SetAutoCommit(bool on) {
 }
 
 bool CDatabase::Impl::EndTransaction(SQLSMALLINT completion) {
-    const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, connection, completion);
+    const SQLRETURN rc = EndTran(completion);
     if (!Succeeded(rc)) transactionError = MakeOdbcError(rc, SQL_HANDLE_DBC, connection, {});
     // A refused commit would leave its work open for the next commit to store: it is undone.
-    if (!Succeeded(rc) && completion == SQL_COMMIT) SQLEndTran(SQL_HANDLE_DBC, connection, SQL_ROLLBACK);
+    if (!Succeeded(rc) && completion == SQL_COMMIT) EndTran(SQL_ROLLBACK);
     const bool restored = SetAutoCommit(true);
     return Succeeded(rc) && restored;
 }
@@ -102,7 +116,7 @@ bool CDatabase::Impl::BeginSwitchedTransaction(TransactionKind kind) {
     const TransactionMark* mark = dialect->TransactionMarker();
     // A transaction the connection failed to end is still open; it was reported as failed, so it is
     // undone rather than carried into this one.
-    if (mark != nullptr) SQLEndTran(SQL_HANDLE_DBC, connection, SQL_ROLLBACK);
+    if (mark != nullptr) EndTran(SQL_ROLLBACK);
     if (!SetAutoCommit(false)) return false;
     if (mark == nullptr) return true;
     if (RunTransactionStatement(kind == TransactionKind::Write ? mark->setForWrite : mark->setForRead)) return true;
@@ -168,6 +182,11 @@ void CDatabase::OpenEx(const std::string& connect) {
     Check(SQLGetInfo(impl.connection, SQL_TXN_CAPABLE, &capable, sizeof capable, nullptr), SQL_HANDLE_DBC,
           impl.connection, {});
     impl.canTransact = capable != SQL_TC_NONE;
+    SQLUINTEGER getData = 0;
+    Check(SQLGetInfo(impl.connection, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr), SQL_HANDLE_DBC,
+          impl.connection, {});
+    constexpr SQLUINTEGER kAnyBoundColumn = SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER | SQL_GD_BOUND;
+    impl.getsDataOfBoundColumns = (getData & kAnyBoundColumn) == kAnyBoundColumn;
     impl.dialect = MakeDialect(impl.dbmsName);
     // Some options only the driver reads, and only when it connects.
     if (const std::string missing = impl.dialect->MissingConnectOptions(connect); !missing.empty()) {
@@ -232,12 +251,15 @@ void CDatabase::ExecuteSQLWithBytes(const std::string& sql, const std::vector<un
     Check(SQLBindParameter(statement.get(), 1, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
                            std::max<SQLULEN>(bytes.size(), 1), 0, buffer, length, &length),
           SQL_HANDLE_STMT, statement.get(), sql);
-    Check(SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(translated.c_str())), SQL_NTS),
-          SQL_HANDLE_STMT, statement.get(), sql);
+    Check(m_impl->Execute(statement.get(), translated), SQL_HANDLE_STMT, statement.get(), sql);
 }
 
 bool CDatabase::CanTransact() const {
     return m_impl->canTransact;
+}
+
+const RoundTrips& CDatabase::GetRoundTrips() const {
+    return m_impl->roundTrips;
 }
 
 const std::string& CDatabase::GetDbmsName() const {

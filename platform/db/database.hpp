@@ -10,6 +10,14 @@ namespace keltrov::db {
 
 class Dialect;
 
+// What a connection has asked of the database server, each a round trip on a network: statements
+// run (transaction statements among them) and transactions ended through the driver.
+struct RoundTrips {
+    long long statements = 0;
+    long long transactionEnds = 0;
+    long long Total() const { return statements + transactionEnds; }
+};
+
 // A write transaction takes the database's write lock when it begins; a read one shares it.
 enum class TransactionKind { Write, Read };
 
@@ -45,6 +53,8 @@ public:
     std::string Translate(const std::string& sql);
     // The column that finds one row of a table within a write transaction; null when there is none.
     const char* RowLocator() const;
+    // Counted since the connection opened.
+    const RoundTrips& GetRoundTrips() const;
 
     struct Impl;
     Impl& GetImpl() const { return *m_impl; }

@@ -4,6 +4,7 @@
 #include "platform/db/dialect.hpp"
 #include "platform/db/odbc_internal.hpp"
 
+#include <map>
 #include <optional>
 
 namespace keltrov::db {
@@ -29,8 +30,17 @@ struct CDatabase::Impl final : SchemaProbe {
     std::string dbmsName;
     std::unique_ptr<Dialect> dialect;
     std::optional<DbException> transactionError;
+    RoundTrips roundTrips;
+    // The columns that identify a row of each table read so far, as the dialect finds them.
+    std::map<std::string, RowKey> rowKeys;
+    // The driver reads any column with SQLGetData after a fetch, also a bound one, from its start.
+    bool getsDataOfBoundColumns = false;
 
     std::vector<std::vector<std::string>> QueryRows(const std::string& sql) override;
+    // Every statement of the layer runs here, so that it is counted.
+    SQLRETURN Execute(SQLHSTMT statement, const std::string& sql);
+    SQLRETURN EndTran(SQLSMALLINT completion);
+    const RowKey& RowKeyOf(const std::string& table);
     // Runs a statement that has already been rewritten for this database.
     void ExecuteDirect(const std::string& sql);
     bool SetAutoCommit(bool on);

@@ -257,13 +257,67 @@ void SqliteDialect::RewriteTokens(Tokens& tokens, SchemaProbe& probe) const {
     AddInsertColumnLists(tokens, probe);
 }
 
+namespace {
+
+constexpr const char* kSqliteColumns = "select name, type, pk from pragma_table_info('%s') order by cid";
+
+// An integer primary key is SQLite's own row number, under a name of the table's.
+bool IsSqliteRowNumber(const CatalogueRow& column) {
+    return column.at(2) == "1" && Lower(column.at(1)) == "integer";
+}
+
+}  // namespace
+
 std::optional<std::vector<std::string>> SqliteDialect::ReadInsertColumns(const std::string& table,
                                                                          SchemaProbe& probe) const {
-    // An integer primary key is SQLite's own row number: the column the table fills by itself.
-    const auto rows =
-        probe.QueryRows(FormatSql("select name, type, pk from pragma_table_info('%s') order by cid", table));
-    return ColumnsButSelfFilled(
-        rows, [](const std::vector<std::string>& row) { return row.at(2) == "1" && Lower(row.at(1)) == "integer"; });
+    // The row number is the column the table fills by itself.
+    return ColumnsButSelfFilled(probe.QueryRows(FormatSql(kSqliteColumns, table)), IsSqliteRowNumber);
+}
+
+namespace {
+
+// Whether the source is a table or a view, and whether a table numbers its rows (the words of a
+// table "without rowid" may also stand elsewhere in its text: such a table is then taken by its key).
+constexpr const char* kSqliteSourceKind =
+    "select type, lower(sql) like '%%without%%rowid%%' from sqlite_master where name = '%s' collate nocase "
+    "union all select type, lower(sql) like '%%without%%rowid%%' from sqlite_temp_master "
+    "where name = '%s' collate nocase";
+
+// Only a name that needs no quoting can be selected as it is.
+bool IsPlainName(std::string_view name) {
+    const auto wordStart = [](unsigned char c) { return std::isalpha(c) != 0 || c == '_'; };
+    return !name.empty() && wordStart(static_cast<unsigned char>(name.front())) &&
+           std::all_of(name.begin(), name.end(), [&](unsigned char c) { return wordStart(c) || std::isdigit(c) != 0; });
+}
+
+std::vector<std::string> PlainNamesOrNone(std::vector<std::string> names) {
+    return std::all_of(names.begin(), names.end(), IsPlainName) ? names : std::vector<std::string>{};
+}
+
+// The declared primary key of a table that does not number its rows, in key order.
+std::vector<std::string> DeclaredKey(std::vector<CatalogueRow> columns) {
+    std::erase_if(columns, [](const CatalogueRow& column) { return column.at(2) == "0"; });
+    std::sort(columns.begin(), columns.end(),
+              [](const CatalogueRow& a, const CatalogueRow& b) { return std::stoi(a.at(2)) < std::stoi(b.at(2)); });
+    std::vector<std::string> key;
+    for (const CatalogueRow& column : columns) key.push_back(column.at(0));
+    return key;
+}
+
+}  // namespace
+
+RowKey SqliteDialect::ReadRowKey(const std::string& table, SchemaProbe& probe) const {
+    const auto kinds = probe.QueryRows(FormatSql(kSqliteSourceKind, table, table));
+    if (kinds.size() != 1 || kinds.front().at(0) != "table") return {};
+    const auto columns = probe.QueryRows(FormatSql(kSqliteColumns, table));
+    std::vector<std::string> declared = DeclaredKey(columns);
+    const bool numbersRows = kinds.front().at(1) == "0";
+    const bool keyIsRowNumber = declared.size() == 1 && std::any_of(columns.begin(), columns.end(), IsSqliteRowNumber);
+    if (!numbersRows || keyIsRowNumber) return {PlainNamesOrNone(std::move(declared))};
+    // A column of that name would stand in the row number's place.
+    const bool named = std::any_of(columns.begin(), columns.end(),
+                                   [](const CatalogueRow& column) { return Lower(column.at(0)) == "rowid"; });
+    return named ? RowKey{} : RowKey{{"rowid"}, false};
 }
 
 // The driver waits about twice this many milliseconds for another connection's write before a
@@ -309,6 +363,20 @@ std::optional<std::vector<std::string>> PostgresDialect::ReadInsertColumns(const
         "order by a.attnum",
         table));
     return ColumnsButSelfFilled(rows, [](const std::vector<std::string>& row) { return row.at(1) == "YES"; });
+}
+
+// The primary key's columns, from the system catalogue as above.
+constexpr const char* kPostgresPrimaryKey =
+    "select a.attname from pg_index i join pg_attribute a on a.attrelid = i.indrelid and a.attnum = any(i.indkey) "
+    "where i.indrelid = to_regclass('%s') and i.indisprimary order by array_position(i.indkey::int2[], a.attnum)";
+
+RowKey PostgresDialect::ReadRowKey(const std::string& table, SchemaProbe& probe) const {
+    std::vector<std::string> key;
+    for (const CatalogueRow& row : probe.QueryRows(FormatSql(kPostgresPrimaryKey, table))) key.push_back(row.at(0));
+    // Unquoted names are folded to lower case: a name with capitals would need quoting.
+    const bool lower =
+        std::none_of(key.begin(), key.end(), [](const std::string& name) { return name != Lower(name); });
+    return {lower ? PlainNamesOrNone(std::move(key)) : std::vector<std::string>{}};
 }
 
 // Without these the driver answers a failed statement by undoing it alone (or, when it fails to

@@ -27,6 +27,12 @@ struct TransactionSql {
     const char* rollback;
 };
 
+// The columns whose values tell one row of a table from every other, as they can be selected.
+struct RowKey {
+    std::vector<std::string> columns;  // none when the table (or view) has no such key
+    bool listedByStar = true;          // false for a column "select *" leaves out (SQLite's row number)
+};
+
 // A mark the first statement of a transaction leaves and the transaction loses when the database
 // or the driver ends it by itself; read back before a commit, it tells whether the work is whole.
 struct TransactionMark {
@@ -53,6 +59,8 @@ public:
     // A column that tells one row of any table from every other for as long as a write transaction
     // holds it (SQLite's row number, PostgreSQL's tuple id); null where the adapter knows none.
     virtual const char* RowLocator() const { return nullptr; }
+    // The table's key; none when the adapter does not know one.
+    virtual RowKey ReadRowKey(const std::string& /*table*/, SchemaProbe& /*probe*/) const { return {}; }
 };
 
 class SqlServerDialect final : public Dialect {
@@ -87,6 +95,7 @@ public:
     const char* RowLocator() const override { return "rowid"; }
     bool AlreadyRolledBack(const std::string& errorText) const override;
     bool StillInTransaction(const std::string& errorText) const override;
+    RowKey ReadRowKey(const std::string& table, SchemaProbe& probe) const override;
 
 private:
     void RewriteTokens(std::vector<Token>& tokens, SchemaProbe& probe) const override;
@@ -99,6 +108,7 @@ public:
     std::string MissingConnectOptions(std::string_view connect) const override;
     const TransactionMark* TransactionMarker() const override;
     const char* RowLocator() const override { return "ctid"; }
+    RowKey ReadRowKey(const std::string& table, SchemaProbe& probe) const override;
 
 private:
     void RewriteTokens(std::vector<Token>& tokens, SchemaProbe& probe) const override;

@@ -1,6 +1,6 @@
 #include "platform/db/recordset.hpp"
 
-#include "platform/db/database_impl.hpp"
+#include "platform/db/recordset_impl.hpp"
 #include "platform/db/sql_tokens.hpp"
 
 #include <algorithm>
@@ -99,123 +99,10 @@ Timestamp ParseTimestamp(std::string_view text) {
     return value;
 }
 
-// How one column's storage is exchanged: its C type, and where the value lives.
-struct CFieldExchange::Column {
-    SQLSMALLINT cType = SQL_C_CHAR;
-    SQLSMALLINT parameterType = SQL_VARCHAR;
-    void* fixed = nullptr;  // storage of a fixed-size value
-    SQLLEN fixedSize = 0;
-    std::string* text = nullptr;
-    std::vector<unsigned char>* bytes = nullptr;
-    bool skipped = false;
-};
-
-namespace {
-
-// A column's value as a byte image, to compare before and after an edit and to bind as a parameter.
-struct ColumnImage {
-    SQLSMALLINT cType = SQL_C_CHAR;
-    SQLSMALLINT parameterType = SQL_VARCHAR;
-    std::string bytes;
-    bool isNull = true;
-    bool comparable = false;  // binary and unbound columns cannot identify a row
-    bool present = false;
-
-    // A setter may change the value of a null column without clearing its null status: that counts too.
-    bool SameValue(const ColumnImage& other) const { return isNull == other.isNull && bytes == other.bytes; }
-};
-
-enum class EditMode { None, Edit, Add };
-
-}  // namespace
-
-struct CRecordset::Impl {
-    std::unique_ptr<StatementHandle> statement;
-    std::vector<CODBCFieldInfo> columns;
-    std::vector<char> nullStatus;
-    bool open = false;
-    bool eof = true;
-    bool bof = true;
-    bool readOnly = false;
-    EditMode mode = EditMode::None;
-    std::vector<ColumnImage> original;
-    std::vector<ColumnImage>* collecting = nullptr;
-
-    SQLHSTMT Handle() const { return statement->get(); }
-};
-
 CFieldExchange::CFieldExchange(CRecordset& recordset, Operation operation)
     : m_nOperation(operation), m_recordset(recordset) {}
 
 namespace {
-
-constexpr size_t kPieceSize = 8192;
-
-// Reads a character or binary column whole, piece by piece, so no fixed length cuts a value (or a
-// character in two). False when the column is null.
-template <typename Buffer>
-bool ReadWhole(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, Buffer& value, const std::string& sql) {
-    value.clear();
-    const size_t room = kPieceSize - (cType == SQL_C_CHAR ? 1 : 0);
-    char piece[kPieceSize];
-    for (;;) {
-        SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(statement, column, cType, piece, sizeof piece, &indicator);
-        if (rc == SQL_NO_DATA) return true;
-        Check(rc, SQL_HANDLE_STMT, statement, sql);
-        if (indicator == SQL_NULL_DATA) return false;
-        const bool more = indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(room);
-        value.insert(value.end(), piece, piece + (more ? room : static_cast<size_t>(indicator)));
-        if (!more) return true;
-    }
-}
-
-// Reads a date-time column as text and parses it here: some drivers' own conversion reads past
-// the value when it lacks the seconds (the form the system writes, "%Y-%m-%d %H:%M").
-bool ReadTimestamp(SQLHSTMT statement, SQLUSMALLINT column, Timestamp& value, const std::string& sql) {
-    std::string text;
-    if (!ReadWhole(statement, column, SQL_C_CHAR, text, sql)) {
-        value = NullTimestamp();
-        return false;
-    }
-    value = ParseTimestamp(text);
-    return true;
-}
-
-bool ReadFixed(SQLHSTMT statement, SQLUSMALLINT column, const CFieldExchange::Column& storage, const std::string& sql) {
-    SQLLEN indicator = 0;
-    Check(SQLGetData(statement, column, storage.cType, storage.fixed, storage.fixedSize, &indicator), SQL_HANDLE_STMT,
-          statement, sql);
-    if (indicator != SQL_NULL_DATA) return true;
-    std::memset(storage.fixed, 0, static_cast<size_t>(storage.fixedSize));
-    return false;
-}
-
-// Fetches one column of the current row into its storage; columns are read in order, none bound,
-// which every driver supports.
-void FetchColumn(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column, const std::string& sql) {
-    const auto number = static_cast<SQLUSMALLINT>(index + 1);
-    bool present = false;
-    if (column.text != nullptr)
-        present = ReadWhole(impl.Handle(), number, SQL_C_CHAR, *column.text, sql);
-    else if (column.bytes != nullptr)
-        present = ReadWhole(impl.Handle(), number, SQL_C_BINARY, *column.bytes, sql);
-    else if (column.cType == SQL_C_TYPE_TIMESTAMP)
-        present = ReadTimestamp(impl.Handle(), number, *static_cast<Timestamp*>(column.fixed), sql);
-    else
-        present = ReadFixed(impl.Handle(), number, column, sql);
-    impl.nullStatus[index] = present ? 0 : 1;
-}
-
-// An unbound column is not fetched, but its null status still follows the row.
-void FetchSkippedColumnStatus(CRecordset::Impl& impl, size_t index) {
-    char probe[1];
-    SQLLEN indicator = 0;
-    const SQLRETURN rc =
-        SQLGetData(impl.Handle(), static_cast<SQLUSMALLINT>(index + 1), SQL_C_BINARY, probe, 0, &indicator);
-    Check(rc, SQL_HANDLE_STMT, impl.Handle(), {});
-    impl.nullStatus[index] = indicator == SQL_NULL_DATA;
-}
 
 void SetColumnNull(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column) {
     impl.nullStatus[index] = 1;
@@ -252,9 +139,9 @@ ColumnImage ImageOf(const CRecordset::Impl& impl, size_t index, const CFieldExch
 void CFieldExchange::Exchange(const Column& column) {
     CRecordset::Impl& impl = m_recordset.GetImpl();
     const auto index = static_cast<size_t>(m_nextColumn++);
-    if (index >= impl.columns.size())
-        throw MakeLayerError("more fields exchanged than the result has", m_recordset.m_strSQL);
+    if (index >= impl.listed) throw MakeLayerError("more fields exchanged than the result has", m_recordset.m_strSQL);
     switch (m_nOperation) {
+        case BindFieldToColumn: BindColumn(impl, index, column, m_recordset.m_strSQL); break;
         case Fetch:
             if (column.skipped)
                 FetchSkippedColumnStatus(impl, index);
@@ -329,39 +216,117 @@ CRecordset::CRecordset(CDatabase* database) : m_pDatabase(database), m_impl(std:
 
 CRecordset::~CRecordset() = default;
 
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return Lower(a) == Lower(b);
+}
+
+// The query as it runs, with the key of the table it reads: listed by the query, or added after its
+// list; no key when the table has none or the query cannot carry one.
+struct KeyedQuery {
+    std::string sql;
+    std::vector<std::string> key;
+    std::vector<std::string> added;
+};
+
+bool Lists(const PlainSelect& select, const std::string& column, bool listedByStar) {
+    return std::any_of(select.columns.begin(), select.columns.end(), [&](const std::string& listed) {
+        return (listed == "*" && listedByStar) || SameName(listed, column);
+    });
+}
+
+// The query with the columns added at the end of its select list.
+std::string SelectAlso(const std::string& sql, const PlainSelect& select, const std::vector<std::string>& columns) {
+    std::string added;
+    for (const std::string& column : columns) added += ", " + column;
+    return sql.substr(0, select.listEnd) + added + sql.substr(select.listEnd);
+}
+
+KeyedQuery WithRowKey(CDatabase::Impl& db, const std::string& sql) {
+    const std::string table = SingleSourceTable(sql);
+    const std::optional<PlainSelect> select = table.empty() ? std::nullopt : ReadPlainSelect(sql);
+    if (!select) return {sql, {}, {}};
+    const RowKey& key = db.RowKeyOf(Lower(table));
+    KeyedQuery query{sql, key.columns, {}};
+    for (const std::string& column : key.columns) {
+        if (!Lists(*select, column, key.listedByStar)) query.added.push_back(column);
+    }
+    query.sql = SelectAlso(sql, *select, query.added);
+    return query;
+}
+
+CODBCFieldInfo DescribeColumn(SQLHSTMT statement, SQLUSMALLINT number, const std::string& sql) {
+    SQLCHAR name[256] = {};
+    SQLSMALLINT nameLength = 0, type = 0, scale = 0, nullable = 0;
+    SQLULEN size = 0;
+    Check(SQLDescribeCol(statement, number, name, sizeof name, &nameLength, &type, &size, &scale, &nullable),
+          SQL_HANDLE_STMT, statement, sql);
+    CODBCFieldInfo info;
+    info.m_strName = reinterpret_cast<const char*>(name);
+    info.m_nSQLType = type;
+    info.m_nPrecision = static_cast<unsigned long>(size);
+    info.m_nScale = scale;
+    info.m_nNullability = nullable;
+    return info;
+}
+
+// Where the result holds each key column: a listed column of its name, or an added one; none when a
+// listed one is not found by its name.
+std::vector<size_t> KeyColumns(const CRecordset::Impl& impl, const KeyedQuery& query) {
+    std::vector<size_t> positions;
+    const auto listedEnd = impl.columns.begin() + static_cast<long>(impl.listed);
+    for (const std::string& column : query.key) {
+        const auto added = std::find(query.added.begin(), query.added.end(), column);
+        if (added != query.added.end()) {
+            positions.push_back(impl.listed + static_cast<size_t>(added - query.added.begin()));
+            continue;
+        }
+        const auto listed = std::find_if(impl.columns.begin(), listedEnd,
+                                         [&](const CODBCFieldInfo& info) { return SameName(info.m_strName, column); });
+        if (listed == listedEnd) return {};
+        positions.push_back(static_cast<size_t>(listed - impl.columns.begin()));
+    }
+    return positions;
+}
+
+}  // namespace
+
 bool CRecordset::Open(unsigned /*openType*/, const std::string& sql, uint32_t options) {
     Close();
     if (m_pDatabase == nullptr || !m_pDatabase->IsOpen()) throw MakeLayerError("the database is not open", sql);
     Impl& impl = *m_impl;
+    CDatabase::Impl& db = m_pDatabase->GetImpl();
     m_strSQL = sql;
     impl.readOnly = (options & readOnly) != 0;
-    const std::string translated = m_pDatabase->Translate(sql);
-    impl.statement = std::make_unique<StatementHandle>(m_pDatabase->GetImpl().connection);
+    const KeyedQuery query = impl.readOnly ? KeyedQuery{sql, {}, {}} : WithRowKey(db, sql);
+    const std::string translated = m_pDatabase->Translate(query.sql);
+    impl.statement = std::make_unique<StatementHandle>(db.connection);
     // A static cursor is the snapshot: rows changed while reading are not seen again.
     Check(SQLSetStmtAttr(impl.Handle(), SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0),
           SQL_HANDLE_STMT, impl.Handle(), sql);
-    const SQLRETURN rc =
-        SQLExecDirect(impl.Handle(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(translated.c_str())), SQL_NTS);
+    const SQLRETURN rc = db.Execute(impl.Handle(), translated);
     if (!Succeeded(rc) && rc != SQL_NO_DATA) ThrowDBException(rc, sql);
 
     SQLSMALLINT count = 0;
     Check(SQLNumResultCols(impl.Handle(), &count), SQL_HANDLE_STMT, impl.Handle(), sql);
-    impl.columns.assign(static_cast<size_t>(count), {});
-    for (SQLSMALLINT i = 0; i < count; ++i) {
-        SQLCHAR name[256] = {};
-        SQLSMALLINT nameLength = 0, type = 0, scale = 0, nullable = 0;
-        SQLULEN size = 0;
-        Check(SQLDescribeCol(impl.Handle(), static_cast<SQLUSMALLINT>(i + 1), name, sizeof name, &nameLength, &type,
-                             &size, &scale, &nullable),
-              SQL_HANDLE_STMT, impl.Handle(), sql);
-        CODBCFieldInfo& info = impl.columns[static_cast<size_t>(i)];
-        info.m_strName = reinterpret_cast<const char*>(name);
-        info.m_nSQLType = type;
-        info.m_nPrecision = static_cast<unsigned long>(size);
-        info.m_nScale = scale;
-        info.m_nNullability = nullable;
-    }
+    impl.columns.clear();
+    for (SQLSMALLINT i = 0; i < count; ++i)
+        impl.columns.push_back(DescribeColumn(impl.Handle(), static_cast<SQLUSMALLINT>(i + 1), sql));
+    impl.listed = impl.columns.size() - std::min(query.added.size(), impl.columns.size());
+    impl.keyNames = query.key;
+    impl.keyColumns = KeyColumns(impl, query);
+    impl.addedKeyText.assign(impl.columns.size() - impl.listed, {});
     impl.nullStatus.assign(impl.columns.size(), 1);
+    impl.buffers.assign(impl.columns.size(), {});
+    impl.bindsColumns = db.getsDataOfBoundColumns;
+    impl.bound = false;
     impl.open = true;
     impl.eof = false;
     if (count == 0) {
@@ -397,12 +362,35 @@ void CRecordset::MoveNext() {
     Move(1, SQL_FETCH_NEXT);
 }
 
+namespace {
+
+// The added key columns are read as texts and kept by the recordset itself.
+CFieldExchange::Column AddedKeyColumn(CRecordset::Impl& impl, size_t index) {
+    CFieldExchange::Column column;
+    column.text = &impl.addedKeyText[index - impl.listed];
+    return column;
+}
+
+void BindAllColumns(CRecordset& recordset) {
+    CRecordset::Impl& impl = recordset.GetImpl();
+    CFieldExchange bind(recordset, CFieldExchange::BindFieldToColumn);
+    recordset.DoFieldExchange(&bind);
+    for (size_t i = impl.listed; i < impl.columns.size(); ++i)
+        BindColumn(impl, i, AddedKeyColumn(impl, i), recordset.m_strSQL);
+}
+
+}  // namespace
+
 void CRecordset::Move(long rows, unsigned short fetchType) {
     Impl& impl = *m_impl;
     if (rows != 1 || fetchType != SQL_FETCH_NEXT)
         throw MakeLayerError("only single-row forward fetching is supported", m_strSQL);
     if (!impl.open || impl.eof) throw MakeLayerError("attempt to move past the end of the result", m_strSQL);
     impl.mode = EditMode::None;
+    if (!impl.bound) {
+        BindAllColumns(*this);
+        impl.bound = true;
+    }
     const SQLRETURN rc = SQLFetch(impl.Handle());
     if (rc == SQL_NO_DATA) {
         impl.eof = true;
@@ -411,19 +399,22 @@ void CRecordset::Move(long rows, unsigned short fetchType) {
     if (!Succeeded(rc)) ThrowDBException(rc, m_strSQL);
     CFieldExchange fetch(*this, CFieldExchange::Fetch);
     DoFieldExchange(&fetch);
+    for (size_t i = impl.listed; i < impl.columns.size(); ++i) FetchColumn(impl, i, AddedKeyColumn(impl, i), m_strSQL);
 }
 
 short CRecordset::GetODBCFieldCount() const {
-    return static_cast<short>(m_impl->columns.size());
+    return static_cast<short>(m_impl->listed);
 }
 
 void CRecordset::GetODBCFieldInfo(short index, CODBCFieldInfo& info) const {
-    info = m_impl->columns.at(static_cast<size_t>(index));
+    if (index < 0 || static_cast<size_t>(index) >= m_impl->listed)
+        throw std::out_of_range("no column " + std::to_string(index) + " in the result");
+    info = m_impl->columns[static_cast<size_t>(index)];
 }
 
 bool CRecordset::IsFieldStatusNull(int index) const {
     const auto& status = m_impl->nullStatus;
-    return index < 0 || static_cast<size_t>(index) >= status.size() || status[static_cast<size_t>(index)] != 0;
+    return index < 0 || static_cast<size_t>(index) >= m_impl->listed || status[static_cast<size_t>(index)] != 0;
 }
 
 void CRecordset::ThrowDBException(short returnCode, const std::string& sql) {
@@ -440,7 +431,7 @@ std::vector<ColumnImage> Collect(CRecordset& recordset) {
     CFieldExchange collect(recordset, CFieldExchange::CollectValues);
     recordset.DoFieldExchange(&collect);
     recordset.GetImpl().collecting = nullptr;
-    images.resize(recordset.GetImpl().columns.size());
+    images.resize(recordset.GetImpl().listed);
     return images;
 }
 
@@ -453,18 +444,41 @@ std::string UpdatableTable(const CRecordset& recordset) {
     if (table.empty())
         throw MakeLayerError("the query does not read a single table; its rows cannot be updated", recordset.m_strSQL);
     std::set<std::string> names;
-    for (const auto& column : impl.columns) {
-        if (column.m_strName.empty() || !names.insert(column.m_strName).second)
+    for (size_t i = 0; i < impl.listed; ++i) {
+        const std::string& name = impl.columns[i].m_strName;
+        if (name.empty() || !names.insert(name).second)
             throw MakeLayerError("the query's columns do not name the table's columns; its rows cannot be updated",
                                  recordset.m_strSQL);
     }
     return table;
 }
 
+// An added key column's value as a parameter of its own type, bound from its text.
+ColumnImage AddedKeyImage(const CRecordset::Impl& impl, size_t index) {
+    ColumnImage image;
+    image.parameterType = impl.columns[index].m_nSQLType;
+    image.bytes = impl.addedKeyText[index - impl.listed];
+    image.isNull = impl.nullStatus[index] != 0;
+    image.comparable = image.present = true;
+    return image;
+}
+
+// The key of the current row as it was read; none when the table has none or the row has no usable value.
+std::vector<ColumnImage> KeyImages(const CRecordset::Impl& impl) {
+    std::vector<ColumnImage> key;
+    for (size_t index : impl.keyColumns) {
+        ColumnImage image = index < impl.listed ? impl.original[index] : AddedKeyImage(impl, index);
+        if (!image.present || !image.comparable || image.isNull) return {};
+        key.push_back(std::move(image));
+    }
+    return key;
+}
+
 // Parameters of one generated statement, kept alive until it has run.
 class BoundStatement {
 public:
-    BoundStatement(SQLHDBC connection, std::string sql) : m_statement(connection), m_sql(std::move(sql)) {}
+    BoundStatement(CDatabase::Impl& db, std::string sql)
+        : m_db(db), m_statement(db.connection), m_sql(std::move(sql)) {}
 
     void Add(const ColumnImage& image) { m_values.push_back(&image); }
 
@@ -479,8 +493,7 @@ public:
                                    static_cast<SQLLEN>(value.bytes.size()), &m_indicators[i]),
                   SQL_HANDLE_STMT, m_statement.get(), m_sql);
         }
-        const SQLRETURN rc =
-            SQLExecDirect(m_statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(m_sql.c_str())), SQL_NTS);
+        const SQLRETURN rc = m_db.Execute(m_statement.get(), m_sql);
         if (rc != SQL_NO_DATA) Check(rc, SQL_HANDLE_STMT, m_statement.get(), m_sql);
     }
 
@@ -500,32 +513,94 @@ public:
     }
 
 private:
+    CDatabase::Impl& m_db;
     StatementHandle m_statement;
     std::string m_sql;
     std::vector<const ColumnImage*> m_values;
     std::vector<SQLLEN> m_indicators;
 };
 
+// The where clause that finds the edited row, and the values its markers take.
 struct RowCondition {
     std::string sql;
     std::vector<const ColumnImage*> values;
-};
 
-// Identifies the edited row by every comparable value it had when it was fetched.
-RowCondition ConditionFor(const std::vector<CODBCFieldInfo>& columns, const std::vector<ColumnImage>& original) {
-    RowCondition condition;
-    for (size_t i = 0; i < columns.size(); ++i) {
-        const ColumnImage& value = original[i];
-        if (!value.present || !value.comparable) continue;
-        condition.sql += condition.sql.empty() ? " where " : " and ";
+    void Add(const std::string& column, const ColumnImage& value) {
+        sql += sql.empty() ? " where " : " and ";
         if (value.isNull) {
-            condition.sql += columns[i].m_strName + " is null";
+            sql += column + " is null";
         } else {
-            condition.sql += columns[i].m_strName + "=?";
-            condition.values.push_back(&value);
+            sql += column + "=?";
+            values.push_back(&value);
         }
     }
+};
+
+// Finds the edited row by its key, when it has one, and by every comparable value it had when it was
+// fetched: a row another user changed meanwhile is not found.
+RowCondition ConditionFor(const CRecordset::Impl& impl) {
+    RowCondition condition;
+    for (size_t k = 0; k < impl.originalKey.size(); ++k) condition.Add(impl.keyNames[k], impl.originalKey[k]);
+    for (size_t i = 0; i < impl.listed; ++i) {
+        const ColumnImage& value = impl.original[i];
+        const bool inKey = !impl.originalKey.empty() &&
+                           std::find(impl.keyColumns.begin(), impl.keyColumns.end(), i) != impl.keyColumns.end();
+        if (value.present && value.comparable && !inKey) condition.Add(impl.columns[i].m_strName, value);
+    }
     return condition;
+}
+
+std::string InsertStatement(const std::string& table, const std::string& columns, const std::string& markers) {
+    return "insert into " + table + " (" + columns + ") values (" + markers + ")";
+}
+
+std::string CountStatement(const std::string& table, const RowCondition& condition) {
+    return "select count(*) from " + table + condition.sql;
+}
+
+std::string UpdateStatement(const std::string& table, const std::string& assignments, const RowCondition& condition) {
+    return "update " + table + " set " + assignments + condition.sql;
+}
+
+[[noreturn]] void ThrowUnidentified(long long matching, const std::string& sql) {
+    throw MakeLayerError(
+        "the row to update cannot be identified: " + std::to_string(matching) + " rows hold its values", sql);
+}
+
+void Insert(CDatabase::Impl& db, const CRecordset::Impl& impl, const std::string& table,
+            const std::vector<ColumnImage>& current, const std::vector<size_t>& changed) {
+    std::string names, markers;
+    for (size_t i : changed) {
+        names += (names.empty() ? "" : ",") + impl.columns[i].m_strName;
+        markers += markers.empty() ? "?" : ",?";
+    }
+    BoundStatement insert(db, InsertStatement(table, names, markers));
+    for (size_t i : changed) insert.Add(current[i]);
+    insert.Run();
+}
+
+// Changes the edited row in one statement; its affected row count tells whether the row was found.
+// Without a key, the row is counted first: the update would change every row that holds its values.
+void UpdateRow(CDatabase::Impl& db, const CRecordset::Impl& impl, const std::string& table,
+               const std::vector<ColumnImage>& current, const std::vector<size_t>& changed, const std::string& sql) {
+    const RowCondition condition = ConditionFor(impl);
+    const bool keyed = !impl.originalKey.empty();
+    if (!keyed) {
+        BoundStatement count(db, CountStatement(table, condition));
+        for (const ColumnImage* value : condition.values) count.Add(*value);
+        count.Run();
+        if (const long long matching = count.FirstNumber(); matching != 1) ThrowUnidentified(matching, sql);
+    }
+    std::string assignments;
+    for (size_t i : changed) assignments += (assignments.empty() ? "" : ",") + impl.columns[i].m_strName + "=?";
+    BoundStatement update(db, UpdateStatement(table, assignments, condition));
+    for (size_t i : changed) update.Add(current[i]);
+    for (const ColumnImage* value : condition.values) update.Add(*value);
+    update.Run();
+    const SQLLEN changedRows = update.RowCount();
+    if (changedRows == 1) return;
+    if (keyed) ThrowUnidentified(changedRows, sql);
+    throw MakeLayerError("the update did not change exactly one row", sql);
 }
 
 }  // namespace
@@ -534,6 +609,7 @@ void CRecordset::Edit() {
     UpdatableTable(*this);
     if (m_impl->eof) throw MakeLayerError("there is no current row to edit", m_strSQL);
     m_impl->original = Collect(*this);
+    m_impl->originalKey = KeyImages(*m_impl);
     m_impl->mode = EditMode::Edit;
 }
 
@@ -562,35 +638,11 @@ bool CRecordset::Update() {
     }
     const EditMode mode = std::exchange(impl.mode, EditMode::None);
     if (changed.empty()) return false;
-    SQLHDBC connection = m_pDatabase->GetImpl().connection;
-
     if (mode == EditMode::Add) {
-        std::string names, marks;
-        for (size_t i : changed) {
-            names += (names.empty() ? "" : ",") + impl.columns[i].m_strName;
-            marks += marks.empty() ? "?" : ",?";
-        }
-        BoundStatement insert(connection, "insert into " + table + " (" + names + ") values (" + marks + ")");
-        for (size_t i : changed) insert.Add(current[i]);
-        insert.Run();
+        Insert(m_pDatabase->GetImpl(), impl, table, current, changed);
         return true;
     }
-
-    const RowCondition condition = ConditionFor(impl.columns, impl.original);
-    BoundStatement count(connection, "select count(*) from " + table + condition.sql);
-    for (const ColumnImage* value : condition.values) count.Add(*value);
-    count.Run();
-    const long long matching = count.FirstNumber();
-    if (matching != 1)
-        throw MakeLayerError(
-            "the row to update cannot be identified: " + std::to_string(matching) + " rows hold its values", m_strSQL);
-    std::string assignments;
-    for (size_t i : changed) assignments += (assignments.empty() ? "" : ",") + impl.columns[i].m_strName + "=?";
-    BoundStatement update(connection, "update " + table + " set " + assignments + condition.sql);
-    for (size_t i : changed) update.Add(current[i]);
-    for (const ColumnImage* value : condition.values) update.Add(*value);
-    update.Run();
-    if (update.RowCount() != 1) throw MakeLayerError("the update did not change exactly one row", m_strSQL);
+    UpdateRow(m_pDatabase->GetImpl(), impl, table, current, changed, m_strSQL);
     for (size_t i : changed) impl.nullStatus[i] = 0;
     return true;
 }

@@ -46,7 +46,7 @@ class CRecordset;
 // Passed to DoFieldExchange; the RFX_ functions below do the work of each operation.
 class CFieldExchange {
 public:
-    enum Operation { Fetch, SetFieldNull, CollectValues };
+    enum Operation { BindFieldToColumn, Fetch, SetFieldNull, CollectValues };
 
     struct Column;
     CFieldExchange(CRecordset& recordset, Operation operation);
@@ -80,7 +80,8 @@ public:
     CRecordset(const CRecordset&) = delete;
     CRecordset& operator=(const CRecordset&) = delete;
 
-    // Runs the query (through the dialect adapter) and fetches the first row.
+    // Runs the query (through the dialect adapter) and fetches the first row. Unless read-only, a
+    // query of one table also selects the table's key where it does not list it, to update by it.
     virtual bool Open(unsigned openType, const std::string& sql, uint32_t options);
     virtual void Close();
     bool IsOpen() const;
@@ -95,7 +96,9 @@ public:
     // Null status of column `index` (from 0) in the current row.
     bool IsFieldStatusNull(int index) const;
 
-    // Edit cycle of the current row; Update changes exactly that row or throws DbException.
+    // Edit cycle of the current row; Update changes exactly that row or throws DbException. The row is
+    // found by the table's key together with the values it was read with; without a key, by the values
+    // alone, and only when no other row holds them.
     void Edit();
     void AddNew();
     bool Update();

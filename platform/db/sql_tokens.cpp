@@ -204,4 +204,78 @@ std::string SingleSourceTable(std::string_view sql) {
     return table;
 }
 
+namespace {
+
+using Tokens = std::vector<Token>;
+
+bool IsNameOrStar(const Token& token) {
+    return token.kind == TokenKind::Word || IsSymbol(token, "*");
+}
+
+// One select-list item from `at`: "*", "name" or "qualifier.name" (or "qualifier.*"). Moves `at` past
+// it and gives the name; none when the item is anything else.
+std::optional<std::string> ReadListedColumn(const Tokens& tokens, size_t& at) {
+    if (at >= tokens.size() || !IsNameOrStar(tokens[at])) return std::nullopt;
+    std::string name = tokens[at].text;
+    for (size_t dot = NextSignificant(tokens, at + 1); dot < tokens.size() && IsSymbol(tokens[dot], ".");
+         dot = NextSignificant(tokens, at + 1)) {
+        at = NextSignificant(tokens, dot + 1);
+        if (at >= tokens.size() || !IsNameOrStar(tokens[at])) return std::nullopt;
+        name = tokens[at].text;
+    }
+    ++at;
+    return name;
+}
+
+// Whether the clauses after the list merge rows, add a statement, or send the rows elsewhere.
+bool MergesOrAddsRows(const Tokens& tokens, size_t from) {
+    static constexpr std::string_view merging[] = {"group", "having", "union", "except", "intersect", "into"};
+    int depth = 0;
+    for (size_t i = from; i < tokens.size(); ++i) {
+        if (IsSymbol(tokens[i], "(")) ++depth;
+        if (IsSymbol(tokens[i], ")")) --depth;
+        if (depth != 0) continue;
+        if (IsSymbol(tokens[i], ";") && NextSignificant(tokens, i + 1) < tokens.size()) return true;
+        if (std::any_of(std::begin(merging), std::end(merging),
+                        [&](std::string_view w) { return IsWord(tokens[i], w); }))
+            return true;
+    }
+    return false;
+}
+
+size_t OffsetOf(const Tokens& tokens, size_t end) {
+    size_t offset = 0;
+    for (size_t i = 0; i < end; ++i) offset += tokens[i].text.size();
+    return offset;
+}
+
+}  // namespace
+
+std::optional<PlainSelect> ReadPlainSelect(std::string_view sql) {
+    const Tokens tokens = Tokenize(sql);
+    size_t at = NextSignificant(tokens, 0);
+    if (at >= tokens.size() || !IsWord(tokens[at], "select")) return std::nullopt;
+    at = NextSignificant(tokens, at + 1);
+    if (at < tokens.size() && IsWord(tokens[at], "top")) {
+        at = NextSignificant(tokens, at + 1);
+        if (at >= tokens.size() || tokens[at].kind != TokenKind::Number) return std::nullopt;
+        at = NextSignificant(tokens, at + 1);
+    }
+    if (at < tokens.size() && (IsWord(tokens[at], "distinct") || IsWord(tokens[at], "all"))) return std::nullopt;
+    PlainSelect select;
+    for (;;) {
+        std::optional<std::string> column = ReadListedColumn(tokens, at);
+        if (!column) return std::nullopt;
+        select.columns.push_back(std::move(*column));
+        select.listEnd = OffsetOf(tokens, at);
+        at = NextSignificant(tokens, at);
+        if (at < tokens.size() && IsSymbol(tokens[at], ",")) {
+            at = NextSignificant(tokens, at + 1);
+            continue;
+        }
+        if (at >= tokens.size() || !IsWord(tokens[at], "from") || MergesOrAddsRows(tokens, at)) return std::nullopt;
+        return select;
+    }
+}
+
 }  // namespace keltrov::db

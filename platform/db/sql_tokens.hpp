@@ -1,5 +1,6 @@
 #pragma once
 // Splits an SQL text into tokens so that rewrites never touch quoted literals or quoted names.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,5 +32,13 @@ bool IsSingleSelect(std::string_view sql);
 
 // The single table a query reads from, or empty when it reads from several, a subquery or a union.
 std::string SingleSourceTable(std::string_view sql);
+
+// A select whose rows are its table's rows one for one: it lists nothing but column names or "*", and
+// neither distinct nor grouping merges rows. Columns added after its list leave its rows as they are.
+struct PlainSelect {
+    std::vector<std::string> columns;  // each listed column's name; "*" for all of the table's
+    size_t listEnd = 0;                // offset in the text just past the list's last item
+};
+std::optional<PlainSelect> ReadPlainSelect(std::string_view sql);
 
 }  // namespace keltrov::db

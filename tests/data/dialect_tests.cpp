@@ -1,6 +1,7 @@
 #include "data/dyn_recordset.hpp"
 #include "data/statements.hpp"
 #include "platform/db/dialect.hpp"
+#include "platform/db/sql_tokens.hpp"
 #include "platform/util/sql_format.hpp"
 #include "tests/support/test_database.hpp"
 #include "wages/wage_statements.hpp"
@@ -103,6 +104,40 @@ TEST(SqlServerDialect, PassesStatementsUnchanged) {
     EXPECT_NE(dynamic_cast<db::SqliteDialect*>(db::MakeDialect("SQLite").get()), nullptr);
     EXPECT_NE(dynamic_cast<db::SqlServerDialect*>(db::MakeDialect("Microsoft SQL Server").get()), nullptr);
     EXPECT_NE(dynamic_cast<db::PostgresDialect*>(db::MakeDialect("PostgreSQL").get()), nullptr);
+}
+
+// Only a select whose rows are its table's rows one for one may carry more columns; they go after
+// its list, before what follows it.
+TEST(PlainSelect, ListsNamesUpToWhereMoreColumnsGo) {
+    struct Case {
+        const char* sql;
+        std::vector<std::string> columns;  // none: not a plain select
+        const char* list;                  // the text up to where more columns go
+    };
+    const Case cases[] = {
+        {"select * from t", {"*"}, "select *"},
+        {"SELECT top 5 a ,t.b/*c*/ from t where x in (select max(y) from u group by z)",
+         {"a", "b"},
+         "SELECT top 5 a ,t.b"},
+        {"select t.* from t order by 1", {"*"}, "select t.*"},
+        {"select count(*) from t", {}, ""},
+        {"select distinct a from t", {}, ""},
+        {"select a b from t", {}, ""},
+        {"select a as b from t", {}, ""},
+        {"select a from t group by a", {}, ""},
+        {"select a into u from t", {}, ""},
+        {"select a from t union select a from u", {}, ""},
+        {"select a from t; delete from t", {}, ""},
+        {"select a", {}, ""},
+        {"update t set a=1", {}, ""},
+    };
+    for (const Case& c : cases) {
+        const std::optional<db::PlainSelect> select = db::ReadPlainSelect(c.sql);
+        EXPECT_EQ(select.has_value(), !c.columns.empty()) << c.sql;
+        if (!select) continue;
+        EXPECT_EQ(select->columns, c.columns) << c.sql;
+        EXPECT_EQ(std::string(c.sql).substr(0, select->listEnd), c.list) << c.sql;
+    }
 }
 
 TEST(SqlFormat, QuotesOnlyValuesInsideLiterals) {

@@ -21,6 +21,13 @@ TEST(FieldValue, TextFormatsByKind) {
     EXPECT_EQ(b.AsText(), "T");
     Prepared(c, db::sqltype::TinyInt).m_chVal = 65;
     EXPECT_EQ(c.AsText(), "A");
+    CFieldValue whole, small, text;
+    Prepared(whole, db::sqltype::Integer).m_lVal = INT32_MIN;
+    EXPECT_EQ(whole.AsText(), "-2147483648");
+    Prepared(small, db::sqltype::SmallInt).m_iVal = -32768;
+    EXPECT_EQ(small.AsText(), "-32768");
+    Prepared(text, db::sqltype::VarChar).SetLong(INT32_MAX);
+    EXPECT_EQ(text.AsText(), "2147483647");
     Prepared(ts, db::sqltype::Timestamp);
     *ts.m_pdate = db::Timestamp{2006, 5, 19, 0, 0, 30, 0};
     EXPECT_EQ(ts.AsText(), "2006-05-19");

@@ -76,15 +76,105 @@ TEST_F(RecordsetTest, UpdateChangesExactlyTheCurrentRow) {
               (std::vector<std::vector<std::string>>{{"100009"}, {"100002"}}));
 }
 
-TEST_F(RecordsetTest, UpdateOfAnUnidentifiableRowFailsAndTouchesNothing) {
-    database.Exec("create table dup (code varchar(9))");
-    database.Exec("insert into dup values ('1'), ('1')");
+std::vector<std::vector<std::string>> Count(TestDatabase& database, const std::string& where) {
+    return database.Rows("select count(*) from " + where);
+}
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// Rows alike but for their key: the update changes the current one only, whether the query lists the
+// key or the recordset selects it along (and keeps it out of the columns it shows).
+TEST_F(RecordsetTest, UpdateFindsItsRowByTheKeyAmongRowsOfTheSameValues) {
+    database.Exec("create table keyed (id int primary key, code varchar(9), note varchar(9))");
+    database.Exec("insert into keyed values (1, '1', null), (2, '1', null)");
+    database.Exec("insert into usertabb812 (relationid, field_1) values ('k', '1'), ('k', '1')");
+    struct Case {
+        std::string query, table, column;
+        int shown;
+    };
+    std::vector<Case> cases{
+        {"select code, note from keyed", "keyed", "code", 2},
+        {"select * from keyed order by id desc", "keyed", "code", 3},
+        {"select top 1 keyed.code from keyed where note is null", "keyed", "code", 1},
+        {"select field_1 from usertabb812", "usertabb812", "field_1", 1},
+        {"select * from usertabb812", "usertabb812", "field_1", 29},
+    };
+    if (!database.IsPostgres()) {
+        database.Exec("create table numbered (code varchar(9))");
+        database.Exec("insert into numbered values ('1'), ('1')");
+        database.Exec("create table unnumbered (n int primary key, code varchar(9)) without rowid");
+        database.Exec("insert into unnumbered values (1, '1'), (2, '1')");
+        cases.push_back({"select * from numbered", "numbered", "code", 1});
+        cases.push_back({"select code from unnumbered", "unnumbered", "code", 1});
+    }
+    for (const Case& c : cases) {
+        database.Exec("update " + c.table + " set " + c.column + "='1'");
+        CDynRecordset rs(&database.Db());
+        rs.OpenSql(c.query);
+        EXPECT_EQ(rs.GetODBCFieldCount(), c.shown) << c.query;
+        rs.Edit();
+        rs.GetFieldValue(rs.GetFieldIndex(c.column)).SetText("2");
+        EXPECT_TRUE(rs.Update()) << c.query;
+        EXPECT_EQ(Count(database, c.table + " where " + c.column + "='2'"), (Rows{{"1"}})) << c.query;
+        EXPECT_EQ(Count(database, c.table + " where " + c.column + "='1'"), (Rows{{"1"}})) << c.query;
+    }
+}
+
+// Without a key (a view; on PostgreSQL also a table without primary key) the row is found by its
+// values, and when another row holds them too nothing is changed.
+TEST_F(RecordsetTest, UpdateWithoutKeyNeedsValuesNoOtherRowHolds) {
+    database.Exec("create table dup (code varchar(9), note varchar(9))");
+    database.Exec("insert into dup values ('1', null), ('1', null), ('3', null)");
+    database.Exec("create view dupview as select code, note from dup");
+    std::vector<std::string> sources{"dupview"};
+    if (database.IsPostgres()) sources.push_back("dup");
+    for (const std::string& source : sources) {
+        CDynRecordset rs(&database.Db());
+        rs.OpenSql("select * from " + source + " order by code");
+        rs.Edit();
+        rs.GetFieldValue(0).SetText("2");
+        EXPECT_THROW(rs.Update(), db::DbException) << source;
+        EXPECT_EQ(Count(database, "dup where code='1'"), (Rows{{"2"}})) << source;
+    }
+    // Distinct rows leave no key to select along either: the single matching row is changed.
     CDynRecordset rs(&database.Db());
-    rs.OpenSql("select * from dup");
+    rs.OpenSql("select distinct code, note from dup where code='3'");
+    rs.Edit();
+    rs.GetFieldValue(0).SetText("4");
+    EXPECT_TRUE(rs.Update());
+    EXPECT_EQ(database.Rows("select code from dup order by code"), (Rows{{"1"}, {"1"}, {"4"}}));
+}
+
+// A row found by its key is changed in one statement; without a key (none can be selected along with
+// distinct rows) it is counted first.
+TEST_F(RecordsetTest, UpdateByKeyRunsOneStatement) {
+    database.Exec("create table keyed (id int primary key, code varchar(9))");
+    database.Exec("insert into keyed values (1, '1')");
+    const std::pair<const char*, long long> cases[] = {{"select code from keyed", 1},
+                                                       {"select distinct code from keyed", 2}};
+    for (const auto& [query, statements] : cases) {
+        CDynRecordset rs(&database.Db());
+        rs.OpenSql(query);
+        rs.Edit();
+        rs.GetFieldValue(0).SetText(rs.GetFieldValue(0).AsText() + "0");
+        const long long before = database.Db().GetRoundTrips().statements;
+        EXPECT_TRUE(rs.Update()) << query;
+        EXPECT_EQ(database.Db().GetRoundTrips().statements - before, statements) << query;
+    }
+    EXPECT_EQ(database.Rows("select code from keyed"), (Rows{{"100"}}));
+}
+
+// The row is found by the values it was read with, too: a change another user made meanwhile stays.
+TEST_F(RecordsetTest, UpdateOfARowChangedSinceItWasReadFailsAndKeepsTheOtherChange) {
+    database.Exec("create table keyed (id int primary key, code varchar(9), note varchar(9))");
+    database.Exec("insert into keyed values (1, '1', null)");
+    CDynRecordset rs(&database.Db());
+    rs.OpenSql("select code, note from keyed");
+    database.Exec("update keyed set note='theirs'");
     rs.Edit();
     rs.GetFieldValue(0).SetText("2");
     EXPECT_THROW(rs.Update(), db::DbException);
-    EXPECT_EQ(database.Rows("select count(*) from dup where code='1'")[0][0], "2");
+    EXPECT_EQ(database.Rows("select code, note from keyed"), (Rows{{"1", "theirs"}}));
 }
 
 TEST_F(RecordsetTest, AddNewInsertsTheGivenValues) {
@@ -123,6 +213,57 @@ TEST_F(RecordsetTest, LongTextsAndBytesAreReadWhole) {
     EXPECT_EQ(rs.GetFieldValue(0).AsText(), text);
     ASSERT_NE(rs.GetFieldValue(1).GetBinary(), nullptr);
     EXPECT_EQ(*rs.GetFieldValue(1).GetBinary(), bytes);
+}
+
+// Every kind of column, with a null row between two rows of values: no value of one row is left
+// behind in the next, and each null reads as null.
+TEST_F(RecordsetTest, NullsBetweenValuesLeaveNothingBehind) {
+    const host::ColumnTypes& types = host::ColumnTypesOf(database.Db());
+    database.Exec(
+        std::string("create table kinds (n int, i int, d double precision, t varchar(10), m decimal(12,2), ts ") +
+        types.dateTime + ", b " + types.binary + ")");
+    database.Db().ExecuteSQLWithBytes("insert into kinds values (1, 7, 1234.5, 'abc', 12.5, '2006-05-19 08:05', ?)",
+                                      {0x00, 0xff});
+    database.Exec("insert into kinds values (2, null, null, null, null, null, null)");
+    database.Db().ExecuteSQLWithBytes("insert into kinds values (3, 8, 2.25, 'x', 5200, '2026-12-08 10:00', ?)",
+                                      {0x41});
+    const Rows expected{
+        {"7", "1234.50", "abc", Traits().Decimal("12.5"), "2006-05-19 08:05", std::string("\0\xFF", 2)},
+        {"", "", "", "", "", ""},
+        {"8", "2.25", "x", Traits().Decimal("5200"), "2026-12-08 10:00", "A"},
+    };
+    CDynRecordset rs(&database.Db());
+    rs.OpenSql("select i, d, t, m, ts, b from kinds order by n");
+    for (const auto& row : expected) {
+        ASSERT_FALSE(rs.IsEOF());
+        const bool nulls = row.front().empty();
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(rs.GetFieldValue(i).AsText(), row[static_cast<size_t>(i)]) << "column " << i;
+            EXPECT_EQ(rs.GetFieldValue(i).m_bNull, nulls) << "column " << i;
+        }
+        rs.MoveNext();
+    }
+    EXPECT_TRUE(rs.IsEOF());
+}
+
+// SQLite keeps texts longer than the declared size, and a character may take four bytes: such values,
+// between shorter ones, are read whole, date-times too.
+TEST_F(RecordsetTest, ValuesWiderThanTheirDeclaredSizeAreReadWhole) {
+    database.Exec(std::string("create table wide (n int, t varchar(4), ts ") +
+                  host::ColumnTypesOf(database.Db()).dateTime + ")");
+    const std::string wide =
+        database.IsPostgres() ? "工资工资" : std::string(3000, 'a') + "工" + std::string(9000, 'b') + "资";
+    const std::string stamp = "2026-12-08 10:00" + std::string(database.IsPostgres() ? 0 : 100, ' ');
+    database.Exec("insert into wide values (1, 'ab', null), (2, '" + wide + "', '" + stamp + "'), (3, 'c', null)");
+    CDynRecordset rs(&database.Db());
+    rs.OpenSql("select t, ts from wide order by n");
+    EXPECT_EQ(rs.GetFieldValue(0).AsText(), "ab");
+    rs.MoveNext();
+    EXPECT_TRUE(rs.GetFieldValue(0).AsText() == wide);
+    EXPECT_EQ(rs.GetFieldValue(1).AsText(), "2026-12-08 10:00");
+    rs.MoveNext();
+    EXPECT_EQ(rs.GetFieldValue(0).AsText(), "c");
+    EXPECT_TRUE(rs.GetFieldValue(1).m_bNull);
 }
 
 TEST_F(RecordsetTest, NoBytesAreStoredAsAnEmptyValueNotAsNull) {
