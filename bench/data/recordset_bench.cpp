@@ -3,6 +3,7 @@
 // the rewritten texts. Runs on SQLite, or on PostgreSQL with KELTROV_TEST_DATABASE=postgresql (and
 // KELTROV_PG_CONNECT, as scripts/pg-cluster.sh env prints it). Beside the times, the round trips of an
 // iteration: statements run and transactions ended.
+#include "bench/round_trips.hpp"
 #include "data/dyn_recordset.hpp"
 #include "data/statements.hpp"
 #include "platform/db/database_impl.hpp"
@@ -16,8 +17,8 @@
 
 namespace {
 
+using keltrov::bench::RoundTripCounter;
 using keltrov::db::CDatabase;
-using keltrov::db::RoundTrips;
 
 const std::string kQuery = "select * from usertabb812";
 constexpr int kColumns = 29;
@@ -47,25 +48,6 @@ keltrov::test::TestDatabase& WageDatabase(int rows) {
     db.CommitTrans();
     return *database;
 }
-
-// The round trips the connection makes from its construction on, reported per iteration.
-class RoundTripCounter {
-public:
-    explicit RoundTripCounter(const CDatabase& db) : m_db(db), m_start(db.GetRoundTrips()) {}
-
-    void Report(benchmark::State& state, long long plainStatements = 0) const {
-        const RoundTrips& now = m_db.GetRoundTrips();
-        const auto perIteration = benchmark::Counter::kAvgIterations;
-        state.counters["statements"] = benchmark::Counter(
-            static_cast<double>(now.statements - m_start.statements + plainStatements), perIteration);
-        state.counters["transaction_ends"] =
-            benchmark::Counter(static_cast<double>(now.transactionEnds - m_start.transactionEnds), perIteration);
-    }
-
-private:
-    const CDatabase& m_db;
-    RoundTrips m_start;
-};
 
 void BM_DynRecordsetRead(benchmark::State& state) {
     CDatabase& db = WageDatabase(static_cast<int>(state.range(0))).Db();

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "bench/dialog/plain_odbc.hpp"
+#include "bench/round_trips.hpp"
 #include "data/statements.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "entry/host_state.hpp"
@@ -251,6 +252,8 @@ void BM_SelectCompany(benchmark::State& state) {
     const wxTreeItemId company = ChildWithCode(tree, tree.GetRootItem(), CompanyCode(0));
     wxTreeItemIdValue cookie;
     const wxTreeItemId person = tree.GetFirstChild(tree.GetFirstChild(company, cookie), cookie);
+    // Per iteration: a person chosen (untimed), then the company.
+    const bench::RoundTripCounter trips(*g_pDatabase);
     for (auto _ : state) {
         state.PauseTiming();
         tree.SelectItem(person);
@@ -259,6 +262,7 @@ void BM_SelectCompany(benchmark::State& state) {
         tree.SelectItem(company);
         FinishSelection(*dialog, finish);
     }
+    trips.Report(state);
     const int personsUnder = org.persons / org.companiesInUse;
     if (dialog->GetNextRow() != kFirstDataRow + personsUnder) state.SkipWithError("the sheet lacks wage rows");
     if (finish == Finish::Shown && GridOf(*dialog).GetNumberRows() < dialog->GetRowCapacity())
@@ -303,7 +307,9 @@ void BM_GenerateWages(benchmark::State& state) {
     UseDatabase(org);
     test::MessageCapture messages;
     auto dialog = OpenDialog();
+    const bench::RoundTripCounter trips(*g_pDatabase);
     for (auto _ : state) ClickButton(*dialog, ids::kGenerateWagesButton);
+    trips.Report(state);
     if (MonthRows(*g_pDatabase) != org.persons) state.SkipWithError("the month lacks rows");
     if (static_cast<long>(messages.texts.size()) != 2 * state.iterations())
         state.SkipWithError("the generation did not finish");
@@ -314,7 +320,9 @@ void BM_GenerateWagesPlainOdbc(benchmark::State& state) {
     const Organisation org{static_cast<int>(state.range(0)), kGenerationCompanies};
     UseDatabase(org);
     const auto statements = Translated(*g_pDatabase, GenerateMonthStatements(CurrentMonthKey(), g_strBankId));
+    const bench::RoundTripCounter trips(*g_pDatabase);
     for (auto _ : state) ExecutePlain(*g_pDatabase, statements);
+    trips.Report(state, static_cast<long long>(statements.size() * state.iterations()));
     if (MonthRows(*g_pDatabase) != org.persons) state.SkipWithError("the month lacks rows");
 }
 BENCHMARK(BM_GenerateWagesPlainOdbc)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
@@ -332,7 +340,9 @@ void BM_SaveWages(benchmark::State& state) {
     UseDatabase(org);
     test::MessageCapture messages;
     auto dialog = DialogWithCompanyLoaded();
+    const bench::RoundTripCounter trips(*g_pDatabase);
     for (auto _ : state) ClickButton(*dialog, ids::kSaveWagesButton);
+    trips.Report(state);
     if (dialog->GetNextRow() != kFirstDataRow + org.persons) state.SkipWithError("the sheet lacks wage rows");
     if (MonthRows(*g_pDatabase) != org.persons) state.SkipWithError("the month lacks rows");
     if (messages.texts != std::vector<std::string>(static_cast<size_t>(state.iterations()), "保存完成"))
@@ -356,9 +366,10 @@ void BM_SaveWagesPlainOdbc(benchmark::State& state) {
             statements.push_back(std::move(sql));
     }
     const auto translated = Translated(*g_pDatabase, statements);
+    const bench::RoundTripCounter trips(*g_pDatabase);
     for (auto _ : state) ExecutePlain(*g_pDatabase, translated);
+    trips.Report(state, static_cast<long long>(translated.size() * state.iterations()));
     if (MonthRows(*g_pDatabase) != org.persons) state.SkipWithError("the month lacks rows");
-    state.counters["statements"] = static_cast<double>(translated.size());
 }
 BENCHMARK(BM_SaveWagesPlainOdbc)->Arg(5000)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
 
@@ -433,6 +444,7 @@ void BM_MoveDepartment(benchmark::State& state) {
     test::MessageCapture messages;
     auto dialog = OpenDialog();
     std::string source = PersonsUnder("100001") > 0 ? "100001" : "100002";
+    const bench::RoundTripCounter trips(*g_pDatabase);
     for (auto _ : state) {
         // The move reloads the tree, which then shows every item closed.
         state.PauseTiming();
@@ -444,6 +456,8 @@ void BM_MoveDepartment(benchmark::State& state) {
         drag.Release();
         source = target;
     }
+    // The tree reload after each drop counts too.
+    trips.Report(state);
     if (PersonsUnder(source) != persons) state.SkipWithError("the persons did not move");
     ReportMessages(state, messages);
 }
@@ -462,10 +476,12 @@ void BM_MoveDepartmentPlainOdbc(benchmark::State& state) {
         movesFrom[from] = Translated(*g_pDatabase, updates);
     }
     std::string source = PersonsUnder("100001") > 0 ? "100001" : "100002";
+    const bench::RoundTripCounter trips(*g_pDatabase);
     for (auto _ : state) {
         ExecutePlain(*g_pDatabase, movesFrom[source]);
         source = source == "100001" ? "100002" : "100001";
     }
+    trips.Report(state, static_cast<long long>(movesFrom[source].size() * state.iterations()));
     if (PersonsUnder(source) != persons) state.SkipWithError("the persons did not move");
 }
 BENCHMARK(BM_MoveDepartmentPlainOdbc)->Arg(500)->Arg(999)->Iterations(4)->Unit(benchmark::kMillisecond);
