@@ -393,7 +393,7 @@ double Workbook::GetCellNumber(int row, int column) const {
     switch (value.kind) {
         case Value::Kind::Number: return value.number;
         case Value::Kind::Bool: return value.boolean ? 1.0 : 0.0;
-        case Value::Kind::String: return ParseNumber(value.text).value_or(0.0);
+        case Value::Kind::String: return ParseNumber(value.text, dates_).value_or(0.0);
         default: return 0.0;
     }
 }
