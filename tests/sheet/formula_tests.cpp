@@ -218,6 +218,14 @@ TEST(NumberFormat, RendersTheCommonXlsxCodes) {
         {-5, "[>100]\"big\";[<0]\"neg\";0", "neg"},
         {5, "0;-0;0;@", "5"},
         {1234567, "#,##0,", "1,235"},
+        // Chinese numerals without a locale tag, as Excel shows them on a Chinese system.
+        {1234, "[DBNum1]General", "一千二百三十四"},
+        {56, "[DBNum1]0", "五十六"},
+        {1234567, "[dbnum1]#,##0", "一百二十三万四千五百六十七"},
+        {100001, "[DBNum1]0", "一十万零一"},
+        {1.25, "[DBNum1]0.00", "一.二五"},
+        {-7, "[DBNum1]0;[DBNum1](0)", "(七)"},
+        {7, "[Red][$-804]General", "7"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FormatNumber(c.number, c.code), c.shown) << c.number << " as " << c.code;
