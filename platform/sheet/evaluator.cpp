@@ -197,6 +197,26 @@ Operand Intersect(const Operand& a, const Operand& b, MadeReferences& made) {
     return {Value(), &made.Add(std::move(both))};
 }
 
+// The block from the corner of one reference to the far corner of the other, as a reference kept
+// among `made`; #VALUE! for anything but single references on one sheet.
+Operand Extent(const Operand& a, const Operand& b, MadeReferences& made) {
+    if (!IsReference(a) || !IsReference(b) || a.ref->first.row->sheet != b.ref->first.row->sheet) {
+        return {Value::Error(ErrorCode::Value)};
+    }
+    const Token& x = *a.ref;
+    const Token& y = *b.ref;
+    const CellRef& xLast = x.kind == TokenKind::Range ? x.last : x.first;
+    const CellRef& yLast = y.kind == TokenKind::Range ? y.last : y.first;
+    Token block;
+    block.kind = TokenKind::Range;
+    block.first.row = x.first.row->index <= y.first.row->index ? x.first.row : y.first.row;
+    block.last.row = xLast.row->index >= yLast.row->index ? xLast.row : yLast.row;
+    block.first.column = std::min(x.first.column, y.first.column);
+    block.last.column = std::max(xLast.column, yLast.column);
+    if (block.first.row == block.last.row && block.first.column == block.last.column) block.kind = TokenKind::Ref;
+    return {Value(), &made.Add(std::move(block))};
+}
+
 // The areas of both sides, in order; anything but references makes #VALUE!.
 Operand Union(const Operand& a, const Operand& b) {
     Operand joined{Value::Error(ErrorCode::Value)};
@@ -534,11 +554,13 @@ Value Evaluate(const Formula& formula, const CellSource& source) {
                 break;
             }
             case TokenKind::Intersect:
-            case TokenKind::Union: {
+            case TokenKind::Union:
+            case TokenKind::Extent: {
                 Operand right = std::move(stack.back());
                 stack.pop_back();
                 stack.back() = token.kind == TokenKind::Intersect ? Intersect(stack.back(), right, made)
-                                                                  : Union(stack.back(), right);
+                               : token.kind == TokenKind::Union   ? Union(stack.back(), right)
+                                                                  : Extent(stack.back(), right, made);
                 break;
             }
             case TokenKind::Function: {

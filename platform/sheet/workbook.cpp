@@ -320,8 +320,7 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
                 if (Cell* cell = row->Find(token.first.column)) {
                     consider(*row, *cell);
                 }
-            } else if (token.kind == TokenKind::Range &&
-                       sheets_[token.first.row->sheet]->MayHoldFormula(token.first, token.last)) {
+            } else if (NamesBlock(token) && sheets_[token.first.row->sheet]->MayHoldFormula(token.first, token.last)) {
                 VisitBlock(sheets_, token.first, token.last, consider);
             }
         }

@@ -153,6 +153,8 @@ TEST(FormulaText, IsKeptInA1FormWithoutEqualsSign) {
         {"SUM((A1, B2:C3),D4)", "SUM((A1,B2:C3),D4)"},
         {"SUM (A1) + A2 ", "SUM(A1)+A2"},
         {"-A1:A3 B2", "-A1:A3 B2"},
+        {"sum(index(a1:a5,2):a4)", "SUM(INDEX(A1:A5,2):A4)"},  // a block between computed corners
+        {"A1:INDEX(B1:B5,3) B2", "A1:INDEX(B1:B5,3) B2"},
     };
     Workbook book;
     for (const auto& [entered, kept] : cases) {
@@ -162,9 +164,18 @@ TEST(FormulaText, IsKeptInA1FormWithoutEqualsSign) {
 }
 
 TEST(FormulaText, MalformedFormulasAreRefusedAndLeaveTheCellAsItWas) {
-    const char* malformed[] = {"",         "=",        "1+",    "(1",    "SUM(1", "1 2",  "\"abc",
-                               "A1:",      "ROUND(1)", "IF(1)", "#FOO!", "$1A",   "1+)",  "A1:B",
-                               "NOT(1,2)", "*2",       "A1,B1", "(A1,)", "'x'A1", "{1,}", "A1:SUM(B1)"};
+    const char* malformed[] = {"",           "=",
+                               "1+",         "(1",
+                               "SUM(1",      "1 2",
+                               "\"abc",      "A1:",
+                               "ROUND(1)",   "IF(1)",
+                               "#FOO!",      "$1A",
+                               "1+)",        "A1:B",
+                               "NOT(1,2)",   "*2",
+                               "A1,B1",      "(A1,)",
+                               "'x'A1",      "{1,}",
+                               "A1:SUM(B1)", "INDEX(A1:A5,1):",
+                               "A1:2",       "1:INDEX(A1:A5,1)"};
     Workbook book;
     book.SetCellNumber(1, 1, 42);
     for (const char* text : malformed) {

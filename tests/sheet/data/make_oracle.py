@@ -43,6 +43,7 @@ EXCEL = {
     "\"2024/1/2\"+0": ("45293", "Excel reads year/month/day text as a date; LibreOffice in English takes only ISO dates"),
     "\"\u00a012\"+0": ("#VALUE!", "Excel takes no non-breaking space for a blank around a number; LibreOffice does"),
     "\"12\u00a0\"+0": ("#VALUE!", "Excel takes no non-breaking space for a blank around a number; LibreOffice does"),
+    "SUM(INDEX(A1:A5,2):INDEX({1,2},1))": ("#VALUE!", "LibreOffice's Err:502 is Excel's #VALUE!: a block spans only references"),
     "1234567890123456&\"\"": ("1.23456789012346E+15", "Excel turns a number into text at 15 significant digits; LibreOffice writes all 16"),
 }
 
@@ -240,6 +241,19 @@ SUM(INDEX(A1:B5,2,0))
 INDEX(A1:B5,0,2)
 INDEX({1,2;3,4},0,2)
 SUM(INDEX({1,2;3,4},0,2))
+SUM(INDEX(A1:A5,2):A4)
+SUM(INDEX(B1:B5,2):INDEX(B1:B5,4))
+SUM(INDEX(B1:B5,4):INDEX(B1:B5,2))
+SUM(A1:INDEX(B1:B5,3))
+ROWS(INDEX(A1:A5,2):A4)
+COLUMNS(A1:INDEX(A1:D1,1,3))
+COUNT(B2:INDEX(B1:B5,5))
+AVERAGE(INDEX(A1:B5,1,2):INDEX(A1:B5,2,2))
+MATCH(30,B1:INDEX(B1:B5,5),0)
+SUM((INDEX(A1:A5,1):A2))
+SUM(INDEX(A1:A5,2):C3)
+INDEX(B1:INDEX(B1:B5,3),2)
+SUM(INDEX(A1:A5,2):INDEX({1,2},1))
 """.strip().splitlines()
 
 # The same engine in a workbook saved with 1904 dates: serial 0 is 1904-01-01 there, so date texts,
