@@ -388,8 +388,9 @@ private:
     void CellReference(const WrittenRef& first, const std::string& sheet) {
         std::optional<WrittenRef> last;
         // "A1:INDEX(...)" leaves the colon to Extent: the second corner is computed.
-        bool computedCorner = Is(LexemeKind::Colon) && (!Is(LexemeKind::Word, 1) || Is(LexemeKind::Open, 2) ||
-                                                        Is(LexemeKind::Bang, 2) || Is(LexemeKind::Space, 2));
+        bool computedCorner =
+            Is(LexemeKind::Colon) && (!Is(LexemeKind::Word, 1) || Is(LexemeKind::Open, 2) || Is(LexemeKind::Bang, 2) ||
+                                      (Is(LexemeKind::Space, 2) && Is(LexemeKind::Open, 3)));
         if (!computedCorner && Accept(LexemeKind::Colon)) {
             last = Is(LexemeKind::Word) ? ReadWrittenRef(Peek().text) : std::nullopt;
             if (!last) {

@@ -155,6 +155,7 @@ TEST(FormulaText, IsKeptInA1FormWithoutEqualsSign) {
         {"-A1:A3 B2", "-A1:A3 B2"},
         {"sum(index(a1:a5,2):a4)", "SUM(INDEX(A1:A5,2):A4)"},  // a block between computed corners
         {"A1:INDEX(B1:B5,3) B2", "A1:INDEX(B1:B5,3) B2"},
+        {"A1:INDEX (B1:B5,3)", "A1:INDEX(B1:B5,3)"},
     };
     Workbook book;
     for (const auto& [entered, kept] : cases) {
