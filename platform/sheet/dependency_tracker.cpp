@@ -58,7 +58,7 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
                        cell && cell->FindExtra() && cell->FindExtra()->dependents) {
                 std::erase(*cell->FindExtra()->dependents, &formula);
             }
-        } else if (token.kind == TokenKind::Range && RangeRows(token) > kWideRangeRows) {
+        } else if (NamesBlock(token) && RangeRows(token) > kWideRangeRows) {
             int lastColumn =
                 token.last.column - token.first.column >= kWideRangeColumns ? token.first.column : token.last.column;
             for (int c = token.first.column; c <= lastColumn; ++c) {
@@ -69,7 +69,7 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
                     std::erase_if(list, [&formula](const WideRange& entry) { return entry.formula == &formula; });
                 }
             }
-        } else if (token.kind == TokenKind::Range) {
+        } else if (NamesBlock(token)) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
                 std::vector<RangeListener>& ranges = rows_(token.first.row->sheet, r).ranges;
                 if (add) {

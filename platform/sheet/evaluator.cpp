@@ -68,7 +68,7 @@ Value Comparison(Operator op, const Value& left, const Value& right) {
     }
 }
 
-Value ScalarBinary(Operator op, const Value& left, const Value& right) {
+Value ScalarBinary(Operator op, const Value& left, const Value& right, DateSystem dates) {
     if (left.IsError()) {
         return left;
     }
@@ -81,8 +81,8 @@ Value ScalarBinary(Operator op, const Value& left, const Value& right) {
     if (op >= Operator::Eq) {
         return Comparison(op, left, right);
     }
-    Value a = ToNumber(left);
-    Value b = ToNumber(right);
+    Value a = ToNumber(left, dates);
+    Value b = ToNumber(right, dates);
     if (a.IsError()) {
         return a;
     }
@@ -90,7 +90,7 @@ Value ScalarBinary(Operator op, const Value& left, const Value& right) {
 }
 
 // Element by element, as Excel combines arrays: a single row or column stretches, the rest is #N/A.
-Value ArrayBinary(Operator op, const Matrix& a, const Matrix& b) {
+Value ArrayBinary(Operator op, const Matrix& a, const Matrix& b, DateSystem dates) {
     Matrix out;
     out.rows = std::max(a.rows, b.rows);
     out.columns = std::max(a.columns, b.columns);
@@ -107,7 +107,7 @@ Value ArrayBinary(Operator op, const Matrix& a, const Matrix& b) {
         for (int c = 0; c < out.columns; ++c) {
             const Value* x = element(a, r, c);
             const Value* y = element(b, r, c);
-            out.cells.push_back(x && y ? ScalarBinary(op, *x, *y) : Value::Error(ErrorCode::NA));
+            out.cells.push_back(x && y ? ScalarBinary(op, *x, *y, dates) : Value::Error(ErrorCode::NA));
         }
     }
     return Value::Array(std::move(out));
@@ -119,20 +119,20 @@ bool IsBlock(const Operand& operand) {
 
 Value Binary(Operator op, const Operand& left, const Operand& right, const CellSource& source) {
     if (IsBlock(left) || IsBlock(right)) {
-        return ArrayBinary(op, ToMatrix(left, source), ToMatrix(right, source));
+        return ArrayBinary(op, ToMatrix(left, source), ToMatrix(right, source), source.Dates());
     }
-    return ScalarBinary(op, Scalar(left, source), Scalar(right, source));
+    return ScalarBinary(op, Scalar(left, source), Scalar(right, source), source.Dates());
 }
 
-Value Unary(TokenKind kind, const Value& operand) {
+Value Unary(TokenKind kind, const Value& operand, DateSystem dates) {
     if (operand.kind == Value::Kind::Array) {
         Matrix out = *operand.array;
         for (Value& v : out.cells) {
-            v = Unary(kind, v);
+            v = Unary(kind, v, dates);
         }
         return Value::Array(std::move(out));
     }
-    Value n = ToNumber(operand);
+    Value n = ToNumber(operand, dates);
     if (n.IsError()) {
         return n;
     }
@@ -140,7 +140,8 @@ Value Unary(TokenKind kind, const Value& operand) {
 }
 
 Value UnaryOperand(TokenKind kind, const Operand& operand, const CellSource& source) {
-    return Unary(kind, IsBlock(operand) ? Value::Array(ToMatrix(operand, source)) : Scalar(operand, source));
+    return Unary(kind, IsBlock(operand) ? Value::Array(ToMatrix(operand, source)) : Scalar(operand, source),
+                 source.Dates());
 }
 
 // A range as a single value: the cell of a one-column range in the formula's row, or of a one-row
@@ -194,6 +195,26 @@ Operand Intersect(const Operand& a, const Operand& b, MadeReferences& made) {
     both.kind = single ? TokenKind::Ref : TokenKind::Range;
     both.shape = x.shape == y.shape ? x.shape : RangeShape::Cells;
     return {Value(), &made.Add(std::move(both))};
+}
+
+// The block from the corner of one reference to the far corner of the other, as a reference kept
+// among `made`; #VALUE! for anything but single references on one sheet.
+Operand Extent(const Operand& a, const Operand& b, MadeReferences& made) {
+    if (!IsReference(a) || !IsReference(b) || a.ref->first.row->sheet != b.ref->first.row->sheet) {
+        return {Value::Error(ErrorCode::Value)};
+    }
+    const Token& x = *a.ref;
+    const Token& y = *b.ref;
+    const CellRef& xLast = x.kind == TokenKind::Range ? x.last : x.first;
+    const CellRef& yLast = y.kind == TokenKind::Range ? y.last : y.first;
+    Token block;
+    block.kind = TokenKind::Range;
+    block.first.row = x.first.row->index <= y.first.row->index ? x.first.row : y.first.row;
+    block.last.row = xLast.row->index >= yLast.row->index ? xLast.row : yLast.row;
+    block.first.column = std::min(x.first.column, y.first.column);
+    block.last.column = std::max(xLast.column, yLast.column);
+    if (block.first.row == block.last.row && block.first.column == block.last.column) block.kind = TokenKind::Ref;
+    return {Value(), &made.Add(std::move(block))};
 }
 
 // The areas of both sides, in order; anything but references makes #VALUE!.
@@ -330,18 +351,18 @@ void ForEachValue(const Operand& operand, const CellSource& source,
     }
 }
 
-Value ToNumber(const Value& v) {
+Value ToNumber(const Value& v, DateSystem dates) {
     switch (v.kind) {
         case Value::Kind::Empty: return Value::Number(0.0);
         case Value::Kind::Number: return v;
         case Value::Kind::Bool: return Value::Number(v.boolean ? 1.0 : 0.0);
         case Value::Kind::String: {
-            std::optional<double> n = ParseNumber(v.text);
+            std::optional<double> n = ParseNumber(v.text, dates);
             return n ? Value::Number(*n) : Value::Error(ErrorCode::Value);
         }
         case Value::Kind::Error: return v;
         case Value::Kind::Array:
-            return v.array->cells.empty() ? Value::Error(ErrorCode::Value) : ToNumber(v.array->cells[0]);
+            return v.array->cells.empty() ? Value::Error(ErrorCode::Value) : ToNumber(v.array->cells[0], dates);
     }
     return Value::Error(ErrorCode::Value);
 }
@@ -384,7 +405,7 @@ Value TextResult(std::string text) {
 
 std::optional<Value> Numbers(Args args, const CellSource& source, std::span<double> out) {
     for (size_t i = 0; i < out.size(); ++i) {
-        Value n = ToNumber(Scalar(args[i], source));
+        Value n = ToNumber(Scalar(args[i], source), source.Dates());
         if (n.IsError()) {
             return n;
         }
@@ -468,14 +489,14 @@ int CompareValues(const Value& a, const Value& b) {
     return a.boolean == b.boolean ? 0 : a.boolean ? 1 : -1;
 }
 
-bool MeetsCriterion(const Value& criterion, const Value& value) {
+bool MeetsCriterion(const Value& criterion, const Value& value, DateSystem dates) {
     // An error criterion matches the same error; it has no text to go on with.
     if (criterion.IsError()) {
         return value.IsError() && value.error == criterion.error;
     }
     if (criterion.kind != Value::Kind::String) {
         Value text = ToText(criterion);
-        return text.kind == Value::Kind::String && MeetsCriterion(text, value);
+        return text.kind == Value::Kind::String && MeetsCriterion(text, value, dates);
     }
     std::string_view text = criterion.text;
     Operator op = Operator::Eq;
@@ -491,7 +512,7 @@ bool MeetsCriterion(const Value& criterion, const Value& value) {
             break;
         }
     }
-    std::optional<double> number = ParseNumber(text);
+    std::optional<double> number = ParseNumber(text, dates);
     if (number) {
         if (value.kind == Value::Kind::Number) {
             return Comparison(op, value, Value::Number(*number)).boolean;
@@ -533,11 +554,13 @@ Value Evaluate(const Formula& formula, const CellSource& source) {
                 break;
             }
             case TokenKind::Intersect:
-            case TokenKind::Union: {
+            case TokenKind::Union:
+            case TokenKind::Extent: {
                 Operand right = std::move(stack.back());
                 stack.pop_back();
                 stack.back() = token.kind == TokenKind::Intersect ? Intersect(stack.back(), right, made)
-                                                                  : Union(stack.back(), right);
+                               : token.kind == TokenKind::Union   ? Union(stack.back(), right)
+                                                                  : Extent(stack.back(), right, made);
                 break;
             }
             case TokenKind::Function: {

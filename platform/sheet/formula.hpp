@@ -46,6 +46,10 @@ enum class TokenKind : uint8_t {
     Binary,
     Intersect,  // "A1:C3 B2:D4", binary
     Union,      // "(A1,C3)", binary
+    // "INDEX(A1:A5,2):A4", binary: the block spanning two computed references. Its first and last
+    // hold the block of every reference its operands name on the result's sheet, which the result
+    // lies in, so that edits there reach the formula; no row there when its operands name none.
+    Extent,
     Function
 };
 
@@ -75,8 +79,8 @@ struct Token {
         double number = 0.0;          // Number
         const FunctionDef* function;  // Function: null for a function the engine does not know
     };
-    CellRef first;                      // Ref and Range
-    CellRef last;                       // Range
+    CellRef first;                      // Ref, Range and Extent
+    CellRef last;                       // Range and Extent
     std::shared_ptr<TokenWords> words;  // shared by copies; Words() copies it before a change
 
     // The number as written, string contents, the name of a function the engine does not know, or
@@ -103,6 +107,12 @@ private:
 };
 
 using Formula = std::vector<Token>;
+
+// Whether the token reads a block of cells whose edits the formula must hear of: a range, or the
+// block a computed extent may span.
+inline bool NamesBlock(const Token& token) {
+    return token.kind == TokenKind::Range || (token.kind == TokenKind::Extent && token.first.row);
+}
 
 // Gives the parser the row objects references are bound to.
 class ReferenceBinder {

@@ -200,7 +200,10 @@ std::optional<Formula> MoveRowsDown(const Formula& formula, int rows, ReferenceB
     Formula moved = formula;
     for (Token& token : moved) {
         bool reference = token.kind == TokenKind::Ref || token.kind == TokenKind::Range;
-        if (token.kind == TokenKind::Name || (reference && !token.Text().empty())) return std::nullopt;
+        // a computed block keeps the block its operands name, which moving would leave behind
+        if (token.kind == TokenKind::Name || token.kind == TokenKind::Extent || (reference && !token.Text().empty())) {
+            return std::nullopt;
+        }
         if (!reference || token.shape != RangeShape::Cells) continue;
         // a block with one row fixed may have had its corners swapped, which moving would undo
         if (token.first.absoluteRow != token.last.absoluteRow) return std::nullopt;

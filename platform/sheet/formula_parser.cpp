@@ -136,10 +136,62 @@ private:
 
     // "A1:C3 B2:D4": the cells both references hold.
     void Intersection() {
-        Primary();
+        Extent();
         while (Accept(LexemeKind::Space)) {
-            Primary();
+            Extent();
             PushOperator(TokenKind::Intersect);
+        }
+    }
+
+    // "INDEX(A1:A5,2):A4": a block between references computed as the formula runs; a block
+    // written as two cells is read whole by CellReference.
+    void Extent() {
+        size_t start = out_.size();
+        Primary();
+        while (Is(LexemeKind::Colon)) {
+            ExpectReferenceOperand(out_.back());
+            ++pos_;
+            Primary();
+            ExpectReferenceOperand(out_.back());
+            PushOperator(TokenKind::Extent);
+            SpanNamedReferences(start, out_.back());
+        }
+    }
+
+    // Only what may be a reference spans a block: "A1:SUM(B1)" is no formula.
+    void ExpectReferenceOperand(const Token& operand) const {
+        switch (operand.kind) {
+            case TokenKind::Ref:
+            case TokenKind::Range:
+            case TokenKind::Extent:
+            case TokenKind::Intersect:
+            case TokenKind::Union:
+            case TokenKind::Paren: return;
+            case TokenKind::Function:
+                if (!operand.function || operand.function->reference) return;
+                [[fallthrough]];
+            default: Fail("区域格式不对");
+        }
+    }
+
+    // The block of the references among out_[start..] on the sheet of the first of them.
+    void SpanNamedReferences(size_t start, Token& extent) {
+        const RowAnchor* sheetOf = nullptr;
+        for (size_t i = start; i + 1 < out_.size(); ++i) {
+            const Token& t = out_[i];
+            if (t.kind != TokenKind::Ref && t.kind != TokenKind::Range && t.kind != TokenKind::Extent) continue;
+            if (!t.first.row) continue;
+            const CellRef& last = t.kind == TokenKind::Ref ? t.first : t.last;
+            if (!sheetOf) {
+                sheetOf = t.first.row;
+                extent.first = t.first;
+                extent.last = last;
+            } else if (t.first.row->sheet == sheetOf->sheet) {
+                if (t.first.row->index < extent.first.row->index) extent.first.row = t.first.row;
+                if (last.row->index > extent.last.row->index) extent.last.row = last.row;
+                extent.first.column = std::min(extent.first.column, t.first.column);
+                extent.last.column = std::max(extent.last.column, last.column);
+            }
         }
     }
 
@@ -335,7 +387,11 @@ private:
     // A cell, or a block when ":" and a second cell follow.
     void CellReference(const WrittenRef& first, const std::string& sheet) {
         std::optional<WrittenRef> last;
-        if (Accept(LexemeKind::Colon)) {
+        // "A1:INDEX(...)" leaves the colon to Extent: the second corner is computed.
+        bool computedCorner =
+            Is(LexemeKind::Colon) && (!Is(LexemeKind::Word, 1) || Is(LexemeKind::Open, 2) || Is(LexemeKind::Bang, 2) ||
+                                      (Is(LexemeKind::Space, 2) && Is(LexemeKind::Open, 3)));
+        if (!computedCorner && Accept(LexemeKind::Colon)) {
             last = Is(LexemeKind::Word) ? ReadWrittenRef(Peek().text) : std::nullopt;
             if (!last) {
                 Fail("区域格式不对");

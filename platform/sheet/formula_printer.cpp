@@ -100,6 +100,7 @@ std::string_view Joiner(const Token& token) {
     switch (token.kind) {
         case TokenKind::Intersect: return " ";
         case TokenKind::Union: return ",";
+        case TokenKind::Extent: return ":";
         default: return OperatorText(token.op);
     }
 }
@@ -121,7 +122,8 @@ std::string PrintFormula(const Formula& formula) {
             case TokenKind::Paren: stack.back() = "(" + stack.back() + ")"; break;
             case TokenKind::Binary:
             case TokenKind::Intersect:
-            case TokenKind::Union: {
+            case TokenKind::Union:
+            case TokenKind::Extent: {
                 std::string right = PopBack(stack);
                 stack.back() += std::string(Joiner(token)) + right;
                 break;

@@ -74,7 +74,8 @@ void ForEachValue(const Operand& operand, const CellSource& source,
                   const std::function<void(const Value&, bool fromBlock)>& visit);
 
 // --- conversions, as Excel converts ---
-Value ToNumber(const Value& v);
+// Text reads as a number as ParseNumber reads it, a date as a serial day of the date system.
+Value ToNumber(const Value& v, DateSystem dates);
 Value ToText(const Value& v);
 Value ToBool(const Value& v);
 // A text result, or #VALUE! when it would be longer than a cell may hold.
@@ -88,7 +89,7 @@ Value Checked(double result);
 std::string FoldCase(std::string_view text);
 // Excel's ordering: numbers (at 15 digits) before texts (case-insensitive) before logicals.
 int CompareValues(const Value& a, const Value& b);
-// Whether a cell's value meets a COUNTIF-style criterion (">5", "<>x", "a*", 3).
-bool MeetsCriterion(const Value& criterion, const Value& value);
+// Whether a cell's value meets a COUNTIF-style criterion (">5", "<>x", "a*", 3, ">2024-3-1").
+bool MeetsCriterion(const Value& criterion, const Value& value, DateSystem dates);
 
 }  // namespace keltrov::sheet

@@ -19,7 +19,7 @@ constexpr double kPastLastDay = static_cast<double>(calendar::kLastSerialDay + 1
 // A date argument: a serial day of the workbook's date system up to 9999-12-31, handed on counted
 // from 1899-12-30 so that the functions need not know the system.
 std::optional<Value> DateArg(Args args, size_t i, const CellSource& source, double& out) {
-    Value n = ToNumber(Scalar(args[i], source));
+    Value n = ToNumber(Scalar(args[i], source), source.Dates());
     if (n.IsError()) return n;
     out = n.number + DaysBefore(source.Dates());
     if (n.number < 0 || out >= kPastLastDay) return Value::Error(ErrorCode::Num);
@@ -69,6 +69,16 @@ Value Time(Args args, const CellSource& source) {
     return Value::Number(std::fmod(seconds, 86400.0) / 86400.0);
 }
 
+// DATEVALUE and TIMEVALUE: the day or the time of day a date text reads as; other values are #VALUE!.
+template <bool Day>
+Value DateTextPart(Args args, const CellSource& source) {
+    Value v = Scalar(args[0], source);
+    if (v.IsError()) return v;
+    std::optional<double> serial = v.kind == Value::Kind::String ? ParseDateTime(v.text, source.Dates()) : std::nullopt;
+    if (!serial) return Value::Error(ErrorCode::Value);
+    return Value::Number(Day ? std::floor(*serial) : *serial - std::floor(*serial));
+}
+
 double NowSerial() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -88,7 +98,7 @@ Value Now(Args, const CellSource& source) {
 Value MonthsLater(Args args, const CellSource& source, bool endOfMonth) {
     double serial = 0;
     if (auto error = DateArg(args, 0, source, serial)) return *error;
-    Value months = ToNumber(Scalar(args[1], source));
+    Value months = ToNumber(Scalar(args[1], source), source.Dates());
     if (months.IsError()) return months;
     if (std::fabs(months.number) > 120000) return Value::Error(ErrorCode::Num);
     Civil c = CivilFromSerial(serial);
@@ -140,7 +150,7 @@ Value Weekday(Args args, const CellSource& source) {
     if (auto error = DateArg(args, 0, source, serial)) return *error;
     double type = 1;
     if (args.size() > 1) {
-        Value t = ToNumber(Scalar(args[1], source));
+        Value t = ToNumber(Scalar(args[1], source), source.Dates());
         if (t.IsError()) return t;
         type = std::trunc(t.number);
     }
@@ -182,6 +192,8 @@ Value NetworkDays(Args args, const CellSource& source) {
 constexpr FunctionDef kDate[] = {
     {"DATE", 3, 3, Date},
     {"TIME", 3, 3, Time},
+    {"DATEVALUE", 1, 1, DateTextPart<true>},
+    {"TIMEVALUE", 1, 1, DateTextPart<false>},
     {"YEAR", 1, 1, DatePart<0>},
     {"MONTH", 1, 1, DatePart<1>},
     {"DAY", 1, 1, DatePart<2>},

@@ -82,7 +82,7 @@ Value IfNa(Args args, const CellSource& source) {
 }
 
 Value Choose(Args args, const CellSource& source) {
-    Value index = ToNumber(Scalar(args[0], source));
+    Value index = ToNumber(Scalar(args[0], source), source.Dates());
     if (index.IsError()) return index;
     double i = std::trunc(index.number);
     if (i < 1 || i >= static_cast<double>(args.size())) return Value::Error(ErrorCode::Value);
@@ -145,8 +145,10 @@ std::optional<size_t> FindInList(const std::vector<const Value*>& list, const Va
         Value criterion = key;
         for (size_t i = 0; i < list.size(); ++i) {
             const Value& v = *list[i];
+            // Text against text: the date system never enters.
             bool same = key.kind == Value::Kind::String
-                            ? v.kind == Value::Kind::String && MeetsCriterion(Value::String("=" + key.text), v)
+                            ? v.kind == Value::Kind::String &&
+                                  MeetsCriterion(Value::String("=" + key.text), v, DateSystem::From1900)
                             : v.kind == key.kind && CompareValues(v, key) == 0;
             if (same) return i;
         }
@@ -177,7 +179,7 @@ Value Lookup2D(Args args, const CellSource& source, bool vertical) {
     Value key = Scalar(args[0], source);
     if (key.IsError()) return key;
     Matrix table = ToMatrix(args[1], source);
-    Value index = ToNumber(Scalar(args[2], source));
+    Value index = ToNumber(Scalar(args[2], source), source.Dates());
     if (index.IsError()) return index;
     bool sorted = true;
     if (args.size() > 3) {
@@ -220,7 +222,7 @@ Value Match(Args args, const CellSource& source) {
     if (where.rows != 1 && where.columns != 1) return Value::Error(ErrorCode::NA);
     double mode = 1;
     if (args.size() > 2) {
-        Value m = ToNumber(Scalar(args[2], source));
+        Value m = ToNumber(Scalar(args[2], source), source.Dates());
         if (m.IsError()) return m;
         mode = m.number;
     }

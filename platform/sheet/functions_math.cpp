@@ -17,13 +17,13 @@ template <typename Visit>
 std::optional<ErrorCode> ForEachNumber(Args args, const CellSource& source, Visit visitNumber) {
     std::optional<ErrorCode> error;
     for (const Operand& arg : args) {
-        ForEachValue(arg, source, [&error, &visitNumber](const Value& v, bool fromBlock) {
+        ForEachValue(arg, source, [&error, &visitNumber, &source](const Value& v, bool fromBlock) {
             if (v.IsError()) {
                 error = error ? error : v.error;
             } else if (v.kind == Value::Kind::Number) {
                 visitNumber(v.number);
             } else if (!fromBlock) {  // a missing argument counts as 0: MAX(,-1) is 0
-                Value n = ToNumber(v);
+                Value n = ToNumber(v, source.Dates());
                 n.IsError() ? void(error = error ? error : n.error) : visitNumber(n.number);
             }
         });
@@ -95,7 +95,7 @@ Value Median(Args args, const CellSource& source) {
 // LARGE and SMALL: the k-th number from the top or the bottom.
 Value KthNumber(Args args, const CellSource& source, bool largest) {
     NumberList list = CollectNumbers(args.first(1), source);
-    Value k = ToNumber(Scalar(args[1], source));
+    Value k = ToNumber(Scalar(args[1], source), source.Dates());
     if (list.error) return Value::Error(*list.error);
     if (k.IsError()) return k;
     double rank = std::ceil(k.number);
@@ -175,7 +175,7 @@ std::optional<std::vector<bool>> CriteriaMask(Args args, size_t first, const Mat
             range.cells.resize(target.cells.size());
         }
         for (size_t k = 0; k < mask.size(); ++k) {
-            mask[k] = mask[k] && MeetsCriterion(criterion, range.cells[k]);
+            mask[k] = mask[k] && MeetsCriterion(criterion, range.cells[k], source.Dates());
         }
     }
     return mask;
@@ -217,7 +217,7 @@ Value OneCriterion(Args args, const CellSource& source, Fold fold) {
     target.columns = range.columns;
     Value criterion = Scalar(args[1], source);
     std::vector<bool> mask(range.cells.size());
-    for (size_t k = 0; k < mask.size(); ++k) mask[k] = MeetsCriterion(criterion, range.cells[k]);
+    for (size_t k = 0; k < mask.size(); ++k) mask[k] = MeetsCriterion(criterion, range.cells[k], source.Dates());
     return FoldMasked(target, mask, fold);
 }
 
@@ -241,7 +241,7 @@ Value ManyCriteriaOf(Args a, const CellSource& s) {
 }
 
 Value Subtotal(Args args, const CellSource& source) {
-    Value code = ToNumber(Scalar(args[0], source));
+    Value code = ToNumber(Scalar(args[0], source), source.Dates());
     if (code.IsError()) return code;
     int kind = static_cast<int>(std::trunc(code.number)) % 100;  // 101.. also skip hidden rows; none are hidden
     Args rest = args.subspan(1);
@@ -258,12 +258,12 @@ Value Subtotal(Args args, const CellSource& source) {
 }
 
 Value Rank(Args args, const CellSource& source) {
-    Value x = ToNumber(Scalar(args[0], source));
+    Value x = ToNumber(Scalar(args[0], source), source.Dates());
     if (x.IsError()) return x;
     NumberList list = CollectNumbers(args.subspan(1, 1), source);
     double order = 0.0;
     if (args.size() > 2) {
-        Value o = ToNumber(Scalar(args[2], source));
+        Value o = ToNumber(Scalar(args[2], source), source.Dates());
         if (o.IsError()) return o;
         order = o.number;
     }

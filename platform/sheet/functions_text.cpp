@@ -24,7 +24,7 @@ std::optional<Value> CountArg(Args args, size_t i, const CellSource& source, dou
         out = fallback;
         return std::nullopt;
     }
-    Value n = ToNumber(Scalar(args[i], source));
+    Value n = ToNumber(Scalar(args[i], source), source.Dates());
     if (n.IsError()) return n;
     out = std::trunc(n.number);
     if (out < least) return Value::Error(ErrorCode::Value);
@@ -179,7 +179,7 @@ Value FindText(Args args, const CellSource& source, bool search) {
     size_t from = static_cast<size_t>(start) - 1;
     for (size_t i = from; i <= length; ++i) {
         std::string rest = Substring(hay.text, i, length);
-        bool hit = search ? MeetsCriterion(Value::String("=" + needle.text + "*"), Value::String(rest))
+        bool hit = search ? MeetsCriterion(Value::String("=" + needle.text + "*"), Value::String(rest), source.Dates())
                           : rest.starts_with(needle.text);
         if (hit) return Value::Number(static_cast<double>(i + 1));
     }
@@ -196,7 +196,7 @@ Value TextFormat(Args args, const CellSource& source) {
     Value code = Text(args[1], source);
     if (v.IsError()) return v;
     if (code.IsError()) return code;
-    Value n = ToNumber(v);
+    Value n = ToNumber(v, source.Dates());
     if (n.IsError()) return ToText(v);
     return TextResult(FormatNumber(n.number, code.text, source.Dates()));
 }
@@ -204,7 +204,7 @@ Value TextFormat(Args args, const CellSource& source) {
 Value ValueOf(Args args, const CellSource& source) {
     Value v = Scalar(args[0], source);
     if (v.kind == Value::Kind::Bool) return Value::Error(ErrorCode::Value);
-    return ToNumber(v);
+    return ToNumber(v, source.Dates());
 }
 
 Value Rept(Args args, const CellSource& source) {

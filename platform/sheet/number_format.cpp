@@ -447,12 +447,92 @@ std::string FormatDate(double serial, std::string_view code, double firstDay) {
     return out;
 }
 
-bool IsGeneral(std::string_view code) {
+std::string LowerCase(std::string_view text) {
     std::string lower;
-    for (char ch : code) {
+    for (char ch : text) {
         lower += Lower(ch);
     }
+    return lower;
+}
+
+// The code after its leading colour, locale, condition and numeral tags, which show nothing.
+std::string_view AfterSilentTags(std::string_view code) {
+    while (code.starts_with('[')) {
+        size_t close = code.find(']');
+        if (close == std::string_view::npos || !BracketText(code.substr(1, close - 1)).empty()) break;
+        code.remove_prefix(close + 1);
+    }
+    return code;
+}
+
+bool IsGeneral(std::string_view code) {
+    std::string lower = LowerCase(AfterSilentTags(code));
     return lower.empty() || lower == "@" || lower == "general";
+}
+
+// "[DBNum1]": the number in Chinese lower-case numerals.
+bool WantsChineseNumerals(std::string_view code) {
+    return LowerCase(code).find("[dbnum1]") != std::string::npos;
+}
+
+constexpr std::array<std::string_view, 10> kChineseDigits{"〇", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
+
+// A whole number's digits with their units, as Excel writes them: "一千零一十五", "一十万", "〇".
+std::string ChineseWholeNumber(std::string_view digits) {
+    constexpr std::array<std::string_view, 4> kPlaces{"", "十", "百", "千"};
+    constexpr std::array<std::string_view, 4> kGroups{"", "万", "亿", "万亿"};
+    std::string out;
+    bool zeroPending = false, groupUsed = false;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        size_t place = digits.size() - 1 - i;
+        int digit = digits[i] - '0';
+        if (digit == 0) {
+            zeroPending = !out.empty();
+        } else {
+            if (zeroPending) out += "零";
+            zeroPending = false;
+            groupUsed = true;
+            out += kChineseDigits[static_cast<size_t>(digit)];
+            out += kPlaces[place % 4];
+        }
+        if (place % 4 == 0 && place > 0 && groupUsed) {
+            out += kGroups[std::min<size_t>(place / 4, kGroups.size() - 1)];
+            groupUsed = false;
+        }
+    }
+    return out.empty() ? std::string(kChineseDigits[0]) : out;
+}
+
+// The digits of a shown number in Chinese numerals: the whole part with units (its group commas
+// dropped), decimals and exponent digit by digit; signs and the point stay.
+std::string ChineseNumerals(std::string_view shown) {
+    std::string out;
+    bool wholePart = true;
+    for (size_t i = 0; i < shown.size();) {
+        if (!std::isdigit(static_cast<unsigned char>(shown[i]))) {
+            wholePart = wholePart && shown[i] != '.' && shown[i] != 'E';
+            out += shown[i++];
+            continue;
+        }
+        std::string digits;
+        for (;
+             i < shown.size() && (std::isdigit(static_cast<unsigned char>(shown[i])) || (wholePart && shown[i] == ','));
+             ++i) {
+            if (shown[i] != ',') digits += shown[i];
+        }
+        if (wholePart) {
+            size_t first = std::min(digits.find_first_not_of('0'), digits.size());
+            out += ChineseWholeNumber(std::string_view(digits).substr(first));
+        } else {
+            for (char d : digits) out += kChineseDigits[static_cast<size_t>(d - '0')];
+        }
+    }
+    return out;
+}
+
+// The digits as the section's numeral tag asks.
+std::string WithNumerals(std::string digits, std::string_view code) {
+    return WantsChineseNumerals(code) ? ChineseNumerals(digits) : digits;
 }
 
 constexpr std::array<std::pair<size_t, std::string_view>, 28> kBuiltinFormats{{
@@ -524,13 +604,13 @@ std::string FormatGeneral(double number) {
 
 std::string FormatNumber(double number, std::string_view formatCode, DateSystem dates) {
     if (IsGeneral(formatCode)) {
-        return FormatGeneral(number);
+        return WithNumerals(FormatGeneral(number), formatCode);
     }
     std::vector<std::string_view> sections = SplitSections(formatCode);
     auto [index, ownSign] = PickSection(sections, number);
     std::string_view code = sections[index];
     if (IsGeneral(code) || code.find('@') != std::string_view::npos) {
-        return FormatGeneral(number);
+        return WithNumerals(FormatGeneral(number), code);
     }
     Section s = ParseSection(code);
     if (s.dateOrTime && !s.hasDigits) {
@@ -545,7 +625,7 @@ std::string FormatNumber(double number, std::string_view formatCode, DateSystem 
     std::string digits = s.exponentDigits > 0 ? RenderScientific(magnitude, s)
                          : s.IsFraction()     ? RenderFraction(magnitude, s)
                                               : RenderDigits(magnitude, s);
-    return sign + s.prefix + digits + s.suffix;
+    return sign + s.prefix + WithNumerals(digits, code) + s.suffix;
 }
 
 std::string_view BuiltinNumberFormat(size_t id) {

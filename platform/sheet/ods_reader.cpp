@@ -77,7 +77,9 @@ int IntAttribute(const char** a, std::string_view name, int fallback, int low, i
 class NumberStyleBuilder {
 public:
     NumberStyleBuilder() = default;
-    explicit NumberStyleBuilder(const char** a) : elapsed_(AttributeOr(a, "truncate-on-overflow", "true") == "false") {}
+    explicit NumberStyleBuilder(const char** a)
+        : code_(IsChineseLowerCase(a) ? "[DBNum1]" : ""),
+          elapsed_(AttributeOr(a, "truncate-on-overflow", "true") == "false") {}
 
     void Start(std::string_view name, const char** a) {
         if (name == "number" || name == "scientific-number") {
@@ -118,6 +120,12 @@ public:
 private:
     static bool Long(const char** a) { return AttributeOr(a, "style", "short") == "long"; }
 
+    // Numerals written in Chinese lower-case ("一千二百"), what xlsx codes tag [DBNum1].
+    static bool IsChineseLowerCase(const char** a) {
+        return AttributeOr(a, "transliteration-format", "1") == "一" &&
+               AttributeOr(a, "transliteration-style", "short") == "long";
+    }
+
     // With truncate-on-overflow off the first time field counts on past its unit: "[h]:mm".
     void TimeField(std::string_view name, const char** a) {
         std::string field(Long(a) ? 2 : 1, name[0] == 'h' ? 'h' : name[0] == 'm' ? 'm' : 's');
@@ -137,6 +145,12 @@ private:
     }
 
     void Digits(std::string_view name, const char** a) {
+        // A number with no decimal places of its own is LibreOffice's General under a locale or tag.
+        if (name == "number" && !Attribute(a, "decimal-places") && !Attribute(a, "grouping") &&
+            !Attribute(a, "display-factor")) {
+            code_ += "General";
+            return;
+        }
         int decimals = IntAttribute(a, "decimal-places", 0, 0, 30);
         int required = IntAttribute(a, "min-decimal-places", decimals, 0, decimals);
         code_ += IntegerDigits(a);

@@ -211,17 +211,26 @@ std::optional<double> CalendarDate(std::string_view text) {
     return SerialDate(*year, *month, *day);
 }
 
-std::optional<double> DateTime(std::string_view text) {
+// A calendar date as a serial day of the workbook's date system; none before the system's day 0.
+std::optional<double> SystemDate(std::string_view text, DateSystem dates) {
+    std::optional<double> serial = CalendarDate(text);
+    if (!serial || *serial < DaysBefore(dates)) {
+        return std::nullopt;
+    }
+    return *serial - DaysBefore(dates);
+}
+
+std::optional<double> DateTime(std::string_view text, DateSystem dates) {
     size_t blank = text.find(' ');
     if (blank == std::string_view::npos) {
-        return text.find(':') != std::string_view::npos ? TimeOfDay(text) : CalendarDate(text);
+        return text.find(':') != std::string_view::npos ? TimeOfDay(text) : SystemDate(text, dates);
     }
-    std::optional<double> date = CalendarDate(text.substr(0, blank));
+    std::optional<double> date = SystemDate(text.substr(0, blank), dates);
     std::optional<double> time = TimeOfDay(TrimBlanks(text.substr(blank)));
     return date && time ? std::optional<double>(*date + *time) : std::nullopt;
 }
 
-std::optional<double> UnsignedNumber(std::string_view text) {
+std::optional<double> UnsignedNumber(std::string_view text, DateSystem dates) {
     for (std::string_view currency : {"$", "¥", "￥"}) {
         if (text.starts_with(currency)) {
             text.remove_prefix(currency.size());
@@ -234,12 +243,16 @@ std::optional<double> UnsignedNumber(std::string_view text) {
     if (std::optional<double> grouped = GroupedNumber(text)) {
         return grouped;
     }
-    return DateTime(text);
+    return DateTime(text, dates);
 }
 
 }  // namespace
 
-std::optional<double> ParseNumber(std::string_view text) {
+std::optional<double> ParseDateTime(std::string_view text, DateSystem dates) {
+    return DateTime(TrimBlanks(text), dates);
+}
+
+std::optional<double> ParseNumber(std::string_view text, DateSystem dates) {
     text = TrimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
@@ -251,7 +264,7 @@ std::optional<double> ParseNumber(std::string_view text) {
         scale = 0.01;
         text = TrimBlanks(text.substr(0, text.size() - 1));
     }
-    std::optional<double> value = UnsignedNumber(text);
+    std::optional<double> value = UnsignedNumber(text, dates);
     if (!value) {
         return std::nullopt;
     }

@@ -53,10 +53,16 @@ struct Matrix {
 std::string_view ErrorText(ErrorCode code);
 std::optional<ErrorCode> ErrorFromText(std::string_view text);
 
-// The number a whole text reads as (blanks around it allowed), as Excel converts text: plain and
-// scientific numbers, thousands separators ("1,000"), a percent sign ("50%"), a currency sign and
-// dates and times in ISO or slash form ("2024-03-01", "2024/3/1 12:30", "12:30:15").
-std::optional<double> ParseNumber(std::string_view text);
+// Serial dates count from 1899-12-30, or from 1904-01-01 in workbooks saved with 1904 dates.
+enum class DateSystem : uint8_t { From1900, From1904 };
+
+// What turns a serial date of the system into one counted from 1899-12-30.
+inline double DaysBefore(DateSystem system) {
+    return system == DateSystem::From1904 ? static_cast<double>(calendar::k1904Offset) : 0.0;
+}
+
+// Only a date, a time or both ("2024/3/1", "12:30", "2024-03-01 12:30") as a serial of the date system.
+std::optional<double> ParseDateTime(std::string_view text, DateSystem dates);
 
 // Only a plain decimal or scientific number, signed, blanks around it allowed: what typing into a
 // cell and a number in a file or a formula are read as.
@@ -65,13 +71,11 @@ std::optional<double> ParsePlainNumber(std::string_view text);
 // Days since 1899-12-30, the day Excel's serial dates count from (1900 dates after February 1900).
 double SerialDate(long long year, long long month, long long day);
 
-// Serial dates count from 1899-12-30, or from 1904-01-01 in workbooks saved with 1904 dates.
-enum class DateSystem : uint8_t { From1900, From1904 };
-
-// What turns a serial date of the system into one counted from 1899-12-30.
-inline double DaysBefore(DateSystem system) {
-    return system == DateSystem::From1904 ? static_cast<double>(calendar::k1904Offset) : 0.0;
-}
+// The number a whole text reads as (blanks around it allowed), as Excel converts text: plain and
+// scientific numbers, thousands separators ("1,000"), a percent sign ("50%"), a currency sign and
+// dates and times in ISO or slash form ("2024-03-01", "2024/3/1 12:30", "12:30:15"), a date as a
+// serial day of the given date system.
+std::optional<double> ParseNumber(std::string_view text, DateSystem dates = DateSystem::From1900);
 
 // A number as Excel turns it into text (what x&"" gives): 15 significant digits at most, in
 // exponent form only outside 1E-9..1E15.

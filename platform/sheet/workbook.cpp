@@ -320,8 +320,7 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
                 if (Cell* cell = row->Find(token.first.column)) {
                     consider(*row, *cell);
                 }
-            } else if (token.kind == TokenKind::Range &&
-                       sheets_[token.first.row->sheet]->MayHoldFormula(token.first, token.last)) {
+            } else if (NamesBlock(token) && sheets_[token.first.row->sheet]->MayHoldFormula(token.first, token.last)) {
                 VisitBlock(sheets_, token.first, token.last, consider);
             }
         }
@@ -393,7 +392,7 @@ double Workbook::GetCellNumber(int row, int column) const {
     switch (value.kind) {
         case Value::Kind::Number: return value.number;
         case Value::Kind::Bool: return value.boolean ? 1.0 : 0.0;
-        case Value::Kind::String: return ParseNumber(value.text).value_or(0.0);
+        case Value::Kind::String: return ParseNumber(value.text, dates_).value_or(0.0);
         default: return 0.0;
     }
 }

@@ -153,6 +153,9 @@ TEST(FormulaText, IsKeptInA1FormWithoutEqualsSign) {
         {"SUM((A1, B2:C3),D4)", "SUM((A1,B2:C3),D4)"},
         {"SUM (A1) + A2 ", "SUM(A1)+A2"},
         {"-A1:A3 B2", "-A1:A3 B2"},
+        {"sum(index(a1:a5,2):a4)", "SUM(INDEX(A1:A5,2):A4)"},  // a block between computed corners
+        {"A1:INDEX(B1:B5,3) B2", "A1:INDEX(B1:B5,3) B2"},
+        {"A1:INDEX (B1:B5,3)", "A1:INDEX(B1:B5,3)"},
     };
     Workbook book;
     for (const auto& [entered, kept] : cases) {
@@ -162,9 +165,18 @@ TEST(FormulaText, IsKeptInA1FormWithoutEqualsSign) {
 }
 
 TEST(FormulaText, MalformedFormulasAreRefusedAndLeaveTheCellAsItWas) {
-    const char* malformed[] = {"",         "=",        "1+",    "(1",    "SUM(1", "1 2",  "\"abc",
-                               "A1:",      "ROUND(1)", "IF(1)", "#FOO!", "$1A",   "1+)",  "A1:B",
-                               "NOT(1,2)", "*2",       "A1,B1", "(A1,)", "'x'A1", "{1,}", "A1:SUM(B1)"};
+    const char* malformed[] = {"",           "=",
+                               "1+",         "(1",
+                               "SUM(1",      "1 2",
+                               "\"abc",      "A1:",
+                               "ROUND(1)",   "IF(1)",
+                               "#FOO!",      "$1A",
+                               "1+)",        "A1:B",
+                               "NOT(1,2)",   "*2",
+                               "A1,B1",      "(A1,)",
+                               "'x'A1",      "{1,}",
+                               "A1:SUM(B1)", "INDEX(A1:A5,1):",
+                               "A1:2",       "1:INDEX(A1:A5,1)"};
     Workbook book;
     book.SetCellNumber(1, 1, 42);
     for (const char* text : malformed) {
@@ -218,6 +230,14 @@ TEST(NumberFormat, RendersTheCommonXlsxCodes) {
         {-5, "[>100]\"big\";[<0]\"neg\";0", "neg"},
         {5, "0;-0;0;@", "5"},
         {1234567, "#,##0,", "1,235"},
+        // Chinese numerals without a locale tag, as Excel shows them on a Chinese system.
+        {1234, "[DBNum1]General", "一千二百三十四"},
+        {56, "[DBNum1]0", "五十六"},
+        {1234567, "[dbnum1]#,##0", "一百二十三万四千五百六十七"},
+        {100001, "[DBNum1]0", "一十万零一"},
+        {1.25, "[DBNum1]0.00", "一.二五"},
+        {-7, "[DBNum1]0;[DBNum1](0)", "(七)"},
+        {7, "[Red][$-804]General", "7"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FormatNumber(c.number, c.code), c.shown) << c.number << " as " << c.code;

@@ -97,6 +97,27 @@ TEST(Recalculation, EditsReachEveryDependentFormula) {
     EXPECT_EQ(book.GetCellText(2, 1), "20");
 }
 
+// A block between computed corners reads cells its formula names nowhere else: edits there reach
+// it, and formulas there are calculated before it, in a short block and a tall one.
+TEST(Recalculation, ABlockBetweenComputedCornersHearsEveryCellItSpans) {
+    Workbook book;
+    book.SetCellNumber(1, 1, 1);                                            // A1
+    book.SetCellNumber(3, 3, 3);                                            // C3
+    book.SetCellFormula(5, 5, "SUM(A1:INDEX(C1:C3,3))");                    // E5 spans A1:C3
+    book.SetCellFormula(2, 2, "A1*10");                                     // B2
+    book.SetCellFormula(1, 6, "SUM(INDEX(A1:A200,1):INDEX(C1:C200,200))");  // F1 spans A1:C200
+    EXPECT_EQ(book.GetCellText(5, 5), "14");
+    book.SetCellNumber(1, 1, 2);
+    EXPECT_EQ(book.GetCellText(5, 5), "25");
+    book.SetCellNumber(3, 2, 100);  // B3
+    EXPECT_EQ(book.GetCellText(5, 5), "125");
+    book.SetCellNumber(150, 2, 1000);  // B150
+    EXPECT_EQ(book.GetCellText(1, 6), "1125");
+    book.ClearCell(3, 2);
+    EXPECT_EQ(book.GetCellText(5, 5), "25");
+    EXPECT_EQ(book.GetCellText(1, 6), "1025");
+}
+
 // A cell named by a formula keeps telling it of edits whatever the cell holds in turn, and while
 // its row's cells move to make room for new ones.
 TEST(Recalculation, ANamedCellKeepsItsDependentsThroughEveryKindOfContent) {

@@ -50,6 +50,8 @@ CASES = [
     ("0.00E+00", [0.000123, 123456]),
     ("000000", [123]),
     ("0.00;-0.00;0.00;\"文字\"@", [1.5]),
+    ("[DBNum1][$-804]General", [1234, 10, 1015, 0, 12.5, 100000, 120000000, -35, 20305, 110, 1000010]),
+    ("[DBNum1][$-804]0", [1234, 1234.6]),
 ]
 
 # Where LibreOffice and Excel disagree, the sheet follows Excel: (code, value) -> (Excel's text, why).
@@ -60,6 +62,10 @@ EXCEL = {
     ("General", 1e15): ("1E+15", "Excel's General writes numbers of more than 15 digits with an exponent"),
     ("[$-804]h\"时\"mm\"分\"", 0.5208333333): ("12时30分", "Excel rounds a time to the second before it shows it; LibreOffice cuts off"),
     ("h:mm", -0.5): ("###########", "Excel fills a cell with # for a negative time; LibreOffice shows the time of day"),
+    ("[DBNum1][$-804]General", 1015): ("一千零一十五", "Excel writes a zero inside a number as 零; LibreOffice as 〇"),
+    ("[DBNum1][$-804]General", 20305): ("二万零三百零五", "Excel writes a zero inside a number as 零; LibreOffice as 〇"),
+    ("[DBNum1][$-804]General", 1000010): ("一百万零一十", "Excel writes a zero inside a number as 零; LibreOffice as 〇"),
+    ("[DBNum1][$-804]General", 12.5): ("一十二.五", "Excel keeps the ASCII decimal point; LibreOffice writes the full-width one"),
 }
 
 

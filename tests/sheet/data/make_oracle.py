@@ -43,6 +43,7 @@ EXCEL = {
     "\"2024/1/2\"+0": ("45293", "Excel reads year/month/day text as a date; LibreOffice in English takes only ISO dates"),
     "\"\u00a012\"+0": ("#VALUE!", "Excel takes no non-breaking space for a blank around a number; LibreOffice does"),
     "\"12\u00a0\"+0": ("#VALUE!", "Excel takes no non-breaking space for a blank around a number; LibreOffice does"),
+    "SUM(INDEX(A1:A5,2):INDEX({1,2},1))": ("#VALUE!", "LibreOffice's Err:502 is Excel's #VALUE!: a block spans only references"),
     "1234567890123456&\"\"": ("1.23456789012346E+15", "Excel turns a number into text at 15 significant digits; LibreOffice writes all 16"),
 }
 
@@ -240,7 +241,68 @@ SUM(INDEX(A1:B5,2,0))
 INDEX(A1:B5,0,2)
 INDEX({1,2;3,4},0,2)
 SUM(INDEX({1,2;3,4},0,2))
+SUM(INDEX(A1:A5,2):A4)
+SUM(INDEX(B1:B5,2):INDEX(B1:B5,4))
+SUM(INDEX(B1:B5,4):INDEX(B1:B5,2))
+SUM(A1:INDEX(B1:B5,3))
+ROWS(INDEX(A1:A5,2):A4)
+COLUMNS(A1:INDEX(A1:D1,1,3))
+COUNT(B2:INDEX(B1:B5,5))
+AVERAGE(INDEX(A1:B5,1,2):INDEX(A1:B5,2,2))
+MATCH(30,B1:INDEX(B1:B5,5),0)
+SUM((INDEX(A1:A5,1):A2))
+SUM(INDEX(A1:A5,2):C3)
+INDEX(B1:INDEX(B1:B5,3),2)
+SUM(INDEX(A1:A5,2):INDEX({1,2},1))
 """.strip().splitlines()
+
+# The same engine in a workbook saved with 1904 dates: serial 0 is 1904-01-01 there, so date texts,
+# date functions and date formats all count from that day. D1 = 2024-03-15 12:30, D2 = 2024-03-01,
+# D3 = 2023-12-02, as 1904 serials.
+DATA_1904 = {"D1": 43904.520833333333, "D2": 43890, "D3": 43800}
+
+FORMULAS_1904 = """
+DATEVALUE("2024-03-15")
+DATEVALUE("2024/3/15 18:00")
+TIMEVALUE("2024-03-15 18:00")
+"2024-03-15"+0
+"2024/3/15 12:00"*1
+-"1904-01-02"
+DATEVALUE("1903-12-31")
+DATEVALUE("1904-01-01")
+DATE(1904,1,1)
+DATE(2024,3,15)
+DATE(1903,12,31)
+YEAR("2024-03-15")*10000+MONTH("2024-03-15")*100+DAY("2024-03-15")
+YEAR(D1)*10000+MONTH(D1)*100+DAY(D1)
+TEXT(D1,"yyyy-mm-dd hh:mm")
+TEXT("2024-03-15","yyyy-mm-dd ddd")
+TEXT(0,"yyyy-mm-dd")
+D1-"2024-03-01"
+COUNTIF(D1:D3,">=2024-03-01")
+SUMIF(D1:D3,"<2024-03-01")
+DATEDIF("2020-05-20",D1,"y")
+EDATE("2024-01-31",1)
+EOMONTH(D2,0)
+DAYS("2024-03-15","2024-03-01")
+WEEKDAY("2024-03-15")
+VALUE("2024-03-15")
+DATEVALUE("x")
+DATEVALUE(D2)
+TIMEVALUE("25:00")
+""".strip().splitlines()
+
+# Where LibreOffice departs from Excel in the 1904 workbook: formula -> (Excel's value, why).
+EXCEL_1904 = {
+    "DATEVALUE(\"2024/3/15 18:00\")": ("43904", "Excel reads year/month/day text as a date; LibreOffice in English takes only ISO dates"),
+    "\"2024/3/15 12:00\"*1": ("43904.5", "Excel reads year/month/day text as a date; LibreOffice in English takes only ISO dates"),
+    "DATEVALUE(\"1903-12-31\")": ("#VALUE!", "Excel reads no date text before 1904 in a 1904 workbook; LibreOffice counts back to -1"),
+    "DATE(1903,12,31)": ("#NUM!", "Excel has no date before 1904 in a 1904 workbook; LibreOffice counts back to -1"),
+    "DATE(1904,1,1)": ("0", "LibreOffice shows a DATE result as a date; the serial is the same"),
+    "DATE(2024,3,15)": ("43904", "LibreOffice shows a DATE result as a date; the serial is the same"),
+    "DATEVALUE(\"x\")": ("#VALUE!", "LibreOffice's Err:502 is Excel's #VALUE!"),
+    "DATEVALUE(D2)": ("#VALUE!", "LibreOffice's Err:502 is Excel's #VALUE!: only a text reads as a date"),
+}
 
 FORMULA_COLUMN = "F"
 
@@ -251,13 +313,14 @@ def cell_xml(ref, value):
     return f'<c r="{ref}"><v>{value!r}</v></c>'
 
 
-def write_workbook(path):
+def write_workbook(path, data, formulas, date1904=False):
     rows = {}
-    for ref, value in DATA.items():
+    for ref, value in data.items():
         rows.setdefault(int(ref[1:]), []).append(cell_xml(ref, value))
-    for i, formula in enumerate(FORMULAS, start=1):
+    for i, formula in enumerate(formulas, start=1):
         rows.setdefault(i, []).append(f'<c r="{FORMULA_COLUMN}{i}"><f>{escape(as_stored(formula))}</f></c>')
     sheet_data = "".join(f'<row r="{r}">{"".join(sorted(cells, key=lambda c: c[6]))}</row>' for r, cells in sorted(rows.items()))
+    workbook_pr = '<workbookPr date1904="1"/>' if date1904 else ""
     main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
     rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
     pkg = "http://schemas.openxmlformats.org/package/2006/relationships"
@@ -269,7 +332,7 @@ def write_workbook(path):
         '<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>'
         "</Types>",
         "_rels/.rels": f'<Relationships xmlns="{pkg}"><Relationship Id="r1" Type="{rel}/officeDocument" Target="xl/workbook.xml"/></Relationships>',
-        "xl/workbook.xml": f'<workbook xmlns="{main}" xmlns:r="{rel}"><sheets><sheet name="Oracle" sheetId="1" r:id="rId1"/></sheets></workbook>',
+        "xl/workbook.xml": f'<workbook xmlns="{main}" xmlns:r="{rel}">{workbook_pr}<sheets><sheet name="Oracle" sheetId="1" r:id="rId1"/></sheets></workbook>',
         "xl/_rels/workbook.xml.rels": f'<Relationships xmlns="{pkg}"><Relationship Id="rId1" Type="{rel}/worksheet" Target="worksheets/sheet1.xml"/></Relationships>',
         "xl/worksheets/sheet1.xml": f'<worksheet xmlns="{main}"><sheetData>{sheet_data}</sheetData></worksheet>',
     }
@@ -289,16 +352,21 @@ def compute_with_libreoffice(path):
     return [row[column] if column < len(row) else "" for row in rows]
 
 
-def main():
-    workbook = HERE / "oracle.xlsx"
-    write_workbook(workbook)
+def write_oracle(name, data, formulas, excel, date1904=False):
+    workbook = HERE / (name + ".xlsx")
+    write_workbook(workbook, data, formulas, date1904)
     values = compute_with_libreoffice(workbook)
-    with open(HERE / "oracle.tsv", "w", encoding="utf-8", newline="") as f:
+    with open(HERE / (name + ".tsv"), "w", encoding="utf-8", newline="") as f:
         f.write("# row\tformula\tLibreOffice Calc\texpected (Excel)\tnote\n")
-        for i, formula in enumerate(FORMULAS, start=1):
+        for i, formula in enumerate(formulas, start=1):
             lo = values[i - 1] if i - 1 < len(values) else ""
-            expected, note = EXCEL.get(formula, (lo, ""))
+            expected, note = excel.get(formula, (lo, ""))
             f.write(f"{i}\t{formula}\t{lo}\t{expected}\t{note}\n")
+
+
+def main():
+    write_oracle("oracle", DATA, FORMULAS, EXCEL)
+    write_oracle("oracle1904", DATA_1904, FORMULAS_1904, EXCEL_1904, date1904=True)
     make_format_oracle.main()
     return 0
 
