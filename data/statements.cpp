@@ -254,6 +254,7 @@ std::vector<SampleStatement> SampleStatements() {
         {"GenerateMonth", GenerateMonth(month, bank)},
         {"DeleteWageRows", DeleteWageRows(month, {"100001001", "100001002"})},
         {"InsertWageRows", InsertWageRows(month, wageRows)},
+        {"InsertWageRow", InsertWageRow(month, quoted)},
     };
 }
 

@@ -59,6 +59,7 @@ const RewriteTable kSqliteRewrites{
       {"(select top 1 relationid", "(select relationid"},
       {"relationid desc)", "relationid desc limit 1)"}}},
     {"InsertWageRows", {kWageColumnList, kSqliteNow, kSqliteNow}},
+    {"InsertWageRow", {kWageColumnList, kSqliteNow}},
 };
 
 const RewriteTable kPostgresRewrites{
@@ -79,6 +80,7 @@ const RewriteTable kPostgresRewrites{
       {"(select top 1 relationid", "(select relationid"},
       {"relationid desc)", "relationid desc nulls last limit 1)"}}},
     {"InsertWageRows", {kWageColumnList, kPostgresNow, kPostgresNow}},
+    {"InsertWageRow", {kWageColumnList, kPostgresNow}},
 };
 
 std::string Edited(std::string sql, const std::vector<Edit>& edits) {
