@@ -63,10 +63,15 @@ void CDynRecordset::BindColumns() {
         CFieldValue& value = m_pValues[i];
         CODBCFieldInfo info;
         GetODBCFieldInfo(static_cast<short>(i), info);
-        value.PrepareFor(info.m_nSQLType);
+        value.PrepareFor(KindToFetch(info.m_nSQLType));
         value.m_strColumnName = UniqueName(Upper(info.m_strName));
         m_nameMap.emplace(value.m_strColumnName, i);
     }
+}
+
+short CDynRecordset::KindToFetch(short sqlType) const {
+    const bool decimal = sqlType == keltrov::db::sqltype::Numeric || sqlType == keltrov::db::sqltype::Decimal;
+    return decimal && m_bDecimalsAsNumbers ? keltrov::db::sqltype::Double : sqlType;
 }
 
 void CDynRecordset::ReleaseValues() {

@@ -20,6 +20,10 @@ public:
     // The open type is not used: every query opens as a snapshot. The options pass on unchanged.
     virtual bool OpenSql(const std::string& sql, unsigned openType = useDefault, uint32_t options = none);
 
+    // From here on decimal columns are fetched as numbers (the driver converts them) rather than as
+    // their texts, for readers that only want their values.
+    void FetchDecimalsAsNumbers() { m_bDecimalsAsNumbers = true; }
+
     // Index of the column of that name, without regard to case; -1 when the result has none.
     int GetFieldIndex(const std::string& name) const;
     // The value of a column in the current row; an index outside the columns gives a null value of kind 0.
@@ -28,6 +32,7 @@ public:
 
 private:
     void BindColumns();
+    short KindToFetch(short sqlType) const;
     void ReleaseValues();
     std::string UniqueName(const std::string& name) const;
 
@@ -35,5 +40,6 @@ private:
     int m_nCapacity = 0;
     std::unordered_map<std::string, int> m_nameMap;
     bool m_bRebind = false;
+    bool m_bDecimalsAsNumbers = false;
     CFieldValue m_outside;  // what an index outside the columns reads
 };

@@ -100,6 +100,12 @@ double LeadingDecimal(const std::string& text) {
             i = k;
         }
     }
+    // from_chars reads without a copy or the locale; it takes no plus sign, and leaves values past
+    // the double's range to strtod, whose infinity or zero the callers expect.
+    const char* first = text.data() + start + (text[start] == '+' ? 1 : 0);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(first, text.data() + i, value);
+    if (error == std::errc{} && end == text.data() + i) return value;
     return std::strtod(text.substr(start, i - start).c_str(), nullptr);
 }
 
@@ -123,83 +129,62 @@ void CFieldValue::Clear() {
 void CFieldValue::PrepareFor(short sqlType) {
     Clear();
     switch (sqlType) {
-    case sqltype::Bit:
-        m_dwType = DBVT_BOOL;
-        break;
-    case sqltype::TinyInt:
-        m_dwType = DBVT_UCHAR;
-        break;
-    case sqltype::SmallInt:
-        m_dwType = DBVT_SHORT;
-        break;
-    case sqltype::Integer:
-        m_dwType = DBVT_LONG;
-        break;
-    case sqltype::Real:
-        m_dwType = DBVT_SINGLE;
-        break;
-    case sqltype::Float:
-    case sqltype::Double:
-        m_dwType = DBVT_DOUBLE;
-        break;
-    case sqltype::Date:
-    case sqltype::Time:
-    case sqltype::Timestamp:
-    case sqltype::TypeDate:
-    case sqltype::TypeTime:
-    case sqltype::TypeTimestamp:
-        m_dwType = DBVT_DATE;
-        m_pdate = new Timestamp(NullTimestamp());
-        break;
-    case sqltype::Char:
-    case sqltype::VarChar:
-    case sqltype::LongVarChar:
-    case sqltype::Numeric:
-    case sqltype::Decimal:
-    case sqltype::BigInt:
-    case sqltype::WChar:
-    case sqltype::WVarChar:
-        m_dwType = DBVT_STRING;
-        m_pstring = new std::string;
-        break;
-    case sqltype::Binary:
-    case sqltype::VarBinary:
-    case sqltype::LongVarBinary:
-        m_dwType = DBVT_BINARY;
-        m_pByteArray = new std::vector<unsigned char>(1);
-        break;
-    default:
-        break;
+        case sqltype::Bit: m_dwType = DBVT_BOOL; break;
+        case sqltype::TinyInt: m_dwType = DBVT_UCHAR; break;
+        case sqltype::SmallInt: m_dwType = DBVT_SHORT; break;
+        case sqltype::Integer: m_dwType = DBVT_LONG; break;
+        case sqltype::Real: m_dwType = DBVT_SINGLE; break;
+        case sqltype::Float:
+        case sqltype::Double: m_dwType = DBVT_DOUBLE; break;
+        case sqltype::Date:
+        case sqltype::Time:
+        case sqltype::Timestamp:
+        case sqltype::TypeDate:
+        case sqltype::TypeTime:
+        case sqltype::TypeTimestamp:
+            m_dwType = DBVT_DATE;
+            m_pdate = new Timestamp(NullTimestamp());
+            break;
+        case sqltype::Char:
+        case sqltype::VarChar:
+        case sqltype::LongVarChar:
+        case sqltype::Numeric:
+        case sqltype::Decimal:
+        case sqltype::BigInt:
+        case sqltype::WChar:
+        case sqltype::WVarChar:
+            m_dwType = DBVT_STRING;
+            m_pstring = new std::string;
+            break;
+        case sqltype::Binary:
+        case sqltype::VarBinary:
+        case sqltype::LongVarBinary:
+            m_dwType = DBVT_BINARY;
+            m_pByteArray = new std::vector<unsigned char>(1);
+            break;
+        default: break;
     }
 }
 
 std::string CFieldValue::AsText() const {
     if (m_bNull) return {};
     switch (m_dwType) {
-    case DBVT_BOOL:
-        return m_boolVal != 0 ? "T" : "F";
-    case DBVT_UCHAR:
-        return std::string(1, static_cast<char>(m_chVal));
-    case DBVT_SHORT:
-        return WholeNumberText(m_iVal);
-    case DBVT_LONG:
-        return WholeNumberText(m_lVal);
-    case DBVT_SINGLE:
-        return Printf("%.2f", static_cast<double>(m_fltVal));
-    case DBVT_DOUBLE:
-        return Printf("%.2f", m_dblVal);
-    case DBVT_DATE:
-        return TimestampText(*m_pdate);
-    case DBVT_STRING:
-        // A text an older installation stored in its own code page is shown, not dropped.
-        return IsAscii(*m_pstring) ? *m_pstring : keltrov::TextAsUtf8(*m_pstring);
-    case DBVT_BINARY: {
-        std::string text;
-        CopyBytesToText(text, *m_pByteArray);
-        return text;
-    }
-    default:
-        return {};
+        case DBVT_BOOL: return m_boolVal != 0 ? "T" : "F";
+        case DBVT_UCHAR: return std::string(1, static_cast<char>(m_chVal));
+        case DBVT_SHORT: return WholeNumberText(m_iVal);
+        case DBVT_LONG: return WholeNumberText(m_lVal);
+        case DBVT_SINGLE: return Printf("%.2f", static_cast<double>(m_fltVal));
+        case DBVT_DOUBLE: return Printf("%.2f", m_dblVal);
+        case DBVT_DATE: return TimestampText(*m_pdate);
+        case DBVT_STRING:
+            // A text an older installation stored in its own code page is shown, not dropped.
+            return IsAscii(*m_pstring) ? *m_pstring : keltrov::TextAsUtf8(*m_pstring);
+        case DBVT_BINARY: {
+            std::string text;
+            CopyBytesToText(text, *m_pByteArray);
+            return text;
+        }
+        default: return {};
     }
 }
 
@@ -212,42 +197,27 @@ int32_t CFieldValue::AsLong() const {
 double CFieldValue::AsDouble() const {
     if (m_bNull) return 0.0;
     switch (m_dwType) {
-    case DBVT_BOOL:
-        return m_boolVal != 0 ? 1.0 : 0.0;
-    case DBVT_UCHAR:
-        return m_chVal;
-    case DBVT_SHORT:
-        return m_iVal;
-    case DBVT_LONG:
-        return m_lVal;
-    case DBVT_SINGLE:
-        return m_fltVal;
-    case DBVT_DOUBLE:
-        return m_dblVal;
-    case DBVT_STRING:
-        return LeadingDecimal(*m_pstring);
-    default:
-        return 0.0;
+        case DBVT_BOOL: return m_boolVal != 0 ? 1.0 : 0.0;
+        case DBVT_UCHAR: return m_chVal;
+        case DBVT_SHORT: return m_iVal;
+        case DBVT_LONG: return m_lVal;
+        case DBVT_SINGLE: return m_fltVal;
+        case DBVT_DOUBLE: return m_dblVal;
+        case DBVT_STRING: return LeadingDecimal(*m_pstring);
+        default: return 0.0;
     }
 }
 
 DateTime CFieldValue::AsDate() const {
     if (m_bNull || m_dwType == DBVT_NULL) return DateTime();
     switch (m_dwType) {
-    case DBVT_SHORT:
-        return DateTime::FromUnixTime(m_iVal);
-    case DBVT_LONG:
-        return DateTime::FromUnixTime(m_lVal);
-    case DBVT_SINGLE:
-        return DateTime::FromUnixTime(static_cast<long long>(std::trunc(m_fltVal)));
-    case DBVT_DOUBLE:
-        return DateTime::FromUnixTime(static_cast<long long>(std::trunc(m_dblVal)));
-    case DBVT_DATE:
-        return TimestampDate(*m_pdate);
-    case DBVT_STRING:
-        return DateTime::Parse(*m_pstring);
-    default:
-        return DateTime::Invalid();
+        case DBVT_SHORT: return DateTime::FromUnixTime(m_iVal);
+        case DBVT_LONG: return DateTime::FromUnixTime(m_lVal);
+        case DBVT_SINGLE: return DateTime::FromUnixTime(static_cast<long long>(std::trunc(m_fltVal)));
+        case DBVT_DOUBLE: return DateTime::FromUnixTime(static_cast<long long>(std::trunc(m_dblVal)));
+        case DBVT_DATE: return TimestampDate(*m_pdate);
+        case DBVT_STRING: return DateTime::Parse(*m_pstring);
+        default: return DateTime::Invalid();
     }
 }
 
@@ -257,63 +227,31 @@ std::vector<unsigned char>* CFieldValue::GetBinary() const {
 
 CFieldValue& CFieldValue::SetLong(int32_t n) {
     switch (m_dwType) {
-    case DBVT_NULL:
-    case DBVT_BOOL:
-        m_boolVal = n != 0 ? 1 : 0;
-        break;
-    case DBVT_UCHAR:
-        m_chVal = static_cast<unsigned char>(n & 0xFF);
-        break;
-    case DBVT_SHORT:
-        m_iVal = static_cast<int16_t>(n & 0xFFFF);
-        break;
-    case DBVT_LONG:
-        m_lVal = n;
-        break;
-    case DBVT_SINGLE:
-        m_fltVal = static_cast<float>(n);
-        break;
-    case DBVT_DOUBLE:
-        m_dblVal = n;
-        break;
-    case DBVT_STRING:
-        *m_pstring = WholeNumberText(n);
-        break;
-    default:
-        break;
+        case DBVT_NULL:
+        case DBVT_BOOL: m_boolVal = n != 0 ? 1 : 0; break;
+        case DBVT_UCHAR: m_chVal = static_cast<unsigned char>(n & 0xFF); break;
+        case DBVT_SHORT: m_iVal = static_cast<int16_t>(n & 0xFFFF); break;
+        case DBVT_LONG: m_lVal = n; break;
+        case DBVT_SINGLE: m_fltVal = static_cast<float>(n); break;
+        case DBVT_DOUBLE: m_dblVal = n; break;
+        case DBVT_STRING: *m_pstring = WholeNumberText(n); break;
+        default: break;
     }
     return *this;
 }
 
 CFieldValue& CFieldValue::SetText(const std::string& text) {
     switch (m_dwType) {
-    case DBVT_NULL:
-    case DBVT_BOOL:
-        m_boolVal = LeadingInteger(text) != 0 ? 1 : 0;
-        break;
-    case DBVT_UCHAR:
-        m_chVal = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
-        break;
-    case DBVT_SHORT:
-        m_iVal = static_cast<int16_t>(LeadingInteger(text));
-        break;
-    case DBVT_LONG:
-        m_lVal = LeadingInteger(text);
-        break;
-    case DBVT_SINGLE:
-        m_fltVal = static_cast<float>(LeadingDecimal(text));
-        break;
-    case DBVT_DOUBLE:
-        m_dblVal = LeadingDecimal(text);
-        break;
-    case DBVT_DATE:
-        *m_pdate = DateOnly(DateTime::Parse(text));
-        break;
-    case DBVT_STRING:
-        *m_pstring = text;
-        break;
-    default:
-        break;
+        case DBVT_NULL:
+        case DBVT_BOOL: m_boolVal = LeadingInteger(text) != 0 ? 1 : 0; break;
+        case DBVT_UCHAR: m_chVal = text.empty() ? 0 : static_cast<unsigned char>(text[0]); break;
+        case DBVT_SHORT: m_iVal = static_cast<int16_t>(LeadingInteger(text)); break;
+        case DBVT_LONG: m_lVal = LeadingInteger(text); break;
+        case DBVT_SINGLE: m_fltVal = static_cast<float>(LeadingDecimal(text)); break;
+        case DBVT_DOUBLE: m_dblVal = LeadingDecimal(text); break;
+        case DBVT_DATE: *m_pdate = DateOnly(DateTime::Parse(text)); break;
+        case DBVT_STRING: *m_pstring = text; break;
+        default: break;
     }
     return *this;
 }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace keltrov::test {
 namespace {
@@ -31,6 +33,21 @@ TEST_F(RecordsetTest, BindsKindsByDriverType) {
     EXPECT_EQ(*bytes, (std::vector<unsigned char>{0x00, 0xff}));
     rs.MoveNext();
     EXPECT_TRUE(rs.IsEOF());
+}
+
+TEST_F(RecordsetTest, DecimalsFetchedAsNumbersKeepTheirValuesAndNulls) {
+    database.Exec("create table amounts (k int, m numeric(12,2))");
+    database.Exec("insert into amounts values (1, 5200.35), (2, null), (3, -9999999999.99), (4, 0)");
+    CDynRecordset rs(&database.Db());
+    rs.FetchDecimalsAsNumbers();
+    rs.OpenSql("select m, k from amounts order by k");
+    std::vector<std::pair<double, bool>> read;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        ASSERT_EQ(rs.GetFieldValue(0).m_dwType, DBVT_DOUBLE);
+        read.emplace_back(rs.GetFieldValue(0).AsDouble(), rs.GetFieldValue(0).m_bNull);
+    }
+    EXPECT_EQ(read, (std::vector<std::pair<double, bool>>{
+                        {5200.35, false}, {0.0, true}, {-9999999999.99, false}, {0.0, false}}));
 }
 
 TEST_F(RecordsetTest, NamesAreUpperCaseAndUnique) {
