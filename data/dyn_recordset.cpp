@@ -63,15 +63,15 @@ void CDynRecordset::BindColumns() {
         CFieldValue& value = m_pValues[i];
         CODBCFieldInfo info;
         GetODBCFieldInfo(static_cast<short>(i), info);
-        value.PrepareFor(KindToFetch(info.m_nSQLType));
+        value.PrepareFor(KindToFetch(i, info.m_nSQLType));
         value.m_strColumnName = UniqueName(Upper(info.m_strName));
         m_nameMap.emplace(value.m_strColumnName, i);
     }
 }
 
-short CDynRecordset::KindToFetch(short sqlType) const {
-    const bool decimal = sqlType == keltrov::db::sqltype::Numeric || sqlType == keltrov::db::sqltype::Decimal;
-    return decimal && m_bDecimalsAsNumbers ? keltrov::db::sqltype::Double : sqlType;
+short CDynRecordset::KindToFetch(int index, short sqlType) const {
+    const auto [first, last] = m_numberColumns;
+    return index >= first && index <= last ? keltrov::db::sqltype::Double : sqlType;
 }
 
 void CDynRecordset::ReleaseValues() {

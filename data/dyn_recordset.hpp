@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 class CDynRecordset : public keltrov::db::CRecordset {
 public:
@@ -20,9 +21,9 @@ public:
     // The open type is not used: every query opens as a snapshot. The options pass on unchanged.
     virtual bool OpenSql(const std::string& sql, unsigned openType = useDefault, uint32_t options = none);
 
-    // From here on decimal columns are fetched as numbers (the driver converts them) rather than as
-    // their texts, for readers that only want their values.
-    void FetchDecimalsAsNumbers() { m_bDecimalsAsNumbers = true; }
+    // The columns from first to last (indexes) are fetched as numbers, converted by the driver, for readers
+    // that want only their values: a driver may declare an amount column as text (SQLite's does).
+    void FetchAsNumbers(int firstColumn, int lastColumn) { m_numberColumns = {firstColumn, lastColumn}; }
 
     // Index of the column of that name, without regard to case; -1 when the result has none.
     int GetFieldIndex(const std::string& name) const;
@@ -32,7 +33,7 @@ public:
 
 private:
     void BindColumns();
-    short KindToFetch(short sqlType) const;
+    short KindToFetch(int index, short sqlType) const;
     void ReleaseValues();
     std::string UniqueName(const std::string& name) const;
 
@@ -40,6 +41,6 @@ private:
     int m_nCapacity = 0;
     std::unordered_map<std::string, int> m_nameMap;
     bool m_bRebind = false;
-    bool m_bDecimalsAsNumbers = false;
+    std::pair<int, int> m_numberColumns{0, -1};
     CFieldValue m_outside;  // what an index outside the columns reads
 };

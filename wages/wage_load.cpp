@@ -47,7 +47,7 @@ void CPayrollDlg::LoadWages(const std::string& nodeCode) {
     const std::string key = GetPeriodKey(month, "B812");
     ResetSheet();
     CDynRecordset rows(g_pDatabase);
-    rows.FetchDecimalsAsNumbers();
+    rows.FetchAsNumbers(kTextColumns + kFieldOffset + 1, kWageColumns + kFieldOffset);
     rows.OpenSql(keltrov::sql::MonthWages(key, nodeCode));
     std::vector<std::vector<Variant>> wageRows;
     try {
