@@ -3,6 +3,7 @@
 // the rewritten texts. Runs on SQLite, or on PostgreSQL with KELTROV_TEST_DATABASE=postgresql (and
 // KELTROV_PG_CONNECT, as scripts/pg-cluster.sh env prints it). Beside the times, the round trips of an
 // iteration: statements run and transactions ended.
+#include "bench/plain_odbc.hpp"
 #include "bench/round_trips.hpp"
 #include "data/dyn_recordset.hpp"
 #include "data/statements.hpp"
@@ -11,7 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <map>
 #include <memory>
 
@@ -68,17 +68,8 @@ void BM_PlainOdbcRead(benchmark::State& state) {
     const RoundTripCounter trips(db);
     long long statements = 0;
     for (auto _ : state) {
-        keltrov::db::StatementHandle statement(db.GetImpl().connection);
-        SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(kQuery.c_str())), SQL_NTS);
+        benchmark::DoNotOptimize(ReadPlain(db, kQuery));
         ++statements;
-        std::vector<std::array<char, 256>> buffers(kColumns);
-        std::vector<SQLLEN> lengths(kColumns);
-        for (SQLUSMALLINT c = 0; c < kColumns; ++c)
-            SQLBindCol(statement.get(), c + 1, SQL_C_CHAR, buffers[c].data(), 256, &lengths[c]);
-        size_t bytes = 0;
-        while (SQL_SUCCEEDED(SQLFetch(statement.get())))
-            for (SQLLEN length : lengths) bytes += length > 0 ? static_cast<size_t>(length) : 0;
-        benchmark::DoNotOptimize(bytes);
     }
     trips.Report(state, statements);
 }

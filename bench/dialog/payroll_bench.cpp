@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "bench/dialog/plain_odbc.hpp"
+#include "bench/plain_odbc.hpp"
 #include "bench/round_trips.hpp"
 #include "data/statements.hpp"
 #include "dialog/payroll_dlg.hpp"
@@ -276,6 +276,18 @@ BENCHMARK(BM_SelectCompany)
     ->ArgsProduct({{1000, 10000}, {kCompanies, 1}, {0, 1, 2}})
     ->Iterations(10)
     ->Unit(benchmark::kMillisecond);
+
+// The floor of choosing a company: its month's rows read by a plain bind-and-fetch loop, nothing shown.
+void BM_SelectCompanyPlainRead(benchmark::State& state) {
+    UseDatabase({static_cast<int>(state.range(0)), 1});
+    const std::string query = g_pDatabase->Translate(sql::MonthWages(CurrentMonthKey(), CompanyCode(0)));
+    const bench::RoundTripCounter trips(*g_pDatabase);
+    size_t bytes = 0;
+    for (auto _ : state) bytes = ReadPlain(*g_pDatabase, query);
+    trips.Report(state, state.iterations());
+    if (bytes == 0) state.SkipWithError("the month has no rows");
+}
+BENCHMARK(BM_SelectCompanyPlainRead)->Arg(10000)->Iterations(10)->Unit(benchmark::kMillisecond);
 
 void BM_OpenDialog(benchmark::State& state) {
     UseDatabase({static_cast<int>(state.range(0)), kCompanies});
