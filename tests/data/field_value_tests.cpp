@@ -72,6 +72,24 @@ TEST(FieldValue, LeadingDecimalReadsAsTheCLibraryDoes) {
     for (const auto& [text, extent] : cases) EXPECT_EQ(LeadingDecimal(text), std::strtod(extent, nullptr)) << text;
 }
 
+// The calendar's own formatting is the oracle for the date text of a stored timestamp.
+TEST(FieldValue, DateTextsAgreeWithTheCalendarsFormat) {
+    CFieldValue ts;
+    Prepared(ts, db::sqltype::Timestamp);
+    const db::Timestamp cases[] = {
+        {1900, 1, 1, 0, 0, 0, 0},  {2024, 2, 29, 23, 59, 0, 0},  {2023, 2, 29, 0, 0, 0, 0}, {2006, 5, 9, 0, 5, 0, 0},
+        {2006, 5, 9, 7, 0, 59, 0}, {9999, 12, 31, 12, 30, 0, 0}, {2100, 2, 29, 1, 1, 0, 0}, {2006, 4, 31, 0, 0, 0, 0},
+        {2006, 13, 1, 0, 0, 0, 0}, {2006, 6, 30, 24, 0, 0, 0},
+    };
+    for (const db::Timestamp& stamp : cases) {
+        *ts.m_pdate = stamp;
+        const DateTime date(stamp.year, stamp.month, stamp.day, stamp.hour, stamp.minute, stamp.second);
+        const bool midnight = stamp.hour == 0 && stamp.minute == 0;
+        const std::string expected = stamp.month > 12 ? "" : date.Format(midnight ? "%Y-%m-%d" : "%Y-%m-%d %H:%M");
+        EXPECT_EQ(ts.AsText(), expected) << stamp.year << '-' << stamp.month << '-' << stamp.day << ' ' << stamp.hour;
+    }
+}
+
 TEST(PeriodEnd, EveryReportType) {
     struct Case {
         int y, m, d;
