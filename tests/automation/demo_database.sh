@@ -24,6 +24,10 @@ create_demo_database() {
   fi
 }
 
+# The 15th of this month, and the key the demo bank's wages of this month are stored under.
+this_month=$(date +%Y-%m-15)
+month_key="10000001$(date -d "$(date +%Y-%m-01) +1 month -1 day" +%Y-%m-%d)"
+
 # One statement on the database; the rows of a query, without its header line.
 execute() { (cd "$dir" && "$host" "${database[@]}" --exec "$1"); }
 query() { (cd "$dir" && "$host" "${database[@]}" --query "$1" | tail -n +2); }

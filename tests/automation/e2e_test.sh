@@ -17,7 +17,6 @@ fail() { echo "FAIL $(basename "$script"): $*"; exit 1; }
 source "$(dirname "$0")/demo_database.sh"
 create_demo_database "e2e_$(basename "$script" .script)"
 
-this_month=$(date +%Y-%m-15)
 last_month=$(date -d "$this_month -1 month" +%Y-%m-15)
 sed -e "s/@THIS_MONTH@/$this_month/g" -e "s/@LAST_MONTH@/$last_month/g" "$script" > "$dir/run.script"
 while read -r sql; do

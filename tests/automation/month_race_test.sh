@@ -11,8 +11,6 @@ fail() { echo "FAIL month race: $*"; exit 1; }
 source "$(dirname "$0")/demo_database.sh"
 create_demo_database month_race
 
-this_month=$(date +%Y-%m-15)
-month_key="10000001$(date -d "$(date +%Y-%m-01) +1 month -1 day" +%Y-%m-%d)"
 other_months_before=$(query "select count(*) from usertabb812 where relationid <> '$month_key'")
 for ((round = 1; round <= rounds; round++)); do
   printf 'select #100\ndate %s\nanswer ok\nclick generate\n' "$this_month" >> "$dir/generate.script"

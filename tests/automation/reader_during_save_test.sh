@@ -13,8 +13,6 @@ create_demo_database reader_during_save
 execute "insert into usertabb811 (relationid, inputdate, field_1, field_2, field_5)
          with recursive n(i) as (select 100 union all select i + 1 from n where i < 999)
          select '10000001', getdate(), '100001' || i, '职员' || i, '财务部' from n" || fail "persons"
-this_month=$(date +%Y-%m-15)
-month_key="10000001$(date -d "$(date +%Y-%m-01) +1 month -1 day" +%Y-%m-%d)"
 printf 'select #100\ndate %s\nanswer ok\nclick generate\n' "$this_month" > "$dir/generate.script"
 run_clerks generate.script
 persons=$(query "select count(*) from usertabb811")
