@@ -256,18 +256,20 @@ std::regex WildcardPattern(std::string_view pattern) {
     std::string expression;
     for (size_t i = 0; i < pattern.size(); ++i) {
         char ch = pattern[i];
-        if (ch == '~' && i + 1 < pattern.size()) {
+        // After a tilde any character stands for itself; a backslash before a letter or digit
+        // would make it a class or a back-reference.
+        bool literal = ch == '~' && i + 1 < pattern.size();
+        if (literal) {
             ch = pattern[++i];
-            expression += '\\';
-            expression += ch;
-        } else if (ch == '*') {
+        }
+        if (!literal && ch == '*') {
             expression += "[\\s\\S]*";
-        } else if (ch == '?') {
+        } else if (!literal && ch == '?') {
             expression += "[\\s\\S]";
-        } else if (std::string_view("\\^$.|+()[]{}").find(ch) != std::string_view::npos) {
-            expression += '\\';
-            expression += ch;
         } else {
+            if (std::string_view("\\^$.|+()[]{}*?").find(ch) != std::string_view::npos) {
+                expression += '\\';
+            }
             expression += ch;
         }
     }

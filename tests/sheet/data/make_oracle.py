@@ -254,6 +254,10 @@ SUM((INDEX(A1:A5,1):A2))
 SUM(INDEX(A1:A5,2):C3)
 INDEX(B1:INDEX(B1:B5,3),2)
 SUM(INDEX(A1:A5,2):INDEX({1,2},1))
+COUNTIF(C1:C3,"~a")
+COUNTIF(C1:C3,"~b*")
+COUNTIF(C1:C3,"<>~2")
+COUNTIF(C1:C3,"~*")
 """.strip().splitlines()
 
 # The same engine in a workbook saved with 1904 dates: serial 0 is 1904-01-01 there, so date texts,
