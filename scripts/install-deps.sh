@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   unixodbc unixodbc-dev libsqliteodbc sqlite3
   libwxgtk3.2-dev
-  libxlsxwriter-dev libzip-dev libexpat1-dev
+  libxlsxwriter-dev libzip-dev libexpat1-dev libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick fonts-wqy-microhei
   jq

@@ -256,18 +256,20 @@ std::regex WildcardPattern(std::string_view pattern) {
     std::string expression;
     for (size_t i = 0; i < pattern.size(); ++i) {
         char ch = pattern[i];
-        if (ch == '~' && i + 1 < pattern.size()) {
+        // After a tilde any character stands for itself; a backslash before a letter or digit
+        // would make it a class or a back-reference.
+        bool literal = ch == '~' && i + 1 < pattern.size();
+        if (literal) {
             ch = pattern[++i];
-            expression += '\\';
-            expression += ch;
-        } else if (ch == '*') {
+        }
+        if (!literal && ch == '*') {
             expression += "[\\s\\S]*";
-        } else if (ch == '?') {
+        } else if (!literal && ch == '?') {
             expression += "[\\s\\S]";
-        } else if (std::string_view("\\^$.|+()[]{}").find(ch) != std::string_view::npos) {
-            expression += '\\';
-            expression += ch;
         } else {
+            if (std::string_view("\\^$.|+()[]{}*?").find(ch) != std::string_view::npos) {
+                expression += '\\';
+            }
             expression += ch;
         }
     }
@@ -418,56 +420,6 @@ Value Checked(double result) {
     return std::isfinite(result) ? Value::Number(result) : Value::Error(ErrorCode::Num);
 }
 
-namespace {
-
-// Lower case of the letters that have case: Latin, Greek, Cyrillic and full-width Latin; the
-// rule is fixed here rather than taken from the C locale, which knows only ASCII.
-char32_t LowerCodePoint(char32_t cp) {
-    if ((cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) ||
-        (cp >= 0x391 && cp <= 0x3AB && cp != 0x3A2) || (cp >= 0x410 && cp <= 0x42F) || (cp >= 0xFF21 && cp <= 0xFF3A)) {
-        return cp + 0x20;
-    }
-    if (cp >= 0x400 && cp <= 0x40F) {
-        return cp + 0x50;
-    }
-    bool evenUpper = (cp >= 0x100 && cp <= 0x137) || (cp >= 0x14A && cp <= 0x177) || (cp >= 0x460 && cp <= 0x4BF);
-    bool oddUpper = (cp >= 0x139 && cp <= 0x148) || (cp >= 0x179 && cp <= 0x17E);
-    if ((evenUpper && cp % 2 == 0) || (oddUpper && cp % 2 == 1)) {
-        return cp + 1;
-    }
-    return cp;
-}
-
-// The letter a Latin letter with a mark is sorted with, from U+00C0; '.' keeps the character.
-constexpr std::string_view kLatinBases =
-    "aaaaaaaceeeeiiiidnooooo.ouuuuy.s"
-    "aaaaaaaceeeeiiiidnooooo.ouuuuy.y"
-    "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiiiiijjkkkllllllllllnnnnnnnnnoooooooorrrrrrssssssss"
-    "ttttttuuuuuuuuuuuuwwyyyzzzzzzs";
-
-// Text as the language sorts it first: case folded and marks taken off, so "ä" sorts with "a".
-std::string CollationKey(std::string_view text) {
-    std::string key;
-    key.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) {
-        char32_t cp = LowerCodePoint(utf8::Next(text, pos));
-        bool marked = cp >= 0xC0 && cp < 0xC0 + kLatinBases.size() && kLatinBases[cp - 0xC0] != '.';
-        utf8::Append(key, marked ? static_cast<char32_t>(kLatinBases[cp - 0xC0]) : cp);
-    }
-    return key;
-}
-
-}  // namespace
-
-std::string FoldCase(std::string_view text) {
-    std::string folded;
-    folded.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) {
-        utf8::Append(folded, LowerCodePoint(utf8::Next(text, pos)));
-    }
-    return folded;
-}
-
 int CompareValues(const Value& a, const Value& b) {
     auto rank = [](const Value& v) {
         return v.kind == Value::Kind::Number ? 0 : v.kind == Value::Kind::String ? 1 : 2;
@@ -481,10 +433,7 @@ int CompareValues(const Value& a, const Value& b) {
         return x < y ? -1 : x > y ? 1 : 0;
     }
     if (a.kind == Value::Kind::String) {
-        // By letters first, ignoring case and marks; marks decide between texts otherwise alike.
-        int c = CollationKey(a.text).compare(CollationKey(b.text));
-        c = c != 0 ? c : FoldCase(a.text).compare(FoldCase(b.text));
-        return c < 0 ? -1 : c > 0 ? 1 : 0;
+        return CompareText(a.text, b.text);
     }
     return a.boolean == b.boolean ? 0 : a.boolean ? 1 : -1;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sheet/collation.hpp"
 #include "platform/sheet/evaluator.hpp"
 
 namespace keltrov::sheet {
@@ -85,9 +86,7 @@ std::optional<Value> Numbers(Args args, const CellSource& source, std::span<doub
 Value Checked(double result);
 
 // --- comparison ---
-// Text folded for case-insensitive comparison, across Unicode (UTF-8) text.
-std::string FoldCase(std::string_view text);
-// Excel's ordering: numbers (at 15 digits) before texts (case-insensitive) before logicals.
+// Excel's ordering: numbers (at 15 digits) before texts (by CompareText) before logicals.
 int CompareValues(const Value& a, const Value& b);
 // Whether a cell's value meets a COUNTIF-style criterion (">5", "<>x", "a*", 3, ">2024-3-1").
 bool MeetsCriterion(const Value& criterion, const Value& value, DateSystem dates);

@@ -78,6 +78,12 @@ TEST(Oracle, A1904WorkbookCountsEveryDateFromItsOwnDayZero) {
     ExpectOracle("oracle1904", 20);
 }
 
+// Texts compared, searched and counted as under a Chinese locale: by pinyin, case ignored. Where
+// the sheet's pinyin reads a character otherwise than LibreOffice, the data says so.
+TEST(Oracle, ChineseTextsCompareByPinyinAsUnderAChineseLocale) {
+    ExpectOracle("collation", 40);
+}
+
 // The same formats saved by Excel's rules (.xlsx) and by LibreOffice (.ods, whose sections are
 // styles chosen by conditions) show each value alike.
 TEST(Oracle, EveryFormatShowsWhatLibreOfficeOrExcelShowsInBothFileKinds) {
