@@ -4,6 +4,7 @@
 #include <unicode/locid.h>
 #include <unicode/tblcoll.h>
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/sheet/errors.hpp"

@@ -7,7 +7,6 @@
 #include <unicode/tblcoll.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -111,11 +110,44 @@ bool FollowsRanks(const icu::Collator& collator, const Ranks& ranks) {
     return true;
 }
 
-void WriteArray(const char* path, const uint8_t* bytes, int32_t length) {
+void WriteArray(const char* path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path);
     out << "// Generated from pinyin_order.txt by make_pinyin_collation; not edited by hand.\n";
-    for (int32_t i = 0; i < length; ++i) out << static_cast<unsigned>(bytes[i]) << (i % 24 == 23 ? ",\n" : ",");
+    for (size_t i = 0; i < bytes.size(); ++i) out << static_cast<unsigned>(bytes[i]) << (i % 24 == 23 ? ",\n" : ",");
     out << "\n";
+}
+
+// ICU's Chinese collation with the moved ranks set in the wanted order, checked against all ranks.
+std::unique_ptr<icu::RuleBasedCollator> Tailored(const Ranks& ranks) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::RuleBasedCollator> chinese = ChineseCollator(status);
+    if (U_FAILURE(status)) {
+        std::cerr << "no Chinese collation: " << u_errorName(status) << "\n";
+        return nullptr;
+    }
+    chinese->setStrength(icu::Collator::PRIMARY);
+    std::vector<bool> kept = KeptInPlace(ranks, *chinese);
+    auto tailored = std::make_unique<icu::RuleBasedCollator>(chinese->getRules() + Tailoring(ranks, kept), status);
+    if (U_FAILURE(status)) {
+        std::cerr << "tailoring rejected: " << u_errorName(status) << "\n";
+        return nullptr;
+    }
+    tailored->setStrength(icu::Collator::PRIMARY);
+    if (!FollowsRanks(*tailored, ranks)) return nullptr;
+    std::cerr << std::count(kept.begin(), kept.end(), false) << " of " << ranks.size() << " ranks moved\n";
+    return tailored;
+}
+
+std::vector<uint8_t> BinaryImage(const icu::RuleBasedCollator& collator) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::vector<uint8_t> image(collator.cloneBinary(nullptr, 0, status));
+    status = U_ZERO_ERROR;  // asking the size reports an overflow by design
+    collator.cloneBinary(image.data(), static_cast<int32_t>(image.size()), status);
+    if (U_FAILURE(status)) {
+        std::cerr << "no binary image: " << u_errorName(status) << "\n";
+        image.clear();
+    }
+    return image;
 }
 
 }  // namespace
@@ -126,35 +158,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     Ranks ranks = ReadRanks(argv[1]);
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::RuleBasedCollator> chinese = ChineseCollator(status);
-    if (U_FAILURE(status) || ranks.empty()) {
-        std::cerr << "no Chinese collation or no order: " << u_errorName(status) << "\n";
+    if (ranks.empty()) {
+        std::cerr << "no order in " << argv[1] << "\n";
         return 1;
     }
-    chinese->setStrength(icu::Collator::PRIMARY);
-    std::vector<bool> kept = KeptInPlace(ranks, *chinese);
-    icu::UnicodeString tailoring = Tailoring(ranks, kept);
-    UParseError parseError{};
-    icu::UnicodeString noReason;
-    icu::RuleBasedCollator tailored(chinese->getRules() + tailoring, parseError, noReason, status);
-    if (U_FAILURE(status)) {
-        std::cerr << "tailoring rejected at offset " << parseError.offset << ": " << u_errorName(status) << "\n";
-        return 1;
-    }
-    tailored.setStrength(icu::Collator::PRIMARY);
-    if (!FollowsRanks(tailored, ranks)) return 1;
-    tailored.setStrength(icu::Collator::TERTIARY);
-    int32_t imageSize = tailored.cloneBinary(nullptr, 0, status);
-    status = U_ZERO_ERROR;  // the size query reports an overflow by design
-    std::vector<uint8_t> image(imageSize);
-    tailored.cloneBinary(image.data(), static_cast<int32_t>(image.size()), status);
-    if (U_FAILURE(status)) {
-        std::cerr << "no binary image: " << u_errorName(status) << "\n";
-        return 1;
-    }
-    WriteArray(argv[2], image.data(), static_cast<int32_t>(image.size()));
-    std::cerr << std::count(kept.begin(), kept.end(), false) << " of " << ranks.size() << " moved, image "
-              << image.size() << " bytes\n";
+    std::unique_ptr<icu::RuleBasedCollator> tailored = Tailored(ranks);
+    std::vector<uint8_t> image = tailored ? BinaryImage(*tailored) : std::vector<uint8_t>();
+    if (image.empty()) return 1;
+    WriteArray(argv[2], image);
     return 0;
 }
