@@ -2,7 +2,9 @@
 
 #include <unicode/coll.h>
 #include <unicode/locid.h>
+#include <unicode/tblcoll.h>
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/sheet/errors.hpp"
@@ -29,20 +31,41 @@ char32_t LowerCodePoint(char32_t cp) {
     return cp;
 }
 
+// ICU's Chinese collation with the GB2312 characters moved into LibreOffice's order (made at build
+// time from data/pinyin_order.txt): ICU reads some characters by another syllable and orders one
+// syllable's characters by tone and use, where the applications of a Chinese system order them by
+// code.
+constexpr uint8_t kPinyinCollationImage[] = {
+#include "pinyin_collation.inc"
+};
+
+[[noreturn]] void ThrowNoCollation(UErrorCode status) {
+    throw SheetError(std::string("无法载入中文排序规则：") + u_errorName(status));
+}
+
+// The root collation, on which the Chinese image is built and which must outlive it.
+const icu::RuleBasedCollator& RootCollator() {
+    static const std::unique_ptr<icu::Collator> root = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::Collator> made(icu::Collator::createInstance(icu::Locale::getRoot(), status));
+        if (U_FAILURE(status) || dynamic_cast<icu::RuleBasedCollator*>(made.get()) == nullptr) ThrowNoCollation(status);
+        return made;
+    }();
+    return static_cast<const icu::RuleBasedCollator&>(*root);
+}
+
 // The Chinese collation (pinyin) by base letters alone, with Latin and digits before Chinese as
-// the applications have them (the language's own data puts Chinese first); made once, since
-// loading its rules costs far more than a comparison.
+// the applications have them (the language's own data puts Chinese first); made once.
 const icu::Collator& PinyinCollator() {
     static const std::unique_ptr<icu::Collator> collator = [] {
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Collator> made(icu::Collator::createInstance(icu::Locale("zh"), status));
+        auto made = std::make_unique<icu::RuleBasedCollator>(
+            kPinyinCollationImage, static_cast<int32_t>(sizeof kPinyinCollationImage), &RootCollator(), status);
         const int32_t rootScriptOrder = UCOL_REORDER_CODE_NONE;
         if (U_SUCCESS(status)) made->setReorderCodes(&rootScriptOrder, 1, status);
-        if (U_FAILURE(status)) {
-            throw SheetError(std::string("无法载入中文排序规则：") + u_errorName(status));
-        }
+        if (U_FAILURE(status)) ThrowNoCollation(status);
         made->setStrength(icu::Collator::PRIMARY);
-        return made;
+        return std::unique_ptr<icu::Collator>(std::move(made));
     }();
     return *collator;
 }
