@@ -96,6 +96,17 @@ public:
         if (!body_) body_ = new CellExtra();
         return *static_cast<CellExtra*>(body_);
     }
+    // The cell without its formula, which the copier binds anew, and without the formulas naming it,
+    // which listen to the copy themselves.
+    Cell CopyContents() const {
+        Cell copy;
+        copy.column = column;
+        copy.kind = kind;
+        copy.style = style;
+        copy.number = number;
+        if (!Text().empty()) copy.Extra().text = Text();
+        return copy;
+    }
     const std::string& Text() const {
         static const std::string kNone;
         CellExtra* extra = hasFormula_ ? nullptr : static_cast<CellExtra*>(body_);
