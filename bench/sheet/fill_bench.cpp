@@ -138,8 +138,13 @@ void PutRows(Workbook& book, std::vector<std::vector<Variant>> rows) {
          {Variant::I4(kFirstDataRow), Variant::I4(lastRow), Variant::I4(kFirstAmountColumn),
           Variant::I4(kLastAmountColumn)});
     for (int i = 0; i < employees; ++i) {
-        Call(book, dispid::kSetRowValues, InvokeKind::Method,
-             {Variant::I4(kFirstDataRow + i), Variant::I4(1), Variant::Array(std::move(rows[i]))});
+        // Moved in one by one, as the plug-in's wrapper does: a braced list would copy the values.
+        std::vector<Variant> args;
+        args.reserve(3);
+        args.push_back(Variant::I4(kFirstDataRow + i));
+        args.push_back(Variant::I4(1));
+        args.push_back(Variant::Array(std::move(rows[i])));
+        Call(book, dispid::kSetRowValues, InvokeKind::Method, std::move(args));
     }
 }
 

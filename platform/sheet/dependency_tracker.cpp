@@ -66,12 +66,9 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
         if (token.kind == TokenKind::Ref) {
             auto* row = static_cast<Row*>(token.first.row);
             if (add) {
-                CellExtra& extra = row->Obtain(token.first.column).Extra();
-                if (!extra.dependents) extra.dependents = std::make_unique<std::vector<FormulaCell*>>();
-                extra.dependents->push_back(&formula);
-            } else if (Cell* cell = row->Find(token.first.column);
-                       cell && cell->FindExtra() && cell->FindExtra()->dependents) {
-                std::erase(*cell->FindExtra()->dependents, &formula);
+                row->Obtain(token.first.column).Extra().dependents.push_back(&formula);
+            } else if (Cell* cell = row->Find(token.first.column); cell && cell->FindExtra()) {
+                std::erase(cell->FindExtra()->dependents, &formula);
             }
         } else if (NamesBlock(token) && RangeRows(token) > kWideRangeRows) {
             int lastColumn =
@@ -99,8 +96,8 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
 
 void DependencyTracker::ForEachDependent(Row& row, int column, const Visit& visit) {
     const Cell* cell = row.Find(column);
-    if (CellExtra* extra = cell ? cell->FindExtra() : nullptr; extra && extra->dependents) {
-        for (FormulaCell* dependent : *extra->dependents) {
+    if (CellExtra* extra = cell ? cell->FindExtra() : nullptr) {
+        for (FormulaCell* dependent : extra->dependents) {
             visit(*dependent);
         }
     }
@@ -155,8 +152,8 @@ void DependencyTracker::MarkDependentsDirty(const std::vector<std::unique_ptr<Ro
         if (!row) continue;
         for (auto it = row->LowerBound(block.firstColumn); it != row->cells.end() && it->column <= block.lastColumn;
              ++it) {
-            if (CellExtra* extra = it->FindExtra(); extra && extra->dependents) {
-                for (FormulaCell* dependent : *extra->dependents) mark(*dependent);
+            if (CellExtra* extra = it->FindExtra()) {
+                for (FormulaCell* dependent : extra->dependents) mark(*dependent);
             }
         }
         for (const RangeListener& listener : row->ranges) {

@@ -93,8 +93,9 @@ void VisitBlock(const std::vector<std::unique_ptr<Sheet>>& sheets, const CellRef
     }
 }
 
+// A text has no more characters than bytes, so only a long one is counted.
 void CheckTextLength(const std::string& text) {
-    if (utf8::Length(text) > kMaxTextLength) {
+    if (text.size() > kMaxTextLength && utf8::Length(text) > kMaxTextLength) {
         throw LimitError("文字超过 " + std::to_string(kMaxTextLength) + " 个字符");
     }
 }
@@ -850,15 +851,28 @@ Formula MovedDown(const Formula& tokens, int rows, const RowOf& rowOf) {
 
 }  // namespace
 
+// Row by row, so that each row comes from memory once however many columns go down.
 void Workbook::FillFormulasDown(int firstRow, int lastRow, int firstColumn, int lastColumn) {
     CheckCellAddress(firstRow, firstColumn);
     CheckCellAddress(lastRow, lastColumn);
+    std::vector<const FormulaCell*> sources;
     for (int column = firstColumn; column <= lastColumn; ++column) {
         if (int row = FirstCopiedFormulaRow(column, firstRow, lastRow); row != 0) {
-            CopyFormulaDown(row, column, lastRow);
+            sources.push_back(RowAt(row).Find(column)->Formula());
         }
     }
-    BlockChanged({firstRow, firstColumn, lastRow, lastColumn});
+    if (sources.empty()) {
+        return;
+    }
+    const int top = (*std::min_element(sources.begin(), sources.end(), [](auto* a, auto* b) {
+                        return a->row->index < b->row->index;
+                    }))->row->index;
+    for (int target = top + 1; target <= lastRow; ++target) {
+        for (const FormulaCell* source : sources) {
+            if (source->row->index < target) CopyFormulaDown(*source, target);
+        }
+    }
+    BlockChanged({top + 1, firstColumn, lastRow, lastColumn});
 }
 
 // The first row from firstRow on, above lastRow, whose formula in the column goes down; 0 for none.
@@ -880,16 +894,13 @@ int Workbook::FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const
     return 0;
 }
 
-void Workbook::CopyFormulaDown(int row, int column, int lastRow) {
-    const FormulaCell& source = *RowAt(row).Find(column)->Formula();
+void Workbook::CopyFormulaDown(const FormulaCell& source, int target) {
     auto rowOf = [this](int sheet, int index) -> RowAnchor* { return &RowIn(sheet, index); };
-    for (int target = row + 1; target <= lastRow; ++target) {
-        auto formula = std::make_unique<FormulaCell>();
-        formula->tokens = MovedDown(source.tokens, target - row, rowOf);
-        formula->row = &RowAt(target);
-        formula->column = column;
-        InstallFormula(target, column, std::move(formula));
-    }
+    auto formula = std::make_unique<FormulaCell>();
+    formula->tokens = MovedDown(source.tokens, target - source.row->index, rowOf);
+    formula->row = &RowAt(target);
+    formula->column = source.column;
+    InstallFormula(target, source.column, std::move(formula));
 }
 
 // The row is found once and its cells are walked left to right, as the values go.
@@ -915,22 +926,25 @@ void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> val
 // insertion each.
 void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> values) {
     auto needsCell = [](const Value& value) { return value.kind != Value::Kind::Empty && !ClearsCell(value); };
-    std::vector<int> missing;
+    size_t missing = 0;
     auto at = row.LowerBound(firstColumn);
     for (size_t i = 0; i < values.size(); ++i) {
         const int column = firstColumn + static_cast<int>(i);
         while (at != row.cells.end() && at->column < column) ++at;
-        if ((at == row.cells.end() || at->column != column) && needsCell(values[i])) missing.push_back(column);
+        missing += (at == row.cells.end() || at->column != column) && needsCell(values[i]) ? 1 : 0;
     }
-    if (missing.empty()) {
+    if (missing == 0) {
         return;
     }
     std::vector<Cell> merged;
-    merged.reserve(row.cells.size() + missing.size());
+    merged.reserve(row.cells.size() + missing);
     auto next = row.cells.begin();
-    for (int column : missing) {
+    for (size_t i = 0; i < values.size(); ++i) {
+        const int column = firstColumn + static_cast<int>(i);
         for (; next != row.cells.end() && next->column < column; ++next) merged.push_back(std::move(*next));
-        merged.emplace_back().column = column;
+        if (needsCell(values[i]) && (next == row.cells.end() || next->column != column)) {
+            merged.emplace_back().column = column;
+        }
     }
     std::move(next, row.cells.end(), std::back_inserter(merged));
     row.cells = std::move(merged);

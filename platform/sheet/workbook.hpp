@@ -182,7 +182,7 @@ private:
     void ShrinkRows();
     void MoveMergedBlocks(int row, int count);
     int FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const;
-    void CopyFormulaDown(int row, int column, int lastRow);
+    void CopyFormulaDown(const FormulaCell& source, int target);
     void ForEachFormula(const std::function<void(FormulaCell&)>& visit);
     Row& RowIn(int sheet, int row);
     std::unique_ptr<FormulaCell> ParseFor(int row, int column, std::string_view text);

@@ -16,8 +16,8 @@ namespace keltrov::sheet {
 // What few cells have, kept apart so that the many number cells stay small.
 struct CellExtra {
     std::string text;
-    // The formulas naming this cell on its own; most text cells have none, so the list is apart.
-    std::unique_ptr<std::vector<FormulaCell*>> dependents;
+    // The formulas naming this cell on its own.
+    std::vector<FormulaCell*> dependents;
 };
 
 struct FormulaCell {
