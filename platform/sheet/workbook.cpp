@@ -230,6 +230,7 @@ Workbook::~Workbook() = default;
 void Workbook::Clear() {
     dependencies_->Clear();
     unmarked_.reset();
+    anyCalculated_ = false;
     sheets_.clear();
     AddSheet("Sheet1");
     current_ = 0;
@@ -382,6 +383,7 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
                                                          formula.arrayRow, formula.arrayColumn);
         formula.circular = false;
         formula.state = FormulaCell::State::Calculated;
+        anyCalculated_ = true;
         stack.pop_back();
     }
 }
@@ -488,7 +490,7 @@ void Workbook::ReserveLikeRowAbove(Row& row) {
 
 void Workbook::Changed(Row& row, int column) {
     ++changeCount_;
-    if (!loading_) {
+    if (!loading_ && anyCalculated_) {
         dependencies_->MarkDependentsDirty(row, column);
     }
 }
@@ -998,6 +1000,9 @@ void Workbook::MarkChangedBlock() const {
     }
     const ChangedBlock changed = *unmarked_;
     unmarked_.reset();
+    if (!anyCalculated_) {
+        return;
+    }
     dependencies_->MarkDependentsDirty(sheets_[changed.sheet]->rows, static_cast<int>(changed.sheet), changed.block);
 }
 
@@ -1066,6 +1071,7 @@ void Workbook::CopyFrom(const Workbook& other) {
         }
     }
     CopyFormulas(other);
+    anyCalculated_ = other.anyCalculated_;
     current_ = other.current_;
     names_ = other.names_;
     loadWarnings_ = other.loadWarnings_;

@@ -216,6 +216,9 @@ private:
         CellBlock block;
     };
     mutable std::optional<ChangedBlock> unmarked_;
+    // Whether a formula may have been calculated since the workbook was cleared: until one is, every
+    // formula waits for calculation and a change has nothing to mark.
+    mutable bool anyCalculated_ = false;
     // The last small image loaded and the workbook it gave, before any change.
     struct LoadedImage {
         std::vector<uint8_t> bytes;
