@@ -57,9 +57,14 @@ void CF1Book::FillFormulasDown(long firstRow, long lastRow, long firstCol, long 
                      {I4(firstRow), I4(lastRow), I4(firstCol), I4(lastCol)});
 }
 
+// The arguments are moved in one by one: a braced list would copy the row's values.
 void CF1Book::SetRowValues(long row, long firstCol, std::vector<Variant> values) {
-    control_->Invoke(dispid::kSetRowValues, InvokeKind::Method,
-                     {I4(row), I4(firstCol), Variant::Array(std::move(values))});
+    std::vector<Variant> args;
+    args.reserve(3);
+    args.push_back(I4(row));
+    args.push_back(I4(firstCol));
+    args.push_back(Variant::Array(std::move(values)));
+    control_->Invoke(dispid::kSetRowValues, InvokeKind::Method, args);
 }
 
 void CF1Book::LoadFromMemory(long handle, short reserved) {

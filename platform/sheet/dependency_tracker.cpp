@@ -1,5 +1,7 @@
 #include "platform/sheet/dependency_tracker.hpp"
 
+#include <algorithm>
+
 namespace keltrov::sheet {
 namespace {
 
@@ -12,9 +14,22 @@ bool Covers(const RangeListener& listener, int column) {
     return listener.firstColumn <= column && column <= listener.lastColumn;
 }
 
-bool Covers(const Token& range, const Row& row, int column) {
-    return range.first.row->sheet == row.sheet && range.first.row->index <= row.index &&
-           row.index <= range.last.row->index && range.first.column <= column && column <= range.last.column;
+// Whether the range reads a cell of the block on the sheet.
+bool Meets(const Token& range, int sheet, const CellBlock& block) {
+    return range.first.row->sheet == sheet && range.first.row->index <= block.lastRow &&
+           block.firstRow <= range.last.row->index && range.first.column <= block.lastColumn &&
+           block.firstColumn <= range.last.column;
+}
+
+int64_t ColumnKey(int sheet, int column) {
+    return static_cast<int64_t>(sheet) * (kMaxColumns + 1) + column;
+}
+
+void MarkDirty(FormulaCell& formula, std::vector<FormulaCell*>& work) {
+    if (formula.state == FormulaCell::State::Calculated) {
+        formula.state = FormulaCell::State::Dirty;
+        work.push_back(&formula);
+    }
 }
 
 int RangeRows(const Token& range) {
@@ -40,7 +55,7 @@ std::vector<DependencyTracker::WideRange>& DependencyTracker::WideRangesOf(const
     if (range.last.column - range.first.column >= kWideRangeColumns) {
         return wideRanges_;
     }
-    return wideByColumn_[static_cast<int64_t>(range.first.row->sheet) * (kMaxColumns + 1) + column];
+    return wideByColumn_[ColumnKey(range.first.row->sheet, column)];
 }
 
 // A single cell is listened to from the cell; a range from each row it covers while short, else
@@ -51,12 +66,9 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
         if (token.kind == TokenKind::Ref) {
             auto* row = static_cast<Row*>(token.first.row);
             if (add) {
-                CellExtra& extra = row->Obtain(token.first.column).Extra();
-                if (!extra.dependents) extra.dependents = std::make_unique<std::vector<FormulaCell*>>();
-                extra.dependents->push_back(&formula);
-            } else if (Cell* cell = row->Find(token.first.column);
-                       cell && cell->FindExtra() && cell->FindExtra()->dependents) {
-                std::erase(*cell->FindExtra()->dependents, &formula);
+                row->Obtain(token.first.column).Extra().dependents.push_back(&formula);
+            } else if (Cell* cell = row->Find(token.first.column); cell && cell->FindExtra()) {
+                std::erase(cell->FindExtra()->dependents, &formula);
             }
         } else if (NamesBlock(token) && RangeRows(token) > kWideRangeRows) {
             int lastColumn =
@@ -82,10 +94,10 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
     }
 }
 
-void DependencyTracker::ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit) {
-    CellExtra* extra = row.Find(column) ? row.Find(column)->FindExtra() : nullptr;
-    if (extra && extra->dependents) {
-        for (FormulaCell* dependent : *extra->dependents) {
+void DependencyTracker::ForEachDependent(Row& row, int column, const Visit& visit) {
+    const Cell* cell = row.Find(column);
+    if (CellExtra* extra = cell ? cell->FindExtra() : nullptr) {
+        for (FormulaCell* dependent : extra->dependents) {
             visit(*dependent);
         }
     }
@@ -94,18 +106,31 @@ void DependencyTracker::ForEachDependent(Row& row, int column, const std::functi
             visit(*listener.owner);
         }
     }
+    ForEachWideDependent(row.sheet, {row.index, column, row.index, column}, visit);
+}
+
+// Tall ranges reading the block, from the lists of its columns or, for a block wider than the
+// columns listened to, from every list.
+void DependencyTracker::ForEachWideDependent(int sheet, const CellBlock& block, const Visit& visit) {
     auto visitWide = [&](const std::vector<WideRange>& list) {
         for (const WideRange& entry : list) {
             // Marking stops at formulas already waiting, so they need no range test.
             if (entry.formula->state == FormulaCell::State::Calculated &&
-                Covers(entry.formula->tokens[entry.token], row, column)) {
+                Meets(entry.formula->tokens[entry.token], sheet, block)) {
                 visit(*entry.formula);
             }
         }
     };
-    if (auto it = wideByColumn_.find(static_cast<int64_t>(row.sheet) * (kMaxColumns + 1) + column);
-        it != wideByColumn_.end()) {
-        visitWide(it->second);
+    const int64_t firstKey = ColumnKey(sheet, block.firstColumn);
+    const int64_t lastKey = ColumnKey(sheet, block.lastColumn);
+    if (lastKey - firstKey < static_cast<int64_t>(wideByColumn_.size())) {
+        for (int64_t key = firstKey; key <= lastKey; ++key) {
+            if (auto it = wideByColumn_.find(key); it != wideByColumn_.end()) visitWide(it->second);
+        }
+    } else {
+        for (const auto& [key, list] : wideByColumn_) {
+            if (firstKey <= key && key <= lastKey) visitWide(list);
+        }
     }
     visitWide(wideRanges_);
 }
@@ -113,13 +138,37 @@ void DependencyTracker::ForEachDependent(Row& row, int column, const std::functi
 // A formula already waiting for calculation has its dependents waiting too, so marking stops there.
 void DependencyTracker::MarkDependentsDirty(Row& row, int column) {
     std::vector<FormulaCell*> work;
-    auto mark = [&work](FormulaCell& dependent) {
-        if (dependent.state == FormulaCell::State::Calculated) {
-            dependent.state = FormulaCell::State::Dirty;
-            work.push_back(&dependent);
+    ForEachDependent(row, column, [&work](FormulaCell& dependent) { MarkDirty(dependent, work); });
+    MarkFrom(std::move(work));
+}
+
+void DependencyTracker::MarkDependentsDirty(const std::vector<std::unique_ptr<Row>>& rows, int sheet,
+                                            const CellBlock& block) {
+    std::vector<FormulaCell*> work;
+    auto mark = [&work](FormulaCell& dependent) { MarkDirty(dependent, work); };
+    const int lastRow = std::min(block.lastRow, static_cast<int>(rows.size()));
+    for (int r = block.firstRow; r <= lastRow; ++r) {
+        Row* row = rows[r - 1].get();
+        if (!row) continue;
+        for (auto it = row->LowerBound(block.firstColumn); it != row->cells.end() && it->column <= block.lastColumn;
+             ++it) {
+            if (CellExtra* extra = it->FindExtra()) {
+                for (FormulaCell* dependent : extra->dependents) mark(*dependent);
+            }
         }
-    };
-    ForEachDependent(row, column, mark);
+        for (const RangeListener& listener : row->ranges) {
+            if (listener.firstColumn <= block.lastColumn && block.firstColumn <= listener.lastColumn) {
+                mark(*listener.owner);
+            }
+        }
+    }
+    ForEachWideDependent(sheet, block, mark);
+    MarkFrom(std::move(work));
+}
+
+// Marks what depends on the formulas just marked, and so on down.
+void DependencyTracker::MarkFrom(std::vector<FormulaCell*> work) {
+    auto mark = [&work](FormulaCell& dependent) { MarkDirty(dependent, work); };
     while (!work.empty()) {
         FormulaCell* formula = work.back();
         work.pop_back();

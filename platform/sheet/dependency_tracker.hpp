@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
     // Marks every calculated formula that reads the cell, directly or through other formulas, as
     // waiting for calculation.
     void MarkDependentsDirty(Row& row, int column);
+    // The same for every cell of a block of one sheet, whose rows are given (null where unused),
+    // at the cost of one visit of the block instead of one marking per cell.
+    void MarkDependentsDirty(const std::vector<std::unique_ptr<Row>>& rows, int sheet, const CellBlock& block);
     void Clear();
 
 private:
@@ -35,7 +39,10 @@ private:
 
     void Listen(FormulaCell& formula, bool add);
     std::vector<WideRange>& WideRangesOf(const Token& range, int column);
-    void ForEachDependent(Row& row, int column, const std::function<void(FormulaCell&)>& visit);
+    using Visit = std::function<void(FormulaCell&)>;
+    void ForEachDependent(Row& row, int column, const Visit& visit);
+    void ForEachWideDependent(int sheet, const CellBlock& block, const Visit& visit);
+    void MarkFrom(std::vector<FormulaCell*> work);
 
     RowSource rows_;
     std::vector<WideRange> wideRanges_;                                 // tall ranges over many columns

@@ -1,6 +1,8 @@
 #include "platform/sheet/workbook.hpp"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "platform/sheet/dependency_tracker.hpp"
 #include "platform/sheet/evaluator.hpp"
@@ -14,6 +16,9 @@
 
 namespace keltrov::sheet {
 namespace {
+
+// Templates are far smaller; a big workbook is not kept twice.
+constexpr size_t kMaxKeptImageBytes = size_t{1} << 20;
 
 Value CellOwnValue(const Cell& cell) {
     switch (cell.kind) {
@@ -85,6 +90,28 @@ void VisitBlock(const std::vector<std::unique_ptr<Sheet>>& sheets, const CellRef
              ++it) {
             visit(*row, *it);
         }
+    }
+}
+
+// A text has no more characters than bytes, so only a long one is counted.
+void CheckTextLength(const std::string& text) {
+    if (text.size() > kMaxTextLength && utf8::Length(text) > kMaxTextLength) {
+        throw LimitError("文字超过 " + std::to_string(kMaxTextLength) + " 个字符");
+    }
+}
+
+// An empty text empties its cell, as typing nothing into it does.
+bool ClearsCell(const Value& value) {
+    return value.kind == Value::Kind::String && value.text.empty();
+}
+
+// A row of values is checked whole before any of its cells is written.
+void CheckRowValue(const Value& value) {
+    switch (value.kind) {
+        case Value::Kind::String: CheckTextLength(value.text); break;
+        case Value::Kind::Number:
+        case Value::Kind::Empty: break;
+        default: throw SheetError("一行的值只能是文字、数字或空");
     }
 }
 
@@ -202,6 +229,8 @@ Workbook::~Workbook() = default;
 
 void Workbook::Clear() {
     dependencies_->Clear();
+    unmarked_.reset();
+    anyCalculated_ = false;
     sheets_.clear();
     AddSheet("Sheet1");
     current_ = 0;
@@ -354,6 +383,7 @@ void Workbook::EnsureCalculated(FormulaCell& root) const {
                                                          formula.arrayRow, formula.arrayColumn);
         formula.circular = false;
         formula.state = FormulaCell::State::Calculated;
+        anyCalculated_ = true;
         stack.pop_back();
     }
 }
@@ -363,6 +393,7 @@ Value Workbook::GetCellValue(int row, int column) const {
     if (!cell) {
         return Value();
     }
+    MarkChangedBlock();
     if (cell->Formula()) {
         EnsureCalculated(*cell->Formula());
     }
@@ -428,17 +459,21 @@ std::string Workbook::GetEditText(int row, int column) const {
 Cell& Workbook::PrepareCell(int row, int column) {
     Row& r = RowAt(row);
     ReserveLikeRowAbove(r);
-    if (Cell* existing = r.Find(column); existing && existing->Formula()) {
-        std::unique_ptr<FormulaCell> old = existing->TakeFormula();
-        dependencies_->Remove(*old);
-        sheets_[current_]->CountFormula(r, column, -1);
-    }
     Cell& cell = r.Obtain(column);
+    EmptyCell(r, cell);
+    return cell;
+}
+
+// Unregistering the formula touches no cell of any row, so the cell stays where it is.
+void Workbook::EmptyCell(Row& row, Cell& cell) {
+    if (std::unique_ptr<FormulaCell> old = cell.TakeFormula()) {
+        dependencies_->Remove(*old);
+        sheets_[current_]->CountFormula(row, cell.column, -1);
+    }
     if (CellExtra* extra = cell.FindExtra()) {
         extra->text.clear();
     }
     cell.number = 0.0;
-    return cell;
 }
 
 // Rows of a template are alike: a new row takes as much room as the row above took, so that filling
@@ -455,16 +490,14 @@ void Workbook::ReserveLikeRowAbove(Row& row) {
 
 void Workbook::Changed(Row& row, int column) {
     ++changeCount_;
-    if (!loading_) {
+    if (!loading_ && anyCalculated_) {
         dependencies_->MarkDependentsDirty(row, column);
     }
 }
 
 void Workbook::SetCellText(int row, int column, std::string text) {
     CheckCellAddress(row, column);
-    if (utf8::Length(text) > kMaxTextLength) {
-        throw LimitError("文字超过 " + std::to_string(kMaxTextLength) + " 个字符");
-    }
+    CheckTextLength(text);
     if (text.empty()) {
         ClearCell(row, column);
         return;
@@ -509,12 +542,18 @@ std::unique_ptr<FormulaCell> Workbook::ParseFor(int row, int column, std::string
 }
 
 void Workbook::PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula) {
+    Changed(InstallFormula(row, column, std::move(formula)), column);
+}
+
+// Listening first may add cells to rows; the cell is looked up after it.
+Row& Workbook::InstallFormula(int row, int column, std::unique_ptr<FormulaCell> formula) {
     dependencies_->Add(*formula);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Formula;
     cell.SetFormula(std::move(formula));
-    sheets_[current_]->CountFormula(RowAt(row), column, 1);
-    Changed(RowAt(row), column);
+    Row& r = RowAt(row);
+    sheets_[current_]->CountFormula(r, column, 1);
+    return r;
 }
 
 void Workbook::SetCellFormula(int row, int column, std::string_view text) {
@@ -702,6 +741,7 @@ void Workbook::InsertRows(int row, int count) {
         throw SheetError("插入的行数必须是正数: " + std::to_string(count));
     }
     CheckCellAddress(row + count - 1, 1);
+    MarkChangedBlock();  // its rows are about to move
     ++changeCount_;
     std::vector<std::unique_ptr<Row>>& rows = Rows();
     const size_t firstPushedOff = std::min(static_cast<size_t>(kMaxRows - count), rows.size());
@@ -735,8 +775,11 @@ void Workbook::InsertRows(int row, int count) {
             spanning.push_back(listener);
         }
     }
+    const auto styled =
+        std::count_if(above->cells.begin(), above->cells.end(), [](const Cell& cell) { return cell.style != 0; });
     for (int r = row; r < row + count; ++r) {
         auto inserted = std::make_unique<Row>(r, static_cast<int>(current_));
+        inserted->cells.reserve(static_cast<size_t>(styled));
         for (const Cell& cell : above->cells) {
             if (cell.style != 0) {
                 inserted->Obtain(cell.column).style = cell.style;
@@ -810,14 +853,28 @@ Formula MovedDown(const Formula& tokens, int rows, const RowOf& rowOf) {
 
 }  // namespace
 
+// Row by row, so that each row comes from memory once however many columns go down.
 void Workbook::FillFormulasDown(int firstRow, int lastRow, int firstColumn, int lastColumn) {
     CheckCellAddress(firstRow, firstColumn);
     CheckCellAddress(lastRow, lastColumn);
+    std::vector<const FormulaCell*> sources;
     for (int column = firstColumn; column <= lastColumn; ++column) {
         if (int row = FirstCopiedFormulaRow(column, firstRow, lastRow); row != 0) {
-            CopyFormulaDown(row, column, lastRow);
+            sources.push_back(RowAt(row).Find(column)->Formula());
         }
     }
+    if (sources.empty()) {
+        return;
+    }
+    const int top = (*std::min_element(sources.begin(), sources.end(), [](auto* a, auto* b) {
+                        return a->row->index < b->row->index;
+                    }))->row->index;
+    for (int target = top + 1; target <= lastRow; ++target) {
+        for (const FormulaCell* source : sources) {
+            if (source->row->index < target) CopyFormulaDown(*source, target);
+        }
+    }
+    BlockChanged({top + 1, firstColumn, lastRow, lastColumn});
 }
 
 // The first row from firstRow on, above lastRow, whose formula in the column goes down; 0 for none.
@@ -839,35 +896,114 @@ int Workbook::FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const
     return 0;
 }
 
-void Workbook::CopyFormulaDown(int row, int column, int lastRow) {
-    const FormulaCell& source = *RowAt(row).Find(column)->Formula();
+void Workbook::CopyFormulaDown(const FormulaCell& source, int target) {
     auto rowOf = [this](int sheet, int index) -> RowAnchor* { return &RowIn(sheet, index); };
-    for (int target = row + 1; target <= lastRow; ++target) {
-        auto formula = std::make_unique<FormulaCell>();
-        formula->tokens = MovedDown(source.tokens, target - row, rowOf);
-        formula->row = &RowAt(target);
-        formula->column = column;
-        PutFormula(target, column, std::move(formula));
-    }
+    auto formula = std::make_unique<FormulaCell>();
+    formula->tokens = MovedDown(source.tokens, target - source.row->index, rowOf);
+    formula->row = &RowAt(target);
+    formula->column = source.column;
+    InstallFormula(target, source.column, std::move(formula));
 }
 
+// The row is found once and its cells are walked left to right, as the values go.
 void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> values) {
+    const int lastColumn = firstColumn + std::max(static_cast<int>(values.size()) - 1, 0);
     CheckCellAddress(row, firstColumn);
-    CheckCellAddress(row, firstColumn + std::max(static_cast<int>(values.size()) - 1, 0));
+    CheckCellAddress(row, lastColumn);
+    std::for_each(values.begin(), values.end(), CheckRowValue);
+    if (values.empty()) {
+        return;
+    }
+    Row& r = RowAt(row);
+    AddCellsFor(r, firstColumn, values);
+    auto at = r.LowerBound(firstColumn);
     int column = firstColumn;
     for (const Value& value : values) {
-        switch (value.kind) {
-            case Value::Kind::String: SetCellText(row, column, value.text); break;
-            case Value::Kind::Number:
-                if (GetCellKind(row, column) != CellKind::Formula) {
-                    SetCellNumber(row, column, value.number);
-                }
-                break;
-            case Value::Kind::Empty: break;
-            default: throw SheetError("一行的值只能是文字、数字或空");
-        }
-        ++column;
+        at = WriteRowValue(r, at, column++, value);
     }
+    BlockChanged({row, firstColumn, row, lastColumn});
+}
+
+// The cells the values need and the row lacks, added in one pass over the row rather than one
+// insertion each.
+void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> values) {
+    auto needsCell = [](const Value& value) { return value.kind != Value::Kind::Empty && !ClearsCell(value); };
+    size_t missing = 0;
+    auto at = row.LowerBound(firstColumn);
+    for (size_t i = 0; i < values.size(); ++i) {
+        const int column = firstColumn + static_cast<int>(i);
+        while (at != row.cells.end() && at->column < column) ++at;
+        missing += (at == row.cells.end() || at->column != column) && needsCell(values[i]) ? 1 : 0;
+    }
+    if (missing == 0) {
+        return;
+    }
+    std::vector<Cell> merged;
+    merged.reserve(row.cells.size() + missing);
+    auto next = row.cells.begin();
+    for (size_t i = 0; i < values.size(); ++i) {
+        const int column = firstColumn + static_cast<int>(i);
+        for (; next != row.cells.end() && next->column < column; ++next) merged.push_back(std::move(*next));
+        if (needsCell(values[i]) && (next == row.cells.end() || next->column != column)) {
+            merged.emplace_back().column = column;
+        }
+    }
+    std::move(next, row.cells.end(), std::back_inserter(merged));
+    row.cells = std::move(merged);
+}
+
+// Writes the value into the column's cell, found at or after `at`; returns the cell's place, from
+// which the next column is looked for.
+std::vector<Cell>::iterator Workbook::WriteRowValue(Row& row, std::vector<Cell>::iterator at, int column,
+                                                    const Value& value) {
+    while (at != row.cells.end() && at->column < column) {
+        ++at;
+    }
+    const bool exists = at != row.cells.end() && at->column == column;
+    const bool clears = ClearsCell(value);
+    if (!exists || value.kind == Value::Kind::Empty ||
+        (value.kind == Value::Kind::Number && at->kind == CellKind::Formula)) {
+        return at;
+    }
+    EmptyCell(row, *at);
+    if (value.kind == Value::Kind::Number) {
+        at->kind = CellKind::Number;
+        at->number = value.number;
+    } else {
+        at->kind = clears ? CellKind::Empty : CellKind::Text;
+        if (!clears) at->Extra().text = value.text;
+    }
+    return at;
+}
+
+// Blocks written one after another, as rows loaded in order are, grow into one.
+void Workbook::BlockChanged(const CellBlock& block) {
+    ++changeCount_;
+    if (loading_) {
+        return;
+    }
+    if (unmarked_ && unmarked_->sheet == current_ && block.firstRow <= unmarked_->block.lastRow + 1 &&
+        unmarked_->block.firstRow <= block.lastRow + 1) {
+        CellBlock& grown = unmarked_->block;
+        grown = {std::min(grown.firstRow, block.firstRow), std::min(grown.firstColumn, block.firstColumn),
+                 std::max(grown.lastRow, block.lastRow), std::max(grown.lastColumn, block.lastColumn)};
+        return;
+    }
+    MarkChangedBlock();
+    unmarked_ = ChangedBlock{current_, block};
+}
+
+// Marking only sends formulas back to be calculated, so a reader may do it.
+void Workbook::MarkChangedBlock() const {
+    if (!unmarked_) {
+        return;
+    }
+    const ChangedBlock changed = *unmarked_;
+    unmarked_.reset();
+    if (!anyCalculated_) {
+        return;
+    }
+    dependencies_->MarkDependentsDirty(sheets_[changed.sheet]->rows, static_cast<int>(changed.sheet), changed.block);
 }
 
 void Workbook::LoadFromMemory(uint32_t handle) {
@@ -886,6 +1022,22 @@ void Workbook::LoadFromMemory(uint32_t handle) {
 }
 
 void Workbook::LoadImage(std::span<const uint8_t> image) {
+    if (loadedImage_ && std::ranges::equal(loadedImage_->bytes, image)) {
+        CopyFrom(*loadedImage_->book);
+        return;
+    }
+    loadedImage_.reset();
+    ReadImage(image);
+    if (image.size() <= kMaxKeptImageBytes) {
+        auto kept = std::make_unique<LoadedImage>();
+        kept->bytes.assign(image.begin(), image.end());
+        kept->book = std::make_unique<Workbook>();
+        kept->book->CopyFrom(*this);
+        loadedImage_ = std::move(kept);
+    }
+}
+
+void Workbook::ReadImage(std::span<const uint8_t> image) {
     Clear();
     SetLoading(true);
     try {
@@ -898,6 +1050,72 @@ void Workbook::LoadImage(std::span<const uint8_t> image) {
     SetLoading(false);
     ShrinkRows();
     ++changeCount_;
+}
+
+// Replaces everything with a copy of the other workbook, cells first, then formulas bound to the
+// copied rows.
+void Workbook::CopyFrom(const Workbook& other) {
+    Clear();
+    sheets_.clear();
+    for (const std::unique_ptr<Sheet>& sheet : other.sheets_) {
+        AddSheet(sheet->name);
+        Sheet& copy = *sheets_.back();
+        copy.merged = sheet->merged;
+        copy.rows.resize(sheet->rows.size());
+        for (size_t i = 0; i < sheet->rows.size(); ++i) {
+            if (const Row* row = sheet->rows[i].get()) {
+                copy.rows[i] = std::make_unique<Row>(row->index, row->sheet);
+                copy.rows[i]->cells.reserve(row->cells.size());
+                for (const Cell& cell : row->cells) copy.rows[i]->cells.push_back(cell.CopyContents());
+            }
+        }
+    }
+    CopyFormulas(other);
+    anyCalculated_ = other.anyCalculated_;
+    current_ = other.current_;
+    names_ = other.names_;
+    loadWarnings_ = other.loadWarnings_;
+    styles_ = other.styles_;
+    styleIndex_ = other.styleIndex_;
+    columnWidths_ = other.columnWidths_;
+    dates_ = other.dates_;
+    ++changeCount_;
+}
+
+// Each formula's tokens are moved onto this workbook's rows and the ends of its whole columns.
+void Workbook::CopyFormulas(const Workbook& other) {
+    auto anchor = [this, &other](RowAnchor* row) -> RowAnchor* {
+        if (!row) return nullptr;
+        const Sheet& from = *other.sheets_[row->sheet];
+        Sheet& to = *sheets_[row->sheet];
+        return row == &from.top ? &to.top : row == &from.bottom ? &to.bottom : &RowIn(row->sheet, row->index);
+    };
+    for (size_t s = 0; s < other.sheets_.size(); ++s) {
+        for (const std::unique_ptr<Row>& row : other.sheets_[s]->rows) {
+            if (!row) continue;
+            for (const Cell& cell : row->cells) {
+                const FormulaCell* source = cell.Formula();
+                if (!source) continue;
+                auto formula = std::make_unique<FormulaCell>();
+                formula->tokens = source->tokens;
+                for (Token& token : formula->tokens) {
+                    token.first.row = anchor(token.first.row);
+                    token.last.row = anchor(token.last.row);
+                }
+                Row& target = RowIn(static_cast<int>(s), row->index);
+                formula->row = &target;
+                formula->column = cell.column;
+                formula->result = source->result;
+                formula->state = source->state;
+                formula->arrayRow = source->arrayRow;
+                formula->arrayColumn = source->arrayColumn;
+                formula->arrayFormula = source->arrayFormula;
+                dependencies_->Add(*formula);
+                target.Find(cell.column)->SetFormula(std::move(formula));
+                sheets_[s]->CountFormula(target, cell.column, 1);
+            }
+        }
+    }
 }
 
 // Rows filled cell by cell hold up to twice the room they need; a loaded template keeps its size.
@@ -943,6 +1161,7 @@ void Workbook::ForEachCell(const std::function<void(int row, int column)>& visit
 }
 
 void Workbook::RecalculateAll() {
+    unmarked_.reset();  // every formula is calculated afresh
     ForEachFormula([](FormulaCell& formula) { formula.state = FormulaCell::State::Dirty; });
     ForEachFormula([this](FormulaCell& formula) { EnsureCalculated(formula); });
     ++changeCount_;

@@ -138,11 +138,13 @@ public:
     void FillFormulasDown(int firstRow, int lastRow, int firstColumn, int lastColumn);
     // Writes consecutive cells of a row from firstColumn: a text as SetCellText does, a number as
     // SetCellNumber does unless the cell holds a formula, which stays; an empty value leaves its cell.
+    // A row with a value of another kind, or a text too long, is refused before any cell is written.
     void SetRowValues(int row, int firstColumn, std::span<const Value> values);
 
     void Clear();
     // Replaces everything with the xlsx or ods image in a global memory block; a failed load
-    // leaves an empty workbook and throws LoadError.
+    // leaves an empty workbook and throws LoadError. The workbook of a small image is kept, so that
+    // loading the same bytes again copies it instead of reading the image.
     void LoadFromMemory(uint32_t handle);
     void LoadImage(std::span<const uint8_t> image);
 
@@ -167,18 +169,27 @@ private:
     Row* FindRow(int row) const;
     const Cell* FindCell(int row, int column) const;
     Cell& PrepareCell(int row, int column);
+    void EmptyCell(Row& row, Cell& cell);
+    void AddCellsFor(Row& row, int firstColumn, std::span<const Value> values);
+    std::vector<Cell>::iterator WriteRowValue(Row& row, std::vector<Cell>::iterator at, int column, const Value& value);
+    void BlockChanged(const CellBlock& block);
+    void MarkChangedBlock() const;
     void ReserveLikeRowAbove(Row& row);
     void Changed(Row& row, int column);
     void EnsureCalculated(FormulaCell& formula) const;
     void PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
+    Row& InstallFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
     void ShrinkRows();
     void MoveMergedBlocks(int row, int count);
     int FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const;
-    void CopyFormulaDown(int row, int column, int lastRow);
+    void CopyFormulaDown(const FormulaCell& source, int target);
     void ForEachFormula(const std::function<void(FormulaCell&)>& visit);
     Row& RowIn(int sheet, int row);
     std::unique_ptr<FormulaCell> ParseFor(int row, int column, std::string_view text);
     std::unique_ptr<FormulaCell> ParseLoaded(int row, int column, std::string_view text);
+    void ReadImage(std::span<const uint8_t> image);
+    void CopyFrom(const Workbook& other);
+    void CopyFormulas(const Workbook& other);
     uint16_t StyleIndex(const CellStyle& style);
     void ChangeStyle(int row, int column, const std::function<void(CellStyle&)>& change);
 
@@ -198,6 +209,22 @@ private:
         std::string shape;
     };
     std::unordered_map<int, LoadedFormula> loadedFormulas_;
+    // Cells written in a block (row values, filled formulas) whose dependents are marked once for the
+    // whole block, before the next value is read or rows move, instead of once per cell.
+    struct ChangedBlock {
+        size_t sheet = 0;
+        CellBlock block;
+    };
+    mutable std::optional<ChangedBlock> unmarked_;
+    // Whether a formula may have been calculated since the workbook was cleared: until one is, every
+    // formula waits for calculation and a change has nothing to mark.
+    mutable bool anyCalculated_ = false;
+    // The last small image loaded and the workbook it gave, before any change.
+    struct LoadedImage {
+        std::vector<uint8_t> bytes;
+        std::unique_ptr<Workbook> book;
+    };
+    std::unique_ptr<LoadedImage> loadedImage_;
     uint64_t changeCount_ = 0;
     DateSystem dates_ = DateSystem::From1900;
 };

@@ -16,8 +16,8 @@ namespace keltrov::sheet {
 // What few cells have, kept apart so that the many number cells stay small.
 struct CellExtra {
     std::string text;
-    // The formulas naming this cell on its own; most text cells have none, so the list is apart.
-    std::unique_ptr<std::vector<FormulaCell*>> dependents;
+    // The formulas naming this cell on its own.
+    std::vector<FormulaCell*> dependents;
 };
 
 struct FormulaCell {
@@ -95,6 +95,17 @@ public:
         }
         if (!body_) body_ = new CellExtra();
         return *static_cast<CellExtra*>(body_);
+    }
+    // The cell without its formula, which the copier binds anew, and without the formulas naming it,
+    // which listen to the copy themselves.
+    Cell CopyContents() const {
+        Cell copy;
+        copy.column = column;
+        copy.kind = kind;
+        copy.style = style;
+        copy.number = number;
+        if (!Text().empty()) copy.Extra().text = Text();
+        return copy;
     }
     const std::string& Text() const {
         static const std::string kNone;

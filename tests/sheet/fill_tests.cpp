@@ -110,6 +110,117 @@ TEST(RowValues, TextsReplaceAnyContentNumbersStayOutOfFormulasAndEmptyLeavesTheC
     EXPECT_THROW(book.SetRowValues(3, 1, std::vector<Value>{Value::Bool(true)}), SheetError);
 }
 
+TEST(RowValues, ARowIsRefusedWholeAndMissingCellsGoBetweenTheRowsOwn) {
+    Workbook book;
+    book.SetCellFormula(1, 2, "1+1");
+    book.SetCellText(1, 4, "old");
+    book.SetCellFormula(2, 1, "SUM(A1:E1)");
+    EXPECT_EQ(book.GetCellNumber(2, 1), 2);
+
+    const std::vector<Value> refused[] = {
+        {Value::Number(9), Value::Bool(true)},
+        {Value::Number(9), Value::String(std::string(kMaxTextLength + 1, 'x'))},
+    };
+    for (const std::vector<Value>& values : refused) {
+        EXPECT_THROW(book.SetRowValues(1, 1, values), SheetError);
+        EXPECT_EQ(book.GetCellKind(1, 1), CellKind::Empty);
+    }
+    book.SetRowValues(
+        1, 1,
+        std::vector<Value>{Value::Number(1), Value::Number(7), Value::Number(3), Value::Number(4), Value::Number(5)});
+    EXPECT_EQ(book.GetCellFormula(1, 2), "1+1");
+    EXPECT_EQ(book.GetCellKind(1, 4), CellKind::Number);
+    EXPECT_EQ(book.GetCellNumber(2, 1), 1 + 2 + 3 + 4 + 5);
+}
+
+// A formula reading cells that rows of values are then written over, calculated before the rows
+// come, so that only the marking of the written rows can bring it up to date.
+struct ReaderCase {
+    const char* formula;  // in row 1 of the first sheet
+    double afterLoad;     // rows 2..101 hold A=row, B=10, C="x"
+    double afterTyping;   // and then 1000 is typed into A50
+};
+
+TEST(RowValues, FormulasReadingTheWrittenRowsAreCalculatedAgain) {
+    const ReaderCase cases[] = {
+        {"SUM(A2:A101)", 5150, 6100},   // a tall range, heard of by its column
+        {"SUM(A:A)", 5150, 6100},       // a whole column
+        {"A50*2", 100, 2000},           // one cell
+        {"SUM(A50:C50)", 60, 1010},     // a short range, heard of by its rows
+        {"E1+1", 101, 2001},            // a formula reading the one before, through it
+        {"SUM(A2:BZ101)", 6150, 7100},  // a range wider than the columns listened to
+        {"Sheet2!A1+1", 62, 62},        // through a formula of another sheet
+    };
+    Workbook book;
+    book.AddSheet("Sheet2");
+    book.SetCellFormula(1, 1, "Sheet1!A60+1");
+    book.SelectSheet(0);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        book.SetCellFormula(1, 3 + static_cast<int>(i), cases[i].formula);
+        book.GetCellNumber(1, 3 + static_cast<int>(i));
+    }
+    for (int r = 2; r <= 101; ++r) {
+        book.SetRowValues(r, 1, std::vector<Value>{Value::Number(r), Value::Number(10), Value::String("x")});
+    }
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(book.GetCellNumber(1, 3 + static_cast<int>(i)), cases[i].afterLoad) << cases[i].formula;
+    }
+    book.EnterText(50, 1, "1000");
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(book.GetCellNumber(1, 3 + static_cast<int>(i)), cases[i].afterTyping) << cases[i].formula;
+    }
+}
+
+TEST(RowValues, RowsInsertedRightAfterAWriteStillBringItToItsReaders) {
+    Workbook book;
+    book.SetCellFormula(6, 1, "SUM(A2:A5)");
+    book.SetCellFormula(6, 2, "A3*2");
+    EXPECT_EQ(book.GetCellNumber(6, 1), 0);
+    EXPECT_EQ(book.GetCellNumber(6, 2), 0);
+    book.SetRowValues(3, 1, std::vector<Value>{Value::Number(5)});
+    book.InsertRows(2, 2);
+    EXPECT_EQ(book.GetCellNumber(8, 1), 5);
+    EXPECT_EQ(book.GetCellNumber(8, 2), 10);
+}
+
+// Each write reaches the formulas reading its own sheet and rows, however far apart the writes are.
+TEST(RowValues, WritesFarApartOrOnAnotherSheetEachReachTheirReaders) {
+    Workbook book;
+    book.AddSheet("Sheet2");
+    book.SetCellFormula(1, 2, "Sheet1!A5");
+    EXPECT_EQ(book.GetCellNumber(1, 2), 0);
+    book.SelectSheet(0);
+    book.SetCellFormula(1, 2, "Sheet2!A5");
+    book.SetCellFormula(1, 3, "A3000");
+    EXPECT_EQ(book.GetCellNumber(1, 2) + book.GetCellNumber(1, 3), 0);
+
+    book.SetRowValues(5, 1, std::vector<Value>{Value::Number(1)});
+    book.SelectSheet(1);
+    book.SetRowValues(5, 1, std::vector<Value>{Value::Number(2)});
+    EXPECT_EQ(book.GetCellNumber(1, 2), 1);
+    book.SelectSheet(0);
+    EXPECT_EQ(book.GetCellNumber(1, 2), 2);
+
+    book.SetRowValues(5, 1, std::vector<Value>{Value::Number(3)});
+    book.SetRowValues(3000, 1, std::vector<Value>{Value::Number(4)});
+    EXPECT_EQ(book.GetCellNumber(1, 3), 4);
+    book.SelectSheet(1);
+    EXPECT_EQ(book.GetCellNumber(1, 2), 3);
+}
+
+TEST(FillDown, TotalsCalculatedBeforeTheFillCountTheFilledFormulasAndTheRowsWrittenAfter) {
+    Workbook book;
+    for (int r = 2; r <= 9; ++r) book.SetCellNumber(r, 1, r);
+    book.SetCellFormula(2, 2, "A2*2");
+    book.SetCellFormula(10, 2, "SUM(B2:B9)");
+    EXPECT_EQ(book.GetCellNumber(10, 2), 4);
+    book.FillFormulasDown(2, 9, 2, 2);
+    EXPECT_EQ(book.GetCellNumber(10, 2), 2 * (2 + 3 + 4 + 5 + 6 + 7 + 8 + 9));
+    book.SetRowValues(5, 1, std::vector<Value>{Value::Number(100), Value::Number(1)});
+    EXPECT_EQ(book.GetCellFormula(5, 2), "A5*2");
+    EXPECT_EQ(book.GetCellNumber(10, 2), 2 * (2 + 3 + 4 + 100 + 6 + 7 + 8 + 9));
+}
+
 // Everything a row insertion moves, as text, so that two workbooks can be compared whole.
 std::string Dump(const Workbook& book) {
     std::string dump;

@@ -82,6 +82,63 @@ TEST(XlsxImage, LoadsCellsFormulasFormatsAndWidths) {
     EXPECT_EQ(book.GetCellText(3, 2), "0");
 }
 
+// What a loaded image shows of its first sheet, its other sheets and its layout, as one text.
+std::string Shown(Workbook& book) {
+    std::string shown = std::to_string(book.SheetCount()) + " sheets, last " + book.SheetName(book.SheetCount() - 1) +
+                        "; width " + std::to_string(book.GetColumnWidth(2));
+    book.SelectSheet(0);
+    for (int r = 1; r <= 6; ++r) {
+        for (int c = 1; c <= 5; ++c) {
+            shown += "\n" + book.GetCellText(r, c) + "|" + book.GetCellFormula(r, c) + "|" +
+                     book.GetStyle(r, c).numberFormat + (book.GetStyle(r, c).bold ? "|bold" : "");
+        }
+    }
+    return shown;
+}
+
+// Loading the same bytes again gives the image as it was, whatever happened to the sheet since, and
+// other bytes give their own image.
+TEST(ImageReload, TheSameBytesGiveTheImageAsLoadedAndOtherBytesTheirOwn) {
+    const std::vector<uint8_t> image = SampleXlsx();
+    const std::vector<uint8_t> other = XlsxImage([](lxw_workbook*, lxw_worksheet* sheet) {
+        worksheet_write_string(sheet, 0, 0, "另一个模板", nullptr);
+        worksheet_write_formula(sheet, 1, 0, "=LEN(A1)", nullptr);
+    });
+    std::vector<uint8_t> broken = image;
+    broken.resize(broken.size() / 2);
+    Workbook book;
+    LoadThroughAutomation(book, image);
+    const std::string loaded = Shown(book);
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        book.SetCellNumber(1, 2, 10);
+        book.SetCellFormula(4, 1, "A2+1");
+        book.InsertRows(1, 2);
+        book.AddSheet("Added");
+        const uint64_t changes = book.ChangeCount();
+        LoadThroughAutomation(book, image);
+        EXPECT_GT(book.ChangeCount(), changes);
+        EXPECT_EQ(Shown(book), loaded);
+        // The copy's formulas listen to the copy's cells, and move with its rows.
+        book.SetCellNumber(1, 2, 10);
+        EXPECT_EQ(book.GetCellText(2, 1), "20");
+        book.InsertRows(1, 1);
+        book.SetCellNumber(2, 2, 100);
+        EXPECT_EQ(book.GetCellText(3, 1), "200");
+        EXPECT_EQ(book.GetCellText(3, 2), "300.0元");
+    }
+
+    LoadThroughAutomation(book, other);
+    EXPECT_EQ(book.GetCellText(1, 1), "另一个模板");
+    EXPECT_EQ(book.GetCellText(2, 1), "5");
+    EXPECT_EQ(book.SheetCount(), 1);
+    EXPECT_THROW(LoadThroughAutomation(book, broken), AutomationError);
+    EXPECT_EQ(book.UsedRows(), 0);
+    LoadThroughAutomation(book, image);
+    EXPECT_EQ(Shown(book), loaded);
+}
+
 TEST(OdsImage, LoadsTheFirstSheetWithOpenFormulaConverted) {
     const std::string tables = R"xml(
 <table:table table:name="Sheet1">
