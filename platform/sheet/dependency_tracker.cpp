@@ -10,10 +10,6 @@ namespace {
 constexpr int kWideRangeRows = 64;
 constexpr int kWideRangeColumns = 64;
 
-bool Covers(const RangeListener& listener, int column) {
-    return listener.firstColumn <= column && column <= listener.lastColumn;
-}
-
 // Whether the range reads a cell of the block on the sheet.
 bool Meets(const Token& range, int sheet, const CellBlock& block) {
     return range.first.row->sheet == sheet && range.first.row->index <= block.lastRow &&
@@ -95,18 +91,20 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
 }
 
 void DependencyTracker::ForEachDependent(Row& row, int column, const Visit& visit) {
-    const Cell* cell = row.Find(column);
-    if (CellExtra* extra = cell ? cell->FindExtra() : nullptr) {
-        for (FormulaCell* dependent : extra->dependents) {
-            visit(*dependent);
+    ForEachRowDependent(row, column, column, visit);
+    ForEachWideDependent(row.sheet, {row.index, column, row.index, column}, visit);
+}
+
+// Formulas reading the row's cells from firstColumn to lastColumn by name or through a short range.
+void DependencyTracker::ForEachRowDependent(Row& row, int firstColumn, int lastColumn, const Visit& visit) {
+    for (auto it = row.LowerBound(firstColumn); it != row.cells.end() && it->column <= lastColumn; ++it) {
+        if (CellExtra* extra = it->FindExtra()) {
+            for (FormulaCell* dependent : extra->dependents) visit(*dependent);
         }
     }
     for (const RangeListener& listener : row.ranges) {
-        if (Covers(listener, column)) {
-            visit(*listener.owner);
-        }
+        if (listener.firstColumn <= lastColumn && firstColumn <= listener.lastColumn) visit(*listener.owner);
     }
-    ForEachWideDependent(row.sheet, {row.index, column, row.index, column}, visit);
 }
 
 // Tall ranges reading the block, from the lists of its columns or, for a block wider than the
@@ -148,19 +146,7 @@ void DependencyTracker::MarkDependentsDirty(const std::vector<std::unique_ptr<Ro
     auto mark = [&work](FormulaCell& dependent) { MarkDirty(dependent, work); };
     const int lastRow = std::min(block.lastRow, static_cast<int>(rows.size()));
     for (int r = block.firstRow; r <= lastRow; ++r) {
-        Row* row = rows[r - 1].get();
-        if (!row) continue;
-        for (auto it = row->LowerBound(block.firstColumn); it != row->cells.end() && it->column <= block.lastColumn;
-             ++it) {
-            if (CellExtra* extra = it->FindExtra()) {
-                for (FormulaCell* dependent : extra->dependents) mark(*dependent);
-            }
-        }
-        for (const RangeListener& listener : row->ranges) {
-            if (listener.firstColumn <= block.lastColumn && block.firstColumn <= listener.lastColumn) {
-                mark(*listener.owner);
-            }
-        }
+        if (Row* row = rows[r - 1].get()) ForEachRowDependent(*row, block.firstColumn, block.lastColumn, mark);
     }
     ForEachWideDependent(sheet, block, mark);
     MarkFrom(std::move(work));

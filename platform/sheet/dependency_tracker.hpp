@@ -41,6 +41,7 @@ private:
     std::vector<WideRange>& WideRangesOf(const Token& range, int column);
     using Visit = std::function<void(FormulaCell&)>;
     void ForEachDependent(Row& row, int column, const Visit& visit);
+    void ForEachRowDependent(Row& row, int firstColumn, int lastColumn, const Visit& visit);
     void ForEachWideDependent(int sheet, const CellBlock& block, const Visit& visit);
     void MarkFrom(std::vector<FormulaCell*> work);
 
