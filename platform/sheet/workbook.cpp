@@ -93,6 +93,14 @@ void VisitBlock(const std::vector<std::unique_ptr<Sheet>>& sheets, const CellRef
     }
 }
 
+// Rows of a form are filled from the first column to the last their template row holds: a row
+// given room for all of those takes its cells without moving them again.
+size_t RoomLike(const Row& row) {
+    constexpr size_t kMaxReservedCells = 256;
+    return row.cells.empty() ? 0
+                             : std::max(row.cells.size(), std::min<size_t>(row.cells.back().column, kMaxReservedCells));
+}
+
 // A text has no more characters than bytes, so only a long one is counted.
 void CheckTextLength(const std::string& text) {
     if (text.size() > kMaxTextLength && utf8::Length(text) > kMaxTextLength) {
@@ -775,11 +783,11 @@ void Workbook::InsertRows(int row, int count) {
             spanning.push_back(listener);
         }
     }
-    const auto styled =
-        std::count_if(above->cells.begin(), above->cells.end(), [](const Cell& cell) { return cell.style != 0; });
+    const bool styled =
+        std::any_of(above->cells.begin(), above->cells.end(), [](const Cell& cell) { return cell.style != 0; });
     for (int r = row; r < row + count; ++r) {
         auto inserted = std::make_unique<Row>(r, static_cast<int>(current_));
-        inserted->cells.reserve(static_cast<size_t>(styled));
+        if (styled) inserted->cells.reserve(RoomLike(*above));
         for (const Cell& cell : above->cells) {
             if (cell.style != 0) {
                 inserted->Obtain(cell.column).style = cell.style;
@@ -925,7 +933,7 @@ void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> val
 }
 
 // The cells the values need and the row lacks, added in one pass over the row rather than one
-// insertion each.
+// insertion each: from the back, so that the cells move once and within the room the row has.
 void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> values) {
     auto needsCell = [](const Value& value) { return value.kind != Value::Kind::Empty && !ClearsCell(value); };
     size_t missing = 0;
@@ -938,18 +946,18 @@ void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> val
     if (missing == 0) {
         return;
     }
-    std::vector<Cell> merged;
-    merged.reserve(row.cells.size() + missing);
-    auto next = row.cells.begin();
-    for (size_t i = 0; i < values.size(); ++i) {
+    std::vector<Cell>& cells = row.cells;
+    size_t read = cells.size();
+    size_t write = read + missing;
+    cells.resize(write);
+    for (size_t i = values.size(); i-- > 0 && write != read;) {
         const int column = firstColumn + static_cast<int>(i);
-        for (; next != row.cells.end() && next->column < column; ++next) merged.push_back(std::move(*next));
-        if (needsCell(values[i]) && (next == row.cells.end() || next->column != column)) {
-            merged.emplace_back().column = column;
+        while (read > 0 && cells[read - 1].column > column) cells[--write] = std::move(cells[--read]);
+        if ((read == 0 || cells[read - 1].column != column) && needsCell(values[i])) {
+            cells[--write] = Cell{};
+            cells[write].column = column;
         }
     }
-    std::move(next, row.cells.end(), std::back_inserter(merged));
-    row.cells = std::move(merged);
 }
 
 // Writes the value into the column's cell, found at or after `at`; returns the cell's place, from
@@ -1065,7 +1073,7 @@ void Workbook::CopyFrom(const Workbook& other) {
         for (size_t i = 0; i < sheet->rows.size(); ++i) {
             if (const Row* row = sheet->rows[i].get()) {
                 copy.rows[i] = std::make_unique<Row>(row->index, row->sheet);
-                copy.rows[i]->cells.reserve(row->cells.size());
+                copy.rows[i]->cells.reserve(RoomLike(*row));
                 for (const Cell& cell : row->cells) copy.rows[i]->cells.push_back(cell.CopyContents());
             }
         }
