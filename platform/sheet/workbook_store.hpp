@@ -13,11 +13,39 @@
 
 namespace keltrov::sheet {
 
+// The formulas naming a cell on its own: mostly one, which is held without an allocation.
+class FormulaList {
+public:
+    void Add(FormulaCell* formula) {
+        if (!first_) {
+            first_ = formula;
+        } else {
+            more_.push_back(formula);
+        }
+    }
+    // Every mention of the formula goes; the others keep their order.
+    void Remove(FormulaCell* formula) {
+        std::erase(more_, formula);
+        if (first_ == formula) {
+            first_ = more_.empty() ? nullptr : more_.front();
+            if (first_) more_.erase(more_.begin());
+        }
+    }
+    template <typename Visit>
+    void ForEach(const Visit& visit) const {
+        if (first_) visit(*first_);
+        for (FormulaCell* formula : more_) visit(*formula);
+    }
+
+private:
+    FormulaCell* first_ = nullptr;  // null only while the list is empty
+    std::vector<FormulaCell*> more_;
+};
+
 // What few cells have, kept apart so that the many number cells stay small.
 struct CellExtra {
     std::string text;
-    // The formulas naming this cell on its own.
-    std::vector<FormulaCell*> dependents;
+    FormulaList dependents;
 };
 
 struct FormulaCell {
