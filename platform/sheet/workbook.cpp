@@ -22,14 +22,14 @@ constexpr size_t kMaxKeptImageBytes = size_t{1} << 20;
 
 Value CellOwnValue(const Cell& cell) {
     switch (cell.kind) {
-        case CellKind::Text: return Value::String(cell.Text());
-        case CellKind::Number: return Value::Number(cell.number);
+        case CellKind::Text: return Value::String(std::string(cell.Text()));
+        case CellKind::Number: return Value::Number(cell.Number());
         case CellKind::Formula:
             // Only a formula on the current calculation path is unfinished: that is a cycle.
             return cell.Formula()->state == FormulaCell::State::Calculated ? cell.Formula()->result
                                                                            : Value::Error(ErrorCode::Circular);
-        case CellKind::Bool: return Value::Bool(cell.number != 0.0);
-        case CellKind::Error: return Value::Error(static_cast<ErrorCode>(cell.number));
+        case CellKind::Bool: return Value::Bool(cell.Number() != 0.0);
+        case CellKind::Error: return Value::Error(static_cast<ErrorCode>(cell.Number()));
         case CellKind::Empty: break;
     }
     return Value();
@@ -156,7 +156,7 @@ public:
         Value number = Value::Number(0.0);  // a number cell, the most common, costs no new value
         VisitBlock(book_.sheets_, first, last, [&](Row& row, Cell& cell) {
             if (cell.kind == CellKind::Number) {
-                number.number = cell.number;
+                number.number = cell.Number();
                 visit(row.index - first.row->index, cell.column - first.column, number);
             } else if (cell.kind != CellKind::Empty) {
                 visit(row.index - first.row->index, cell.column - first.column, CellOwnValue(cell));
@@ -458,8 +458,8 @@ std::string Workbook::GetEditText(int row, int column) const {
         case CellKind::Formula: return "=" + GetCellFormula(row, column);
         case CellKind::Bool:
         case CellKind::Error: return GetCellText(row, column);
-        case CellKind::Number: return FullPrecision(cell->number);
-        default: return cell->Text();
+        case CellKind::Number: return FullPrecision(cell->Number());
+        default: return std::string(cell->Text());
     }
 }
 
@@ -478,10 +478,8 @@ void Workbook::EmptyCell(Row& row, Cell& cell) {
         dependencies_->Remove(*old);
         sheets_[current_]->CountFormula(row, cell.column, -1);
     }
-    if (CellExtra* extra = cell.FindExtra()) {
-        extra->text.clear();
-    }
-    cell.number = 0.0;
+    cell.ClearText();
+    cell.SetNumber(0.0);
 }
 
 // Rows of a template are alike: a new row takes as much room as the row above took, so that filling
@@ -512,7 +510,7 @@ void Workbook::SetCellText(int row, int column, std::string text) {
     }
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Text;
-    cell.Extra().text = std::move(text);
+    cell.SetText(text);
     Changed(RowAt(row), column);
 }
 
@@ -520,7 +518,7 @@ void Workbook::SetCellNumber(int row, int column, double number) {
     CheckCellAddress(row, column);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Number;
-    cell.number = number;
+    cell.SetNumber(number);
     Changed(RowAt(row), column);
 }
 
@@ -528,7 +526,7 @@ void Workbook::SetCellBool(int row, int column, bool value) {
     CheckCellAddress(row, column);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Bool;
-    cell.number = value ? 1.0 : 0.0;
+    cell.SetNumber(value ? 1.0 : 0.0);
     Changed(RowAt(row), column);
 }
 
@@ -536,7 +534,7 @@ void Workbook::SetCellError(int row, int column, ErrorCode error) {
     CheckCellAddress(row, column);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Error;
-    cell.number = static_cast<double>(error);
+    cell.SetNumber(static_cast<double>(error));
     Changed(RowAt(row), column);
 }
 
@@ -976,10 +974,10 @@ std::vector<Cell>::iterator Workbook::WriteRowValue(Row& row, std::vector<Cell>:
     EmptyCell(row, *at);
     if (value.kind == Value::Kind::Number) {
         at->kind = CellKind::Number;
-        at->number = value.number;
+        at->SetNumber(value.number);
     } else {
         at->kind = clears ? CellKind::Empty : CellKind::Text;
-        if (!clears) at->Extra().text = value.text;
+        if (!clears) at->SetText(value.text);
     }
     return at;
 }

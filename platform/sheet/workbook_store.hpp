@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -67,18 +68,19 @@ struct FormulaCell {
 };
 
 // One cell of a row. A formula cell's body is its formula, any other cell's body its extra: one
-// pointer for both keeps the many number cells at 24 bytes.
+// pointer for both keeps the many number cells at 24 bytes. A short text with no formula naming it
+// takes the place of the number and the body, so that the many short texts need no extra.
 class Cell {
 public:
     int column = 0;
     CellKind kind = CellKind::Empty;
 
 private:
-    bool hasFormula_ = false;  // here, in the byte before `style` that would be padding
+    enum class Holds : uint8_t { Nothing, Extra, Formula, ShortText };
+    Holds holds_ = Holds::Nothing;  // here, in the byte before `style` that would be padding
 
 public:
     uint16_t style = 0;
-    double number = 0.0;
 
     Cell() = default;
     Cell(Cell&& other) noexcept { *this = std::move(other); }
@@ -88,42 +90,87 @@ public:
             column = other.column;
             kind = other.kind;
             style = other.style;
-            number = other.number;
-            hasFormula_ = std::exchange(other.hasFormula_, false);
-            body_ = std::exchange(other.body_, nullptr);
+            holds_ = std::exchange(other.holds_, Holds::Nothing);
+            payload_ = std::exchange(other.payload_, Payload{});
         }
         return *this;
     }
     ~Cell() { Release(); }
 
-    FormulaCell* Formula() const { return hasFormula_ ? static_cast<FormulaCell*>(body_) : nullptr; }
+    double Number() const { return holds_ == Holds::ShortText ? 0.0 : payload_.pair.number; }
+    void SetNumber(double number) {
+        if (holds_ == Holds::ShortText) ForgetShortText();
+        payload_.pair.number = number;
+    }
+
+    FormulaCell* Formula() const { return holds_ == Holds::Formula ? static_cast<FormulaCell*>(Body()) : nullptr; }
 
     // The cell's extra goes with the formula while it holds one, and comes back when it is taken.
     // A formula goes only into a cell whose formula has been taken (and unregistered).
     void SetFormula(std::unique_ptr<FormulaCell> formula) {
-        formula->extra.reset(static_cast<CellExtra*>(body_));
+        if (holds_ == Holds::ShortText) ForgetShortText();
+        formula->extra.reset(holds_ == Holds::Extra ? static_cast<CellExtra*>(Body()) : nullptr);
         if (formula->extra) formula->extra->text.clear();
-        body_ = formula.release();
-        hasFormula_ = true;
+        payload_.pair.body = formula.release();
+        holds_ = Holds::Formula;
     }
     std::unique_ptr<FormulaCell> TakeFormula() {
-        if (!hasFormula_) return nullptr;
-        std::unique_ptr<FormulaCell> formula(static_cast<FormulaCell*>(body_));
-        hasFormula_ = false;
-        body_ = formula->extra.release();
+        if (holds_ != Holds::Formula) return nullptr;
+        std::unique_ptr<FormulaCell> formula(static_cast<FormulaCell*>(Body()));
+        payload_.pair.body = formula->extra.release();
+        holds_ = payload_.pair.body ? Holds::Extra : Holds::Nothing;
         return formula;
     }
 
-    CellExtra* FindExtra() const { return hasFormula_ ? Formula()->extra.get() : static_cast<CellExtra*>(body_); }
-    CellExtra& Extra() {
-        std::unique_ptr<CellExtra>* owner = hasFormula_ ? &Formula()->extra : nullptr;
-        if (owner) {
-            if (!*owner) *owner = std::make_unique<CellExtra>();
-            return **owner;
+    CellExtra* FindExtra() const {
+        switch (holds_) {
+            case Holds::Formula: return Formula()->extra.get();
+            case Holds::Extra: return static_cast<CellExtra*>(Body());
+            default: return nullptr;
         }
-        if (!body_) body_ = new CellExtra();
-        return *static_cast<CellExtra*>(body_);
     }
+    // A short text moves into the extra, which formulas naming the cell are listed in.
+    CellExtra& Extra() {
+        if (holds_ == Holds::Formula) {
+            std::unique_ptr<CellExtra>& owner = Formula()->extra;
+            if (!owner) owner = std::make_unique<CellExtra>();
+            return *owner;
+        }
+        if (holds_ != Holds::Extra) {
+            auto extra = std::make_unique<CellExtra>();
+            extra->text = Text();
+            if (holds_ == Holds::ShortText) ForgetShortText();
+            payload_.pair.body = extra.release();
+            holds_ = Holds::Extra;
+        }
+        return *static_cast<CellExtra*>(Body());
+    }
+
+    std::string_view Text() const {
+        switch (holds_) {
+            case Holds::ShortText: return {payload_.text, static_cast<size_t>(payload_.text[kShortText])};
+            case Holds::Extra: return static_cast<CellExtra*>(Body())->text;
+            default: return {};
+        }
+    }
+    // Only a cell without a formula holds a text.
+    void SetText(std::string_view text) {
+        if (holds_ == Holds::Extra || holds_ == Holds::Formula || text.size() > kShortText) {
+            Extra().text = text;
+            return;
+        }
+        std::copy(text.begin(), text.end(), payload_.text);
+        payload_.text[kShortText] = static_cast<char>(text.size());
+        holds_ = Holds::ShortText;
+    }
+    void ClearText() {
+        if (holds_ == Holds::ShortText) {
+            ForgetShortText();
+        } else if (CellExtra* extra = FindExtra()) {
+            extra->text.clear();
+        }
+    }
+
     // The cell without its formula, which the copier binds anew, and without the formulas naming it,
     // which listen to the copy themselves.
     Cell CopyContents() const {
@@ -131,30 +178,40 @@ public:
         copy.column = column;
         copy.kind = kind;
         copy.style = style;
-        copy.number = number;
-        if (!Text().empty()) copy.Extra().text = Text();
+        copy.SetNumber(Number());
+        if (!Text().empty()) copy.SetText(Text());
         return copy;
     }
     // Asks memory early for the formula or extra, before a walk that frees or reads it.
-    void PrefetchBody() const { __builtin_prefetch(body_); }
-    const std::string& Text() const {
-        static const std::string kNone;
-        CellExtra* extra = hasFormula_ ? nullptr : static_cast<CellExtra*>(body_);
-        return extra ? extra->text : kNone;
+    void PrefetchBody() const {
+        if (holds_ == Holds::Extra || holds_ == Holds::Formula) __builtin_prefetch(Body());
     }
 
 private:
+    static constexpr size_t kShortText = 15;  // bytes; the sixteenth holds the length
+
+    void* Body() const { return payload_.pair.body; }
+    void ForgetShortText() {
+        payload_.pair = {};
+        holds_ = Holds::Nothing;
+    }
     void Release() {
-        if (hasFormula_) {
-            delete static_cast<FormulaCell*>(body_);
-        } else {
-            delete static_cast<CellExtra*>(body_);
+        if (holds_ == Holds::Formula) {
+            delete static_cast<FormulaCell*>(Body());
+        } else if (holds_ == Holds::Extra) {
+            delete static_cast<CellExtra*>(Body());
         }
-        body_ = nullptr;
-        hasFormula_ = false;
+        payload_.pair = {};
+        holds_ = Holds::Nothing;
     }
 
-    void* body_ = nullptr;
+    union Payload {
+        struct NumberAndBody {
+            double number = 0.0;
+            void* body = nullptr;
+        } pair{};
+        char text[kShortText + 1];
+    } payload_;
 };
 
 // A formula whose range covers this row, for the columns given.
