@@ -786,9 +786,11 @@ void Workbook::InsertRows(int row, int count) {
     for (int r = row; r < row + count; ++r) {
         auto inserted = std::make_unique<Row>(r, static_cast<int>(current_));
         if (styled) inserted->cells.reserve(RoomLike(*above));
-        for (const Cell& cell : above->cells) {
+        for (const Cell& cell : above->cells) {  // in column order, as the row keeps them
             if (cell.style != 0) {
-                inserted->Obtain(cell.column).style = cell.style;
+                Cell& styledCell = inserted->cells.emplace_back();
+                styledCell.column = cell.column;
+                styledCell.style = cell.style;
             }
         }
         inserted->ranges = spanning;

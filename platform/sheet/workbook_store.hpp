@@ -83,7 +83,12 @@ public:
     uint16_t style = 0;
 
     Cell() = default;
-    Cell(Cell&& other) noexcept { *this = std::move(other); }
+    Cell(Cell&& other) noexcept
+        : column(other.column),
+          kind(other.kind),
+          holds_(std::exchange(other.holds_, Holds::Nothing)),
+          style(other.style),
+          payload_(std::exchange(other.payload_, Payload{})) {}
     Cell& operator=(Cell&& other) noexcept {
         if (this != &other) {
             Release();
