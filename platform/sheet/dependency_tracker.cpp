@@ -62,9 +62,9 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
         if (token.kind == TokenKind::Ref) {
             auto* row = static_cast<Row*>(token.first.row);
             if (add) {
-                row->Obtain(token.first.column).Extra().dependents.push_back(&formula);
+                row->Obtain(token.first.column).Extra().dependents.Add(&formula);
             } else if (Cell* cell = row->Find(token.first.column); cell && cell->FindExtra()) {
-                std::erase(cell->FindExtra()->dependents, &formula);
+                cell->FindExtra()->dependents.Remove(&formula);
             }
         } else if (NamesBlock(token) && RangeRows(token) > kWideRangeRows) {
             int lastColumn =
@@ -81,6 +81,8 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
                 std::vector<RangeListener>& ranges = rows_(token.first.row->sheet, r).ranges;
                 if (add) {
+                    // A form's row is read by a couple of sums across it: room for two saves growing it.
+                    if (ranges.capacity() == 0) ranges.reserve(2);
                     ranges.push_back({&formula, token.first.column, token.last.column});
                 } else {
                     std::erase_if(ranges, [&formula](const RangeListener& l) { return l.owner == &formula; });
@@ -99,7 +101,7 @@ void DependencyTracker::ForEachDependent(Row& row, int column, const Visit& visi
 void DependencyTracker::ForEachRowDependent(Row& row, int firstColumn, int lastColumn, const Visit& visit) {
     for (auto it = row.LowerBound(firstColumn); it != row.cells.end() && it->column <= lastColumn; ++it) {
         if (CellExtra* extra = it->FindExtra()) {
-            for (FormulaCell* dependent : extra->dependents) visit(*dependent);
+            extra->dependents.ForEach(visit);
         }
     }
     for (const RangeListener& listener : row.ranges) {

@@ -22,14 +22,14 @@ constexpr size_t kMaxKeptImageBytes = size_t{1} << 20;
 
 Value CellOwnValue(const Cell& cell) {
     switch (cell.kind) {
-        case CellKind::Text: return Value::String(cell.Text());
-        case CellKind::Number: return Value::Number(cell.number);
+        case CellKind::Text: return Value::String(std::string(cell.Text()));
+        case CellKind::Number: return Value::Number(cell.Number());
         case CellKind::Formula:
             // Only a formula on the current calculation path is unfinished: that is a cycle.
             return cell.Formula()->state == FormulaCell::State::Calculated ? cell.Formula()->result
                                                                            : Value::Error(ErrorCode::Circular);
-        case CellKind::Bool: return Value::Bool(cell.number != 0.0);
-        case CellKind::Error: return Value::Error(static_cast<ErrorCode>(cell.number));
+        case CellKind::Bool: return Value::Bool(cell.Number() != 0.0);
+        case CellKind::Error: return Value::Error(static_cast<ErrorCode>(cell.Number()));
         case CellKind::Empty: break;
     }
     return Value();
@@ -73,6 +73,15 @@ void PrefetchAhead(const std::vector<std::unique_ptr<Row>>& rows, int row, int l
     }
 }
 
+// Rows are mostly written top down, one call each: the next row's cells are asked for while this
+// one is written.
+void PrefetchCells(const Row* row) {
+    constexpr size_t kCacheLine = 64;
+    if (!row) return;
+    const auto* bytes = reinterpret_cast<const char*>(row->cells.data());
+    for (size_t at = 0; at < row->cells.size() * sizeof(Cell); at += kCacheLine) __builtin_prefetch(bytes + at);
+}
+
 // Visits the cells that exist in a block of a sheet, row by row.
 template <typename Visit>
 void VisitBlock(const std::vector<std::unique_ptr<Sheet>>& sheets, const CellRef& first, const CellRef& last,
@@ -91,6 +100,14 @@ void VisitBlock(const std::vector<std::unique_ptr<Sheet>>& sheets, const CellRef
             visit(*row, *it);
         }
     }
+}
+
+// Rows of a form are filled from the first column to the last their template row holds: a row
+// given room for all of those takes its cells without moving them again.
+size_t RoomLike(const Row& row) {
+    constexpr size_t kMaxReservedCells = 256;
+    return row.cells.empty() ? 0
+                             : std::max(row.cells.size(), std::min<size_t>(row.cells.back().column, kMaxReservedCells));
 }
 
 // A text has no more characters than bytes, so only a long one is counted.
@@ -148,7 +165,7 @@ public:
         Value number = Value::Number(0.0);  // a number cell, the most common, costs no new value
         VisitBlock(book_.sheets_, first, last, [&](Row& row, Cell& cell) {
             if (cell.kind == CellKind::Number) {
-                number.number = cell.number;
+                number.number = cell.Number();
                 visit(row.index - first.row->index, cell.column - first.column, number);
             } else if (cell.kind != CellKind::Empty) {
                 visit(row.index - first.row->index, cell.column - first.column, CellOwnValue(cell));
@@ -450,8 +467,8 @@ std::string Workbook::GetEditText(int row, int column) const {
         case CellKind::Formula: return "=" + GetCellFormula(row, column);
         case CellKind::Bool:
         case CellKind::Error: return GetCellText(row, column);
-        case CellKind::Number: return FullPrecision(cell->number);
-        default: return cell->Text();
+        case CellKind::Number: return FullPrecision(cell->Number());
+        default: return std::string(cell->Text());
     }
 }
 
@@ -470,10 +487,8 @@ void Workbook::EmptyCell(Row& row, Cell& cell) {
         dependencies_->Remove(*old);
         sheets_[current_]->CountFormula(row, cell.column, -1);
     }
-    if (CellExtra* extra = cell.FindExtra()) {
-        extra->text.clear();
-    }
-    cell.number = 0.0;
+    cell.ClearText();
+    cell.SetNumber(0.0);
 }
 
 // Rows of a template are alike: a new row takes as much room as the row above took, so that filling
@@ -504,7 +519,7 @@ void Workbook::SetCellText(int row, int column, std::string text) {
     }
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Text;
-    cell.Extra().text = std::move(text);
+    cell.SetText(text);
     Changed(RowAt(row), column);
 }
 
@@ -512,7 +527,7 @@ void Workbook::SetCellNumber(int row, int column, double number) {
     CheckCellAddress(row, column);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Number;
-    cell.number = number;
+    cell.SetNumber(number);
     Changed(RowAt(row), column);
 }
 
@@ -520,7 +535,7 @@ void Workbook::SetCellBool(int row, int column, bool value) {
     CheckCellAddress(row, column);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Bool;
-    cell.number = value ? 1.0 : 0.0;
+    cell.SetNumber(value ? 1.0 : 0.0);
     Changed(RowAt(row), column);
 }
 
@@ -528,7 +543,7 @@ void Workbook::SetCellError(int row, int column, ErrorCode error) {
     CheckCellAddress(row, column);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Error;
-    cell.number = static_cast<double>(error);
+    cell.SetNumber(static_cast<double>(error));
     Changed(RowAt(row), column);
 }
 
@@ -775,14 +790,16 @@ void Workbook::InsertRows(int row, int count) {
             spanning.push_back(listener);
         }
     }
-    const auto styled =
-        std::count_if(above->cells.begin(), above->cells.end(), [](const Cell& cell) { return cell.style != 0; });
+    const bool styled =
+        std::any_of(above->cells.begin(), above->cells.end(), [](const Cell& cell) { return cell.style != 0; });
     for (int r = row; r < row + count; ++r) {
         auto inserted = std::make_unique<Row>(r, static_cast<int>(current_));
-        inserted->cells.reserve(static_cast<size_t>(styled));
-        for (const Cell& cell : above->cells) {
+        if (styled) inserted->cells.reserve(RoomLike(*above));
+        for (const Cell& cell : above->cells) {  // in column order, as the row keeps them
             if (cell.style != 0) {
-                inserted->Obtain(cell.column).style = cell.style;
+                Cell& styledCell = inserted->cells.emplace_back();
+                styledCell.column = cell.column;
+                styledCell.style = cell.style;
             }
         }
         inserted->ranges = spanning;
@@ -915,6 +932,7 @@ void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> val
         return;
     }
     Row& r = RowAt(row);
+    PrefetchCells(FindRow(row + 1));
     AddCellsFor(r, firstColumn, values);
     auto at = r.LowerBound(firstColumn);
     int column = firstColumn;
@@ -925,7 +943,7 @@ void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> val
 }
 
 // The cells the values need and the row lacks, added in one pass over the row rather than one
-// insertion each.
+// insertion each: from the back, so that the cells move once and within the room the row has.
 void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> values) {
     auto needsCell = [](const Value& value) { return value.kind != Value::Kind::Empty && !ClearsCell(value); };
     size_t missing = 0;
@@ -938,18 +956,18 @@ void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> val
     if (missing == 0) {
         return;
     }
-    std::vector<Cell> merged;
-    merged.reserve(row.cells.size() + missing);
-    auto next = row.cells.begin();
-    for (size_t i = 0; i < values.size(); ++i) {
+    std::vector<Cell>& cells = row.cells;
+    size_t read = cells.size();
+    size_t write = read + missing;
+    cells.resize(write);
+    for (size_t i = values.size(); i-- > 0 && write != read;) {
         const int column = firstColumn + static_cast<int>(i);
-        for (; next != row.cells.end() && next->column < column; ++next) merged.push_back(std::move(*next));
-        if (needsCell(values[i]) && (next == row.cells.end() || next->column != column)) {
-            merged.emplace_back().column = column;
+        while (read > 0 && cells[read - 1].column > column) cells[--write] = std::move(cells[--read]);
+        if ((read == 0 || cells[read - 1].column != column) && needsCell(values[i])) {
+            cells[--write] = Cell{};
+            cells[write].column = column;
         }
     }
-    std::move(next, row.cells.end(), std::back_inserter(merged));
-    row.cells = std::move(merged);
 }
 
 // Writes the value into the column's cell, found at or after `at`; returns the cell's place, from
@@ -968,10 +986,10 @@ std::vector<Cell>::iterator Workbook::WriteRowValue(Row& row, std::vector<Cell>:
     EmptyCell(row, *at);
     if (value.kind == Value::Kind::Number) {
         at->kind = CellKind::Number;
-        at->number = value.number;
+        at->SetNumber(value.number);
     } else {
         at->kind = clears ? CellKind::Empty : CellKind::Text;
-        if (!clears) at->Extra().text = value.text;
+        if (!clears) at->SetText(value.text);
     }
     return at;
 }
@@ -1065,7 +1083,7 @@ void Workbook::CopyFrom(const Workbook& other) {
         for (size_t i = 0; i < sheet->rows.size(); ++i) {
             if (const Row* row = sheet->rows[i].get()) {
                 copy.rows[i] = std::make_unique<Row>(row->index, row->sheet);
-                copy.rows[i]->cells.reserve(row->cells.size());
+                copy.rows[i]->cells.reserve(RoomLike(*row));
                 for (const Cell& cell : row->cells) copy.rows[i]->cells.push_back(cell.CopyContents());
             }
         }

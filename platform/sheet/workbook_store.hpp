@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -13,11 +14,39 @@
 
 namespace keltrov::sheet {
 
+// The formulas naming a cell on its own: mostly one, which is held without an allocation.
+class FormulaList {
+public:
+    void Add(FormulaCell* formula) {
+        if (!first_) {
+            first_ = formula;
+        } else {
+            more_.push_back(formula);
+        }
+    }
+    // Every mention of the formula goes; the others keep their order.
+    void Remove(FormulaCell* formula) {
+        std::erase(more_, formula);
+        if (first_ == formula) {
+            first_ = more_.empty() ? nullptr : more_.front();
+            if (first_) more_.erase(more_.begin());
+        }
+    }
+    template <typename Visit>
+    void ForEach(const Visit& visit) const {
+        if (first_) visit(*first_);
+        for (FormulaCell* formula : more_) visit(*formula);
+    }
+
+private:
+    FormulaCell* first_ = nullptr;  // null only while the list is empty
+    std::vector<FormulaCell*> more_;
+};
+
 // What few cells have, kept apart so that the many number cells stay small.
 struct CellExtra {
     std::string text;
-    // The formulas naming this cell on its own.
-    std::vector<FormulaCell*> dependents;
+    FormulaList dependents;
 };
 
 struct FormulaCell {
@@ -39,63 +68,114 @@ struct FormulaCell {
 };
 
 // One cell of a row. A formula cell's body is its formula, any other cell's body its extra: one
-// pointer for both keeps the many number cells at 24 bytes.
+// pointer for both keeps the many number cells at 24 bytes. A short text with no formula naming it
+// takes the place of the number and the body, so that the many short texts need no extra.
 class Cell {
 public:
     int column = 0;
     CellKind kind = CellKind::Empty;
 
 private:
-    bool hasFormula_ = false;  // here, in the byte before `style` that would be padding
+    enum class Holds : uint8_t { Nothing, Extra, Formula, ShortText };
+    Holds holds_ = Holds::Nothing;  // here, in the byte before `style` that would be padding
 
 public:
     uint16_t style = 0;
-    double number = 0.0;
 
     Cell() = default;
-    Cell(Cell&& other) noexcept { *this = std::move(other); }
+    Cell(Cell&& other) noexcept
+        : column(other.column),
+          kind(other.kind),
+          holds_(std::exchange(other.holds_, Holds::Nothing)),
+          style(other.style),
+          payload_(std::exchange(other.payload_, Payload{})) {}
     Cell& operator=(Cell&& other) noexcept {
         if (this != &other) {
             Release();
             column = other.column;
             kind = other.kind;
             style = other.style;
-            number = other.number;
-            hasFormula_ = std::exchange(other.hasFormula_, false);
-            body_ = std::exchange(other.body_, nullptr);
+            holds_ = std::exchange(other.holds_, Holds::Nothing);
+            payload_ = std::exchange(other.payload_, Payload{});
         }
         return *this;
     }
     ~Cell() { Release(); }
 
-    FormulaCell* Formula() const { return hasFormula_ ? static_cast<FormulaCell*>(body_) : nullptr; }
+    double Number() const { return holds_ == Holds::ShortText ? 0.0 : payload_.pair.number; }
+    void SetNumber(double number) {
+        if (holds_ == Holds::ShortText) ForgetShortText();
+        payload_.pair.number = number;
+    }
+
+    FormulaCell* Formula() const { return holds_ == Holds::Formula ? static_cast<FormulaCell*>(Body()) : nullptr; }
 
     // The cell's extra goes with the formula while it holds one, and comes back when it is taken.
     // A formula goes only into a cell whose formula has been taken (and unregistered).
     void SetFormula(std::unique_ptr<FormulaCell> formula) {
-        formula->extra.reset(static_cast<CellExtra*>(body_));
+        if (holds_ == Holds::ShortText) ForgetShortText();
+        formula->extra.reset(holds_ == Holds::Extra ? static_cast<CellExtra*>(Body()) : nullptr);
         if (formula->extra) formula->extra->text.clear();
-        body_ = formula.release();
-        hasFormula_ = true;
+        payload_.pair.body = formula.release();
+        holds_ = Holds::Formula;
     }
     std::unique_ptr<FormulaCell> TakeFormula() {
-        if (!hasFormula_) return nullptr;
-        std::unique_ptr<FormulaCell> formula(static_cast<FormulaCell*>(body_));
-        hasFormula_ = false;
-        body_ = formula->extra.release();
+        if (holds_ != Holds::Formula) return nullptr;
+        std::unique_ptr<FormulaCell> formula(static_cast<FormulaCell*>(Body()));
+        payload_.pair.body = formula->extra.release();
+        holds_ = payload_.pair.body ? Holds::Extra : Holds::Nothing;
         return formula;
     }
 
-    CellExtra* FindExtra() const { return hasFormula_ ? Formula()->extra.get() : static_cast<CellExtra*>(body_); }
-    CellExtra& Extra() {
-        std::unique_ptr<CellExtra>* owner = hasFormula_ ? &Formula()->extra : nullptr;
-        if (owner) {
-            if (!*owner) *owner = std::make_unique<CellExtra>();
-            return **owner;
+    CellExtra* FindExtra() const {
+        switch (holds_) {
+            case Holds::Formula: return Formula()->extra.get();
+            case Holds::Extra: return static_cast<CellExtra*>(Body());
+            default: return nullptr;
         }
-        if (!body_) body_ = new CellExtra();
-        return *static_cast<CellExtra*>(body_);
     }
+    // A short text moves into the extra, which formulas naming the cell are listed in.
+    CellExtra& Extra() {
+        if (holds_ == Holds::Formula) {
+            std::unique_ptr<CellExtra>& owner = Formula()->extra;
+            if (!owner) owner = std::make_unique<CellExtra>();
+            return *owner;
+        }
+        if (holds_ != Holds::Extra) {
+            auto extra = std::make_unique<CellExtra>();
+            extra->text = Text();
+            if (holds_ == Holds::ShortText) ForgetShortText();
+            payload_.pair.body = extra.release();
+            holds_ = Holds::Extra;
+        }
+        return *static_cast<CellExtra*>(Body());
+    }
+
+    std::string_view Text() const {
+        switch (holds_) {
+            case Holds::ShortText: return {payload_.text, static_cast<size_t>(payload_.text[kShortText])};
+            case Holds::Extra: return static_cast<CellExtra*>(Body())->text;
+            default: return {};
+        }
+    }
+    // Only a cell without a formula holds a text.
+    void SetText(std::string_view text) {
+        if (holds_ == Holds::Extra || holds_ == Holds::Formula || text.size() > kShortText) {
+            Extra().text = text;
+            return;
+        }
+        std::copy(text.begin(), text.end(), payload_.text);
+        payload_.text[kShortText] = static_cast<char>(text.size());
+        holds_ = Holds::ShortText;
+    }
+    void ClearText() {
+        if (holds_ == Holds::ShortText) {
+            ForgetShortText();
+        } else if (CellExtra* extra = FindExtra()) {
+            extra->text.clear();
+        }
+    }
+
     // The cell without its formula, which the copier binds anew, and without the formulas naming it,
     // which listen to the copy themselves.
     Cell CopyContents() const {
@@ -103,28 +183,40 @@ public:
         copy.column = column;
         copy.kind = kind;
         copy.style = style;
-        copy.number = number;
-        if (!Text().empty()) copy.Extra().text = Text();
+        copy.SetNumber(Number());
+        if (!Text().empty()) copy.SetText(Text());
         return copy;
     }
-    const std::string& Text() const {
-        static const std::string kNone;
-        CellExtra* extra = hasFormula_ ? nullptr : static_cast<CellExtra*>(body_);
-        return extra ? extra->text : kNone;
+    // Asks memory early for the formula or extra, before a walk that frees or reads it.
+    void PrefetchBody() const {
+        if (holds_ == Holds::Extra || holds_ == Holds::Formula) __builtin_prefetch(Body());
     }
 
 private:
+    static constexpr size_t kShortText = 15;  // bytes; the sixteenth holds the length
+
+    void* Body() const { return payload_.pair.body; }
+    void ForgetShortText() {
+        payload_.pair = {};
+        holds_ = Holds::Nothing;
+    }
     void Release() {
-        if (hasFormula_) {
-            delete static_cast<FormulaCell*>(body_);
-        } else {
-            delete static_cast<CellExtra*>(body_);
+        if (holds_ == Holds::Formula) {
+            delete static_cast<FormulaCell*>(Body());
+        } else if (holds_ == Holds::Extra) {
+            delete static_cast<CellExtra*>(Body());
         }
-        body_ = nullptr;
-        hasFormula_ = false;
+        payload_.pair = {};
+        holds_ = Holds::Nothing;
     }
 
-    void* body_ = nullptr;
+    union Payload {
+        struct NumberAndBody {
+            double number = 0.0;
+            void* body = nullptr;
+        } pair{};
+        char text[kShortText + 1];
+    } payload_;
 };
 
 // A formula whose range covers this row, for the columns given.
@@ -184,6 +276,27 @@ struct Sheet {
         const RowAnchor* bottom = nullptr;
     };
     std::vector<FormulaColumn> formulaColumns;  // up to the rightmost column that held a formula
+
+    Sheet() = default;
+    Sheet(const Sheet&) = delete;
+    Sheet& operator=(const Sheet&) = delete;
+    // Dropping a big sheet waits on memory more than on the allocator: the rows some way ahead, and
+    // the cells of those already asked for, are fetched while the current row is freed.
+    ~Sheet() {
+        constexpr size_t kRowsAhead = 12;
+        constexpr size_t kCellsAhead = 6;
+        constexpr size_t kBodiesAhead = 3;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (i + kRowsAhead < rows.size()) __builtin_prefetch(rows[i + kRowsAhead].get());
+            if (const Row* ahead = i + kCellsAhead < rows.size() ? rows[i + kCellsAhead].get() : nullptr) {
+                __builtin_prefetch(ahead->cells.data());
+            }
+            if (const Row* ahead = i + kBodiesAhead < rows.size() ? rows[i + kBodiesAhead].get() : nullptr) {
+                for (const Cell& cell : ahead->cells) cell.PrefetchBody();
+            }
+            rows[i].reset();
+        }
+    }
 
     // Whether the block may hold a formula: one that holds none has no precedent to calculate first.
     bool MayHoldFormula(const CellRef& first, const CellRef& last) const {

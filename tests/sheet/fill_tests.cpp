@@ -133,6 +133,36 @@ TEST(RowValues, ARowIsRefusedWholeAndMissingCellsGoBetweenTheRowsOwn) {
     EXPECT_EQ(book.GetCellNumber(2, 1), 1 + 2 + 3 + 4 + 5);
 }
 
+// Cells added among a row's own, before, between and after the written columns, keep every cell
+// where it was with its contents, in a row grown cell by cell and in one inserted with room.
+TEST(RowValues, AddedCellsLeaveTheRowsOwnCellsInPlace) {
+    for (const bool inserted : {false, true}) {
+        Workbook book;
+        book.SetCellText(1, 1, "left");
+        book.SetCellNumber(1, 3, 30);
+        book.SetCellFormula(1, 8, "C1*2");
+        book.SetCellText(1, 9, "right");
+        book.SetNumberFormat(1, 12, "0.00");
+        if (inserted) {
+            book.SetCellText(2, 1, "below");
+            book.InsertRows(2);
+            for (int c : {1, 3, 8, 9}) book.SetCellText(2, c, "x");
+        }
+        const int row = inserted ? 2 : 1;
+        book.SetRowValues(row, 2,
+                          std::vector<Value>{Value::String("b"), Value::Number(3), Value(), Value::Number(5),
+                                             Value::String("f"), Value::String(""), Value::Number(8)});
+        const std::vector<std::string> expected =
+            inserted ? std::vector<std::string>{"x", "b", "3", "", "5", "f", "", "8", "x"}
+                     : std::vector<std::string>{"left", "b", "3", "", "5", "f", "", "6", "right"};
+        for (int c = 1; c <= 9; ++c) {
+            EXPECT_EQ(book.GetCellText(row, c), expected[c - 1]) << "inserted " << inserted << " column " << c;
+        }
+        EXPECT_EQ(book.GetCellKind(row, 8), inserted ? CellKind::Number : CellKind::Formula);
+        EXPECT_EQ(book.GetStyle(row, 12).numberFormat, "0.00");
+    }
+}
+
 // A formula reading cells that rows of values are then written over, calculated before the rows
 // come, so that only the marking of the written rows can bring it up to date.
 struct ReaderCase {

@@ -33,6 +33,37 @@ TEST(WorkbookCells, TextNumberAndFormulaReadAsSpreadsheetAppsShowThem) {
     EXPECT_EQ(book.GetCellNumber(9, 9), 0.0);
 }
 
+// Short texts are held apart from long ones until a formula names their cell: every length on both
+// sides of that line reads back whole, is heard by the formulas naming it, and gives way to a formula.
+TEST(WorkbookCells, TextsOfEveryLengthReadBackAndReachTheFormulasNamingThem) {
+    const std::string texts[] = {"a",          "123456789012345", "1234567890123456",
+                                 "员工张三丰", "员工张三丰1",     std::string(300, 'x')};
+    Workbook book;
+    int row = 0;
+    for (const std::string& text : texts) {
+        ++row;
+        const std::string a = "A" + std::to_string(row);
+        book.SetCellText(row, 1, text);
+        book.SetCellFormula(row, 2, a + "&\"!\"");
+        EXPECT_EQ(book.GetCellText(row, 1), text);
+        EXPECT_EQ(book.GetEditText(row, 1), text);
+        EXPECT_EQ(book.GetCellText(row, 2), text + "!");
+        book.SetCellText(row, 1, text.substr(1) + "z");
+        EXPECT_EQ(book.GetCellText(row, 2), text.substr(1) + "z!");
+        book.SetCellNumber(row, 1, 5);
+        EXPECT_EQ(book.GetCellText(row, 2), "5!");
+
+        book.SetCellText(row, 3, text);
+        book.SetCellFormula(row, 3, "1+1");
+        EXPECT_EQ(book.GetCellText(row, 3), "2");
+        book.SetCellText(row, 3, text);
+        EXPECT_EQ(book.GetCellKind(row, 3), CellKind::Text);
+        EXPECT_EQ(book.GetCellText(row, 3), text);
+        book.SetCellNumber(row, 3, 7);
+        EXPECT_EQ(book.GetCellNumber(row, 3), 7);
+    }
+}
+
 TEST(WorkbookCells, TypingTakesOnlyPlainNumbersAsNumbers) {
     Workbook book;
     const std::pair<const char*, CellKind> typed[] = {
