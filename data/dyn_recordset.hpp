@@ -21,7 +21,7 @@ public:
     // The open type is not used: every query opens as a snapshot. The options pass on unchanged.
     virtual bool OpenSql(const std::string& sql, unsigned openType = useDefault, uint32_t options = none);
 
-    // The columns from first to last (indexes) are fetched as numbers, converted by the driver, for readers
+    // The columns from first to last (indexes) are fetched as numbers, for readers
     // that want only their values: a driver may declare an amount column as text (SQLite's does).
     void FetchAsNumbers(int firstColumn, int lastColumn) { m_numberColumns = {firstColumn, lastColumn}; }
 

@@ -1,5 +1,6 @@
 #include "data/field_value.hpp"
 
+#include "platform/util/decimal_text.hpp"
 #include "platform/util/text_encoding.hpp"
 
 #include <algorithm>
@@ -100,34 +101,7 @@ int32_t LeadingInteger(const std::string& text) {
 }
 
 double LeadingDecimal(const std::string& text) {
-    // Only plain decimal notation counts: no hexadecimal, infinity or nan spellings.
-    size_t i = SkipBlanks(text);
-    const size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    const size_t digitsStart = i;
-    while (i < text.size() && IsDigit(text[i])) ++i;
-    bool anyDigit = i > digitsStart;
-    if (i < text.size() && text[i] == '.') {
-        const size_t fraction = ++i;
-        while (i < text.size() && IsDigit(text[i])) ++i;
-        anyDigit = anyDigit || i > fraction;
-    }
-    if (!anyDigit) return 0.0;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        size_t k = i + 1;
-        if (k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
-        if (k < text.size() && IsDigit(text[k])) {
-            while (k < text.size() && IsDigit(text[k])) ++k;
-            i = k;
-        }
-    }
-    // from_chars reads without a copy or the locale; it takes no plus sign, and leaves values past
-    // the double's range to strtod, whose infinity or zero the callers expect.
-    const char* first = text.data() + start + (text[start] == '+' ? 1 : 0);
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(first, text.data() + i, value);
-    if (error == std::errc{} && end == text.data() + i) return value;
-    return std::strtod(text.substr(start, i - start).c_str(), nullptr);
+    return keltrov::LeadingDecimalNumber(text).value_or(0.0);
 }
 
 void CopyBytesToText(std::string& text, const std::vector<unsigned char>& bytes) {

@@ -1,5 +1,8 @@
 #include "platform/db/recordset_impl.hpp"
 
+#include "platform/util/decimal_text.hpp"
+
+#include <cstdlib>
 #include <cstring>
 
 namespace keltrov::db {
@@ -14,6 +17,9 @@ constexpr SQLULEN kBytesPerCharacter = 4;
 constexpr SQLULEN kRoomBesideCharacters = 8;
 // Date-times are read as text; a longer one is read again whole.
 constexpr SQLLEN kDateTimeTextRoom = 64;
+// Doubles are read as text too (a longer one is read again whole): both drivers hold a number as
+// text, and their conversion to a double costs more than the text's reading here.
+constexpr SQLLEN kNumberTextRoom = 64;
 
 // Reads a character or binary column whole, piece by piece, so no fixed length cuts a value (or a
 // character in two). False when the column is null.
@@ -46,6 +52,30 @@ bool ReadTimestamp(SQLHSTMT statement, SQLUSMALLINT column, Timestamp& value, co
     return true;
 }
 
+// The spellings the decimal reader leaves (infinity, nan) read as the C library reads them, as the
+// drivers' own conversion does.
+std::optional<double> NumberOfText(std::string_view text) {
+    if (std::optional<double> number = LeadingDecimalNumber(text)) return number;
+    const std::string terminated(text);
+    char* end = nullptr;
+    const double value = std::strtod(terminated.c_str(), &end);
+    return end != terminated.c_str() ? std::optional(value) : std::nullopt;
+}
+
+// A text that starts with no number reads as null, as the drivers' own conversion gives it.
+bool StoreNumber(std::string_view text, const CFieldExchange::Column& column) {
+    const std::optional<double> number = NumberOfText(text);
+    *static_cast<double*>(column.fixed) = number.value_or(0.0);
+    return number.has_value();
+}
+
+bool ReadNumber(SQLHSTMT statement, SQLUSMALLINT column, const CFieldExchange::Column& storage,
+                const std::string& sql) {
+    std::string text;  // stays empty for a null
+    ReadWhole(statement, column, SQL_C_CHAR, text, sql);
+    return StoreNumber(text, storage);
+}
+
 bool ReadFixed(SQLHSTMT statement, SQLUSMALLINT column, const CFieldExchange::Column& storage, const std::string& sql) {
     SQLLEN indicator = 0;
     Check(SQLGetData(statement, column, storage.cType, storage.fixed, storage.fixedSize, &indicator), SQL_HANDLE_STMT,
@@ -63,9 +93,18 @@ bool IsFixed(const CFieldExchange::Column& column) {
     return column.text == nullptr && column.bytes == nullptr && !column.skipped && !IsDateTime(column);
 }
 
-// The C type a column is bound as: texts and date-times as text, fixed values as themselves.
+bool IsDouble(const CFieldExchange::Column& column) {
+    return column.cType == SQL_C_DOUBLE && IsFixed(column);
+}
+
+// Fixed values other than doubles are bound as themselves.
+bool IsBoundAsItself(const CFieldExchange::Column& column) {
+    return IsFixed(column) && !IsDouble(column);
+}
+
+// The C type a column is bound as: texts, date-times and doubles as text, other fixed values as themselves.
 SQLSMALLINT BoundType(const CFieldExchange::Column& column) {
-    return IsFixed(column) ? column.cType : SQL_C_CHAR;
+    return IsBoundAsItself(column) ? column.cType : SQL_C_CHAR;
 }
 
 bool IsLongType(SQLSMALLINT sqlType) {
@@ -74,6 +113,7 @@ bool IsLongType(SQLSMALLINT sqlType) {
 
 // The bytes a column's value takes when SQLFetch leaves it in a buffer; 0 when it is read piece by piece.
 SQLLEN BufferSize(const CFieldExchange::Column& column, const CODBCFieldInfo& info) {
+    if (IsDouble(column)) return kNumberTextRoom;
     if (IsFixed(column)) return column.fixedSize;
     if (IsDateTime(column)) return kDateTimeTextRoom;
     if (column.text == nullptr || IsLongType(info.m_nSQLType) || info.m_nPrecision == 0 ||
@@ -107,11 +147,14 @@ bool TakeBuffered(SQLHSTMT statement, SQLUSMALLINT number, const ColumnBuffer& b
         ClearStorage(column);
         return false;
     }
-    if (IsFixed(column)) {
+    if (IsBoundAsItself(column)) {
         std::memcpy(column.fixed, buffer.room.data(), static_cast<size_t>(column.fixedSize));
     } else if (IsCut(buffer)) {
+        if (IsDouble(column)) return ReadNumber(statement, number, column, sql);
         return IsDateTime(column) ? ReadTimestamp(statement, number, *static_cast<Timestamp*>(column.fixed), sql)
                                   : ReadWhole(statement, number, SQL_C_CHAR, *column.text, sql);
+    } else if (IsDouble(column)) {
+        return StoreNumber(BufferedText(buffer), column);
     } else if (IsDateTime(column)) {
         *static_cast<Timestamp*>(column.fixed) = ParseTimestamp(BufferedText(buffer));
     } else {
@@ -123,7 +166,7 @@ bool TakeBuffered(SQLHSTMT statement, SQLUSMALLINT number, const ColumnBuffer& b
 // Whether the column's buffer was made for storage of this kind and size.
 bool Fits(const ColumnBuffer& buffer, const CFieldExchange::Column& column) {
     return !buffer.room.empty() && buffer.cType == BoundType(column) &&
-           (!IsFixed(column) || static_cast<SQLLEN>(buffer.room.size()) == column.fixedSize);
+           (!IsBoundAsItself(column) || static_cast<SQLLEN>(buffer.room.size()) == column.fixedSize);
 }
 
 }  // namespace
@@ -151,6 +194,8 @@ void FetchColumn(CRecordset::Impl& impl, size_t index, const CFieldExchange::Col
         present = ReadWhole(impl.Handle(), number, SQL_C_BINARY, *column.bytes, sql);
     else if (IsDateTime(column))
         present = ReadTimestamp(impl.Handle(), number, *static_cast<Timestamp*>(column.fixed), sql);
+    else if (IsDouble(column))
+        present = ReadNumber(impl.Handle(), number, column, sql);
     else
         present = ReadFixed(impl.Handle(), number, column, sql);
     impl.nullStatus[index] = present ? 0 : 1;

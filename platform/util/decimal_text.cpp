@@ -1,5 +1,6 @@
 #include "platform/util/decimal_text.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,28 @@ bool IncrementDigits(std::string& digits) {
         *digit = '0';
     }
     return true;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Where the digits starting at i end.
+size_t SkipDigits(std::string_view text, size_t i) {
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    return i;
+}
+
+// Where an exponent starting at i ends; i itself when there is none.
+size_t SkipExponent(std::string_view text, size_t i) {
+    if (i >= text.size() || (text[i] != 'e' && text[i] != 'E')) return i;
+    size_t k = i + 1;
+    if (k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
+    return k < text.size() && IsDigit(text[k]) ? SkipDigits(text, k) : i;
 }
 
 }  // namespace
@@ -47,6 +70,30 @@ std::string FixedDecimalText(double number, int places) {
     text += digits.substr(0, static_cast<size_t>(point));
     if (places > 0) text += "." + digits.substr(static_cast<size_t>(point));
     return text;
+}
+
+std::optional<double> LeadingDecimalNumber(std::string_view text) {
+    size_t start = 0;
+    while (start < text.size() && IsBlank(text[start])) ++start;
+    size_t i = start;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const size_t wholeEnd = SkipDigits(text, i);
+    bool anyDigit = wholeEnd > i;
+    i = wholeEnd;
+    if (i < text.size() && text[i] == '.') {
+        const size_t fractionEnd = SkipDigits(text, i + 1);
+        anyDigit = anyDigit || fractionEnd > i + 1;
+        i = fractionEnd;
+    }
+    if (!anyDigit) return std::nullopt;
+    i = SkipExponent(text, i);
+    // from_chars reads without a copy or the locale; it takes no plus sign, and leaves values past
+    // the double's range to strtod, whose infinity or zero the callers expect.
+    const char* first = text.data() + start + (text[start] == '+' ? 1 : 0);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(first, text.data() + i, value);
+    if (error == std::errc{} && end == text.data() + i) return value;
+    return std::strtod(std::string(text.substr(start, i - start)).c_str(), nullptr);
 }
 
 }  // namespace keltrov

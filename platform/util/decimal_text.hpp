@@ -1,11 +1,18 @@
 #pragma once
 // Fixed-point texts of numbers, rounded the way spreadsheet applications show them.
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace keltrov {
 
 // The finite number with `places` decimals and every digit of its whole part: its decimal value of
 // 15 significant digits, rounded half away from zero, so 1.005 gives 1.01 where printf gives 1.00.
 std::string FixedDecimalText(double number, int places);
+
+// The number a text starts with in plain decimal notation (blanks skipped, an optional sign, digits,
+// a point, an exponent), read exactly; none when it starts with no digit. Hexadecimal, infinity and
+// nan spellings are not numbers here.
+std::optional<double> LeadingDecimalNumber(std::string_view text);
 
 }  // namespace keltrov

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -50,6 +52,29 @@ TEST_F(RecordsetTest, AmountsFetchedAsNumbersKeepTheirValuesAndNulls) {
     }
     EXPECT_EQ(read, (std::vector<std::pair<double, bool>>{
                         {5200.35, false}, {0.0, true}, {-9999999999.99, false}, {0.0, false}}));
+}
+
+// SQLite keeps whatever text is written into an amount column; such a value reads as the number it
+// starts with, as the C library reads it, and as null when it starts with none. A text longer than the bound room is
+// read whole.
+TEST_F(RecordsetTest, AmountTextsReadAsTheNumberTheyStartWith) {
+    if (database.IsPostgres()) GTEST_SKIP() << "a numeric column holds numbers only";
+    const std::string longNumber = "1" + std::string(80, '0') + ".5";
+    database.Exec("create table amounts (k int, m decimal(12,2))");
+    database.Exec("insert into amounts values (1, 'abc'), (2, ''), (3, '12x'), (4, ' 7'), (5, '1e400'), (6, '" +
+                  longNumber + "'), (7, '+0.1e1')");
+    CDynRecordset rs(&database.Db());
+    rs.FetchAsNumbers(0, 0);
+    rs.OpenSql("select m from amounts order by k");
+    std::vector<std::pair<double, bool>> read;
+    for (; !rs.IsEOF(); rs.MoveNext()) read.emplace_back(rs.GetFieldValue(0).AsDouble(), rs.GetFieldValue(0).m_bNull);
+    EXPECT_EQ(read, (std::vector<std::pair<double, bool>>{{0.0, true},
+                                                          {0.0, true},
+                                                          {12.0, false},
+                                                          {7.0, false},
+                                                          {HUGE_VAL, false},
+                                                          {std::strtod(longNumber.c_str(), nullptr), false},
+                                                          {1.0, false}}));
 }
 
 TEST_F(RecordsetTest, NamesAreUpperCaseAndUnique) {
