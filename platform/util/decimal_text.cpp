@@ -31,18 +31,11 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// Where the digits starting at i end.
-size_t SkipDigits(std::string_view text, size_t i) {
-    while (i < text.size() && IsDigit(text[i])) ++i;
-    return i;
-}
-
-// Where an exponent starting at i ends; i itself when there is none.
-size_t SkipExponent(std::string_view text, size_t i) {
-    if (i >= text.size() || (text[i] != 'e' && text[i] != 'E')) return i;
-    size_t k = i + 1;
-    if (k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
-    return k < text.size() && IsDigit(text[k]) ? SkipDigits(text, k) : i;
+// A digit, or a point before one, after at most one minus sign: what decimal notation starts with.
+bool StartsDecimal(const char* first, const char* last, bool minusAllowed) {
+    if (minusAllowed && first != last && *first == '-') ++first;
+    if (first != last && *first == '.') ++first;
+    return first != last && IsDigit(*first);
 }
 
 }  // namespace
@@ -73,27 +66,18 @@ std::string FixedDecimalText(double number, int places) {
 }
 
 std::optional<double> LeadingDecimalNumber(std::string_view text) {
-    size_t start = 0;
-    while (start < text.size() && IsBlank(text[start])) ++start;
-    size_t i = start;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    const size_t wholeEnd = SkipDigits(text, i);
-    bool anyDigit = wholeEnd > i;
-    i = wholeEnd;
-    if (i < text.size() && text[i] == '.') {
-        const size_t fractionEnd = SkipDigits(text, i + 1);
-        anyDigit = anyDigit || fractionEnd > i + 1;
-        i = fractionEnd;
-    }
-    if (!anyDigit) return std::nullopt;
-    i = SkipExponent(text, i);
-    // from_chars reads without a copy or the locale; it takes no plus sign, and leaves values past
-    // the double's range to strtod, whose infinity or zero the callers expect.
-    const char* first = text.data() + start + (text[start] == '+' ? 1 : 0);
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    while (first != last && IsBlank(*first)) ++first;
+    // from_chars takes no plus sign, and no infinity or nan once the text is known to start a decimal.
+    const bool plus = first != last && *first == '+';
+    if (plus) ++first;
+    if (!StartsDecimal(first, last, !plus)) return std::nullopt;
     double value = 0.0;
-    const auto [end, error] = std::from_chars(first, text.data() + i, value);
-    if (error == std::errc{} && end == text.data() + i) return value;
-    return std::strtod(std::string(text.substr(start, i - start)).c_str(), nullptr);
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error == std::errc{}) return value;
+    // Past the double's range from_chars leaves the value; strtod gives the infinity or zero callers expect.
+    return std::strtod(std::string(first, end).c_str(), nullptr);
 }
 
 }  // namespace keltrov

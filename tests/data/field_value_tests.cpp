@@ -68,6 +68,10 @@ TEST(FieldValue, LeadingDecimalReadsAsTheCLibraryDoes) {
         {"5200.00", "5200.00"},
         {"12e", "12"},
         {"9007199254740993", "9007199254740993"},
+        {"-.5e", "-.5"},
+        {"+-5", ""},
+        {" .", ""},
+        {"-inf", ""},
     };
     for (const auto& [text, extent] : cases) EXPECT_EQ(LeadingDecimal(text), std::strtod(extent, nullptr)) << text;
 }
