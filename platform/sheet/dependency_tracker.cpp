@@ -79,7 +79,7 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
             }
         } else if (NamesBlock(token)) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
-                std::vector<RangeListener>& ranges = rows_(token.first.row->sheet, r).ranges;
+                std::pmr::vector<RangeListener>& ranges = rows_(token.first.row->sheet, r).ranges;
                 if (add) {
                     // A form's row is read by a couple of sums across it: room for two saves growing it.
                     if (ranges.capacity() == 0) ranges.reserve(2);

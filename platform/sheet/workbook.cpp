@@ -52,8 +52,8 @@ Value ArrayElement(const Value& result, int row, int column) {
 
 // The block's first cell in the row. Rows of a sheet mostly hold the same columns, so the place
 // where the row above had it is tried before searching.
-std::vector<Cell>::iterator FirstInBlock(Row& row, int column, size_t& hint) {
-    std::vector<Cell>& cells = row.cells;
+CellList::iterator FirstInBlock(Row& row, int column, size_t& hint) {
+    CellList& cells = row.cells;
     bool hit = hint < cells.size() && cells[hint].column >= column && (hint == 0 || cells[hint - 1].column < column);
     auto it = hit ? cells.begin() + static_cast<std::ptrdiff_t>(hint) : row.LowerBound(column);
     hint = static_cast<size_t>(it - cells.begin());
@@ -277,7 +277,7 @@ Row& Workbook::RowAt(int row) {
     }
     std::unique_ptr<Row>& slot = rows[row - 1];
     if (!slot) {
-        slot = std::make_unique<Row>(row, static_cast<int>(current_));
+        slot.reset(new (sheets_[current_]->pool) Row(row, static_cast<int>(current_), sheets_[current_]->pool));
     }
     return *slot;
 }
@@ -547,8 +547,13 @@ void Workbook::SetCellError(int row, int column, ErrorCode error) {
     Changed(RowAt(row), column);
 }
 
+std::unique_ptr<FormulaCell> Workbook::NewFormula(size_t sheet) {
+    CellPool& pool = sheets_[sheet]->pool;
+    return std::unique_ptr<FormulaCell>(new (pool) FormulaCell(&pool));
+}
+
 std::unique_ptr<FormulaCell> Workbook::ParseFor(int row, int column, std::string_view text) {
-    auto formula = std::make_unique<FormulaCell>();
+    auto formula = NewFormula(current_);
     Binder binder(*this);
     formula->tokens = ParseFormula(text, binder);
     formula->row = &RowAt(row);
@@ -587,7 +592,7 @@ std::unique_ptr<FormulaCell> Workbook::ParseLoaded(int row, int column, std::str
     if (cell && cell->Formula()) {
         Binder binder(*this);
         if (std::optional<Formula> tokens = MoveRowsDown(cell->Formula()->tokens, row - last.row, binder)) {
-            auto formula = std::make_unique<FormulaCell>();
+            auto formula = NewFormula(current_);
             formula->tokens = std::move(*tokens);
             formula->row = &RowAt(row);
             formula->column = column;
@@ -606,7 +611,7 @@ bool Workbook::SetLoadedFormula(int row, int column, std::string_view text) {
         PutFormula(row, column, ParseLoaded(row, column, text));
         return true;
     } catch (const FormulaError&) {
-        auto formula = std::make_unique<FormulaCell>();
+        auto formula = NewFormula(current_);
         Token& unparsed = formula->tokens.emplace_back();
         unparsed.kind = TokenKind::Name;
         unparsed.Words().text = std::string(text.starts_with('=') ? text.substr(1) : text);
@@ -793,7 +798,8 @@ void Workbook::InsertRows(int row, int count) {
     const bool styled =
         std::any_of(above->cells.begin(), above->cells.end(), [](const Cell& cell) { return cell.style != 0; });
     for (int r = row; r < row + count; ++r) {
-        auto inserted = std::make_unique<Row>(r, static_cast<int>(current_));
+        std::unique_ptr<Row> inserted(new (sheets_[current_]->pool)
+                                          Row(r, static_cast<int>(current_), sheets_[current_]->pool));
         if (styled) inserted->cells.reserve(RoomLike(*above));
         for (const Cell& cell : above->cells) {  // in column order, as the row keeps them
             if (cell.style != 0) {
@@ -802,7 +808,7 @@ void Workbook::InsertRows(int row, int count) {
                 styledCell.style = cell.style;
             }
         }
-        inserted->ranges = spanning;
+        inserted->ranges.assign(spanning.begin(), spanning.end());
         if (!inserted->cells.empty() || !inserted->ranges.empty()) {
             rows[r - 1] = std::move(inserted);
         }
@@ -840,11 +846,12 @@ std::optional<CellRef> MovedDown(const CellRef& ref, int rows, const RowOf& rowO
     return moved;
 }
 
-// The tokens as they stand `rows` further down: what parsing the shifted text would give, without
-// the text. A name stands for its own reference wherever it is written; whole columns have no rows.
+// Puts into `moved` the tokens as they stand `rows` further down: what parsing the shifted text would
+// give, without the text. A name stands for its own reference wherever it is written; whole columns
+// have no rows.
 template <typename RowOf>
-Formula MovedDown(const Formula& tokens, int rows, const RowOf& rowOf) {
-    Formula moved = tokens;
+void MoveDown(const Formula& tokens, int rows, const RowOf& rowOf, Formula& moved) {
+    moved.assign(tokens.begin(), tokens.end());
     for (Token& token : moved) {
         const bool reference = token.kind == TokenKind::Ref || token.kind == TokenKind::Range;
         if (!reference || !token.Text().empty() || token.shape == RangeShape::Columns) {
@@ -865,7 +872,6 @@ Formula MovedDown(const Formula& tokens, int rows, const RowOf& rowOf) {
             std::swap(token.first.absoluteRow, token.last.absoluteRow);
         }
     }
-    return moved;
 }
 
 }  // namespace
@@ -915,8 +921,8 @@ int Workbook::FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const
 
 void Workbook::CopyFormulaDown(const FormulaCell& source, int target) {
     auto rowOf = [this](int sheet, int index) -> RowAnchor* { return &RowIn(sheet, index); };
-    auto formula = std::make_unique<FormulaCell>();
-    formula->tokens = MovedDown(source.tokens, target - source.row->index, rowOf);
+    auto formula = NewFormula(current_);
+    MoveDown(source.tokens, target - source.row->index, rowOf, formula->tokens);
     formula->row = &RowAt(target);
     formula->column = source.column;
     InstallFormula(target, source.column, std::move(formula));
@@ -956,7 +962,7 @@ void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> val
     if (missing == 0) {
         return;
     }
-    std::vector<Cell>& cells = row.cells;
+    CellList& cells = row.cells;
     size_t read = cells.size();
     size_t write = read + missing;
     cells.resize(write);
@@ -972,8 +978,7 @@ void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> val
 
 // Writes the value into the column's cell, found at or after `at`; returns the cell's place, from
 // which the next column is looked for.
-std::vector<Cell>::iterator Workbook::WriteRowValue(Row& row, std::vector<Cell>::iterator at, int column,
-                                                    const Value& value) {
+CellList::iterator Workbook::WriteRowValue(Row& row, CellList::iterator at, int column, const Value& value) {
     while (at != row.cells.end() && at->column < column) {
         ++at;
     }
@@ -1082,7 +1087,7 @@ void Workbook::CopyFrom(const Workbook& other) {
         copy.rows.resize(sheet->rows.size());
         for (size_t i = 0; i < sheet->rows.size(); ++i) {
             if (const Row* row = sheet->rows[i].get()) {
-                copy.rows[i] = std::make_unique<Row>(row->index, row->sheet);
+                copy.rows[i].reset(new (copy.pool) Row(row->index, row->sheet, copy.pool));
                 copy.rows[i]->cells.reserve(RoomLike(*row));
                 for (const Cell& cell : row->cells) copy.rows[i]->cells.push_back(cell.CopyContents());
             }
@@ -1114,7 +1119,7 @@ void Workbook::CopyFormulas(const Workbook& other) {
             for (const Cell& cell : row->cells) {
                 const FormulaCell* source = cell.Formula();
                 if (!source) continue;
-                auto formula = std::make_unique<FormulaCell>();
+                auto formula = NewFormula(s);
                 formula->tokens = source->tokens;
                 for (Token& token : formula->tokens) {
                     token.first.row = anchor(token.first.row);

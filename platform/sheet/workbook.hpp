@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <span>
 #include <string>
@@ -50,6 +51,7 @@ struct Token;
 
 struct Row;
 class Cell;
+using CellList = std::pmr::vector<Cell>;
 struct FormulaCell;
 class DependencyTracker;
 
@@ -171,7 +173,7 @@ private:
     Cell& PrepareCell(int row, int column);
     void EmptyCell(Row& row, Cell& cell);
     void AddCellsFor(Row& row, int firstColumn, std::span<const Value> values);
-    std::vector<Cell>::iterator WriteRowValue(Row& row, std::vector<Cell>::iterator at, int column, const Value& value);
+    CellList::iterator WriteRowValue(Row& row, CellList::iterator at, int column, const Value& value);
     void BlockChanged(const CellBlock& block);
     void MarkChangedBlock() const;
     void ReserveLikeRowAbove(Row& row);
@@ -185,6 +187,8 @@ private:
     void CopyFormulaDown(const FormulaCell& source, int target);
     void ForEachFormula(const std::function<void(FormulaCell&)>& visit);
     Row& RowIn(int sheet, int row);
+    // A formula to be put on the sheet, made in the sheet's pool.
+    std::unique_ptr<FormulaCell> NewFormula(size_t sheet);
     std::unique_ptr<FormulaCell> ParseFor(int row, int column, std::string_view text);
     std::unique_ptr<FormulaCell> ParseLoaded(int row, int column, std::string_view text);
     void ReadImage(std::span<const uint8_t> image);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/sheet/cell_pool.hpp"
 #include "platform/sheet/formula.hpp"
 #include "platform/sheet/workbook.hpp"
 
@@ -44,13 +45,16 @@ private:
 };
 
 // What few cells have, kept apart so that the many number cells stay small.
-struct CellExtra {
+struct CellExtra : PoolAllocated<CellExtra> {
     std::string text;
     FormulaList dependents;
 };
 
-struct FormulaCell {
+struct FormulaCell : PoolAllocated<FormulaCell> {
     enum class State : uint8_t { Dirty, Visiting, Calculated };
+
+    // Its tokens come from the given memory: a sheet's formula's from the sheet's pool.
+    explicit FormulaCell(std::pmr::memory_resource* memory = std::pmr::get_default_resource()) : tokens(memory) {}
 
     Row* row = nullptr;
     // A loaded formula the engine cannot parse is one Name token holding its text: it shows #NAME?
@@ -137,9 +141,9 @@ public:
     // A short text moves into the extra, which formulas naming the cell are listed in.
     CellExtra& Extra() {
         if (holds_ == Holds::Formula) {
-            std::unique_ptr<CellExtra>& owner = Formula()->extra;
-            if (!owner) owner = std::make_unique<CellExtra>();
-            return *owner;
+            FormulaCell& formula = *Formula();
+            if (!formula.extra) formula.extra = NewExtraLike(formula);
+            return *formula.extra;
         }
         if (holds_ != Holds::Extra) {
             auto extra = std::make_unique<CellExtra>();
@@ -196,6 +200,11 @@ private:
     static constexpr size_t kShortText = 15;  // bytes; the sixteenth holds the length
 
     void* Body() const { return payload_.pair.body; }
+    // A formula's extra lives and dies with its sheet, as the formula does.
+    static std::unique_ptr<CellExtra> NewExtraLike(const FormulaCell& formula) {
+        CellPool* pool = FormulaCell::PoolOf(formula);
+        return std::unique_ptr<CellExtra>(pool ? new (*pool) CellExtra() : new CellExtra());
+    }
     void ForgetShortText() {
         payload_.pair = {};
         holds_ = Holds::Nothing;
@@ -227,14 +236,15 @@ struct RangeListener {
     bool operator==(const RangeListener&) const = default;
 };
 
-struct Row : RowAnchor {
-    Row(int rowIndex, int sheetIndex) : RowAnchor{rowIndex, sheetIndex} {}
+// A row, its cells and their lists come from its sheet's pool.
+struct Row : RowAnchor, PoolAllocated<Row> {
+    Row(int rowIndex, int sheetIndex, CellPool& pool) : RowAnchor{rowIndex, sheetIndex}, cells(&pool), ranges(&pool) {}
 
-    std::vector<Cell> cells;  // sorted by column
-    std::vector<RangeListener> ranges;
+    CellList cells;  // sorted by column
+    std::pmr::vector<RangeListener> ranges;
 
     // Files and fills write a row left to right, so the end is tried first.
-    std::vector<Cell>::iterator LowerBound(int column) {
+    CellList::iterator LowerBound(int column) {
         if (cells.empty() || cells.back().column < column) {
             return cells.end();
         }
@@ -263,6 +273,7 @@ struct Row : RowAnchor {
 namespace keltrov::sheet {
 
 struct Sheet {
+    CellPool pool;  // first, so that it outlives the rows and formulas placed in it
     std::string name;
     std::vector<std::unique_ptr<Row>> rows;  // rows[i] is row i+1, null when unused
     RowAnchor top;                           // the ends of whole-column references

@@ -1,0 +1,81 @@
+#pragma once
+
+// Memory for a sheet's many small objects, shared by the workbook's implementation files only.
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <memory_resource>
+#include <new>
+#include <vector>
+
+namespace keltrov::sheet {
+
+// Slots for a sheet's rows, cells and formulas, cut from big blocks; a freed slot is kept by its size
+// for the next object. Dropping a big sheet then gives back a few blocks instead of every object,
+// and the objects of a row, made together, lie together. Not for use by more than one thread at once.
+class CellPool : public std::pmr::memory_resource {
+public:
+    CellPool() = default;
+    CellPool(const CellPool&) = delete;
+    CellPool& operator=(const CellPool&) = delete;
+
+    void* Allocate(size_t bytes);
+    void Free(void* slot, size_t bytes);
+
+private:
+    static constexpr size_t kGrain = 16;      // and the alignment of every slot
+    static constexpr size_t kMaxSlot = 1024;  // bigger objects come from the heap
+    static constexpr size_t kBlockBytes = size_t{64} << 10;
+
+    struct FreeSlot {
+        FreeSlot* next;
+    };
+    static size_t SlotBytes(size_t bytes) { return (bytes + kGrain - 1) / kGrain * kGrain; }
+
+    void* do_allocate(size_t bytes, size_t alignment) override;
+    void do_deallocate(void* slot, size_t bytes, size_t alignment) override;
+    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
+
+    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    std::byte* next_ = nullptr;
+    std::byte* end_ = nullptr;
+    std::array<FreeSlot*, kMaxSlot / kGrain + 1> free_{};
+};
+
+// A type whose objects come from a sheet's pool when made with `new (pool) T(...)`, from the heap
+// when made with plain new. Each object is preceded by a word naming its pool, or none, so that
+// delete gives it back where it came from, wherever it is deleted.
+template <typename T>
+struct PoolAllocated {
+    static void* operator new(size_t bytes, CellPool& pool) { return Place(pool.Allocate(bytes + kHeader), &pool); }
+    static void* operator new(size_t bytes) { return Place(::operator new(bytes + kHeader), nullptr); }
+    static void operator delete(void* object, size_t bytes) {
+        void* slot = static_cast<std::byte*>(object) - kHeader;
+        if (CellPool* pool = *static_cast<CellPool**>(slot)) {
+            pool->Free(slot, bytes + kHeader);
+        } else {
+            ::operator delete(slot);
+        }
+    }
+    // Called when a constructor of an object placed in a pool throws.
+    static void operator delete(void* object, CellPool& pool) {
+        pool.Free(static_cast<std::byte*>(object) - kHeader, sizeof(T) + kHeader);
+    }
+
+    // The pool the object came from; null for an object from the heap.
+    static CellPool* PoolOf(const T& object) {
+        return *reinterpret_cast<CellPool* const*>(reinterpret_cast<const std::byte*>(&object) - kHeader);
+    }
+
+private:
+    static constexpr size_t kHeader = sizeof(CellPool*);
+
+    static void* Place(void* slot, CellPool* pool) {
+        static_assert(alignof(T) <= kHeader, "objects follow a one-word header");
+        *static_cast<CellPool**>(slot) = pool;
+        return static_cast<std::byte*>(slot) + kHeader;
+    }
+};
+
+}  // namespace keltrov::sheet

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/sheet/cell_pool.hpp"
+
+namespace keltrov::sheet {
+namespace {
+
+struct Slot {
+    void* at;
+    size_t bytes;
+    unsigned char mark;
+};
+
+bool HoldsItsMark(const Slot& slot) {
+    const auto* bytes = static_cast<const unsigned char*>(slot.at);
+    return std::all_of(bytes, bytes + slot.bytes, [&slot](unsigned char b) { return b == slot.mark; });
+}
+
+// Every live slot is filled with its own byte: a slot handed out twice, or a free list written over
+// a live slot, shows as a slot that lost its byte.
+TEST(CellPool, LiveSlotsOfEverySizeStayApartAndFreedOnesAreHandedOutAgain) {
+    const size_t sizes[] = {1, 8, 16, 17, 24, 56, 64, 72, 120, 128, 216, 624, 1024, 1025, 5000};
+    CellPool pool;
+    std::vector<Slot> live;
+    unsigned char mark = 1;
+    auto make = [&](size_t bytes) {
+        Slot slot{pool.Allocate(bytes), bytes, mark++};
+        std::memset(slot.at, slot.mark, bytes);
+        live.push_back(slot);
+    };
+    for (int round = 0; round < 200; ++round) {
+        for (size_t bytes : sizes) make(bytes);
+    }
+    std::set<void*> freed;  // of the sizes the pool keeps; bigger ones go back to the heap
+    std::vector<Slot> kept;
+    for (size_t i = 0; i < live.size(); ++i) {
+        if (i % 2 == 1) {
+            kept.push_back(live[i]);
+            continue;
+        }
+        pool.Free(live[i].at, live[i].bytes);
+        if (live[i].bytes <= 1024) freed.insert(live[i].at);
+    }
+    live = std::move(kept);
+    for (const Slot& slot : live) ASSERT_TRUE(HoldsItsMark(slot)) << slot.bytes << " bytes";
+
+    const size_t first = live.size();
+    for (int round = 0; round < 100; ++round) {
+        for (size_t bytes : sizes) {
+            if (bytes <= 1024) make(bytes);
+        }
+    }
+    for (size_t i = first; i < live.size(); ++i) EXPECT_TRUE(freed.contains(live[i].at)) << live[i].bytes << " bytes";
+    for (const Slot& slot : live) ASSERT_TRUE(HoldsItsMark(slot)) << slot.bytes << " bytes";
+    for (const Slot& slot : live) pool.Free(slot.at, slot.bytes);
+}
+
+struct Pooled : PoolAllocated<Pooled> {
+    std::string text = std::string(100, 'x');
+};
+
+// Objects are deleted alike wherever they came from; one from the pool leaves its slot to the next.
+TEST(CellPool, AnObjectGoesBackWhereItCameFrom) {
+    CellPool pool;
+    std::unique_ptr<Pooled> inPool(new (pool) Pooled());
+    std::unique_ptr<Pooled> onHeap(new Pooled());
+    EXPECT_EQ(Pooled::PoolOf(*inPool), &pool);
+    EXPECT_EQ(Pooled::PoolOf(*onHeap), nullptr);
+    const Pooled* first = inPool.get();
+    inPool.reset();
+    onHeap.reset();
+    std::unique_ptr<Pooled> again(new (pool) Pooled());
+    EXPECT_EQ(again.get(), first);
+    EXPECT_EQ(again->text, std::string(100, 'x'));
+}
+
+}  // namespace
+}  // namespace keltrov::sheet
