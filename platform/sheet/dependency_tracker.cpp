@@ -81,8 +81,7 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
                 std::pmr::vector<RangeListener>& ranges = rows_(token.first.row->sheet, r).ranges;
                 if (add) {
-                    // A form's row is read by a couple of sums across it: room for two saves growing it.
-                    if (ranges.capacity() == 0) ranges.reserve(2);
+                    if (ranges.capacity() == 0) ranges.reserve(kSumsAcrossRow);
                     ranges.push_back({&formula, token.first.column, token.last.column});
                 } else {
                     std::erase_if(ranges, [&formula](const RangeListener& l) { return l.owner == &formula; });

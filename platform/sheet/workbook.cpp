@@ -808,6 +808,7 @@ void Workbook::InsertRows(int row, int count) {
                 styledCell.style = cell.style;
             }
         }
+        if (!spanning.empty()) inserted->ranges.reserve(spanning.size() + kSumsAcrossRow);
         inserted->ranges.assign(spanning.begin(), spanning.end());
         if (!inserted->cells.empty() || !inserted->ranges.empty()) {
             rows[r - 1] = std::move(inserted);

@@ -228,6 +228,9 @@ private:
     } payload_;
 };
 
+// A form's row is read by a couple of sums across it: a row's list of ranges has room for them.
+inline constexpr size_t kSumsAcrossRow = 2;
+
 // A formula whose range covers this row, for the columns given.
 struct RangeListener {
     FormulaCell* owner = nullptr;
