@@ -43,39 +43,31 @@ private:
     std::array<FreeSlot*, kMaxSlot / kGrain + 1> free_{};
 };
 
-// A type whose objects come from a sheet's pool when made with `new (pool) T(...)`, from the heap
-// when made with plain new. Each object is preceded by a word naming its pool, or none, so that
-// delete gives it back where it came from, wherever it is deleted.
+// A type whose objects are made only in a pool, with `new (pool) T(...)`. Each object is preceded by a
+// word naming its pool, so that delete gives it back there, wherever it is deleted.
 template <typename T>
 struct PoolAllocated {
-    static void* operator new(size_t bytes, CellPool& pool) { return Place(pool.Allocate(bytes + kHeader), &pool); }
-    static void* operator new(size_t bytes) { return Place(::operator new(bytes + kHeader), nullptr); }
+    static void* operator new(size_t bytes, CellPool& pool) {
+        static_assert(alignof(T) <= kHeader, "objects follow a one-word header");
+        void* slot = pool.Allocate(bytes + kHeader);
+        *static_cast<CellPool**>(slot) = &pool;
+        return static_cast<std::byte*>(slot) + kHeader;
+    }
     static void operator delete(void* object, size_t bytes) {
         void* slot = static_cast<std::byte*>(object) - kHeader;
-        if (CellPool* pool = *static_cast<CellPool**>(slot)) {
-            pool->Free(slot, bytes + kHeader);
-        } else {
-            ::operator delete(slot);
-        }
+        (*static_cast<CellPool**>(slot))->Free(slot, bytes + kHeader);
     }
     // Called when a constructor of an object placed in a pool throws.
     static void operator delete(void* object, CellPool& pool) {
         pool.Free(static_cast<std::byte*>(object) - kHeader, sizeof(T) + kHeader);
     }
 
-    // The pool the object came from; null for an object from the heap.
-    static CellPool* PoolOf(const T& object) {
-        return *reinterpret_cast<CellPool* const*>(reinterpret_cast<const std::byte*>(&object) - kHeader);
+    static CellPool& PoolOf(const T& object) {
+        return **reinterpret_cast<CellPool* const*>(reinterpret_cast<const std::byte*>(&object) - kHeader);
     }
 
 private:
     static constexpr size_t kHeader = sizeof(CellPool*);
-
-    static void* Place(void* slot, CellPool* pool) {
-        static_assert(alignof(T) <= kHeader, "objects follow a one-word header");
-        *static_cast<CellPool**>(slot) = pool;
-        return static_cast<std::byte*>(slot) + kHeader;
-    }
 };
 
 }  // namespace keltrov::sheet

@@ -62,7 +62,7 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
         if (token.kind == TokenKind::Ref) {
             auto* row = static_cast<Row*>(token.first.row);
             if (add) {
-                row->Obtain(token.first.column).Extra().dependents.Add(&formula);
+                row->Obtain(token.first.column).Extra(row->Pool()).dependents.Add(&formula);
             } else if (Cell* cell = row->Find(token.first.column); cell && cell->FindExtra()) {
                 cell->FindExtra()->dependents.Remove(&formula);
             }

@@ -111,19 +111,19 @@ size_t RoomLike(const Row& row) {
 }
 
 // A text has no more characters than bytes, so only a long one is counted.
-void CheckTextLength(const std::string& text) {
+void CheckTextLength(std::string_view text) {
     if (text.size() > kMaxTextLength && utf8::Length(text) > kMaxTextLength) {
         throw LimitError("文字超过 " + std::to_string(kMaxTextLength) + " 个字符");
     }
 }
 
 // An empty text empties its cell, as typing nothing into it does.
-bool ClearsCell(const Value& value) {
+bool ClearsCell(const RowValue& value) {
     return value.kind == Value::Kind::String && value.text.empty();
 }
 
 // A row of values is checked whole before any of its cells is written.
-void CheckRowValue(const Value& value) {
+void CheckRowValue(const RowValue& value) {
     switch (value.kind) {
         case Value::Kind::String: CheckTextLength(value.text); break;
         case Value::Kind::Number:
@@ -519,7 +519,7 @@ void Workbook::SetCellText(int row, int column, std::string text) {
     }
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Text;
-    cell.SetText(text);
+    cell.SetText(text, sheets_[current_]->pool);
     Changed(RowAt(row), column);
 }
 
@@ -549,7 +549,7 @@ void Workbook::SetCellError(int row, int column, ErrorCode error) {
 
 std::unique_ptr<FormulaCell> Workbook::NewFormula(size_t sheet) {
     CellPool& pool = sheets_[sheet]->pool;
-    return std::unique_ptr<FormulaCell>(new (pool) FormulaCell(&pool));
+    return std::unique_ptr<FormulaCell>(new (pool) FormulaCell(pool));
 }
 
 std::unique_ptr<FormulaCell> Workbook::ParseFor(int row, int column, std::string_view text) {
@@ -930,7 +930,7 @@ void Workbook::CopyFormulaDown(const FormulaCell& source, int target) {
 }
 
 // The row is found once and its cells are walked left to right, as the values go.
-void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> values) {
+void Workbook::SetRowValues(int row, int firstColumn, std::span<const RowValue> values) {
     const int lastColumn = firstColumn + std::max(static_cast<int>(values.size()) - 1, 0);
     CheckCellAddress(row, firstColumn);
     CheckCellAddress(row, lastColumn);
@@ -943,16 +943,22 @@ void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> val
     AddCellsFor(r, firstColumn, values);
     auto at = r.LowerBound(firstColumn);
     int column = firstColumn;
-    for (const Value& value : values) {
+    for (const RowValue& value : values) {
         at = WriteRowValue(r, at, column++, value);
     }
     BlockChanged({row, firstColumn, row, lastColumn});
 }
 
+void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> values) {
+    std::vector<RowValue> views(values.size());
+    std::transform(values.begin(), values.end(), views.begin(), RowValue::Of);
+    SetRowValues(row, firstColumn, views);
+}
+
 // The cells the values need and the row lacks, added in one pass over the row rather than one
 // insertion each: from the back, so that the cells move once and within the room the row has.
-void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> values) {
-    auto needsCell = [](const Value& value) { return value.kind != Value::Kind::Empty && !ClearsCell(value); };
+void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const RowValue> values) {
+    auto needsCell = [](const RowValue& value) { return value.kind != Value::Kind::Empty && !ClearsCell(value); };
     size_t missing = 0;
     auto at = row.LowerBound(firstColumn);
     for (size_t i = 0; i < values.size(); ++i) {
@@ -979,7 +985,7 @@ void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> val
 
 // Writes the value into the column's cell, found at or after `at`; returns the cell's place, from
 // which the next column is looked for.
-CellList::iterator Workbook::WriteRowValue(Row& row, CellList::iterator at, int column, const Value& value) {
+CellList::iterator Workbook::WriteRowValue(Row& row, CellList::iterator at, int column, const RowValue& value) {
     while (at != row.cells.end() && at->column < column) {
         ++at;
     }
@@ -995,7 +1001,7 @@ CellList::iterator Workbook::WriteRowValue(Row& row, CellList::iterator at, int 
         at->SetNumber(value.number);
     } else {
         at->kind = clears ? CellKind::Empty : CellKind::Text;
-        if (!clears) at->SetText(value.text);
+        if (!clears) at->SetText(value.text, row.Pool());
     }
     return at;
 }
@@ -1090,7 +1096,7 @@ void Workbook::CopyFrom(const Workbook& other) {
             if (const Row* row = sheet->rows[i].get()) {
                 copy.rows[i].reset(new (copy.pool) Row(row->index, row->sheet, copy.pool));
                 copy.rows[i]->cells.reserve(RoomLike(*row));
-                for (const Cell& cell : row->cells) copy.rows[i]->cells.push_back(cell.CopyContents());
+                for (const Cell& cell : row->cells) copy.rows[i]->cells.push_back(cell.CopyContents(copy.pool));
             }
         }
     }

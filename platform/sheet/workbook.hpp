@@ -43,6 +43,16 @@ struct CellBlock {
     bool operator==(const CellBlock&) const = default;
 };
 
+// A value of a row being written, seen in place: a text, a number or nothing; its text is not copied
+// until it goes into its cell.
+struct RowValue {
+    Value::Kind kind = Value::Kind::Empty;
+    double number = 0.0;
+    std::string_view text;
+
+    static RowValue Of(const Value& value) { return {value.kind, value.number, value.text}; }
+};
+
 // More merged blocks than any form needs are left unmerged, so that merging stays cheap.
 inline constexpr size_t kMaxMergedBlocks = 10000;
 
@@ -141,6 +151,7 @@ public:
     // Writes consecutive cells of a row from firstColumn: a text as SetCellText does, a number as
     // SetCellNumber does unless the cell holds a formula, which stays; an empty value leaves its cell.
     // A row with a value of another kind, or a text too long, is refused before any cell is written.
+    void SetRowValues(int row, int firstColumn, std::span<const RowValue> values);
     void SetRowValues(int row, int firstColumn, std::span<const Value> values);
 
     void Clear();
@@ -172,8 +183,8 @@ private:
     const Cell* FindCell(int row, int column) const;
     Cell& PrepareCell(int row, int column);
     void EmptyCell(Row& row, Cell& cell);
-    void AddCellsFor(Row& row, int firstColumn, std::span<const Value> values);
-    CellList::iterator WriteRowValue(Row& row, CellList::iterator at, int column, const Value& value);
+    void AddCellsFor(Row& row, int firstColumn, std::span<const RowValue> values);
+    CellList::iterator WriteRowValue(Row& row, CellList::iterator at, int column, const RowValue& value);
     void BlockChanged(const CellBlock& block);
     void MarkChangedBlock() const;
     void ReserveLikeRowAbove(Row& row);

@@ -46,15 +46,17 @@ private:
 
 // What few cells have, kept apart so that the many number cells stay small.
 struct CellExtra : PoolAllocated<CellExtra> {
-    std::string text;
+    explicit CellExtra(CellPool& pool) : text(&pool) {}
+
+    std::pmr::string text;
     FormulaList dependents;
 };
 
 struct FormulaCell : PoolAllocated<FormulaCell> {
     enum class State : uint8_t { Dirty, Visiting, Calculated };
 
-    // Its tokens come from the given memory: a sheet's formula's from the sheet's pool.
-    explicit FormulaCell(std::pmr::memory_resource* memory = std::pmr::get_default_resource()) : tokens(memory) {}
+    // Its tokens come from its sheet's pool, as it does.
+    explicit FormulaCell(CellPool& pool) : tokens(&pool) {}
 
     Row* row = nullptr;
     // A loaded formula the engine cannot parse is one Name token holding its text: it shows #NAME?
@@ -138,15 +140,16 @@ public:
             default: return nullptr;
         }
     }
-    // A short text moves into the extra, which formulas naming the cell are listed in.
-    CellExtra& Extra() {
+    // A short text moves into the extra, which formulas naming the cell are listed in. An extra is made
+    // in the pool of the cell's sheet.
+    CellExtra& Extra(CellPool& pool) {
         if (holds_ == Holds::Formula) {
-            FormulaCell& formula = *Formula();
-            if (!formula.extra) formula.extra = NewExtraLike(formula);
-            return *formula.extra;
+            std::unique_ptr<CellExtra>& owner = Formula()->extra;
+            if (!owner) owner.reset(new (pool) CellExtra(pool));
+            return *owner;
         }
         if (holds_ != Holds::Extra) {
-            auto extra = std::make_unique<CellExtra>();
+            std::unique_ptr<CellExtra> extra(new (pool) CellExtra(pool));
             extra->text = Text();
             if (holds_ == Holds::ShortText) ForgetShortText();
             payload_.pair.body = extra.release();
@@ -163,9 +166,9 @@ public:
         }
     }
     // Only a cell without a formula holds a text.
-    void SetText(std::string_view text) {
+    void SetText(std::string_view text, CellPool& pool) {
         if (holds_ == Holds::Extra || holds_ == Holds::Formula || text.size() > kShortText) {
-            Extra().text = text;
+            Extra(pool).text = text;
             return;
         }
         std::copy(text.begin(), text.end(), payload_.text);
@@ -182,13 +185,13 @@ public:
 
     // The cell without its formula, which the copier binds anew, and without the formulas naming it,
     // which listen to the copy themselves.
-    Cell CopyContents() const {
+    Cell CopyContents(CellPool& pool) const {
         Cell copy;
         copy.column = column;
         copy.kind = kind;
         copy.style = style;
         copy.SetNumber(Number());
-        if (!Text().empty()) copy.SetText(Text());
+        if (!Text().empty()) copy.SetText(Text(), pool);
         return copy;
     }
     // Asks memory early for the formula or extra, before a walk that frees or reads it.
@@ -200,11 +203,6 @@ private:
     static constexpr size_t kShortText = 15;  // bytes; the sixteenth holds the length
 
     void* Body() const { return payload_.pair.body; }
-    // A formula's extra lives and dies with its sheet, as the formula does.
-    static std::unique_ptr<CellExtra> NewExtraLike(const FormulaCell& formula) {
-        CellPool* pool = FormulaCell::PoolOf(formula);
-        return std::unique_ptr<CellExtra>(pool ? new (*pool) CellExtra() : new CellExtra());
-    }
     void ForgetShortText() {
         payload_.pair = {};
         holds_ = Holds::Nothing;
@@ -245,6 +243,8 @@ struct Row : RowAnchor, PoolAllocated<Row> {
 
     CellList cells;  // sorted by column
     std::pmr::vector<RangeListener> ranges;
+
+    CellPool& Pool() const { return PoolOf(*this); }
 
     // Files and fills write a row left to right, so the end is tried first.
     CellList::iterator LowerBound(int column) {

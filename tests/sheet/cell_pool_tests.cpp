@@ -66,18 +66,19 @@ struct Pooled : PoolAllocated<Pooled> {
     std::string text = std::string(100, 'x');
 };
 
-// Objects are deleted alike wherever they came from; one from the pool leaves its slot to the next.
-TEST(CellPool, AnObjectGoesBackWhereItCameFrom) {
+// An object deleted anywhere leaves its slot to the next object of its pool, and of no other pool.
+TEST(CellPool, AnObjectGoesBackToItsOwnPool) {
     CellPool pool;
-    std::unique_ptr<Pooled> inPool(new (pool) Pooled());
-    std::unique_ptr<Pooled> onHeap(new Pooled());
-    EXPECT_EQ(Pooled::PoolOf(*inPool), &pool);
-    EXPECT_EQ(Pooled::PoolOf(*onHeap), nullptr);
-    const Pooled* first = inPool.get();
-    inPool.reset();
-    onHeap.reset();
+    CellPool other;
+    std::unique_ptr<Pooled> first(new (pool) Pooled());
+    std::unique_ptr<Pooled> second(new (pool) Pooled());
+    EXPECT_EQ(&Pooled::PoolOf(*first), &pool);
+    const Pooled* slot = first.get();
+    first.reset();
+    std::unique_ptr<Pooled> elsewhere(new (other) Pooled());
+    EXPECT_NE(elsewhere.get(), slot);
     std::unique_ptr<Pooled> again(new (pool) Pooled());
-    EXPECT_EQ(again.get(), first);
+    EXPECT_EQ(again.get(), slot);
     EXPECT_EQ(again->text, std::string(100, 'x'));
 }
 
