@@ -474,10 +474,13 @@ std::string Workbook::GetEditText(int row, int column) const {
 
 // Drops the cell's formula, if any, and returns the cell ready for new contents.
 Cell& Workbook::PrepareCell(int row, int column) {
-    Row& r = RowAt(row);
-    ReserveLikeRowAbove(r);
-    Cell& cell = r.Obtain(column);
-    EmptyCell(r, cell);
+    return PrepareCell(RowAt(row), column);
+}
+
+Cell& Workbook::PrepareCell(Row& row, int column) {
+    ReserveLikeRowAbove(row);
+    Cell& cell = row.Obtain(column);
+    EmptyCell(row, cell);
     return cell;
 }
 
@@ -562,18 +565,18 @@ std::unique_ptr<FormulaCell> Workbook::ParseFor(int row, int column, std::string
 }
 
 void Workbook::PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula) {
-    Changed(InstallFormula(row, column, std::move(formula)), column);
+    Row& r = RowAt(row);
+    InstallFormula(r, column, std::move(formula));
+    Changed(r, column);
 }
 
 // Listening first may add cells to rows; the cell is looked up after it.
-Row& Workbook::InstallFormula(int row, int column, std::unique_ptr<FormulaCell> formula) {
+void Workbook::InstallFormula(Row& row, int column, std::unique_ptr<FormulaCell> formula) {
     dependencies_->Add(*formula);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Formula;
     cell.SetFormula(std::move(formula));
-    Row& r = RowAt(row);
-    sheets_[current_]->CountFormula(r, column, 1);
-    return r;
+    sheets_[current_]->CountFormula(row, column, 1);
 }
 
 void Workbook::SetCellFormula(int row, int column, std::string_view text) {
@@ -894,8 +897,9 @@ void Workbook::FillFormulasDown(int firstRow, int lastRow, int firstColumn, int 
                         return a->row->index < b->row->index;
                     }))->row->index;
     for (int target = top + 1; target <= lastRow; ++target) {
+        Row& row = RowAt(target);
         for (const FormulaCell* source : sources) {
-            if (source->row->index < target) CopyFormulaDown(*source, target);
+            if (source->row->index < target) CopyFormulaDown(*source, row);
         }
     }
     BlockChanged({top + 1, firstColumn, lastRow, lastColumn});
@@ -920,11 +924,14 @@ int Workbook::FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const
     return 0;
 }
 
-void Workbook::CopyFormulaDown(const FormulaCell& source, int target) {
-    auto rowOf = [this](int sheet, int index) -> RowAnchor* { return &RowIn(sheet, index); };
+// A form's formulas mostly read their own row, which is at hand.
+void Workbook::CopyFormulaDown(const FormulaCell& source, Row& target) {
+    auto rowOf = [this, &target](int sheet, int index) -> RowAnchor* {
+        return sheet == target.sheet && index == target.index ? &target : &RowIn(sheet, index);
+    };
     auto formula = NewFormula(current_);
-    MoveDown(source.tokens, target - source.row->index, rowOf, formula->tokens);
-    formula->row = &RowAt(target);
+    MoveDown(source.tokens, target.index - source.row->index, rowOf, formula->tokens);
+    formula->row = &target;
     formula->column = source.column;
     InstallFormula(target, source.column, std::move(formula));
 }

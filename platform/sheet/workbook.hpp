@@ -182,6 +182,7 @@ private:
     Row* FindRow(int row) const;
     const Cell* FindCell(int row, int column) const;
     Cell& PrepareCell(int row, int column);
+    Cell& PrepareCell(Row& row, int column);
     void EmptyCell(Row& row, Cell& cell);
     void AddCellsFor(Row& row, int firstColumn, std::span<const RowValue> values);
     CellList::iterator WriteRowValue(Row& row, CellList::iterator at, int column, const RowValue& value);
@@ -191,11 +192,11 @@ private:
     void Changed(Row& row, int column);
     void EnsureCalculated(FormulaCell& formula) const;
     void PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
-    Row& InstallFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
+    void InstallFormula(Row& row, int column, std::unique_ptr<FormulaCell> formula);
     void ShrinkRows();
     void MoveMergedBlocks(int row, int count);
     int FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const;
-    void CopyFormulaDown(const FormulaCell& source, int target);
+    void CopyFormulaDown(const FormulaCell& source, Row& target);
     void ForEachFormula(const std::function<void(FormulaCell&)>& visit);
     Row& RowIn(int sheet, int row);
     // A formula to be put on the sheet, made in the sheet's pool.
