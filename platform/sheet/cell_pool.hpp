@@ -2,6 +2,7 @@
 
 // Memory for a sheet's many small objects, shared by the workbook's implementation files only.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <memory>
@@ -31,7 +32,8 @@ private:
     struct FreeSlot {
         FreeSlot* next;
     };
-    static size_t SlotBytes(size_t bytes) { return (bytes + kGrain - 1) / kGrain * kGrain; }
+    // Even an empty object gets a slot of its own, as from the heap.
+    static size_t SlotBytes(size_t bytes) { return (std::max<size_t>(bytes, 1) + kGrain - 1) / kGrain * kGrain; }
 
     void* do_allocate(size_t bytes, size_t alignment) override;
     void do_deallocate(void* slot, size_t bytes, size_t alignment) override;
