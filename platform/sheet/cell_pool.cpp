@@ -1,8 +1,24 @@
 #include "platform/sheet/cell_pool.hpp"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace keltrov::sheet {
+
+BlockStock::Block BlockStock::Take() {
+    if (kept_.empty()) {
+        return std::make_unique_for_overwrite<std::byte[]>(kBlockBytes);
+    }
+    Block block = std::move(kept_.back());
+    kept_.pop_back();
+    return block;
+}
+
+void BlockStock::Keep(std::vector<Block>& blocks) {
+    std::move(blocks.begin(), blocks.end(), std::back_inserter(kept_));
+    blocks.clear();
+}
 
 void* CellPool::Allocate(size_t bytes) {
     const size_t slot = SlotBytes(bytes);
@@ -13,9 +29,9 @@ void* CellPool::Allocate(size_t bytes) {
         return std::exchange(freed, freed->next);
     }
     if (static_cast<size_t>(end_ - next_) < slot) {
-        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(kBlockBytes));
+        blocks_.push_back(stock_.Take());
         next_ = blocks_.back().get();
-        end_ = next_ + kBlockBytes;
+        end_ = next_ + BlockStock::kBlockBytes;
     }
     return std::exchange(next_, next_ + slot);
 }

@@ -12,14 +12,33 @@
 
 namespace keltrov::sheet {
 
+// The blocks a workbook's sheets have given back, kept for its next sheets: a workbook that drops a
+// big sheet and fills another, as choosing a company does, takes the same memory again instead of
+// handing it back to the system and having it mapped anew page by page. The workbook holds as much
+// as its biggest sheets took until it goes.
+class BlockStock {
+public:
+    static constexpr size_t kBlockBytes = size_t{64} << 10;
+    using Block = std::unique_ptr<std::byte[]>;
+
+    // A kept block, or a new one.
+    Block Take();
+    void Keep(std::vector<Block>& blocks);
+    size_t Kept() const { return kept_.size(); }
+
+private:
+    std::vector<Block> kept_;
+};
+
 // Slots for a sheet's rows, cells and formulas, cut from big blocks; a freed slot is kept by its size
 // for the next object. Dropping a big sheet then gives back a few blocks instead of every object,
 // and the objects of a row, made together, lie together. Not for use by more than one thread at once.
 class CellPool : public std::pmr::memory_resource {
 public:
-    CellPool() = default;
+    explicit CellPool(BlockStock& stock) : stock_(stock) {}
     CellPool(const CellPool&) = delete;
     CellPool& operator=(const CellPool&) = delete;
+    ~CellPool() override { stock_.Keep(blocks_); }
 
     void* Allocate(size_t bytes);
     void Free(void* slot, size_t bytes);
@@ -27,7 +46,6 @@ public:
 private:
     static constexpr size_t kGrain = 16;      // and the alignment of every slot
     static constexpr size_t kMaxSlot = 1024;  // bigger objects come from the heap
-    static constexpr size_t kBlockBytes = size_t{64} << 10;
 
     struct FreeSlot {
         FreeSlot* next;
@@ -39,7 +57,8 @@ private:
     void do_deallocate(void* slot, size_t bytes, size_t alignment) override;
     bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
 
-    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    BlockStock& stock_;
+    std::vector<BlockStock::Block> blocks_;
     std::byte* next_ = nullptr;
     std::byte* end_ = nullptr;
     std::array<FreeSlot*, kMaxSlot / kGrain + 1> free_{};

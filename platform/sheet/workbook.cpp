@@ -237,7 +237,8 @@ private:
 };
 
 Workbook::Workbook()
-    : dependencies_(
+    : blocks_(std::make_unique<BlockStock>()),
+      dependencies_(
           std::make_unique<DependencyTracker>([this](int sheet, int row) -> Row& { return RowIn(sheet, row); })) {
     Clear();
 }
@@ -296,7 +297,7 @@ std::string Workbook::SheetName(int sheet) const {
 }
 
 int Workbook::AddSheet(std::string name) {
-    auto sheet = std::make_unique<Sheet>();
+    auto sheet = std::make_unique<Sheet>(*blocks_);
     int index = static_cast<int>(sheets_.size());
     sheet->top = {1, index};
     sheet->bottom = {kMaxRows, index};

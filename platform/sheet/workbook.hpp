@@ -58,6 +58,7 @@ inline constexpr size_t kMaxMergedBlocks = 10000;
 
 struct Sheet;
 struct Token;
+class BlockStock;
 
 struct Row;
 class Cell;
@@ -209,6 +210,7 @@ private:
     uint16_t StyleIndex(const CellStyle& style);
     void ChangeStyle(int row, int column, const std::function<void(CellStyle&)>& change);
 
+    std::unique_ptr<BlockStock> blocks_;  // before the sheets, which give their blocks back to it
     std::vector<std::unique_ptr<Sheet>> sheets_;
     size_t current_ = 0;
     bool loading_ = false;

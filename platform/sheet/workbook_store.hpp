@@ -291,7 +291,7 @@ struct Sheet {
     };
     std::vector<FormulaColumn> formulaColumns;  // up to the rightmost column that held a formula
 
-    Sheet() = default;
+    explicit Sheet(BlockStock& blocks) : pool(blocks) {}
     Sheet(const Sheet&) = delete;
     Sheet& operator=(const Sheet&) = delete;
     // Dropping a big sheet waits on memory more than on the allocator: the rows some way ahead, and

@@ -27,7 +27,8 @@ bool HoldsItsMark(const Slot& slot) {
 // a live slot, shows as a slot that lost its byte.
 TEST(CellPool, LiveSlotsOfEverySizeStayApartAndFreedOnesAreHandedOutAgain) {
     const size_t sizes[] = {0, 1, 8, 16, 17, 24, 56, 64, 72, 120, 128, 216, 624, 1024, 1025, 5000};
-    CellPool pool;
+    BlockStock stock;
+    CellPool pool(stock);
     std::vector<Slot> live;
     unsigned char mark = 1;
     auto make = [&](size_t bytes) {
@@ -71,8 +72,9 @@ struct Pooled : PoolAllocated<Pooled> {
 
 // An object deleted anywhere leaves its slot to the next object of its pool, and of no other pool.
 TEST(CellPool, AnObjectGoesBackToItsOwnPool) {
-    CellPool pool;
-    CellPool other;
+    BlockStock stock;
+    CellPool pool(stock);
+    CellPool other(stock);
     std::unique_ptr<Pooled> first(new (pool) Pooled());
     std::unique_ptr<Pooled> second(new (pool) Pooled());
     EXPECT_EQ(&Pooled::PoolOf(*first), &pool);
@@ -83,6 +85,27 @@ TEST(CellPool, AnObjectGoesBackToItsOwnPool) {
     std::unique_ptr<Pooled> again(new (pool) Pooled());
     EXPECT_EQ(again.get(), slot);
     EXPECT_EQ(again->text, std::string(100, 'x'));
+}
+
+// A pool dropped leaves its blocks to the next pool of the workbook, which takes them before asking
+// the heap for more.
+TEST(CellPool, ADroppedPoolsBlocksGoToTheNextPool) {
+    BlockStock stock;
+    auto fill = [](CellPool& pool) {
+        for (int i = 0; i < 5000; ++i) std::memset(pool.Allocate(120), 0xA5, 120);
+    };
+    {
+        CellPool first(stock);
+        fill(first);
+    }
+    const size_t kept = stock.Kept();
+    EXPECT_GT(kept, 1u);
+    {
+        CellPool second(stock);
+        fill(second);
+        EXPECT_EQ(stock.Kept(), 0u);
+    }
+    EXPECT_EQ(stock.Kept(), kept);
 }
 
 }  // namespace
