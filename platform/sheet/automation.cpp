@@ -45,12 +45,12 @@ Variant FillFormulasDown(Workbook& book, CellPosition, const Args& args) {
     return {};
 }
 
-// A row's values: texts, numbers and empty entries, which leave their cells.
-Value RowValue(const Variant& item) {
+// A row's values: texts, numbers and empty entries, which leave their cells; texts are read in place.
+RowValue ViewOf(const Variant& item) {
     switch (item.Type()) {
-        case VariantType::BSTR: return Value::String(item.AsBstr());
-        case VariantType::R8: return Value::Number(item.AsR8());
-        case VariantType::Empty: return Value();
+        case VariantType::BSTR: return {Value::Kind::String, 0.0, item.AsBstr()};
+        case VariantType::R8: return {Value::Kind::Number, item.AsR8(), {}};
+        case VariantType::Empty: return {};
         default:
             throw AutomationError(std::string("SetRowValues takes BSTR, R8 or EMPTY values, got ") +
                                   VariantTypeName(item.Type()));
@@ -59,10 +59,10 @@ Value RowValue(const Variant& item) {
 
 Variant SetRowValues(Workbook& book, CellPosition, const Args& args) {
     const std::vector<Variant>& items = args[2].AsArray();
-    std::vector<Value> values;
+    std::vector<RowValue> values;
     values.reserve(items.size());
     for (const Variant& item : items) {
-        values.push_back(RowValue(item));
+        values.push_back(ViewOf(item));
     }
     book.SetRowValues(args[0].AsI4(), args[1].AsI4(), values);
     return {};

@@ -62,7 +62,7 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
         if (token.kind == TokenKind::Ref) {
             auto* row = static_cast<Row*>(token.first.row);
             if (add) {
-                row->Obtain(token.first.column).Extra().dependents.Add(&formula);
+                row->Obtain(token.first.column).Extra(row->Pool()).dependents.Add(&formula);
             } else if (Cell* cell = row->Find(token.first.column); cell && cell->FindExtra()) {
                 cell->FindExtra()->dependents.Remove(&formula);
             }
@@ -79,10 +79,9 @@ void DependencyTracker::Listen(FormulaCell& formula, bool add) {
             }
         } else if (NamesBlock(token)) {
             for (int r = token.first.row->index; r <= token.last.row->index; ++r) {
-                std::vector<RangeListener>& ranges = rows_(token.first.row->sheet, r).ranges;
+                std::pmr::vector<RangeListener>& ranges = rows_(token.first.row->sheet, r).ranges;
                 if (add) {
-                    // A form's row is read by a couple of sums across it: room for two saves growing it.
-                    if (ranges.capacity() == 0) ranges.reserve(2);
+                    if (ranges.capacity() == 0) ranges.reserve(kSumsAcrossRow);
                     ranges.push_back({&formula, token.first.column, token.last.column});
                 } else {
                     std::erase_if(ranges, [&formula](const RangeListener& l) { return l.owner == &formula; });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -106,7 +107,8 @@ private:
     }
 };
 
-using Formula = std::vector<Token>;
+// Its memory is chosen when it is made: a sheet's formula's tokens live in the sheet's pool.
+using Formula = std::pmr::vector<Token>;
 
 // Whether the token reads a block of cells whose edits the formula must hear of: a range, or the
 // block a computed extent may span.

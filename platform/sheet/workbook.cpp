@@ -52,8 +52,8 @@ Value ArrayElement(const Value& result, int row, int column) {
 
 // The block's first cell in the row. Rows of a sheet mostly hold the same columns, so the place
 // where the row above had it is tried before searching.
-std::vector<Cell>::iterator FirstInBlock(Row& row, int column, size_t& hint) {
-    std::vector<Cell>& cells = row.cells;
+CellList::iterator FirstInBlock(Row& row, int column, size_t& hint) {
+    CellList& cells = row.cells;
     bool hit = hint < cells.size() && cells[hint].column >= column && (hint == 0 || cells[hint - 1].column < column);
     auto it = hit ? cells.begin() + static_cast<std::ptrdiff_t>(hint) : row.LowerBound(column);
     hint = static_cast<size_t>(it - cells.begin());
@@ -111,19 +111,19 @@ size_t RoomLike(const Row& row) {
 }
 
 // A text has no more characters than bytes, so only a long one is counted.
-void CheckTextLength(const std::string& text) {
+void CheckTextLength(std::string_view text) {
     if (text.size() > kMaxTextLength && utf8::Length(text) > kMaxTextLength) {
         throw LimitError("文字超过 " + std::to_string(kMaxTextLength) + " 个字符");
     }
 }
 
 // An empty text empties its cell, as typing nothing into it does.
-bool ClearsCell(const Value& value) {
+bool ClearsCell(const RowValue& value) {
     return value.kind == Value::Kind::String && value.text.empty();
 }
 
 // A row of values is checked whole before any of its cells is written.
-void CheckRowValue(const Value& value) {
+void CheckRowValue(const RowValue& value) {
     switch (value.kind) {
         case Value::Kind::String: CheckTextLength(value.text); break;
         case Value::Kind::Number:
@@ -237,7 +237,8 @@ private:
 };
 
 Workbook::Workbook()
-    : dependencies_(
+    : blocks_(std::make_unique<BlockStock>()),
+      dependencies_(
           std::make_unique<DependencyTracker>([this](int sheet, int row) -> Row& { return RowIn(sheet, row); })) {
     Clear();
 }
@@ -277,7 +278,7 @@ Row& Workbook::RowAt(int row) {
     }
     std::unique_ptr<Row>& slot = rows[row - 1];
     if (!slot) {
-        slot = std::make_unique<Row>(row, static_cast<int>(current_));
+        slot.reset(new (sheets_[current_]->pool) Row(row, static_cast<int>(current_), sheets_[current_]->pool));
     }
     return *slot;
 }
@@ -296,7 +297,7 @@ std::string Workbook::SheetName(int sheet) const {
 }
 
 int Workbook::AddSheet(std::string name) {
-    auto sheet = std::make_unique<Sheet>();
+    auto sheet = std::make_unique<Sheet>(*blocks_);
     int index = static_cast<int>(sheets_.size());
     sheet->top = {1, index};
     sheet->bottom = {kMaxRows, index};
@@ -474,10 +475,13 @@ std::string Workbook::GetEditText(int row, int column) const {
 
 // Drops the cell's formula, if any, and returns the cell ready for new contents.
 Cell& Workbook::PrepareCell(int row, int column) {
-    Row& r = RowAt(row);
-    ReserveLikeRowAbove(r);
-    Cell& cell = r.Obtain(column);
-    EmptyCell(r, cell);
+    return PrepareCell(RowAt(row), column);
+}
+
+Cell& Workbook::PrepareCell(Row& row, int column) {
+    ReserveLikeRowAbove(row);
+    Cell& cell = row.Obtain(column);
+    EmptyCell(row, cell);
     return cell;
 }
 
@@ -519,7 +523,7 @@ void Workbook::SetCellText(int row, int column, std::string text) {
     }
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Text;
-    cell.SetText(text);
+    cell.SetText(text, sheets_[current_]->pool);
     Changed(RowAt(row), column);
 }
 
@@ -547,8 +551,13 @@ void Workbook::SetCellError(int row, int column, ErrorCode error) {
     Changed(RowAt(row), column);
 }
 
+std::unique_ptr<FormulaCell> Workbook::NewFormula(size_t sheet) {
+    CellPool& pool = sheets_[sheet]->pool;
+    return std::unique_ptr<FormulaCell>(new (pool) FormulaCell(pool));
+}
+
 std::unique_ptr<FormulaCell> Workbook::ParseFor(int row, int column, std::string_view text) {
-    auto formula = std::make_unique<FormulaCell>();
+    auto formula = NewFormula(current_);
     Binder binder(*this);
     formula->tokens = ParseFormula(text, binder);
     formula->row = &RowAt(row);
@@ -557,18 +566,18 @@ std::unique_ptr<FormulaCell> Workbook::ParseFor(int row, int column, std::string
 }
 
 void Workbook::PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula) {
-    Changed(InstallFormula(row, column, std::move(formula)), column);
+    Row& r = RowAt(row);
+    InstallFormula(r, column, std::move(formula));
+    Changed(r, column);
 }
 
 // Listening first may add cells to rows; the cell is looked up after it.
-Row& Workbook::InstallFormula(int row, int column, std::unique_ptr<FormulaCell> formula) {
+void Workbook::InstallFormula(Row& row, int column, std::unique_ptr<FormulaCell> formula) {
     dependencies_->Add(*formula);
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Formula;
     cell.SetFormula(std::move(formula));
-    Row& r = RowAt(row);
-    sheets_[current_]->CountFormula(r, column, 1);
-    return r;
+    sheets_[current_]->CountFormula(row, column, 1);
 }
 
 void Workbook::SetCellFormula(int row, int column, std::string_view text) {
@@ -587,7 +596,7 @@ std::unique_ptr<FormulaCell> Workbook::ParseLoaded(int row, int column, std::str
     if (cell && cell->Formula()) {
         Binder binder(*this);
         if (std::optional<Formula> tokens = MoveRowsDown(cell->Formula()->tokens, row - last.row, binder)) {
-            auto formula = std::make_unique<FormulaCell>();
+            auto formula = NewFormula(current_);
             formula->tokens = std::move(*tokens);
             formula->row = &RowAt(row);
             formula->column = column;
@@ -606,7 +615,7 @@ bool Workbook::SetLoadedFormula(int row, int column, std::string_view text) {
         PutFormula(row, column, ParseLoaded(row, column, text));
         return true;
     } catch (const FormulaError&) {
-        auto formula = std::make_unique<FormulaCell>();
+        auto formula = NewFormula(current_);
         Token& unparsed = formula->tokens.emplace_back();
         unparsed.kind = TokenKind::Name;
         unparsed.Words().text = std::string(text.starts_with('=') ? text.substr(1) : text);
@@ -793,7 +802,8 @@ void Workbook::InsertRows(int row, int count) {
     const bool styled =
         std::any_of(above->cells.begin(), above->cells.end(), [](const Cell& cell) { return cell.style != 0; });
     for (int r = row; r < row + count; ++r) {
-        auto inserted = std::make_unique<Row>(r, static_cast<int>(current_));
+        std::unique_ptr<Row> inserted(new (sheets_[current_]->pool)
+                                          Row(r, static_cast<int>(current_), sheets_[current_]->pool));
         if (styled) inserted->cells.reserve(RoomLike(*above));
         for (const Cell& cell : above->cells) {  // in column order, as the row keeps them
             if (cell.style != 0) {
@@ -802,7 +812,8 @@ void Workbook::InsertRows(int row, int count) {
                 styledCell.style = cell.style;
             }
         }
-        inserted->ranges = spanning;
+        if (!spanning.empty()) inserted->ranges.reserve(spanning.size() + kSumsAcrossRow);
+        inserted->ranges.assign(spanning.begin(), spanning.end());
         if (!inserted->cells.empty() || !inserted->ranges.empty()) {
             rows[r - 1] = std::move(inserted);
         }
@@ -840,11 +851,12 @@ std::optional<CellRef> MovedDown(const CellRef& ref, int rows, const RowOf& rowO
     return moved;
 }
 
-// The tokens as they stand `rows` further down: what parsing the shifted text would give, without
-// the text. A name stands for its own reference wherever it is written; whole columns have no rows.
+// Puts into `moved` the tokens as they stand `rows` further down: what parsing the shifted text would
+// give, without the text. A name stands for its own reference wherever it is written; whole columns
+// have no rows.
 template <typename RowOf>
-Formula MovedDown(const Formula& tokens, int rows, const RowOf& rowOf) {
-    Formula moved = tokens;
+void MoveDown(const Formula& tokens, int rows, const RowOf& rowOf, Formula& moved) {
+    moved.assign(tokens.begin(), tokens.end());
     for (Token& token : moved) {
         const bool reference = token.kind == TokenKind::Ref || token.kind == TokenKind::Range;
         if (!reference || !token.Text().empty() || token.shape == RangeShape::Columns) {
@@ -865,7 +877,6 @@ Formula MovedDown(const Formula& tokens, int rows, const RowOf& rowOf) {
             std::swap(token.first.absoluteRow, token.last.absoluteRow);
         }
     }
-    return moved;
 }
 
 }  // namespace
@@ -887,8 +898,9 @@ void Workbook::FillFormulasDown(int firstRow, int lastRow, int firstColumn, int 
                         return a->row->index < b->row->index;
                     }))->row->index;
     for (int target = top + 1; target <= lastRow; ++target) {
+        Row& row = RowAt(target);
         for (const FormulaCell* source : sources) {
-            if (source->row->index < target) CopyFormulaDown(*source, target);
+            if (source->row->index < target) CopyFormulaDown(*source, row);
         }
     }
     BlockChanged({top + 1, firstColumn, lastRow, lastColumn});
@@ -913,17 +925,20 @@ int Workbook::FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const
     return 0;
 }
 
-void Workbook::CopyFormulaDown(const FormulaCell& source, int target) {
-    auto rowOf = [this](int sheet, int index) -> RowAnchor* { return &RowIn(sheet, index); };
-    auto formula = std::make_unique<FormulaCell>();
-    formula->tokens = MovedDown(source.tokens, target - source.row->index, rowOf);
-    formula->row = &RowAt(target);
+// A form's formulas mostly read their own row, which is at hand.
+void Workbook::CopyFormulaDown(const FormulaCell& source, Row& target) {
+    auto rowOf = [this, &target](int sheet, int index) -> RowAnchor* {
+        return sheet == target.sheet && index == target.index ? &target : &RowIn(sheet, index);
+    };
+    auto formula = NewFormula(current_);
+    MoveDown(source.tokens, target.index - source.row->index, rowOf, formula->tokens);
+    formula->row = &target;
     formula->column = source.column;
     InstallFormula(target, source.column, std::move(formula));
 }
 
 // The row is found once and its cells are walked left to right, as the values go.
-void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> values) {
+void Workbook::SetRowValues(int row, int firstColumn, std::span<const RowValue> values) {
     const int lastColumn = firstColumn + std::max(static_cast<int>(values.size()) - 1, 0);
     CheckCellAddress(row, firstColumn);
     CheckCellAddress(row, lastColumn);
@@ -936,16 +951,22 @@ void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> val
     AddCellsFor(r, firstColumn, values);
     auto at = r.LowerBound(firstColumn);
     int column = firstColumn;
-    for (const Value& value : values) {
+    for (const RowValue& value : values) {
         at = WriteRowValue(r, at, column++, value);
     }
     BlockChanged({row, firstColumn, row, lastColumn});
 }
 
+void Workbook::SetRowValues(int row, int firstColumn, std::span<const Value> values) {
+    std::vector<RowValue> views(values.size());
+    std::transform(values.begin(), values.end(), views.begin(), RowValue::Of);
+    SetRowValues(row, firstColumn, views);
+}
+
 // The cells the values need and the row lacks, added in one pass over the row rather than one
 // insertion each: from the back, so that the cells move once and within the room the row has.
-void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> values) {
-    auto needsCell = [](const Value& value) { return value.kind != Value::Kind::Empty && !ClearsCell(value); };
+void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const RowValue> values) {
+    auto needsCell = [](const RowValue& value) { return value.kind != Value::Kind::Empty && !ClearsCell(value); };
     size_t missing = 0;
     auto at = row.LowerBound(firstColumn);
     for (size_t i = 0; i < values.size(); ++i) {
@@ -956,7 +977,7 @@ void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> val
     if (missing == 0) {
         return;
     }
-    std::vector<Cell>& cells = row.cells;
+    CellList& cells = row.cells;
     size_t read = cells.size();
     size_t write = read + missing;
     cells.resize(write);
@@ -972,8 +993,7 @@ void Workbook::AddCellsFor(Row& row, int firstColumn, std::span<const Value> val
 
 // Writes the value into the column's cell, found at or after `at`; returns the cell's place, from
 // which the next column is looked for.
-std::vector<Cell>::iterator Workbook::WriteRowValue(Row& row, std::vector<Cell>::iterator at, int column,
-                                                    const Value& value) {
+CellList::iterator Workbook::WriteRowValue(Row& row, CellList::iterator at, int column, const RowValue& value) {
     while (at != row.cells.end() && at->column < column) {
         ++at;
     }
@@ -989,7 +1009,7 @@ std::vector<Cell>::iterator Workbook::WriteRowValue(Row& row, std::vector<Cell>:
         at->SetNumber(value.number);
     } else {
         at->kind = clears ? CellKind::Empty : CellKind::Text;
-        if (!clears) at->SetText(value.text);
+        if (!clears) at->SetText(value.text, row.Pool());
     }
     return at;
 }
@@ -1082,9 +1102,9 @@ void Workbook::CopyFrom(const Workbook& other) {
         copy.rows.resize(sheet->rows.size());
         for (size_t i = 0; i < sheet->rows.size(); ++i) {
             if (const Row* row = sheet->rows[i].get()) {
-                copy.rows[i] = std::make_unique<Row>(row->index, row->sheet);
+                copy.rows[i].reset(new (copy.pool) Row(row->index, row->sheet, copy.pool));
                 copy.rows[i]->cells.reserve(RoomLike(*row));
-                for (const Cell& cell : row->cells) copy.rows[i]->cells.push_back(cell.CopyContents());
+                for (const Cell& cell : row->cells) copy.rows[i]->cells.push_back(cell.CopyContents(copy.pool));
             }
         }
     }
@@ -1114,7 +1134,7 @@ void Workbook::CopyFormulas(const Workbook& other) {
             for (const Cell& cell : row->cells) {
                 const FormulaCell* source = cell.Formula();
                 if (!source) continue;
-                auto formula = std::make_unique<FormulaCell>();
+                auto formula = NewFormula(s);
                 formula->tokens = source->tokens;
                 for (Token& token : formula->tokens) {
                     token.first.row = anchor(token.first.row);

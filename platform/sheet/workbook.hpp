@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <span>
 #include <string>
@@ -42,14 +43,26 @@ struct CellBlock {
     bool operator==(const CellBlock&) const = default;
 };
 
+// A value of a row being written, seen in place: a text, a number or nothing; its text is not copied
+// until it goes into its cell.
+struct RowValue {
+    Value::Kind kind = Value::Kind::Empty;
+    double number = 0.0;
+    std::string_view text;
+
+    static RowValue Of(const Value& value) { return {value.kind, value.number, value.text}; }
+};
+
 // More merged blocks than any form needs are left unmerged, so that merging stays cheap.
 inline constexpr size_t kMaxMergedBlocks = 10000;
 
 struct Sheet;
 struct Token;
+class BlockStock;
 
 struct Row;
 class Cell;
+using CellList = std::pmr::vector<Cell>;
 struct FormulaCell;
 class DependencyTracker;
 
@@ -139,6 +152,7 @@ public:
     // Writes consecutive cells of a row from firstColumn: a text as SetCellText does, a number as
     // SetCellNumber does unless the cell holds a formula, which stays; an empty value leaves its cell.
     // A row with a value of another kind, or a text too long, is refused before any cell is written.
+    void SetRowValues(int row, int firstColumn, std::span<const RowValue> values);
     void SetRowValues(int row, int firstColumn, std::span<const Value> values);
 
     void Clear();
@@ -169,22 +183,25 @@ private:
     Row* FindRow(int row) const;
     const Cell* FindCell(int row, int column) const;
     Cell& PrepareCell(int row, int column);
+    Cell& PrepareCell(Row& row, int column);
     void EmptyCell(Row& row, Cell& cell);
-    void AddCellsFor(Row& row, int firstColumn, std::span<const Value> values);
-    std::vector<Cell>::iterator WriteRowValue(Row& row, std::vector<Cell>::iterator at, int column, const Value& value);
+    void AddCellsFor(Row& row, int firstColumn, std::span<const RowValue> values);
+    CellList::iterator WriteRowValue(Row& row, CellList::iterator at, int column, const RowValue& value);
     void BlockChanged(const CellBlock& block);
     void MarkChangedBlock() const;
     void ReserveLikeRowAbove(Row& row);
     void Changed(Row& row, int column);
     void EnsureCalculated(FormulaCell& formula) const;
     void PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
-    Row& InstallFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
+    void InstallFormula(Row& row, int column, std::unique_ptr<FormulaCell> formula);
     void ShrinkRows();
     void MoveMergedBlocks(int row, int count);
     int FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const;
-    void CopyFormulaDown(const FormulaCell& source, int target);
+    void CopyFormulaDown(const FormulaCell& source, Row& target);
     void ForEachFormula(const std::function<void(FormulaCell&)>& visit);
     Row& RowIn(int sheet, int row);
+    // A formula to be put on the sheet, made in the sheet's pool.
+    std::unique_ptr<FormulaCell> NewFormula(size_t sheet);
     std::unique_ptr<FormulaCell> ParseFor(int row, int column, std::string_view text);
     std::unique_ptr<FormulaCell> ParseLoaded(int row, int column, std::string_view text);
     void ReadImage(std::span<const uint8_t> image);
@@ -193,6 +210,7 @@ private:
     uint16_t StyleIndex(const CellStyle& style);
     void ChangeStyle(int row, int column, const std::function<void(CellStyle&)>& change);
 
+    std::unique_ptr<BlockStock> blocks_;  // before the sheets, which give their blocks back to it
     std::vector<std::unique_ptr<Sheet>> sheets_;
     size_t current_ = 0;
     bool loading_ = false;

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/sheet/cell_pool.hpp"
 #include "platform/sheet/formula.hpp"
 #include "platform/sheet/workbook.hpp"
 
@@ -44,13 +45,18 @@ private:
 };
 
 // What few cells have, kept apart so that the many number cells stay small.
-struct CellExtra {
-    std::string text;
+struct CellExtra : PoolAllocated<CellExtra> {
+    explicit CellExtra(CellPool& pool) : text(&pool) {}
+
+    std::pmr::string text;
     FormulaList dependents;
 };
 
-struct FormulaCell {
+struct FormulaCell : PoolAllocated<FormulaCell> {
     enum class State : uint8_t { Dirty, Visiting, Calculated };
+
+    // Its tokens come from its sheet's pool, as it does.
+    explicit FormulaCell(CellPool& pool) : tokens(&pool) {}
 
     Row* row = nullptr;
     // A loaded formula the engine cannot parse is one Name token holding its text: it shows #NAME?
@@ -134,15 +140,16 @@ public:
             default: return nullptr;
         }
     }
-    // A short text moves into the extra, which formulas naming the cell are listed in.
-    CellExtra& Extra() {
+    // A short text moves into the extra, which formulas naming the cell are listed in. An extra is made
+    // in the pool of the cell's sheet.
+    CellExtra& Extra(CellPool& pool) {
         if (holds_ == Holds::Formula) {
             std::unique_ptr<CellExtra>& owner = Formula()->extra;
-            if (!owner) owner = std::make_unique<CellExtra>();
+            if (!owner) owner.reset(new (pool) CellExtra(pool));
             return *owner;
         }
         if (holds_ != Holds::Extra) {
-            auto extra = std::make_unique<CellExtra>();
+            std::unique_ptr<CellExtra> extra(new (pool) CellExtra(pool));
             extra->text = Text();
             if (holds_ == Holds::ShortText) ForgetShortText();
             payload_.pair.body = extra.release();
@@ -159,9 +166,9 @@ public:
         }
     }
     // Only a cell without a formula holds a text.
-    void SetText(std::string_view text) {
+    void SetText(std::string_view text, CellPool& pool) {
         if (holds_ == Holds::Extra || holds_ == Holds::Formula || text.size() > kShortText) {
-            Extra().text = text;
+            Extra(pool).text = text;
             return;
         }
         std::copy(text.begin(), text.end(), payload_.text);
@@ -178,13 +185,13 @@ public:
 
     // The cell without its formula, which the copier binds anew, and without the formulas naming it,
     // which listen to the copy themselves.
-    Cell CopyContents() const {
+    Cell CopyContents(CellPool& pool) const {
         Cell copy;
         copy.column = column;
         copy.kind = kind;
         copy.style = style;
         copy.SetNumber(Number());
-        if (!Text().empty()) copy.SetText(Text());
+        if (!Text().empty()) copy.SetText(Text(), pool);
         return copy;
     }
     // Asks memory early for the formula or extra, before a walk that frees or reads it.
@@ -219,6 +226,9 @@ private:
     } payload_;
 };
 
+// A form's row is read by a couple of sums across it: a row's list of ranges has room for them.
+inline constexpr size_t kSumsAcrossRow = 2;
+
 // A formula whose range covers this row, for the columns given.
 struct RangeListener {
     FormulaCell* owner = nullptr;
@@ -227,14 +237,17 @@ struct RangeListener {
     bool operator==(const RangeListener&) const = default;
 };
 
-struct Row : RowAnchor {
-    Row(int rowIndex, int sheetIndex) : RowAnchor{rowIndex, sheetIndex} {}
+// A row, its cells and their lists come from its sheet's pool.
+struct Row : RowAnchor, PoolAllocated<Row> {
+    Row(int rowIndex, int sheetIndex, CellPool& pool) : RowAnchor{rowIndex, sheetIndex}, cells(&pool), ranges(&pool) {}
 
-    std::vector<Cell> cells;  // sorted by column
-    std::vector<RangeListener> ranges;
+    CellList cells;  // sorted by column
+    std::pmr::vector<RangeListener> ranges;
+
+    CellPool& Pool() const { return PoolOf(*this); }
 
     // Files and fills write a row left to right, so the end is tried first.
-    std::vector<Cell>::iterator LowerBound(int column) {
+    CellList::iterator LowerBound(int column) {
         if (cells.empty() || cells.back().column < column) {
             return cells.end();
         }
@@ -263,6 +276,7 @@ struct Row : RowAnchor {
 namespace keltrov::sheet {
 
 struct Sheet {
+    CellPool pool;  // first, so that it outlives the rows and formulas placed in it
     std::string name;
     std::vector<std::unique_ptr<Row>> rows;  // rows[i] is row i+1, null when unused
     RowAnchor top;                           // the ends of whole-column references
@@ -277,7 +291,7 @@ struct Sheet {
     };
     std::vector<FormulaColumn> formulaColumns;  // up to the rightmost column that held a formula
 
-    Sheet() = default;
+    explicit Sheet(BlockStock& blocks) : pool(blocks) {}
     Sheet(const Sheet&) = delete;
     Sheet& operator=(const Sheet&) = delete;
     // Dropping a big sheet waits on memory more than on the allocator: the rows some way ahead, and
