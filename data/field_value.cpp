@@ -47,35 +47,27 @@ bool IsAscii(const std::string& text) {
     return any < 0x80;
 }
 
-void AppendZeroPadded(std::string& text, int value, size_t width) {
-    char digits[12];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    const auto length = static_cast<size_t>(end - digits);
-    if (length < width) text.append(width - length, '0');
-    text.append(digits, length);
+DateTime TimestampDate(const Timestamp& ts) {
+    return DateTime(ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second);
 }
 
 // Written digit by digit: every date of a large read passes here, and strftime costs more than its read.
 std::string TimestampText(const Timestamp& ts) {
     if (ts.month < 1 || ts.month > 12 || ts.day < 1 || ts.day > 31 || ts.year < 1900) return {};
-    if (!DateTime(ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second).IsValid()) return {};
+    if (!TimestampDate(ts).IsValid()) return {};
     std::string text;
     text.reserve(16);
-    AppendZeroPadded(text, ts.year, 4);
+    keltrov::AppendZeroPadded(text, ts.year, 4);
     text += '-';
-    AppendZeroPadded(text, ts.month, 2);
+    keltrov::AppendZeroPadded(text, ts.month, 2);
     text += '-';
-    AppendZeroPadded(text, ts.day, 2);
+    keltrov::AppendZeroPadded(text, ts.day, 2);
     if (ts.hour == 0 && ts.minute == 0) return text;
     text += ' ';
-    AppendZeroPadded(text, ts.hour, 2);
+    keltrov::AppendZeroPadded(text, ts.hour, 2);
     text += ':';
-    AppendZeroPadded(text, ts.minute, 2);
+    keltrov::AppendZeroPadded(text, ts.minute, 2);
     return text;
-}
-
-DateTime TimestampDate(const Timestamp& ts) {
-    return DateTime(ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second);
 }
 
 Timestamp DateOnly(const DateTime& date) {

@@ -1,5 +1,7 @@
 #include "platform/sheet/number_format.hpp"
 
+#include "platform/util/decimal_text.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -347,8 +349,9 @@ constexpr std::array<const char*, 7> kDays{"Sunday",   "Monday", "Tuesday", "Wed
                                            "Thursday", "Friday", "Saturday"};
 
 std::string Padded(long long n, size_t width) {
-    std::string text = std::to_string(n);
-    return text.size() < width ? std::string(width - text.size(), '0') + text : text;
+    std::string text;
+    AppendZeroPadded(text, n, width);
+    return text;
 }
 
 // One run of a date letter ("yyyy", "mm", "[h]"), rendered; `minutes` tells "m" apart from months.

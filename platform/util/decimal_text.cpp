@@ -80,4 +80,12 @@ std::optional<double> LeadingDecimalNumber(std::string_view text) {
     return std::strtod(std::string(first, end).c_str(), nullptr);
 }
 
+void AppendZeroPadded(std::string& text, long long value, size_t width) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    const auto length = static_cast<size_t>(end - digits);
+    if (length < width) text.append(width - length, '0');
+    text.append(digits, length);
+}
+
 }  // namespace keltrov

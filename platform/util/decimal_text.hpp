@@ -15,4 +15,7 @@ std::string FixedDecimalText(double number, int places);
 // nan spellings are not numbers here.
 std::optional<double> LeadingDecimalNumber(std::string_view text);
 
+// Appends the integer's digits, with zeros in front up to `width` characters.
+void AppendZeroPadded(std::string& text, long long value, size_t width);
+
 }  // namespace keltrov
