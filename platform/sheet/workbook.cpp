@@ -1086,7 +1086,6 @@ void Workbook::ReadImage(std::span<const uint8_t> image) {
         throw;
     }
     SetLoading(false);
-    ShrinkRows();
     ++changeCount_;
 }
 
@@ -1151,17 +1150,6 @@ void Workbook::CopyFormulas(const Workbook& other) {
                 dependencies_->Add(*formula);
                 target.Find(cell.column)->SetFormula(std::move(formula));
                 sheets_[s]->CountFormula(target, cell.column, 1);
-            }
-        }
-    }
-}
-
-// Rows filled cell by cell hold up to twice the room they need; a loaded template keeps its size.
-void Workbook::ShrinkRows() {
-    for (const std::unique_ptr<Sheet>& sheet : sheets_) {
-        for (const std::unique_ptr<Row>& row : sheet->rows) {
-            if (row) {
-                row->cells.shrink_to_fit();
             }
         }
     }

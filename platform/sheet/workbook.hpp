@@ -194,7 +194,6 @@ private:
     void EnsureCalculated(FormulaCell& formula) const;
     void PutFormula(int row, int column, std::unique_ptr<FormulaCell> formula);
     void InstallFormula(Row& row, int column, std::unique_ptr<FormulaCell> formula);
-    void ShrinkRows();
     void MoveMergedBlocks(int row, int count);
     int FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const;
     void CopyFormulaDown(const FormulaCell& source, Row& target);
