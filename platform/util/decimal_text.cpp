@@ -1,7 +1,9 @@
 #include "platform/util/decimal_text.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -36,6 +38,35 @@ bool StartsDecimal(const char* first, const char* last, bool minusAllowed) {
     if (minusAllowed && first != last && *first == '-') ++first;
     if (first != last && *first == '.') ++first;
     return first != last && IsDigit(*first);
+}
+
+constexpr int kExactDigits = 15;  // fewer than 2^53: every such integer is a double
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// A text that is nothing but a number of at most 15 digits, with or without a point, as amounts are
+// stored: its digits as an integer divided once by a power of ten, both exact, so the quotient is the
+// correctly rounded value. None for any other text.
+std::optional<double> ShortPlainDecimal(const char* first, const char* last) {
+    const bool negative = first != last && *first == '-';
+    if (negative) ++first;
+    int64_t digits = 0;
+    int count = 0;
+    int decimals = -1;  // none before a point
+    for (; first != last; ++first) {
+        if (IsDigit(*first)) {
+            if (++count > kExactDigits) return std::nullopt;
+            digits = digits * 10 + (*first - '0');
+            if (decimals >= 0) ++decimals;
+        } else if (*first == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0) return std::nullopt;
+    const double value = static_cast<double>(digits) / kPowersOfTen[std::max(decimals, 0)];
+    return negative ? -value : value;
 }
 
 }  // namespace
@@ -73,6 +104,7 @@ std::optional<double> LeadingDecimalNumber(std::string_view text) {
     const bool plus = first != last && *first == '+';
     if (plus) ++first;
     if (!StartsDecimal(first, last, !plus)) return std::nullopt;
+    if (std::optional<double> quick = ShortPlainDecimal(first, last)) return quick;
     double value = 0.0;
     const auto [end, error] = std::from_chars(first, last, value);
     if (error == std::errc{}) return value;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <cstdlib>
 #include <utility>
 
@@ -74,6 +76,21 @@ TEST(FieldValue, LeadingDecimalReadsAsTheCLibraryDoes) {
         {"-inf", ""},
     };
     for (const auto& [text, extent] : cases) EXPECT_EQ(LeadingDecimal(text), std::strtod(extent, nullptr)) << text;
+}
+
+// Amounts as they are stored, from one digit to past the exact range, each read as the C library reads it.
+TEST(FieldValue, StoredAmountsReadAsTheCLibraryDoes) {
+    std::mt19937_64 random(20261209);
+    for (int i = 0; i < 100000; ++i) {
+        std::string text = random() % 4 == 0 ? "-" : "";
+        const int digits = 1 + static_cast<int>(random() % 17);
+        const int point = static_cast<int>(random() % (digits + 1));
+        for (int d = 0; d < digits; ++d) {
+            if (d == point && d > 0) text += '.';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        ASSERT_EQ(LeadingDecimal(text), std::strtod(text.c_str(), nullptr)) << text;
+    }
 }
 
 // The calendar's own formatting is the oracle for the date text of a stored timestamp.
