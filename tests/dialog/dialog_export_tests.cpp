@@ -8,6 +8,7 @@
 #include "platform/ui/save_file.hpp"
 #include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace keltrov::test {
 namespace {
@@ -16,18 +17,13 @@ namespace fs = std::filesystem;
 
 class Export : public DialogTest {
 protected:
-    Export() : folder_(fs::temp_directory_path() / ("keltrov-dialog-export-" + std::to_string(::getpid()))) {
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
+    Export() {
         previous_ = SetSaveFileHandler([this](wxWindow&, const SaveFileRequest& request) {
             requests.push_back(request);
             return answer;
         });
     }
-    ~Export() override {
-        SetSaveFileHandler(std::move(previous_));
-        fs::remove_all(folder_);
-    }
+    ~Export() override { SetSaveFileHandler(std::move(previous_)); }
 
     void ShowMonth(int year, int month) {
         wxStaticCast(&Control(ids::kWageDatePicker), wxDatePickerCtrl)
@@ -48,21 +44,14 @@ protected:
         book.LoadImage(bytes);
         return CellsOf(book);
     }
-    std::vector<std::string> FilesInFolder() const {
-        std::vector<std::string> names;
-        for (const fs::directory_entry& entry : fs::directory_iterator(folder_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    const fs::path& Folder() const { return folder_; }
+    std::vector<std::string> FilesInFolder() const { return folder_.Names(); }
+    const fs::path& Folder() const { return folder_.Path(); }
 
     std::optional<std::string> answer;
     std::vector<SaveFileRequest> requests;
 
 private:
-    fs::path folder_;
+    ScratchFolder folder_{"keltrov-dialog-export"};
     SaveFileHandler previous_;
 };
 

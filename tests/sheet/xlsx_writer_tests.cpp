@@ -13,34 +13,15 @@
 #include "platform/sheet/xlsx_writer.hpp"
 #include "platform/sheet/zip_xml.hpp"
 #include "tests/sheet/export_month.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace keltrov::sheet {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ScratchFolder;
 using testing::FillDemoMonth;
 using testing::LoadDemoTemplate;
-
-class ScratchFolder {
-public:
-    ScratchFolder() : path_(fs::temp_directory_path() / ("keltrov-export-" + std::to_string(::getpid()))) {
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ScratchFolder() { fs::remove_all(path_); }
-    const fs::path& Path() const { return path_; }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const fs::directory_entry& entry : fs::directory_iterator(path_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    fs::path path_;
-};
 
 std::vector<uint8_t> ReadBytes(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -101,7 +82,7 @@ TEST(XlsxExport, WorkbooksReadBackAsTheyWereWritten) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchFolder folder;
+        ScratchFolder folder("keltrov-export");
         Workbook written;
         c.fill(written);
         WriteXlsx(written, folder.Path() / "out.xlsx");
@@ -165,7 +146,7 @@ std::map<std::string, double> LibreOfficeValues() {
 }
 
 TEST(XlsxExport, CachedValuesAreTheOnesLibreOfficeComputes) {
-    ScratchFolder folder;
+    ScratchFolder folder("keltrov-export");
     Workbook month;
     FillDemoMonth(month);
     WriteXlsx(month, folder.Path() / "month.xlsx");
@@ -182,7 +163,7 @@ TEST(XlsxExport, CachedValuesAreTheOnesLibreOfficeComputes) {
 
 // A file cannot hold an error by itself in a cell; it goes out as the formula that gives it.
 TEST(XlsxExport, AnErrorConstantReadsBackAsTheSameError) {
-    ScratchFolder folder;
+    ScratchFolder folder("keltrov-export");
     Workbook written;
     written.SetCellError(1, 1, ErrorCode::NA);
     written.SetCellError(1, 2, ErrorCode::Div0);
@@ -196,7 +177,7 @@ TEST(XlsxExport, AnErrorConstantReadsBackAsTheSameError) {
 }
 
 TEST(XlsxExport, ReplacesAnExistingFile) {
-    ScratchFolder folder;
+    ScratchFolder folder("keltrov-export");
     std::ofstream(folder.Path() / "month.xlsx") << "an older export";
     Workbook month;
     FillDemoMonth(month);
@@ -209,7 +190,7 @@ TEST(XlsxExport, ReplacesAnExistingFile) {
 }
 
 TEST(XlsxExport, AFailedWriteSaysWhyAndLeavesNoFile) {
-    ScratchFolder folder;
+    ScratchFolder folder("keltrov-export");
     fs::create_directories(folder.Path() / "taken.xlsx" / "inside");
     struct Case {
         fs::path target;
@@ -234,6 +215,17 @@ TEST(XlsxExport, AFailedWriteSaysWhyAndLeavesNoFile) {
         EXPECT_FALSE(fs::is_regular_file(c.target));
         EXPECT_EQ(folder.Names(), std::vector<std::string>{"taken.xlsx"});
     }
+}
+
+// The file's dates count from 1900: a workbook counting from 1904 would have its dates moved.
+TEST(XlsxExport, AWorkbookWith1904DatesIsRefused) {
+    ScratchFolder folder("keltrov-export");
+    Workbook book;
+    book.SetDateSystem(DateSystem::From1904);
+    book.SetCellNumber(1, 1, 45000);
+    book.SetNumberFormat(1, 1, "yyyy-mm-dd");
+    EXPECT_THROW(WriteXlsx(book, folder.Path() / "dates.xlsx"), ExportError);
+    EXPECT_TRUE(folder.Names().empty());
 }
 
 }  // namespace
