@@ -5,9 +5,7 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <string>
-#include <system_error>
 #include <unordered_map>
 
 #include "platform/sheet/workbook.hpp"
