@@ -10,6 +10,7 @@
 
 #include "platform/sheet/sheet_control.hpp"
 #include "platform/ui/menu_ids.hpp"
+#include "platform/ui/save_file.hpp"
 #include "resources/control_ids.hpp"
 
 namespace keltrov::automation {
@@ -219,6 +220,18 @@ void TypeIntoCell(wxDialog& dialog, int row, int column, const std::string& text
 
 void MakeCellCurrent(wxDialog& dialog, int row, int column) {
     UsableSheet(dialog).SetCurrentCell(row, column);
+}
+
+void ExportSheet(wxDialog& dialog, const std::string& path) {
+    SaveFileHandler previous =
+        SetSaveFileHandler([path](wxWindow&, const SaveFileRequest&) { return std::optional<std::string>(path); });
+    try {
+        ChooseCommand(dialog, ids::kExportSheetCommand);
+    } catch (...) {
+        SetSaveFileHandler(std::move(previous));
+        throw;
+    }
+    SetSaveFileHandler(std::move(previous));
 }
 
 TreeDrag::TreeDrag(wxDialog& dialog, const std::string& node)

@@ -29,6 +29,8 @@ void RightClick(wxDialog& dialog, int id);
 void DoubleClick(wxDialog& dialog, int id);
 void TypeIntoCell(wxDialog& dialog, int row, int column, const std::string& text);
 void MakeCellCurrent(wxDialog& dialog, int row, int column);
+// "导出…" on the wage sheet with the file question answered by the path.
+void ExportSheet(wxDialog& dialog, const std::string& path);
 
 // The pieces used again for the small dialogs.
 void PressButton(wxButton& button);

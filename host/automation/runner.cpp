@@ -150,6 +150,7 @@ std::deque<ScriptRunner::Step> ScriptRunner::StepsOf(const ScriptLine& line) {
             return step([this, &dialog, args] { WriteDump(args[0], DumpDialog(dialog, messages_, menus_)); });
         case LineKind::Screenshot:
             return {{kScreenshotSettleMs, [&dialog, args] { WriteScreenshot(dialog, args[0]); }}};
+        case LineKind::Export: return step([&dialog, args] { ExportSheet(dialog, args[0]); });
         default: return step([this, line] { Queue(line); });
     }
 }

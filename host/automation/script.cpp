@@ -49,6 +49,7 @@ const std::map<std::string, Grammar, std::less<>>& Keywords() {
         {"expect-no-message", {LineKind::ExpectNoMessage, {}}},
         {"dump", {LineKind::Dump, {Arg::File}}},
         {"screenshot", {LineKind::Screenshot, {Arg::File}}},
+        {"export", {LineKind::Export, {Arg::File}}},
     };
     return keywords;
 }
@@ -88,6 +89,7 @@ const IdNames& CommandNames() {
         {"fill", ids::kFillRangeCommand},
         {"insert-list", ids::kInsertListCommand},
         {"insert-time", ids::kInsertTimeCommand},
+        {"export", ids::kExportSheetCommand},
         {"clear", ids::kEditClearCommand},
         {"copy", ids::kEditCopyCommand},
         {"paste", ids::kEditPasteCommand},

@@ -120,6 +120,7 @@ public:
     int AddSheet(std::string name);
     void RenameSheet(int sheet, std::string name);
     void SelectSheet(int sheet);
+    int CurrentSheet() const { return static_cast<int>(current_); }
 
     void SetNumberFormat(int row, int column, std::string formatCode);
     void SetBold(int row, int column, bool bold);

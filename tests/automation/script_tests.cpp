@@ -60,6 +60,8 @@ TEST(ScriptParse, EveryLineKindWithItsArguments) {
         {"expect-no-message", LineKind::ExpectNoMessage, {}},
         {"dump out dir/state.json", LineKind::Dump, {"out dir/state.json"}},
         {"screenshot shot.png", LineKind::Screenshot, {"shot.png"}},
+        {"export 工资 表.xlsx", LineKind::Export, {"工资 表.xlsx"}},
+        {"command export", LineKind::Command, {Id(ids::kExportSheetCommand)}},
     };
     for (const LineCase& expected : cases) {
         SCOPED_TRACE(expected.text);
@@ -84,7 +86,7 @@ TEST(ScriptParse, ErrorsNameTheLineAndTheReason) {
         "code, department, generate, id-number, internal-number, modify, name, position, refresh, refresh-tree, "
         "save, save-wages, sex, sheet, tree, wage-date";
     const std::string kCommandNames =
-        "add-company, add-department, add-person, clear, copy, delete, fill, insert-list, insert-time, paste";
+        "add-company, add-department, add-person, clear, copy, delete, export, fill, insert-list, insert-time, paste";
     const std::vector<std::pair<std::string, std::string>> cases{
         {"clack 8001", "line 2: unknown action 'clack'"},
         {"click", "line 2: click needs 1 argument"},

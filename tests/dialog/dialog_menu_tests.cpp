@@ -61,7 +61,7 @@ TEST_F(Menus, TreeMenuOffersWhatTheSelectedKindTakes) {
     EXPECT_EQ(GetItemString(Tree(), Tree().GetSelection()), "100001001");
 }
 
-TEST_F(Menus, SheetGetsTheFillMenuAndElsewhereNothingShows) {
+TEST_F(Menus, SheetGetsTheFillAndExportMenuAndElsewhereNothingShows) {
     UseDemoData();
     Open();
     RightClick(MiddleOf(ids::kWageSheet));
@@ -73,7 +73,7 @@ TEST_F(Menus, SheetGetsTheFillMenuAndElsewhereNothingShows) {
     key.SetEventObject(cells);
     cells->GetEventHandler()->ProcessEvent(key);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], (Entries{"填充"}));
+    EXPECT_EQ(shown[0], (Entries{"填充", "导出…"}));
 }
 
 TEST_F(Menus, InsertListStoresTheFieldTextAndMarksTheColumn) {
