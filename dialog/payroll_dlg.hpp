@@ -137,6 +137,7 @@ private:
     // The wage date picker offers the years whose month keys sort in date order.
     void LimitWageDateRange();
     void OnFillRange(wxCommandEvent& event);
+    void OnPrintSheet(wxCommandEvent& event);
 
     // Input aids. The pre-translation sees the key and mouse events of the dialog's windows first
     // and tells whether it consumed one.

@@ -8,8 +8,12 @@
 #include <wx/textctrl.h>
 #include <wx/treectrl.h>
 
+#include <optional>
+
 #include "platform/sheet/sheet_control.hpp"
+#include "platform/sheet/sheet_pdf.hpp"
 #include "platform/ui/menu_ids.hpp"
+#include "platform/ui/print_preview.hpp"
 #include "resources/control_ids.hpp"
 
 namespace keltrov::automation {
@@ -219,6 +223,21 @@ void TypeIntoCell(wxDialog& dialog, int row, int column, const std::string& text
 
 void MakeCellCurrent(wxDialog& dialog, int row, int column) {
     UsableSheet(dialog).SetCurrentCell(row, column);
+}
+
+void PrintSheetToPdf(wxDialog& dialog, const std::string& path) {
+    std::optional<std::string> failure = "the print command showed no preview";
+    const PrintPreviewHandler previous = SetPrintPreviewHandler([&](wxWindow&, const SheetPrintJob& job) {
+        try {
+            sheet::WriteSheetPdf(job.book, job.captionRows, path);
+            failure.reset();
+        } catch (const sheet::PdfWriteError& error) {
+            failure = error.what();
+        }
+    });
+    ChooseCommand(dialog, ids::kPrintSheetCommand);
+    SetPrintPreviewHandler(previous);
+    if (failure) throw ActionError(*failure);
 }
 
 TreeDrag::TreeDrag(wxDialog& dialog, const std::string& node)

@@ -29,6 +29,8 @@ void RightClick(wxDialog& dialog, int id);
 void DoubleClick(wxDialog& dialog, int id);
 void TypeIntoCell(wxDialog& dialog, int row, int column, const std::string& text);
 void MakeCellCurrent(wxDialog& dialog, int row, int column);
+// Runs the sheet's print command and writes the pages it would preview to a PDF at path.
+void PrintSheetToPdf(wxDialog& dialog, const std::string& path);
 
 // The pieces used again for the small dialogs.
 void PressButton(wxButton& button);

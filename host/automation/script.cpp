@@ -49,6 +49,7 @@ const std::map<std::string, Grammar, std::less<>>& Keywords() {
         {"expect-no-message", {LineKind::ExpectNoMessage, {}}},
         {"dump", {LineKind::Dump, {Arg::File}}},
         {"screenshot", {LineKind::Screenshot, {Arg::File}}},
+        {"print-pdf", {LineKind::PrintPdf, {Arg::File}}},
     };
     return keywords;
 }

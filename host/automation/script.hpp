@@ -35,6 +35,7 @@ enum class LineKind {
     ExpectNoMessage,
     Dump,
     Screenshot,
+    PrintPdf,
 };
 
 struct ScriptLine {

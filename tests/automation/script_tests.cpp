@@ -60,6 +60,7 @@ TEST(ScriptParse, EveryLineKindWithItsArguments) {
         {"expect-no-message", LineKind::ExpectNoMessage, {}},
         {"dump out dir/state.json", LineKind::Dump, {"out dir/state.json"}},
         {"screenshot shot.png", LineKind::Screenshot, {"shot.png"}},
+        {"print-pdf out dir/month.pdf", LineKind::PrintPdf, {"out dir/month.pdf"}},
     };
     for (const LineCase& expected : cases) {
         SCOPED_TRACE(expected.text);

@@ -73,7 +73,7 @@ TEST_F(Menus, SheetGetsTheFillMenuAndElsewhereNothingShows) {
     key.SetEventObject(cells);
     cells->GetEventHandler()->ProcessEvent(key);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], (Entries{"填充"}));
+    EXPECT_EQ(shown[0], (Entries{"填充", "打印…"}));
 }
 
 TEST_F(Menus, InsertListStoresTheFieldTextAndMarksTheColumn) {
