@@ -3,6 +3,7 @@
 # what its comment lines ask for:
 #   #check FILE EXPR   jq EXPR on the dump FILE is true
 #   #png FILE          FILE is a PNG picture
+#   #pdf FILE TEXT     the text of the PDF FILE (pdftotext) holds TEXT
 #   #exit N            the host exits with N (0 when not given)
 #   #stderr TEXT       the host's standard error is exactly TEXT
 #   #exec SQL          SQL runs on the demo database before the script (a story's own form definition)
@@ -39,4 +40,7 @@ done < <(sed -n 's/^#check //p' "$dir/run.script")
 while read -r file; do
   [ "$(head -c 8 "$dir/$file" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$file is no PNG"
 done < <(sed -n 's/^#png //p' "$dir/run.script")
+while read -r file text; do
+  pdftotext -layout "$dir/$file" - 2>/dev/null | grep -qF -- "$text" || fail "$file does not show $text"
+done < <(sed -n 's/^#pdf //p' "$dir/run.script")
 echo "$(basename "$script"): passed"

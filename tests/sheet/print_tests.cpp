@@ -117,9 +117,14 @@ bool Holds(const std::string& page, const std::string& text) {
 std::string Grouped(double number) {
     char digits[64];
     std::snprintf(digits, sizeof digits, "%.2f", number);
-    std::string text = digits;
-    for (int at = static_cast<int>(text.find('.')) - 3; at > 0; at -= 3) text.insert(at, ",");
-    return text;
+    const std::string plain = digits;
+    const size_t whole = plain.find('.');
+    std::string text;
+    for (size_t i = 0; i < whole; ++i) {
+        if (i > 0 && (whole - i) % 3 == 0) text += ',';
+        text += plain[i];
+    }
+    return text + plain.substr(whole);
 }
 
 // Which pages show the text, 0-based.
