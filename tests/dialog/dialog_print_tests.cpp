@@ -2,7 +2,6 @@
 #include <unistd.h>
 #include <wx/print.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 
@@ -10,23 +9,12 @@
 #include "platform/ui/print_preview.hpp"
 #include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
+#include "tests/support/pdf_text.hpp"
 
 namespace keltrov::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string PdfText(const fs::path& pdf, int page) {
-    const std::string command = "pdftotext -layout -f " + std::to_string(page) + " -l " + std::to_string(page) + " '" +
-                                pdf.string() + "' - 2>/dev/null";
-    std::string text;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return text;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-    pclose(pipe);
-    return text;
-}
 
 class Printing : public DialogTest {
 protected:
@@ -63,7 +51,9 @@ TEST_F(Printing, TheMonthPrintsItsCaptionsPersonsAndTotals) {
     const std::string firstPay = Sheet().GetCellText(6, 5);
     const std::string totalPay = Sheet().GetCellText(totalsRow, 5);
     ASSERT_EQ(firstPay.substr(firstPay.size() - 3), ".00");  // shown in the template's format
-    const std::string first = PdfText(pdf, 1);
+    const std::vector<std::string> pages = PdfPageTexts(pdf);
+    ASSERT_GE(pages.size(), 2u);
+    const std::string& first = pages[0];
     struct Shown {
         std::string text;
         bool onFirstPage;
@@ -74,7 +64,7 @@ TEST_F(Printing, TheMonthPrintsItsCaptionsPersonsAndTotals) {
     };
     for (const Shown& c : cases) EXPECT_EQ(first.find(c.text) != std::string::npos, c.onFirstPage) << c.text;
     // The totals row stands below the template's empty rows, on the second page under the captions.
-    const std::string second = PdfText(pdf, 2);
+    const std::string& second = pages[1];
     for (const std::string& text :
          {std::string("工资表"), std::string("编号"), std::string("合计"), totalPay, std::string("第 2 页，共")}) {
         EXPECT_NE(second.find(text), std::string::npos) << text;
@@ -85,8 +75,8 @@ TEST_F(Printing, TheMonthPrintsItsCaptionsPersonsAndTotals) {
 // Without a seam the real preview opens, in a frame of its own, with as many pages as the PDF has.
 TEST_F(Printing, ThePreviewShowsTheSamePages) {
     ASSERT_EQ(PrintToPdf(), 5);
-    int pdfPages = 0;
-    while (!PdfText(pdf, pdfPages + 1).empty()) ++pdfPages;
+    const int pdfPages = static_cast<int>(PdfPageTexts(pdf).size());
+    ASSERT_GT(pdfPages, 1);
     Command(ids::kPrintSheetCommand);
     wxPreviewFrame* frame = nullptr;
     for (wxWindow* window : wxTopLevelWindows) {

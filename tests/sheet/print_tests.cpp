@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/sheet/sheet_pdf.hpp"
+#include "tests/support/pdf_text.hpp"
 
 namespace keltrov::sheet {
 namespace {
@@ -18,27 +19,6 @@ constexpr int kCaptionRows = 5;
 constexpr int kColumns = 30;
 constexpr int kPersons = 120;
 constexpr int kTotalsRow = kCaptionRows + kPersons + 1;
-
-std::string RunCommand(const std::string& command) {
-    std::string output;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return output;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    pclose(pipe);
-    return output;
-}
-
-// The text of each page, in order.
-std::vector<std::string> PageTexts(const fs::path& pdf) {
-    std::vector<std::string> pages;
-    const std::string all = RunCommand("pdftotext -layout '" + pdf.string() + "' -");
-    size_t start = 0;
-    for (size_t feed; (feed = all.find('\f', start)) != std::string::npos; start = feed + 1) {
-        pages.push_back(all.substr(start, feed - start));
-    }
-    return pages;
-}
 
 std::string PersonName(int person) {
     char name[32];
@@ -97,7 +77,7 @@ protected:
 
     std::vector<std::string> Print(const std::string& name) {
         WriteSheetPdf(book_, kCaptionRows, (folder_ / name).string());
-        return PageTexts(folder_ / name);
+        return test::PdfPageTexts(folder_ / name);
     }
 
     fs::path folder_;
