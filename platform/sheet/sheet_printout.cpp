@@ -69,17 +69,17 @@ SheetPages::SheetPages(const Workbook& book, int captionRows, wxSize paperMM)
     }
 }
 
-// Each page takes as many whole columns as fit its width, and at least one.
+// Each page takes as many whole columns as fit its width, and at least one; an empty sheet has
+// one page without columns.
 std::vector<SheetPages::Span> SheetPages::CutColumns(int usedColumns) const {
     std::vector<Span> spans;
-    for (int first = 1; first <= usedColumns || spans.empty();) {
+    for (int first = 1; first <= usedColumns; first = spans.back().last + 1) {
         int last = first;
-        int width = columnWidths_.size() > static_cast<size_t>(first) ? columnWidths_[first] : 0;
-        while (last + 1 <= usedColumns && width + columnWidths_[last + 1] <= body_.width)
+        for (int width = columnWidths_[first]; last < usedColumns && width + columnWidths_[last + 1] <= body_.width;)
             width += columnWidths_[++last];
-        spans.push_back({first, std::min(last, usedColumns)});
-        first = last + 1;
+        spans.push_back({first, last});
     }
+    if (spans.empty()) spans.push_back({1, 0});
     return spans;
 }
 
