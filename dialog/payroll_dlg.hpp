@@ -138,6 +138,7 @@ private:
     void LimitWageDateRange();
     void OnFillRange(wxCommandEvent& event);
     void OnExportSheet(wxCommandEvent& event);
+    void OnPrintSheet(wxCommandEvent& event);
 
     // Input aids. The pre-translation sees the key and mouse events of the dialog's windows first
     // and tells whether it consumed one.

@@ -64,6 +64,7 @@ inline constexpr int kFillRangeCommand = 32775;
 inline constexpr int kInsertListCommand = 32776;
 inline constexpr int kInsertTimeCommand = 32777;
 inline constexpr int kExportSheetCommand = 32778;
+inline constexpr int kPrintSheetCommand = 32779;
 inline constexpr int kEditClearCommand = 57632;
 inline constexpr int kEditCopyCommand = 57634;
 inline constexpr int kEditPasteCommand = 57637;

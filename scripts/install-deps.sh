@@ -9,7 +9,7 @@ packages=(
   libxlsxwriter-dev libzip-dev libexpat1-dev libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick fonts-wqy-microhei
-  jq
+  jq poppler-utils libcairo2-dev
   postgresql odbc-postgresql
 )
 

@@ -8,8 +8,12 @@
 #include <wx/textctrl.h>
 #include <wx/treectrl.h>
 
+#include <optional>
+
 #include "platform/sheet/sheet_control.hpp"
+#include "platform/sheet/sheet_pdf.hpp"
 #include "platform/ui/menu_ids.hpp"
+#include "platform/ui/print_preview.hpp"
 #include "platform/ui/save_file.hpp"
 #include "resources/control_ids.hpp"
 
@@ -232,6 +236,26 @@ void ExportSheet(wxDialog& dialog, const std::string& path) {
         throw;
     }
     SetSaveFileHandler(std::move(previous));
+}
+
+void PrintSheetToPdf(wxDialog& dialog, const std::string& path) {
+    std::optional<std::string> failure = "the print command showed no preview";
+    const PrintPreviewHandler previous = SetPrintPreviewHandler([&](wxWindow&, const SheetPrintJob& job) {
+        try {
+            sheet::WriteSheetPdf(job.book, job.captionRows, path);
+            failure.reset();
+        } catch (const sheet::PdfWriteError& error) {
+            failure = error.what();
+        }
+    });
+    try {
+        ChooseCommand(dialog, ids::kPrintSheetCommand);
+    } catch (...) {
+        SetPrintPreviewHandler(previous);
+        throw;
+    }
+    SetPrintPreviewHandler(previous);
+    if (failure) throw ActionError(*failure);
 }
 
 TreeDrag::TreeDrag(wxDialog& dialog, const std::string& node)

@@ -31,6 +31,8 @@ void TypeIntoCell(wxDialog& dialog, int row, int column, const std::string& text
 void MakeCellCurrent(wxDialog& dialog, int row, int column);
 // "导出…" on the wage sheet with the file question answered by the path.
 void ExportSheet(wxDialog& dialog, const std::string& path);
+// Runs the sheet's print command and writes the pages it would preview to a PDF at path.
+void PrintSheetToPdf(wxDialog& dialog, const std::string& path);
 
 // The pieces used again for the small dialogs.
 void PressButton(wxButton& button);

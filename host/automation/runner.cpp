@@ -148,6 +148,7 @@ std::deque<ScriptRunner::Step> ScriptRunner::StepsOf(const ScriptLine& line) {
         case LineKind::ExpectNoMessage: return step([this] { ExpectNoMessage(); });
         case LineKind::Dump:
             return step([this, &dialog, args] { WriteDump(args[0], DumpDialog(dialog, messages_, menus_)); });
+        case LineKind::PrintPdf: return step([&dialog, args] { PrintSheetToPdf(dialog, args[0]); });
         case LineKind::Screenshot:
             return {{kScreenshotSettleMs, [&dialog, args] { WriteScreenshot(dialog, args[0]); }}};
         case LineKind::Export: return step([&dialog, args] { ExportSheet(dialog, args[0]); });

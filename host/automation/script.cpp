@@ -50,6 +50,7 @@ const std::map<std::string, Grammar, std::less<>>& Keywords() {
         {"dump", {LineKind::Dump, {Arg::File}}},
         {"screenshot", {LineKind::Screenshot, {Arg::File}}},
         {"export", {LineKind::Export, {Arg::File}}},
+        {"print-pdf", {LineKind::PrintPdf, {Arg::File}}},
     };
     return keywords;
 }

@@ -36,6 +36,7 @@ enum class LineKind {
     Dump,
     Screenshot,
     Export,
+    PrintPdf,
 };
 
 struct ScriptLine {

@@ -6,8 +6,8 @@
 #include <wx/utils.h>
 
 #include <algorithm>
-#include <cmath>
 
+#include "platform/sheet/cell_look.hpp"
 #include "platform/ui/window_text.hpp"
 
 namespace keltrov::sheet {
@@ -17,8 +17,6 @@ namespace {
 constexpr int kMinShownRows = 100;
 constexpr int kSpareShownRows = 50;
 constexpr int kMinShownColumns = 26;
-constexpr double kPixelsPerCharacter = 7.0;
-constexpr int kColumnPadding = 5;  // spreadsheet apps add a few pixels of margin to a width in characters
 
 }  // namespace
 
@@ -70,9 +68,8 @@ public:
     wxString GetRowLabelValue(int row) override { return wxString::Format("%d", row + 1); }
 
     wxGridCellAttr* GetAttr(int row, int col, wxGridCellAttr::wxAttrKind) override {
-        bool bold = book_.GetStyle(row + 1, col + 1).bold;
-        Value::Kind kind = book_.GetCellValue(row + 1, col + 1).kind;
-        wxGridCellAttr* attr = attrs_[bold][kind == Value::Kind::Number];
+        CellLook look = LookOfCell(book_, row + 1, col + 1);
+        wxGridCellAttr* attr = attrs_[look.bold][look.rightAligned];
         if (std::optional<CellBlock> block = book_.MergedBlockAt(row + 1, col + 1)) {
             return Spanned(*attr, *block, row + 1, col + 1);
         }
@@ -229,9 +226,7 @@ void SheetControl::ApplyColumnWidths() {
     int columns = grid_->GetNumberCols();
     appliedWidths_.resize(columns, -1);
     for (int c = 0; c < columns; ++c) {
-        double characters = book_.GetColumnWidth(c + 1);
-        int pixels = characters > 0 ? static_cast<int>(std::lround(characters * kPixelsPerCharacter)) + kColumnPadding
-                                    : grid_->GetDefaultColSize();
+        int pixels = ColumnPixels(book_, c + 1, grid_->GetDefaultColSize());
         if (appliedWidths_[c] != pixels) {
             grid_->SetColSize(c, pixels);
             appliedWidths_[c] = pixels;

@@ -4,6 +4,7 @@
 #   #check FILE EXPR   jq EXPR on the dump FILE is true
 #   #png FILE          FILE is a PNG picture
 #   #cell FILE R C TEXT  the workbook FILE, read as the wage sheet reads a template, shows TEXT in row R, column C
+#   #pdf FILE TEXT     the text of the PDF FILE (pdftotext) holds TEXT
 #   #exit N            the host exits with N (0 when not given)
 #   #stderr TEXT       the host's standard error is exactly TEXT
 #   #exec SQL          SQL runs on the demo database before the script (a story's own form definition)
@@ -44,4 +45,7 @@ while read -r file row column text; do
   shown=$("$host" --check-template "$dir/$file" | awk -F'\t' -v r="$row" -v c="$column" '$1 == r && $2 == c { print $3 }')
   [ "$shown" = "$text" ] || fail "$file row $row column $column shows '$shown', not '$text'"
 done < <(sed -n 's/^#cell //p' "$dir/run.script")
+while read -r file text; do
+  pdftotext -layout "$dir/$file" - 2>/dev/null | grep -qF -- "$text" || fail "$file does not show $text"
+done < <(sed -n 's/^#pdf //p' "$dir/run.script")
 echo "$(basename "$script"): passed"

@@ -62,6 +62,7 @@ TEST(ScriptParse, EveryLineKindWithItsArguments) {
         {"screenshot shot.png", LineKind::Screenshot, {"shot.png"}},
         {"export 工资 表.xlsx", LineKind::Export, {"工资 表.xlsx"}},
         {"command export", LineKind::Command, {Id(ids::kExportSheetCommand)}},
+        {"print-pdf out dir/month.pdf", LineKind::PrintPdf, {"out dir/month.pdf"}},
     };
     for (const LineCase& expected : cases) {
         SCOPED_TRACE(expected.text);

@@ -73,7 +73,7 @@ TEST_F(Menus, SheetGetsTheFillAndExportMenuAndElsewhereNothingShows) {
     key.SetEventObject(cells);
     cells->GetEventHandler()->ProcessEvent(key);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], (Entries{"填充", "导出…"}));
+    EXPECT_EQ(shown[0], (Entries{"填充", "导出…", "打印…"}));
 }
 
 TEST_F(Menus, InsertListStoresTheFieldTextAndMarksTheColumn) {

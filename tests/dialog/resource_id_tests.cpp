@@ -92,7 +92,7 @@ TEST(ResourceMenu, EveryPopupHoldsTheCommandsItIsNamedFor) {
          {ids::kInsertListCommand, ids::kEditClearCommand, ids::kEditCopyCommand, ids::kEditPasteCommand}},
         {ids::kDateFieldPopup,
          {ids::kInsertTimeCommand, ids::kEditClearCommand, ids::kEditCopyCommand, ids::kEditPasteCommand}},
-        {ids::kSheetPopup, {ids::kFillRangeCommand, ids::kExportSheetCommand}},
+        {ids::kSheetPopup, {ids::kFillRangeCommand, ids::kExportSheetCommand, ids::kPrintSheetCommand}},
     };
     for (const auto& [position, commands] : popups) {
         const std::unique_ptr<wxMenu> popup = LoadPopupMenu(std::to_string(ids::kPopupMenus), position);
