@@ -80,6 +80,11 @@ void CDynRecordset::ReleaseValues() {
 }
 
 void CDynRecordset::DoFieldExchange(CFieldExchange* pFX) {
+    // A fetch has already moved the row into the values bound to its columns: only nulls follow.
+    if (pFX->m_nOperation == CFieldExchange::Fetch) {
+        for (unsigned i = 0; i < m_nFields; ++i) m_pValues[i].m_bNull = IsFieldStatusNull(static_cast<int>(i));
+        return;
+    }
     for (unsigned i = 0; i < m_nFields; ++i) {
         CFieldValue& value = m_pValues[i];
         const std::string& name = value.m_strColumnName;

@@ -61,6 +61,9 @@ public:
     virtual const char* RowLocator() const { return nullptr; }
     // The table's key; none when the adapter does not know one.
     virtual RowKey ReadRowKey(const std::string& /*table*/, SchemaProbe& /*probe*/) const { return {}; }
+    // TRUE when the driver converts a timestamp column to the ODBC structure whatever form the value
+    // was stored in; elsewhere date-times are read as text and parsed by the layer.
+    virtual bool DriverReadsTimestamps() const { return false; }
 };
 
 class SqlServerDialect final : public Dialect {
@@ -109,6 +112,8 @@ public:
     const TransactionMark* TransactionMarker() const override;
     const char* RowLocator() const override { return "ctid"; }
     RowKey ReadRowKey(const std::string& table, SchemaProbe& probe) const override;
+    // The server holds a timestamp as its own type and sends it whole.
+    bool DriverReadsTimestamps() const override { return true; }
 
 private:
     void RewriteTokens(std::vector<Token>& tokens, SchemaProbe& probe) const override;

@@ -142,12 +142,7 @@ void CFieldExchange::Exchange(const Column& column) {
     if (index >= impl.listed) throw MakeLayerError("more fields exchanged than the result has", m_recordset.m_strSQL);
     switch (m_nOperation) {
         case BindFieldToColumn: BindColumn(impl, index, column, m_recordset.m_strSQL); break;
-        case Fetch:
-            if (column.skipped)
-                FetchSkippedColumnStatus(impl, index);
-            else
-                FetchColumn(impl, index, column, m_recordset.m_strSQL);
-            break;
+        case Fetch: break;  // the row's values reached their storage, as bound, before the exchange
         case SetFieldNull: SetColumnNull(impl, index, column); break;
         case CollectValues: impl.collecting->push_back(ImageOf(impl, index, column)); break;
     }
@@ -324,8 +319,9 @@ bool CRecordset::Open(unsigned /*openType*/, const std::string& sql, uint32_t op
     impl.keyColumns = KeyColumns(impl, query);
     impl.addedKeyText.assign(impl.columns.size() - impl.listed, {});
     impl.nullStatus.assign(impl.columns.size(), 1);
-    impl.buffers.assign(impl.columns.size(), {});
+    impl.fetches.assign(impl.columns.size(), {});
     impl.bindsColumns = db.getsDataOfBoundColumns;
+    impl.readsTimestamps = db.dialect->DriverReadsTimestamps();
     impl.bound = false;
     impl.open = true;
     impl.eof = false;
@@ -397,9 +393,9 @@ void CRecordset::Move(long rows, unsigned short fetchType) {
         return;
     }
     if (!Succeeded(rc)) ThrowDBException(rc, m_strSQL);
+    FetchColumns(impl, m_strSQL);
     CFieldExchange fetch(*this, CFieldExchange::Fetch);
     DoFieldExchange(&fetch);
-    for (size_t i = impl.listed; i < impl.columns.size(); ++i) FetchColumn(impl, i, AddedKeyColumn(impl, i), m_strSQL);
 }
 
 short CRecordset::GetODBCFieldCount() const {

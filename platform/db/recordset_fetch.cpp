@@ -85,129 +85,145 @@ bool ReadFixed(SQLHSTMT statement, SQLUSMALLINT column, const CFieldExchange::Co
     return false;
 }
 
-bool IsDateTime(const CFieldExchange::Column& column) {
-    return column.cType == SQL_C_TYPE_TIMESTAMP;
-}
-
-bool IsFixed(const CFieldExchange::Column& column) {
-    return column.text == nullptr && column.bytes == nullptr && !column.skipped && !IsDateTime(column);
-}
-
-bool IsDouble(const CFieldExchange::Column& column) {
-    return column.cType == SQL_C_DOUBLE && IsFixed(column);
-}
-
-// Fixed values other than doubles are bound as themselves.
-bool IsBoundAsItself(const CFieldExchange::Column& column) {
-    return IsFixed(column) && !IsDouble(column);
-}
-
-// The C type a column is bound as: texts, date-times and doubles as text, other fixed values as themselves.
-SQLSMALLINT BoundType(const CFieldExchange::Column& column) {
-    return IsBoundAsItself(column) ? column.cType : SQL_C_CHAR;
+// A column the derived class skips is not read, but whether it is null is.
+bool HasValue(SQLHSTMT statement, SQLUSMALLINT column) {
+    char probe[1];
+    SQLLEN indicator = 0;
+    Check(SQLGetData(statement, column, SQL_C_BINARY, probe, 0, &indicator), SQL_HANDLE_STMT, statement, {});
+    return indicator != SQL_NULL_DATA;
 }
 
 bool IsLongType(SQLSMALLINT sqlType) {
     return sqlType == SQL_LONGVARCHAR || sqlType == SQL_WLONGVARCHAR || sqlType == SQL_LONGVARBINARY;
 }
 
-// The bytes a column's value takes when SQLFetch leaves it in a buffer; 0 when it is read piece by piece.
-SQLLEN BufferSize(const CFieldExchange::Column& column, const CODBCFieldInfo& info) {
-    if (IsDouble(column)) return kNumberTextRoom;
-    if (IsFixed(column)) return column.fixedSize;
-    if (IsDateTime(column)) return kDateTimeTextRoom;
-    if (column.text == nullptr || IsLongType(info.m_nSQLType) || info.m_nPrecision == 0 ||
-        info.m_nPrecision > kLongestBoundText)
-        return 0;
+// The buffer a bound text takes; 0 for a long or unsized text, which is read piece by piece.
+SQLLEN TextRoom(const CODBCFieldInfo& info) {
+    if (IsLongType(info.m_nSQLType) || info.m_nPrecision == 0 || info.m_nPrecision > kLongestBoundText) return 0;
     return static_cast<SQLLEN>(info.m_nPrecision * kBytesPerCharacter + kRoomBesideCharacters);
 }
 
-// A text longer than its buffer (a database may store more than the declared size) is read again whole.
-bool IsCut(const ColumnBuffer& buffer) {
-    return buffer.indicator == SQL_NO_TOTAL || buffer.indicator >= static_cast<SQLLEN>(buffer.room.size());
+// Texts, date-times and doubles are read as text; other fixed values as themselves.
+FetchPath UnboundPath(const CFieldExchange::Column& column) {
+    if (column.skipped) return FetchPath::NullStatus;
+    if (column.text != nullptr) return FetchPath::Text;
+    if (column.bytes != nullptr) return FetchPath::Bytes;
+    if (column.cType == SQL_C_TYPE_TIMESTAMP) return FetchPath::DateTime;
+    if (column.cType == SQL_C_DOUBLE) return FetchPath::Number;
+    return FetchPath::Fixed;
 }
 
-std::string_view BufferedText(const ColumnBuffer& buffer) {
-    return {buffer.room.data(), static_cast<size_t>(buffer.indicator)};
+bool IsTimestampType(SQLSMALLINT sqlType) {
+    return sqlType == SQL_TYPE_TIMESTAMP || sqlType == SQL_TIMESTAMP;
+}
+
+// Where the driver lets a bound column be read again, fixed values are bound to their storage and
+// sized texts, date-times and doubles to a text buffer; the rest stays unbound. A timestamp the
+// driver converts well is bound to its storage too.
+FetchPath BoundPath(const CFieldExchange::Column& column, const CODBCFieldInfo& info, bool driverReadsTimestamps) {
+    switch (UnboundPath(column)) {
+        case FetchPath::Text: return TextRoom(info) > 0 ? FetchPath::BufferedText : FetchPath::Text;
+        case FetchPath::DateTime:
+            return driverReadsTimestamps && IsTimestampType(info.m_nSQLType) ? FetchPath::InStorage
+                                                                             : FetchPath::BufferedDateTime;
+        case FetchPath::Number: return FetchPath::BufferedNumber;
+        case FetchPath::Fixed: return FetchPath::InStorage;
+        default: return UnboundPath(column);
+    }
+}
+
+SQLLEN BufferSize(FetchPath path, const CODBCFieldInfo& info) {
+    switch (path) {
+        case FetchPath::BufferedText: return TextRoom(info);
+        case FetchPath::BufferedNumber: return kNumberTextRoom;
+        case FetchPath::BufferedDateTime: return kDateTimeTextRoom;
+        default: return 0;
+    }
 }
 
 void ClearStorage(const CFieldExchange::Column& column) {
     if (column.text != nullptr)
         column.text->clear();
-    else if (IsDateTime(column))
+    else if (column.cType == SQL_C_TYPE_TIMESTAMP)
         *static_cast<Timestamp*>(column.fixed) = NullTimestamp();
     else
         std::memset(column.fixed, 0, static_cast<size_t>(column.fixedSize));
 }
 
-// Takes a bound column's value from its buffer. False when the column is null.
-bool TakeBuffered(SQLHSTMT statement, SQLUSMALLINT number, const ColumnBuffer& buffer,
-                  const CFieldExchange::Column& column, const std::string& sql) {
-    if (buffer.indicator == SQL_NULL_DATA) {
+// Reads a column with SQLGetData by its unbound path. False when the column is null.
+bool ReadUnbound(SQLHSTMT statement, SQLUSMALLINT number, const CFieldExchange::Column& column,
+                 const std::string& sql) {
+    switch (UnboundPath(column)) {
+        case FetchPath::NullStatus: return HasValue(statement, number);
+        case FetchPath::Text: return ReadWhole(statement, number, SQL_C_CHAR, *column.text, sql);
+        case FetchPath::Bytes: return ReadWhole(statement, number, SQL_C_BINARY, *column.bytes, sql);
+        case FetchPath::DateTime: return ReadTimestamp(statement, number, *static_cast<Timestamp*>(column.fixed), sql);
+        case FetchPath::Number: return ReadNumber(statement, number, column, sql);
+        default: return ReadFixed(statement, number, column, sql);
+    }
+}
+
+// A text longer than its buffer (a database may store more than the declared size) is read again whole.
+bool IsCut(const ColumnFetch& fetch) {
+    return fetch.indicator == SQL_NO_TOTAL || fetch.indicator >= static_cast<SQLLEN>(fetch.room.size());
+}
+
+std::string_view BufferedText(const ColumnFetch& fetch) {
+    return {fetch.room.data(), static_cast<size_t>(fetch.indicator)};
+}
+
+// Takes a column's value from where SQLFetch left it. False when the column is null.
+bool TakeBound(SQLHSTMT statement, SQLUSMALLINT number, const ColumnFetch& fetch, const std::string& sql) {
+    const CFieldExchange::Column& column = fetch.storage;
+    if (fetch.indicator == SQL_NULL_DATA) {
         ClearStorage(column);
         return false;
     }
-    if (IsBoundAsItself(column)) {
-        std::memcpy(column.fixed, buffer.room.data(), static_cast<size_t>(column.fixedSize));
-    } else if (IsCut(buffer)) {
-        if (IsDouble(column)) return ReadNumber(statement, number, column, sql);
-        return IsDateTime(column) ? ReadTimestamp(statement, number, *static_cast<Timestamp*>(column.fixed), sql)
-                                  : ReadWhole(statement, number, SQL_C_CHAR, *column.text, sql);
-    } else if (IsDouble(column)) {
-        return StoreNumber(BufferedText(buffer), column);
-    } else if (IsDateTime(column)) {
-        *static_cast<Timestamp*>(column.fixed) = ParseTimestamp(BufferedText(buffer));
-    } else {
-        column.text->assign(BufferedText(buffer));
+    if (fetch.path == FetchPath::InStorage) return true;
+    if (IsCut(fetch)) return ReadUnbound(statement, number, column, sql);
+    switch (fetch.path) {
+        case FetchPath::BufferedNumber: return StoreNumber(BufferedText(fetch), column);
+        case FetchPath::BufferedDateTime:
+            *static_cast<Timestamp*>(column.fixed) = ParseTimestamp(BufferedText(fetch));
+            return true;
+        default: column.text->assign(BufferedText(fetch)); return true;
     }
-    return true;
 }
 
-// Whether the column's buffer was made for storage of this kind and size.
-bool Fits(const ColumnBuffer& buffer, const CFieldExchange::Column& column) {
-    return !buffer.room.empty() && buffer.cType == BoundType(column) &&
-           (!IsBoundAsItself(column) || static_cast<SQLLEN>(buffer.room.size()) == column.fixedSize);
+bool IsBound(FetchPath path) {
+    return path == FetchPath::InStorage || path == FetchPath::BufferedText || path == FetchPath::BufferedNumber ||
+           path == FetchPath::BufferedDateTime;
 }
 
 }  // namespace
 
 void BindColumn(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column, const std::string& sql) {
-    const SQLLEN size = impl.bindsColumns ? BufferSize(column, impl.columns[index]) : 0;
-    if (size == 0) return;
-    ColumnBuffer& buffer = impl.buffers[index];
-    buffer.cType = BoundType(column);
-    buffer.room.assign(static_cast<size_t>(size), 0);
-    Check(SQLBindCol(impl.Handle(), static_cast<SQLUSMALLINT>(index + 1), buffer.cType, buffer.room.data(), size,
-                     &buffer.indicator),
+    ColumnFetch& fetch = impl.fetches[index];
+    fetch.storage = column;
+    fetch.path = impl.bindsColumns ? BoundPath(column, impl.columns[index], impl.readsTimestamps) : UnboundPath(column);
+    if (!IsBound(fetch.path)) return;
+    SQLPOINTER target = column.fixed;
+    SQLLEN size = column.fixedSize;
+    SQLSMALLINT cType = column.cType;
+    if (fetch.path != FetchPath::InStorage) {
+        size = BufferSize(fetch.path, impl.columns[index]);
+        fetch.room.assign(static_cast<size_t>(size), 0);
+        target = fetch.room.data();
+        cType = SQL_C_CHAR;
+    }
+    Check(SQLBindCol(impl.Handle(), static_cast<SQLUSMALLINT>(index + 1), cType, target, size, &fetch.indicator),
           SQL_HANDLE_STMT, impl.Handle(), sql);
 }
 
-void FetchColumn(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column, const std::string& sql) {
-    const auto number = static_cast<SQLUSMALLINT>(index + 1);
-    const ColumnBuffer& buffer = impl.buffers[index];
-    bool present = false;
-    if (Fits(buffer, column))
-        present = TakeBuffered(impl.Handle(), number, buffer, column, sql);
-    else if (column.text != nullptr)
-        present = ReadWhole(impl.Handle(), number, SQL_C_CHAR, *column.text, sql);
-    else if (column.bytes != nullptr)
-        present = ReadWhole(impl.Handle(), number, SQL_C_BINARY, *column.bytes, sql);
-    else if (IsDateTime(column))
-        present = ReadTimestamp(impl.Handle(), number, *static_cast<Timestamp*>(column.fixed), sql);
-    else if (IsDouble(column))
-        present = ReadNumber(impl.Handle(), number, column, sql);
-    else
-        present = ReadFixed(impl.Handle(), number, column, sql);
-    impl.nullStatus[index] = present ? 0 : 1;
-}
-
-void FetchSkippedColumnStatus(CRecordset::Impl& impl, size_t index) {
-    char probe[1];
-    SQLLEN indicator = 0;
-    const SQLRETURN rc =
-        SQLGetData(impl.Handle(), static_cast<SQLUSMALLINT>(index + 1), SQL_C_BINARY, probe, 0, &indicator);
-    Check(rc, SQL_HANDLE_STMT, impl.Handle(), {});
-    impl.nullStatus[index] = indicator == SQL_NULL_DATA;
+void FetchColumns(CRecordset::Impl& impl, const std::string& sql) {
+    for (size_t index = 0; index < impl.fetches.size(); ++index) {
+        const ColumnFetch& fetch = impl.fetches[index];
+        if (fetch.path == FetchPath::NotExchanged) continue;
+        const auto number = static_cast<SQLUSMALLINT>(index + 1);
+        const bool present = IsBound(fetch.path) ? TakeBound(impl.Handle(), number, fetch, sql)
+                                                 : ReadUnbound(impl.Handle(), number, fetch.storage, sql);
+        impl.nullStatus[index] = present ? 0 : 1;
+    }
 }
 
 }  // namespace keltrov::db

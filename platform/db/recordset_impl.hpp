@@ -31,9 +31,27 @@ struct ColumnImage {
 
 enum class EditMode { None, Edit, Add };
 
-// Where SQLFetch leaves a bound column's value; no room for a column read with SQLGetData.
-struct ColumnBuffer {
-    SQLSMALLINT cType = SQL_C_CHAR;
+// How a column of the fetched row reaches its storage, chosen once when the columns are bound, so
+// that a fetch does no choosing per value.
+enum class FetchPath : unsigned char {
+    NotExchanged,      // the derived class exchanges fewer columns: this one is left alone
+    NullStatus,        // skipped by the derived class: only its null status follows the row
+    InStorage,         // bound to the storage itself: SQLFetch leaves the value there
+    BufferedText,      // bound to a text buffer, then moved to its storage
+    BufferedNumber,    // a double bound as text, converted here
+    BufferedDateTime,  // a date-time bound as text, parsed here
+    Text,              // read whole with SQLGetData
+    Bytes,
+    Number,
+    DateTime,
+    Fixed,
+};
+
+// One result column: the storage it is exchanged with, how it is fetched, and the buffer SQLFetch
+// fills when it is bound to one.
+struct ColumnFetch {
+    FetchPath path = FetchPath::NotExchanged;
+    CFieldExchange::Column storage;
     std::vector<char> room;
     SQLLEN indicator = 0;
 };
@@ -47,9 +65,10 @@ struct CRecordset::Impl {
     std::vector<size_t> keyColumns;         // where the result holds it; none when it does not
     std::vector<std::string> addedKeyText;  // the current row's values of the added key columns
     std::vector<char> nullStatus;
-    std::vector<ColumnBuffer> buffers;
-    bool bindsColumns = false;  // the driver lets bound columns be read again when they are cut
-    bool bound = false;         // the buffers are bound to this result's columns
+    std::vector<ColumnFetch> fetches;
+    bool bindsColumns = false;     // the driver lets bound columns be read again when they are cut
+    bool readsTimestamps = false;  // the driver converts timestamp columns to their structure itself
+    bool bound = false;            // the buffers are bound to this result's columns
     bool open = false;
     bool eof = true;
     bool bof = true;
@@ -62,11 +81,9 @@ struct CRecordset::Impl {
     SQLHSTMT Handle() const { return statement->get(); }
 };
 
-// Gives a column a buffer that SQLFetch fills, where it has a size to fit; the others stay unbound.
+// Chooses how a column is fetched into its storage and binds it where the driver allows it.
 void BindColumn(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column, const std::string& sql);
-// Moves one column of the fetched row into its storage, reading it with SQLGetData where needed.
-void FetchColumn(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column, const std::string& sql);
-// An unbound column is not fetched, but its null status still follows the row.
-void FetchSkippedColumnStatus(CRecordset::Impl& impl, size_t index);
+// Moves every column of the fetched row into its storage, reading with SQLGetData where needed.
+void FetchColumns(CRecordset::Impl& impl, const std::string& sql);
 
 }  // namespace keltrov::db

@@ -335,6 +335,18 @@ TEST_F(RecordsetTest, DateTimesWithoutSecondsReadAndTheirRowsUpdate) {
               (std::vector<std::vector<std::string>>{{"100009"}}));
 }
 
+TEST_F(RecordsetTest, DateTimesKeepTheirSecondsAndFraction) {
+    database.Exec(
+        "insert into usertabb811 (relationid, inputdate, field_1) values ('B0000001', '2026-12-08 10:20:05.25', '1')");
+    CDynRecordset rs(&database.Db());
+    rs.OpenSql("select inputdate from usertabb811");
+    ASSERT_FALSE(rs.IsEOF());
+    const db::Timestamp& read = *rs.GetFieldValue(0).m_pdate;
+    EXPECT_EQ(std::vector<int>({read.year, read.month, read.day, read.hour, read.minute, read.second}),
+              std::vector<int>({2026, 12, 8, 10, 20, 5}));
+    EXPECT_EQ(read.fraction, 250000000u);
+}
+
 TEST(ParseTimestamp, ReadsTheFormsDatabasesWrite) {
     struct Case {
         const char* text;
