@@ -129,3 +129,9 @@ std::string CDynRecordset::GetColumnName(int index) const {
     }
     return {};
 }
+
+long CountOf(keltrov::db::CDatabase* database, const std::string& query) {
+    CDynRecordset rows(database);
+    rows.OpenSql(query);
+    return rows.GetFieldValue(0).AsLong();
+}

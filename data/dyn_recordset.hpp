@@ -44,3 +44,6 @@ private:
     std::pair<int, int> m_numberColumns{0, -1};
     CFieldValue m_outside;  // what an index outside the columns reads
 };
+
+// The number a counting query gives: the first column of its one row.
+long CountOf(keltrov::db::CDatabase* database, const std::string& query);

@@ -4,9 +4,7 @@
 #include "platform/util/text_encoding.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,16 +26,6 @@ std::string WholeNumberText(long value) {
     char buffer[24];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     return std::string(buffer, end);
-}
-
-size_t SkipBlanks(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
-    return i;
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
 }
 
 // ASCII is UTF-8 as it stands: such a text needs no closer look at its encoding.
@@ -81,16 +69,6 @@ Timestamp DateOnly(const DateTime& date) {
 }
 
 }  // namespace
-
-int32_t LeadingInteger(const std::string& text) {
-    size_t i = SkipBlanks(text);
-    const size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    if (i >= text.size() || !IsDigit(text[i])) return 0;
-    errno = 0;
-    const long value = std::strtol(text.c_str() + start, nullptr, 10);
-    return static_cast<int32_t>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
-}
 
 double LeadingDecimal(const std::string& text) {
     return keltrov::LeadingDecimalNumber(text).value_or(0.0);
@@ -177,7 +155,7 @@ std::string CFieldValue::AsText() const {
 
 int32_t CFieldValue::AsLong() const {
     // Text reads its leading integer; every other kind is its number cut towards zero.
-    if (!m_bNull && m_dwType == DBVT_STRING) return LeadingInteger(*m_pstring);
+    if (!m_bNull && m_dwType == DBVT_STRING) return keltrov::LeadingInteger(*m_pstring);
     return static_cast<int32_t>(std::trunc(AsDouble()));
 }
 
@@ -230,10 +208,10 @@ CFieldValue& CFieldValue::SetLong(int32_t n) {
 CFieldValue& CFieldValue::SetText(const std::string& text) {
     switch (m_dwType) {
         case DBVT_NULL:
-        case DBVT_BOOL: m_boolVal = LeadingInteger(text) != 0 ? 1 : 0; break;
+        case DBVT_BOOL: m_boolVal = keltrov::LeadingInteger(text) != 0 ? 1 : 0; break;
         case DBVT_UCHAR: m_chVal = text.empty() ? 0 : static_cast<unsigned char>(text[0]); break;
-        case DBVT_SHORT: m_iVal = static_cast<int16_t>(LeadingInteger(text)); break;
-        case DBVT_LONG: m_lVal = LeadingInteger(text); break;
+        case DBVT_SHORT: m_iVal = static_cast<int16_t>(keltrov::LeadingInteger(text)); break;
+        case DBVT_LONG: m_lVal = keltrov::LeadingInteger(text); break;
         case DBVT_SINGLE: m_fltVal = static_cast<float>(LeadingDecimal(text)); break;
         case DBVT_DOUBLE: m_dblVal = LeadingDecimal(text); break;
         case DBVT_DATE: *m_pdate = DateOnly(DateTime::Parse(text)); break;

@@ -66,6 +66,5 @@ private:
 // Makes `text` exactly as long as the bytes and copies every byte into it.
 void CopyBytesToText(std::string& text, const std::vector<unsigned char>& bytes);
 
-// Leading-number readers used by the conversions: blanks skipped, an optional sign, then digits.
-int32_t LeadingInteger(const std::string& text);
+// The decimal number a text starts with, as the conversions read it; 0 when it starts with none.
 double LeadingDecimal(const std::string& text);

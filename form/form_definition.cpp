@@ -4,7 +4,6 @@
 #include <array>
 
 #include "data/dyn_recordset.hpp"
-#include "data/field_value.hpp"
 #include "data/list_query.hpp"
 #include "data/period_key.hpp"
 #include "data/statements.hpp"
@@ -13,6 +12,7 @@
 #include "platform/ui/message.hpp"
 #include "platform/ui/window_class.hpp"
 #include "platform/ui/window_text.hpp"
+#include "platform/util/decimal_text.hpp"
 #include "resources/control_ids.hpp"
 
 namespace {
@@ -65,7 +65,7 @@ int ColumnNumberOf(const std::string& columnName) {
     const size_t size = columnName.size();
     const bool oneDigit = size >= 2 && columnName[size - 2] == '_';
     const size_t digits = oneDigit ? 1 : 2;
-    return LeadingInteger(size >= digits ? columnName.substr(size - digits) : columnName);
+    return keltrov::LeadingInteger(size >= digits ? columnName.substr(size - digits) : columnName);
 }
 
 std::unique_ptr<BindingTable> CPayrollDlg::LoadFormDefinition(const std::string& formReportId) {

@@ -13,6 +13,7 @@
 #include "platform/ui/message.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/calendar.hpp"
+#include "platform/util/decimal_text.hpp"
 #include "platform/util/sql_format.hpp"
 #include "resources/control_ids.hpp"
 #include "tree/node_code.hpp"
@@ -78,7 +79,7 @@ std::optional<std::string> DateValue(const std::string& text) {
     }
     if (!IsDayCount(text)) return std::nullopt;
     // A day count; 0 or less stands for no date.
-    const int days = LeadingInteger(text);
+    const int days = keltrov::LeadingInteger(text);
     if (days <= 0) return ",null";
     if (days > keltrov::calendar::kLastSerialDay) return std::nullopt;
     return Quoted(DateOfDayCount(days));

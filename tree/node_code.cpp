@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "data/field_value.hpp"
+#include "platform/util/decimal_text.hpp"
 
 namespace {
 
@@ -10,7 +10,7 @@ constexpr int kLastSegmentValue = 999;
 
 // The segment's integer value plus one, zero-padded to 3 digits; none past 999.
 std::optional<std::string> NextSegment(const std::string& segment) {
-    const int next = LeadingInteger(segment) + 1;
+    const int next = keltrov::LeadingInteger(segment) + 1;
     if (next > kLastSegmentValue) return std::nullopt;
     char text[16];
     std::snprintf(text, sizeof text, "%03d", next);

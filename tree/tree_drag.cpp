@@ -3,9 +3,7 @@
 // and resting on one with children expands or collapses it.
 #include <wx/treectrl.h>
 
-#include <algorithm>
 #include <optional>
-#include <vector>
 
 #include "data/dyn_recordset.hpp"
 #include "data/statements.hpp"
@@ -16,20 +14,12 @@
 #include "platform/ui/message.hpp"
 #include "platform/ui/window_text.hpp"
 #include "tree/node_code.hpp"
+#include "tree/person_recode.hpp"
 
 namespace {
 
 constexpr int kHoverDelayMs = 700;
 const wxPoint kDragHotSpot(16, 16);
-// Persons re-coded by one update: a drag of a thousand costs a handful of statements.
-constexpr size_t kPersonsPerUpdate = 200;
-
-long CountOf(const std::string& query) {
-    CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(query);
-    return rows.GetFieldValue(0).AsLong();
-}
-
 bool IsSelfOrDescendant(const wxTreeCtrl& tree, wxTreeItemId item, const wxTreeItemId& ancestor) {
     for (; item.IsOk(); item = tree.GetItemParent(item)) {
         if (item == ancestor) return true;
@@ -43,43 +33,6 @@ std::optional<std::string> CodeAfter(std::string base, long count) {
         const std::optional<std::string> next = NextChildCode(base);
         if (!next) return std::nullopt;
         base = *next;
-    }
-    return base;
-}
-
-std::vector<std::string> PersonLocatorsUnder(const char* locator, const std::string& sourceCode) {
-    CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(keltrov::sql::PersonLocatorsUnder(locator, sourceCode));
-    std::vector<std::string> locators;
-    for (; !rows.IsEOF(); rows.MoveNext()) locators.push_back(rows.GetFieldValue(0).AsText());
-    return locators;
-}
-
-// One update per group of persons, each row found by its locator and given the next code after `base`.
-std::string RecodeByLocator(const char* locator, const std::vector<std::string>& locators, std::string base) {
-    for (size_t first = 0; first < locators.size(); first += kPersonsPerUpdate) {
-        const size_t last = std::min(locators.size(), first + kPersonsPerUpdate);
-        std::vector<std::pair<std::string, std::string>> codes;
-        for (size_t i = first; i < last; ++i) {
-            base = *NextChildCode(base);
-            codes.emplace_back(locators[i], base);
-        }
-        g_pDatabase->ExecuteSQL(keltrov::sql::RecodePersons(locator, codes));
-    }
-    return base;
-}
-
-// Where the database offers no row locator, each person row is changed through the recordset.
-std::string RecodeRowByRow(const std::string& sourceCode, long persons, std::string base) {
-    CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(keltrov::sql::PersonsUnder(sourceCode));
-    const int code = rows.GetFieldIndex("field_1");
-    // The counted persons are the ones the segment was checked for.
-    for (long moved = 0; moved < persons && !rows.IsEOF(); ++moved, rows.MoveNext()) {
-        base = *NextChildCode(base);
-        rows.Edit();
-        rows.GetFieldValue(code).SetText(base);
-        rows.Update();
     }
     return base;
 }
@@ -167,7 +120,7 @@ void CPayrollDlg::Drop() {
     if (!moved) return;
     // One re-coded person keeps its item; persons under a person, or a company or department that
     // keeps its place in the tables, are shown as the tables now stand.
-    if (moved->count != 1 || CountOf(keltrov::sql::CountOrganisationUnder(sourceCode)) > 0) {
+    if (moved->count != 1 || CountOf(g_pDatabase, keltrov::sql::CountOrganisationUnder(sourceCode)) > 0) {
         m_drag = DragState{};
         LoadTree();
         return;
@@ -184,18 +137,14 @@ std::optional<CPayrollDlg::MovedPersons> CPayrollDlg::MovePersons(const std::str
     const bool ok = RunWrite(kMovePersonsPolicy, [&] {
         // The codes are taken inside the write: another user may have added under the target meanwhile.
         const std::string base = ChildCodeBase(targetCode);
-        const char* locator = g_pDatabase->RowLocator();
-        const std::vector<std::string> locators =
-            locator ? PersonLocatorsUnder(locator, sourceCode) : std::vector<std::string>{};
-        moved.count =
-            locator ? static_cast<long>(locators.size()) : CountOf(keltrov::sql::CountPersonsUnder(sourceCode));
+        const PersonRecoding persons(g_pDatabase->RowLocator(), sourceCode);
+        moved.count = persons.Count();
         // Refused before anything is written when the target's segment cannot take every moved person.
         if (!CodeAfter(base, moved.count)) {
             usedUp = true;
             return;
         }
-        moved.lastCode =
-            locator ? RecodeByLocator(locator, locators, base) : RecodeRowByRow(sourceCode, moved.count, base);
+        moved.lastCode = persons.GiveCodesAfter(base);
     });
     if (usedUp) keltrov::ShowMessage(kCodesUsedUp);
     if (!ok || usedUp) return std::nullopt;

@@ -65,9 +65,7 @@ std::optional<std::string> CPayrollDlg::NextFreeCompanyCode() {
 }
 
 bool CPayrollDlg::CodeInUse(const std::string& code) {
-    CDynRecordset rows(g_pDatabase);
-    rows.OpenSql(keltrov::sql::CountCodesInUse(m_strOrgReport, m_strFormTable, code));
-    return rows.GetFieldValue(0).AsLong() > 0;
+    return CountOf(g_pDatabase, keltrov::sql::CountCodesInUse(m_strOrgReport, m_strFormTable, code)) > 0;
 }
 
 std::string CPayrollDlg::AskNodeName() {

@@ -6,6 +6,7 @@
 #include "data/field_value.hpp"
 #include "dialog/payroll_dlg.hpp"
 #include "platform/sheet/value.hpp"
+#include "platform/util/decimal_text.hpp"
 #include "wages/fill_dlg.hpp"
 #include "wages/wage_layout.hpp"
 
@@ -21,8 +22,8 @@ struct RowRange {
 
 // Empty fields give the data rows as loaded; rows off the sheet hold no cell and are left out.
 RowRange RangeOf(const FillRequest& request, int nextRow) {
-    const int start = request.startRow.empty() ? kFirstDataRow : LeadingInteger(request.startRow);
-    const int end = request.endRow.empty() ? nextRow : LeadingInteger(request.endRow);
+    const int start = request.startRow.empty() ? kFirstDataRow : keltrov::LeadingInteger(request.startRow);
+    const int end = request.endRow.empty() ? nextRow : keltrov::LeadingInteger(request.endRow);
     return {std::max(start, 1), std::min(end, keltrov::sheet::kMaxRows)};
 }
 

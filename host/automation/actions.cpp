@@ -15,6 +15,7 @@
 #include "platform/ui/menu_ids.hpp"
 #include "platform/ui/print_preview.hpp"
 #include "platform/ui/save_file.hpp"
+#include "platform/ui/seam.hpp"
 #include "resources/control_ids.hpp"
 
 namespace keltrov::automation {
@@ -227,20 +228,14 @@ void MakeCellCurrent(wxDialog& dialog, int row, int column) {
 }
 
 void ExportSheet(wxDialog& dialog, const std::string& path) {
-    SaveFileHandler previous =
-        SetSaveFileHandler([path](wxWindow&, const SaveFileRequest&) { return std::optional<std::string>(path); });
-    try {
-        ChooseCommand(dialog, ids::kExportSheetCommand);
-    } catch (...) {
-        SetSaveFileHandler(std::move(previous));
-        throw;
-    }
-    SetSaveFileHandler(std::move(previous));
+    const ScopedHandler answer(SetSaveFileHandler,
+                               [path](wxWindow&, const SaveFileRequest&) { return std::optional<std::string>(path); });
+    ChooseCommand(dialog, ids::kExportSheetCommand);
 }
 
 void PrintSheetToPdf(wxDialog& dialog, const std::string& path) {
     std::optional<std::string> failure = "the print command showed no preview";
-    const PrintPreviewHandler previous = SetPrintPreviewHandler([&](wxWindow&, const SheetPrintJob& job) {
+    const ScopedHandler answer(SetPrintPreviewHandler, [&](wxWindow&, const SheetPrintJob& job) {
         try {
             sheet::WriteSheetPdf(job.book, job.captionRows, path);
             failure.reset();
@@ -248,13 +243,7 @@ void PrintSheetToPdf(wxDialog& dialog, const std::string& path) {
             failure = error.what();
         }
     });
-    try {
-        ChooseCommand(dialog, ids::kPrintSheetCommand);
-    } catch (...) {
-        SetPrintPreviewHandler(previous);
-        throw;
-    }
-    SetPrintPreviewHandler(previous);
+    ChooseCommand(dialog, ids::kPrintSheetCommand);
     if (failure) throw ActionError(*failure);
 }
 

@@ -29,25 +29,21 @@ std::string JoinEntries(const ShownMenu& entries) {
 
 }  // namespace
 
-ScriptRunner::ScriptRunner(std::vector<ScriptLine> script) : script_(std::move(script)) {
-    previousMessage_ =
-        SetMessageHandler([this](const std::string& text, MessageButtons buttons) { return OnMessage(text, buttons); });
-    previousPopup_ =
-        SetPopupMenuHandler([this](wxWindow& owner, wxMenu& menu, const wxPoint&) { OnPopupMenu(owner, menu); });
-    previousModal_ = SetModalHandler([this](wxDialog& dialog) { return OnModal(dialog); });
-    previousShown_ = SetDialogShownHandler([this](wxDialog& dialog) { Start(dialog); });
-    // An assertion would open a box nobody answers; it stops the script instead.
+ScriptRunner::ScriptRunner(std::vector<ScriptLine> script)
+    : script_(std::move(script)),
+      messageAnswers_(SetMessageHandler,
+                      [this](const std::string& text, MessageButtons buttons) { return OnMessage(text, buttons); }),
+      menuAnswers_(SetPopupMenuHandler,
+                   [this](wxWindow& owner, wxMenu& menu, const wxPoint&) { OnPopupMenu(owner, menu); }),
+      modalAnswers_(SetModalHandler, [this](wxDialog& dialog) { return OnModal(dialog); }),
+      dialogStart_(SetDialogShownHandler, [this](wxDialog& dialog) { Start(dialog); }),
+      // An assertion would open a box nobody answers; it stops the script instead.
+      assertions_(wxSetAssertHandler, &ScriptRunner::OnAssert) {
     g_activeRunner = this;
-    previousAssert_ = wxSetAssertHandler(&ScriptRunner::OnAssert);
 }
 
 ScriptRunner::~ScriptRunner() {
-    wxSetAssertHandler(previousAssert_);
     g_activeRunner = nullptr;
-    SetMessageHandler(std::move(previousMessage_));
-    SetPopupMenuHandler(std::move(previousPopup_));
-    SetModalHandler(std::move(previousModal_));
-    SetDialogShownHandler(std::move(previousShown_));
 }
 
 std::optional<std::string> ScriptRunner::Finish() {

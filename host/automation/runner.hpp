@@ -18,6 +18,7 @@
 #include "host/automation/small_dialogs.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/message.hpp"
+#include "platform/ui/seam.hpp"
 
 class wxDialog;
 
@@ -89,11 +90,12 @@ private:
     static void OnAssert(const wxString& file, int line, const wxString& function, const wxString& condition,
                          const wxString& message);
 
-    MessageHandler previousMessage_;
-    PopupMenuHandler previousPopup_;
-    ModalHandler previousModal_;
-    DialogShownHandler previousShown_;
-    wxAssertHandler_t previousAssert_;
+    // Last, so that the seams are restored before anything their handlers use goes.
+    ScopedHandler<MessageHandler> messageAnswers_;
+    ScopedHandler<PopupMenuHandler> menuAnswers_;
+    ScopedHandler<ModalHandler> modalAnswers_;
+    ScopedHandler<DialogShownHandler> dialogStart_;
+    ScopedHandler<wxAssertHandler_t> assertions_;
 };
 
 }  // namespace keltrov::automation

@@ -8,10 +8,10 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <utility>
 
 #include "platform/sheet/sheet_printout.hpp"
+#include "platform/util/file_replacement.hpp"
 
 namespace keltrov::sheet {
 
@@ -19,21 +19,8 @@ namespace {
 
 constexpr double kPointsPerPixel = 72.0 / 96.0;
 
-std::string ReasonOf(int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-        case EROFS: return "没有写入这个文件夹的权限";
-        case ENOSPC:
-        case EDQUOT: return "磁盘已满";
-        case ENOENT:
-        case ENOTDIR: return "文件夹不存在";
-        default: return "系统错误 " + std::to_string(error);
-    }
-}
-
-[[noreturn]] void Fail(const std::string& path, int error) {
-    throw PdfWriteError("文件写不成: " + path + "，原因是" + ReasonOf(error));
+[[noreturn]] void Fail(const std::string& reason) {
+    throw PdfWriteError("打印失败：" + reason);
 }
 
 // The file cairo writes into; the first failed write keeps its error for the report.
@@ -82,16 +69,15 @@ void WritePdfTo(PdfFile& out, const SheetPages& pages) {
 
 void WriteSheetPdf(const Workbook& book, int captionRows, const std::string& path) {
     const SheetPages pages(book, captionRows, kSheetPaperMM);
-    // Written beside its place, so that the rename that completes it stays on one file system.
-    const std::string partial = path + ".part";
-    PdfFile out{std::fopen(partial.c_str(), "wb")};
-    if (!out.file) Fail(path, errno);
-    WritePdfTo(out, pages);
-    std::error_code renamed;
-    if (out.Close() == 0) std::filesystem::rename(partial, path, renamed);
-    if (out.error != 0 || renamed) {
-        std::remove(partial.c_str());
-        Fail(path, out.error != 0 ? out.error : renamed.value());
+    try {
+        FileReplacement file(path);
+        PdfFile out{std::fopen(file.TemporaryPath().c_str(), "wb")};
+        if (!out.file) throw FileWriteError(errno);
+        WritePdfTo(out, pages);
+        if (out.Close() != 0) throw FileWriteError(out.error);
+        file.Complete();
+    } catch (const FileWriteError& error) {
+        Fail(error.what());
     }
 }
 

@@ -181,7 +181,7 @@ public:
 
     bool InArrayFormula() const override { return formula_.arrayFormula; }
 
-    DateSystem Dates() const override { return book_.dates_; }
+    DateSystem Dates() const override { return book_.properties_.dates; }
 
 private:
     const Workbook& book_;
@@ -198,16 +198,16 @@ public:
         if (!index) {
             return nullptr;
         }
-        size_t current = book_.current_;
-        book_.current_ = *index;
+        size_t current = book_.properties_.current;
+        book_.properties_.current = *index;
         RowAnchor* anchor = &book_.RowAt(row);
-        book_.current_ = current;
+        book_.properties_.current = current;
         return anchor;
     }
 
     std::optional<std::string> NameReference(std::string_view name) override {
-        auto it = book_.names_.find(FoldCase(name));
-        return it == book_.names_.end() ? std::nullopt : std::optional(it->second);
+        auto it = book_.properties_.names.find(FoldCase(name));
+        return it == book_.properties_.names.end() ? std::nullopt : std::optional(it->second);
     }
 
     std::pair<RowAnchor*, RowAnchor*> ColumnEnds(std::string_view sheet) override {
@@ -222,7 +222,7 @@ public:
 private:
     std::optional<size_t> Find(std::string_view sheet) const {
         if (sheet.empty()) {
-            return book_.current_;
+            return book_.properties_.current;
         }
         std::string folded = FoldCase(sheet);
         for (size_t i = 0; i < book_.sheets_.size(); ++i) {
@@ -251,24 +251,17 @@ void Workbook::Clear() {
     anyCalculated_ = false;
     sheets_.clear();
     AddSheet("Sheet1");
-    current_ = 0;
-    names_.clear();
-    loadWarnings_.clear();
-    styles_.assign(1, CellStyle{});
-    styleIndex_.clear();
-    styleIndex_.emplace(CellStyle{}, 0);
-    columnWidths_.assign(kMaxColumns + 1, 0.0);
-    dates_ = DateSystem::From1900;
+    properties_ = Properties{};
     ++changeCount_;
 }
 
 void Workbook::SetDateSystem(DateSystem dates) {
-    dates_ = dates;
+    properties_.dates = dates;
     ++changeCount_;
 }
 
 std::vector<std::unique_ptr<Row>>& Workbook::Rows() const {
-    return sheets_[current_]->rows;
+    return sheets_[properties_.current]->rows;
 }
 
 Row& Workbook::RowAt(int row) {
@@ -278,7 +271,8 @@ Row& Workbook::RowAt(int row) {
     }
     std::unique_ptr<Row>& slot = rows[row - 1];
     if (!slot) {
-        slot.reset(new (sheets_[current_]->pool) Row(row, static_cast<int>(current_), sheets_[current_]->pool));
+        slot.reset(new (sheets_[properties_.current]->pool)
+                       Row(row, static_cast<int>(properties_.current), sheets_[properties_.current]->pool));
     }
     return *slot;
 }
@@ -303,7 +297,7 @@ int Workbook::AddSheet(std::string name) {
     sheet->bottom = {kMaxRows, index};
     sheets_.push_back(std::move(sheet));
     RenameSheet(index, std::move(name));
-    current_ = index;
+    properties_.current = index;
     return index;
 }
 
@@ -320,7 +314,7 @@ void Workbook::SelectSheet(int sheet) {
     if (sheet < 0 || sheet >= SheetCount()) {
         throw SheetError("没有第 " + std::to_string(sheet + 1) + " 个工作表");
     }
-    current_ = sheet;
+    properties_.current = sheet;
 }
 
 void Workbook::SetLoading(bool loading) {
@@ -329,12 +323,13 @@ void Workbook::SetLoading(bool loading) {
 }
 
 void Workbook::DefineName(const std::string& name, const std::string& reference) {
-    names_[FoldCase(name)] = reference.starts_with('=') ? reference.substr(1) : reference;
+    properties_.names[FoldCase(name)] = reference.starts_with('=') ? reference.substr(1) : reference;
 }
 
 void Workbook::AddLoadWarning(const std::string& warning) {
-    if (std::find(loadWarnings_.begin(), loadWarnings_.end(), warning) == loadWarnings_.end()) {
-        loadWarnings_.push_back(warning);
+    if (std::find(properties_.loadWarnings.begin(), properties_.loadWarnings.end(), warning) ==
+        properties_.loadWarnings.end()) {
+        properties_.loadWarnings.push_back(warning);
     }
 }
 
@@ -427,7 +422,8 @@ std::string Workbook::GetCellText(int row, int column) const {
     Value value = GetCellValue(row, column);
     switch (value.kind) {
         case Value::Kind::Empty: return "";
-        case Value::Kind::Number: return FormatNumber(value.number, GetStyle(row, column).numberFormat, dates_);
+        case Value::Kind::Number:
+            return FormatNumber(value.number, GetStyle(row, column).numberFormat, properties_.dates);
         case Value::Kind::String: return value.text;
         case Value::Kind::Bool: return value.boolean ? "TRUE" : "FALSE";
         case Value::Kind::Error: return std::string(ErrorText(value.error));
@@ -441,7 +437,7 @@ double Workbook::GetCellNumber(int row, int column) const {
     switch (value.kind) {
         case Value::Kind::Number: return value.number;
         case Value::Kind::Bool: return value.boolean ? 1.0 : 0.0;
-        case Value::Kind::String: return ParseNumber(value.text, dates_).value_or(0.0);
+        case Value::Kind::String: return ParseNumber(value.text, properties_.dates).value_or(0.0);
         default: return 0.0;
     }
 }
@@ -489,7 +485,7 @@ Cell& Workbook::PrepareCell(Row& row, int column) {
 void Workbook::EmptyCell(Row& row, Cell& cell) {
     if (std::unique_ptr<FormulaCell> old = cell.TakeFormula()) {
         dependencies_->Remove(*old);
-        sheets_[current_]->CountFormula(row, cell.column, -1);
+        sheets_[properties_.current]->CountFormula(row, cell.column, -1);
     }
     cell.ClearText();
     cell.SetNumber(0.0);
@@ -523,7 +519,7 @@ void Workbook::SetCellText(int row, int column, std::string text) {
     }
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Text;
-    cell.SetText(text, sheets_[current_]->pool);
+    cell.SetText(text, sheets_[properties_.current]->pool);
     Changed(RowAt(row), column);
 }
 
@@ -557,7 +553,7 @@ std::unique_ptr<FormulaCell> Workbook::NewFormula(size_t sheet) {
 }
 
 std::unique_ptr<FormulaCell> Workbook::ParseFor(int row, int column, std::string_view text) {
-    auto formula = NewFormula(current_);
+    auto formula = NewFormula(properties_.current);
     Binder binder(*this);
     formula->tokens = ParseFormula(text, binder);
     formula->row = &RowAt(row);
@@ -577,7 +573,7 @@ void Workbook::InstallFormula(Row& row, int column, std::unique_ptr<FormulaCell>
     Cell& cell = PrepareCell(row, column);
     cell.kind = CellKind::Formula;
     cell.SetFormula(std::move(formula));
-    sheets_[current_]->CountFormula(row, column, 1);
+    sheets_[properties_.current]->CountFormula(row, column, 1);
 }
 
 void Workbook::SetCellFormula(int row, int column, std::string_view text) {
@@ -591,12 +587,13 @@ std::unique_ptr<FormulaCell> Workbook::ParseLoaded(int row, int column, std::str
     if (!loading_ || text.size() > kMaxFormulaBytes) return ParseFor(row, column, text);
     std::string shape = RowRelativeText(text, row);
     LoadedFormula& last = loadedFormulas_[column];
-    const Cell* cell =
-        last.sheet == current_ && !shape.empty() && last.shape == shape ? FindCell(last.row, column) : nullptr;
+    const Cell* cell = last.sheet == properties_.current && !shape.empty() && last.shape == shape
+                           ? FindCell(last.row, column)
+                           : nullptr;
     if (cell && cell->Formula()) {
         Binder binder(*this);
         if (std::optional<Formula> tokens = MoveRowsDown(cell->Formula()->tokens, row - last.row, binder)) {
-            auto formula = NewFormula(current_);
+            auto formula = NewFormula(properties_.current);
             formula->tokens = std::move(*tokens);
             formula->row = &RowAt(row);
             formula->column = column;
@@ -605,7 +602,7 @@ std::unique_ptr<FormulaCell> Workbook::ParseLoaded(int row, int column, std::str
         }
     }
     std::unique_ptr<FormulaCell> formula = ParseFor(row, column, text);
-    last = {current_, row, std::move(shape)};
+    last = {properties_.current, row, std::move(shape)};
     return formula;
 }
 
@@ -615,7 +612,7 @@ bool Workbook::SetLoadedFormula(int row, int column, std::string_view text) {
         PutFormula(row, column, ParseLoaded(row, column, text));
         return true;
     } catch (const FormulaError&) {
-        auto formula = NewFormula(current_);
+        auto formula = NewFormula(properties_.current);
         Token& unparsed = formula->tokens.emplace_back();
         unparsed.kind = TokenKind::Name;
         unparsed.Words().text = std::string(text.starts_with('=') ? text.substr(1) : text);
@@ -663,30 +660,30 @@ void Workbook::ClearCell(int row, int column) {
 }
 
 Row& Workbook::RowIn(int sheet, int row) {
-    size_t current = current_;
-    current_ = static_cast<size_t>(sheet);
+    size_t current = properties_.current;
+    properties_.current = static_cast<size_t>(sheet);
     Row& found = RowAt(row);
-    current_ = current;
+    properties_.current = current;
     return found;
 }
 
 uint16_t Workbook::StyleIndex(const CellStyle& style) {
-    if (auto it = styleIndex_.find(style); it != styleIndex_.end()) {
+    if (auto it = properties_.styleIndex.find(style); it != properties_.styleIndex.end()) {
         return it->second;
     }
-    if (styles_.size() > UINT16_MAX) {
+    if (properties_.styles.size() > UINT16_MAX) {
         throw LimitError("单元格格式超过 65536 种");
     }
-    styles_.push_back(style);
-    auto index = static_cast<uint16_t>(styles_.size() - 1);
-    styleIndex_.emplace(style, index);
+    properties_.styles.push_back(style);
+    auto index = static_cast<uint16_t>(properties_.styles.size() - 1);
+    properties_.styleIndex.emplace(style, index);
     return index;
 }
 
 void Workbook::ChangeStyle(int row, int column, const std::function<void(CellStyle&)>& change) {
     CheckCellAddress(row, column);
     Cell& cell = RowAt(row).Obtain(column);
-    CellStyle style = styles_[cell.style];
+    CellStyle style = properties_.styles[cell.style];
     change(style);
     cell.style = StyleIndex(style);
     ++changeCount_;
@@ -702,7 +699,7 @@ void Workbook::SetBold(int row, int column, bool bold) {
 
 CellStyle Workbook::GetStyle(int row, int column) const {
     const Cell* cell = FindCell(row, column);
-    return cell ? styles_[cell->style] : CellStyle{};
+    return cell ? properties_.styles[cell->style] : CellStyle{};
 }
 
 bool Workbook::MergeCells(const CellBlock& block) {
@@ -711,7 +708,7 @@ bool Workbook::MergeCells(const CellBlock& block) {
     if (block.lastRow < block.firstRow || block.lastColumn < block.firstColumn) {
         throw SheetError("合并区域的角不对");
     }
-    std::vector<CellBlock>& merged = sheets_[current_]->merged;
+    std::vector<CellBlock>& merged = sheets_[properties_.current]->merged;
     if (merged.size() >= kMaxMergedBlocks) {
         return false;
     }
@@ -725,7 +722,7 @@ bool Workbook::MergeCells(const CellBlock& block) {
 }
 
 std::optional<CellBlock> Workbook::MergedBlockAt(int row, int column) const {
-    for (const CellBlock& block : sheets_[current_]->merged) {
+    for (const CellBlock& block : sheets_[properties_.current]->merged) {
         if (block.Contains(row, column)) {
             return block;
         }
@@ -734,13 +731,13 @@ std::optional<CellBlock> Workbook::MergedBlockAt(int row, int column) const {
 }
 
 const std::vector<CellBlock>& Workbook::MergedBlocks() const {
-    return sheets_[current_]->merged;
+    return sheets_[properties_.current]->merged;
 }
 
 // Blocks below the new rows move down with them; a block they cut through grows by the rows, as in
 // spreadsheet apps.
 void Workbook::MoveMergedBlocks(int row, int count) {
-    std::vector<CellBlock>& merged = sheets_[current_]->merged;
+    std::vector<CellBlock>& merged = sheets_[properties_.current]->merged;
     for (CellBlock& block : merged) {
         block.firstRow += block.firstRow >= row ? count : 0;
         block.lastRow += block.lastRow >= row ? count : 0;
@@ -750,13 +747,13 @@ void Workbook::MoveMergedBlocks(int row, int count) {
 
 void Workbook::SetColumnWidth(int column, double characters) {
     CheckCellAddress(1, column);
-    columnWidths_[column] = characters;
+    properties_.columnWidths[column] = characters;
     ++changeCount_;
 }
 
 double Workbook::GetColumnWidth(int column) const {
     CheckCellAddress(1, column);
-    return columnWidths_[column];
+    return properties_.columnWidths[column];
 }
 
 void Workbook::InsertRows(int row, int count) {
@@ -802,8 +799,8 @@ void Workbook::InsertRows(int row, int count) {
     const bool styled =
         std::any_of(above->cells.begin(), above->cells.end(), [](const Cell& cell) { return cell.style != 0; });
     for (int r = row; r < row + count; ++r) {
-        std::unique_ptr<Row> inserted(new (sheets_[current_]->pool)
-                                          Row(r, static_cast<int>(current_), sheets_[current_]->pool));
+        std::unique_ptr<Row> inserted(new (sheets_[properties_.current]->pool) Row(
+            r, static_cast<int>(properties_.current), sheets_[properties_.current]->pool));
         if (styled) inserted->cells.reserve(RoomLike(*above));
         for (const Cell& cell : above->cells) {  // in column order, as the row keeps them
             if (cell.style != 0) {
@@ -909,7 +906,7 @@ void Workbook::FillFormulasDown(int firstRow, int lastRow, int firstColumn, int 
 // The first row from firstRow on, above lastRow, whose formula in the column goes down; 0 for none.
 // Only rows within the column's formula bounds are looked at.
 int Workbook::FirstCopiedFormulaRow(int column, int firstRow, int lastRow) const {
-    const std::vector<Sheet::FormulaColumn>& counted = sheets_[current_]->formulaColumns;
+    const std::vector<Sheet::FormulaColumn>& counted = sheets_[properties_.current]->formulaColumns;
     if (static_cast<size_t>(column) >= counted.size() || counted[column].count == 0) {
         return 0;
     }
@@ -930,7 +927,7 @@ void Workbook::CopyFormulaDown(const FormulaCell& source, Row& target) {
     auto rowOf = [this, &target](int sheet, int index) -> RowAnchor* {
         return sheet == target.sheet && index == target.index ? &target : &RowIn(sheet, index);
     };
-    auto formula = NewFormula(current_);
+    auto formula = NewFormula(properties_.current);
     MoveDown(source.tokens, target.index - source.row->index, rowOf, formula->tokens);
     formula->row = &target;
     formula->column = source.column;
@@ -1020,7 +1017,7 @@ void Workbook::BlockChanged(const CellBlock& block) {
     if (loading_) {
         return;
     }
-    if (unmarked_ && unmarked_->sheet == current_ && block.firstRow <= unmarked_->block.lastRow + 1 &&
+    if (unmarked_ && unmarked_->sheet == properties_.current && block.firstRow <= unmarked_->block.lastRow + 1 &&
         unmarked_->block.firstRow <= block.lastRow + 1) {
         CellBlock& grown = unmarked_->block;
         grown = {std::min(grown.firstRow, block.firstRow), std::min(grown.firstColumn, block.firstColumn),
@@ -1028,7 +1025,7 @@ void Workbook::BlockChanged(const CellBlock& block) {
         return;
     }
     MarkChangedBlock();
-    unmarked_ = ChangedBlock{current_, block};
+    unmarked_ = ChangedBlock{properties_.current, block};
 }
 
 // Marking only sends formulas back to be calculated, so a reader may do it.
@@ -1109,13 +1106,7 @@ void Workbook::CopyFrom(const Workbook& other) {
     }
     CopyFormulas(other);
     anyCalculated_ = other.anyCalculated_;
-    current_ = other.current_;
-    names_ = other.names_;
-    loadWarnings_ = other.loadWarnings_;
-    styles_ = other.styles_;
-    styleIndex_ = other.styleIndex_;
-    columnWidths_ = other.columnWidths_;
-    dates_ = other.dates_;
+    properties_ = other.properties_;
     ++changeCount_;
 }
 

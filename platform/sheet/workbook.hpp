@@ -108,7 +108,7 @@ public:
     // A workbook-wide name for a reference ("Sheet1!$A$1:$B$3"), which formulas parsed later use.
     void DefineName(const std::string& name, const std::string& reference);
     // What the last load ignored of the file, one line each.
-    const std::vector<std::string>& LoadWarnings() const { return loadWarnings_; }
+    const std::vector<std::string>& LoadWarnings() const { return properties_.loadWarnings; }
     void AddLoadWarning(const std::string& warning);
     // The names of unknown functions the cell's formula calls.
     std::vector<std::string> GetUnknownFunctions(int row, int column) const;
@@ -120,7 +120,7 @@ public:
     int AddSheet(std::string name);
     void RenameSheet(int sheet, std::string name);
     void SelectSheet(int sheet);
-    int CurrentSheet() const { return static_cast<int>(current_); }
+    int CurrentSheet() const { return static_cast<int>(properties_.current); }
 
     void SetNumberFormat(int row, int column, std::string formatCode);
     void SetBold(int row, int column, bool bold);
@@ -136,7 +136,7 @@ public:
     // How serial dates count, for showing them and for date functions; a cleared workbook counts
     // from 1899-12-30.
     void SetDateSystem(DateSystem dates);
-    DateSystem Dates() const { return dates_; }
+    DateSystem Dates() const { return properties_.dates; }
 
     // Width in characters; 0 means the default width.
     void SetColumnWidth(int column, double characters);
@@ -212,14 +212,19 @@ private:
 
     std::unique_ptr<BlockStock> blocks_;  // before the sheets, which give their blocks back to it
     std::vector<std::unique_ptr<Sheet>> sheets_;
-    size_t current_ = 0;
+    // What the workbook holds beside its sheets' rows and formulas: cleared and copied as a whole.
+    struct Properties {
+        size_t current = 0;
+        std::vector<CellStyle> styles{CellStyle{}};
+        std::unordered_map<CellStyle, uint16_t, CellStyleHash> styleIndex = {{CellStyle{}, 0}};
+        std::unordered_map<std::string, std::string> names;  // by folded name
+        std::vector<std::string> loadWarnings;
+        std::vector<double> columnWidths = std::vector<double>(kMaxColumns + 1, 0.0);
+        DateSystem dates = DateSystem::From1900;
+    };
+    Properties properties_;
     bool loading_ = false;
     std::unique_ptr<DependencyTracker> dependencies_;
-    std::vector<CellStyle> styles_;
-    std::unordered_map<CellStyle, uint16_t, CellStyleHash> styleIndex_;
-    std::unordered_map<std::string, std::string> names_;  // by folded name
-    std::vector<std::string> loadWarnings_;
-    std::vector<double> columnWidths_;
     // While loading, the last formula read of each column: its sheet, row and row-relative text.
     struct LoadedFormula {
         size_t sheet = 0;
@@ -244,7 +249,6 @@ private:
     };
     std::unique_ptr<LoadedImage> loadedImage_;
     uint64_t changeCount_ = 0;
-    DateSystem dates_ = DateSystem::From1900;
 };
 
 void CheckCellAddress(int row, int column);

@@ -1,7 +1,5 @@
 #include "platform/sheet/xlsx_writer.hpp"
 
-#include <sys/stat.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <cerrno>
@@ -9,41 +7,13 @@
 #include <unordered_map>
 
 #include "platform/sheet/workbook.hpp"
+#include "platform/util/file_replacement.hpp"
 
 namespace keltrov::sheet {
 namespace {
 
-// The reason of a failed file operation as the user reads it.
-std::string FileErrorText(int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-        case EROFS: return "无法写入该文件夹";
-        case ENOSPC:
-        case EDQUOT: return "磁盘已满";
-        case ENOENT:
-        case ENOTDIR: return "文件夹不存在";
-        case EISDIR: return "同名的文件夹已存在";
-        case ENAMETOOLONG: return "文件名太长";
-        default: return "文件无法写入 (错误 " + std::to_string(error) + ")";
-    }
-}
-
 [[noreturn]] void Fail(const std::string& reason) {
     throw ExportError("导出失败：" + reason);
-}
-
-// A file of a fresh name beside the target, so that renaming it over the target stays on one disk.
-std::filesystem::path CreateTemporaryBeside(const std::filesystem::path& target) {
-    std::string name = (target.parent_path() / ("." + target.filename().string() + "-XXXXXX")).string();
-    const int fd = mkstemp(name.data());
-    if (fd < 0) Fail(FileErrorText(errno));
-    // mkstemp makes a file only its owner reads; the workbook gets the mode any new file gets.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    close(fd);
-    return name;
 }
 
 // The model keeps a column's width as files store it, the cell padding of 5 pixels of 7 included;
@@ -168,7 +138,7 @@ void WriteTemporary(const Workbook& book, const std::filesystem::path& temporary
         throw;
     }
     errno = 0;
-    if (workbook_close(file) != LXW_NO_ERROR) Fail(FileErrorText(errno == 0 ? EIO : errno));
+    if (workbook_close(file) != LXW_NO_ERROR) throw FileWriteError(errno == 0 ? EIO : errno);
 }
 
 }  // namespace
@@ -176,16 +146,12 @@ void WriteTemporary(const Workbook& book, const std::filesystem::path& temporary
 void WriteXlsx(const Workbook& book, const std::filesystem::path& target) {
     // The writer counts dates from 1900 only; a 1904 workbook's dates would move by four years.
     if (book.Dates() == DateSystem::From1904) Fail("工作簿的日期从 1904 年起算, 无法导出");
-    const std::filesystem::path temporary = CreateTemporaryBeside(target);
     try {
-        WriteTemporary(book, temporary);
-        std::filesystem::rename(temporary, target);
-    } catch (const std::filesystem::filesystem_error& error) {
-        std::filesystem::remove(temporary);
-        Fail(FileErrorText(error.code().value()));
-    } catch (...) {
-        std::filesystem::remove(temporary);
-        throw;
+        FileReplacement file(target);
+        WriteTemporary(book, file.TemporaryPath());
+        file.Complete();
+    } catch (const FileWriteError& error) {
+        Fail(error.what());
     }
 }
 

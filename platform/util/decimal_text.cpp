@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -31,6 +32,11 @@ bool IsDigit(char c) {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+const char* SkipBlanks(const char* first, const char* last) {
+    while (first != last && IsBlank(*first)) ++first;
+    return first;
 }
 
 // A digit, or a point before one, after at most one minus sign: what decimal notation starts with.
@@ -97,9 +103,8 @@ std::string FixedDecimalText(double number, int places) {
 }
 
 std::optional<double> LeadingDecimalNumber(std::string_view text) {
-    const char* first = text.data();
     const char* last = text.data() + text.size();
-    while (first != last && IsBlank(*first)) ++first;
+    const char* first = SkipBlanks(text.data(), last);
     // from_chars takes no plus sign, and no infinity or nan once the text is known to start a decimal.
     const bool plus = first != last && *first == '+';
     if (plus) ++first;
@@ -110,6 +115,19 @@ std::optional<double> LeadingDecimalNumber(std::string_view text) {
     if (error == std::errc{}) return value;
     // Past the double's range from_chars leaves the value; strtod gives the infinity or zero callers expect.
     return std::strtod(std::string(first, end).c_str(), nullptr);
+}
+
+int32_t LeadingInteger(std::string_view text) {
+    const char* last = text.data() + text.size();
+    const char* first = SkipBlanks(text.data(), last);
+    const bool negative = first != last && *first == '-';
+    if (first != last && (*first == '+' || *first == '-')) ++first;
+    if (first == last || !IsDigit(*first)) return 0;
+    // Counting stops one past the largest value: either sign is then held to its end of the range.
+    constexpr int64_t kBeyondRange = int64_t{INT32_MAX} + 1;
+    int64_t value = 0;
+    for (; first != last && IsDigit(*first); ++first) value = std::min(value * 10 + (*first - '0'), kBeyondRange);
+    return static_cast<int32_t>(negative ? -value : std::min<int64_t>(value, INT32_MAX));
 }
 
 void AppendZeroPadded(std::string& text, long long value, size_t width) {

@@ -1,5 +1,6 @@
 #pragma once
 // Fixed-point texts of numbers, rounded the way spreadsheet applications show them.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,10 @@ std::string FixedDecimalText(double number, int places);
 // a point, an exponent), read exactly; none when it starts with no digit. Hexadecimal, infinity and
 // nan spellings are not numbers here.
 std::optional<double> LeadingDecimalNumber(std::string_view text);
+
+// The whole number a text starts with (blanks skipped, an optional sign, digits), held to the range of a
+// 32-bit integer; 0 when it starts with no digit.
+int32_t LeadingInteger(std::string_view text);
 
 // Appends the integer's digits, with zeros in front up to `width` characters.
 void AppendZeroPadded(std::string& text, long long value, size_t width);

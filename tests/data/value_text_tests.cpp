@@ -62,6 +62,29 @@ TEST(DecimalText, AgreesWithTheSheetsTwoDecimalDisplay) {
     }
 }
 
+// Codes, day counts and row numbers typed by hand: what a text starts with, held to 32 bits.
+TEST(DecimalText, LeadingIntegerReadsTheDigitsAfterBlanksAndASign) {
+    const std::vector<std::pair<std::string, int32_t>> cases{
+        {"12abc", 12},
+        {" \t\r\n007", 7},
+        {"+15", 15},
+        {"-15.9", -15},
+        {"", 0},
+        {"abc", 0},
+        {"-", 0},
+        {"+-3", 0},
+        {" - 3", 0},
+        {"\v3", 0},
+        {"2147483647", INT32_MAX},
+        {"2147483648", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"-99999999999999999999", INT32_MIN},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(LeadingInteger(text), value) << text;
+    // A view that stops before the text's end is read only to its end.
+    EXPECT_EQ(LeadingInteger(std::string_view("123456").substr(0, 3)), 123);
+}
+
 TEST(TextEncoding, ShowsUtf8AsItIsGbkConvertedAndOtherBytesReplaced) {
     const std::vector<std::pair<std::string, std::string>> cases{
         {"张伟 O'Brien", "张伟 O'Brien"},

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/ui/save_file.hpp"
+#include "platform/ui/seam.hpp"
 #include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 #include "tests/support/scratch_folder.hpp"
@@ -17,13 +18,11 @@ namespace fs = std::filesystem;
 
 class Export : public DialogTest {
 protected:
-    Export() {
-        previous_ = SetSaveFileHandler([this](wxWindow&, const SaveFileRequest& request) {
-            requests.push_back(request);
-            return answer;
-        });
-    }
-    ~Export() override { SetSaveFileHandler(std::move(previous_)); }
+    Export()
+        : answering_(SetSaveFileHandler, [this](wxWindow&, const SaveFileRequest& request) {
+              requests.push_back(request);
+              return answer;
+          }) {}
 
     void ShowMonth(int year, int month) {
         wxStaticCast(&Control(ids::kWageDatePicker), wxDatePickerCtrl)
@@ -52,7 +51,7 @@ protected:
 
 private:
     ScratchFolder folder_{"keltrov-dialog-export"};
-    SaveFileHandler previous_;
+    ScopedHandler<SaveFileHandler> answering_;
 };
 
 TEST_F(Export, TheShownSheetIsWrittenUnderTheNameGiven) {

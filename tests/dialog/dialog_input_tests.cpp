@@ -12,6 +12,7 @@
 #include "input/calendar_dlg.hpp"
 #include "platform/ui/interaction.hpp"
 #include "platform/ui/menu_ids.hpp"
+#include "platform/ui/seam.hpp"
 #include "platform/ui/window_text.hpp"
 #include "platform/util/datetime.hpp"
 #include "resources/control_ids.hpp"
@@ -45,24 +46,10 @@ void SetClipboardText(const std::string& text) {
 
 class InputAids : public DialogTest {
 protected:
-    InputAids() {
-        m_previousPopup = SetPopupMenuHandler([this](wxWindow& owner, wxMenu& menu, const wxPoint&) {
-            Entries entries;
-            for (const wxMenuItem* item : menu.GetMenuItems())
-                entries.push_back(item->IsSeparator() ? "-" : FromWx(item->GetItemLabelText()));
-            menus.push_back(entries);
-            if (choices.empty()) return;
-            wxCommandEvent choice(wxEVT_MENU, MenuItemId(choices.front()));
-            choices.pop_front();
-            choice.SetEventObject(&menu);
-            owner.HandleWindowEvent(choice);
-        });
-        m_previousModal = SetModalHandler([this](wxDialog& shown) { return AnswerCalendar(shown); });
-    }
-    ~InputAids() override {
-        SetPopupMenuHandler(m_previousPopup);
-        SetModalHandler(m_previousModal);
-    }
+    InputAids()
+        : m_menuAnswers(SetPopupMenuHandler,
+                        [this](wxWindow& owner, wxMenu& menu, const wxPoint&) { AnswerMenu(owner, menu); }),
+          m_calendarAnswers(SetModalHandler, [this](wxDialog& shown) { return AnswerCalendar(shown); }) {}
     void SetUp() override { UseDemoData(); }
 
     // The demo's form with 证件号 (field_4) a date column taking that default.
@@ -97,6 +84,17 @@ protected:
     std::deque<int> choices;
 
 private:
+    void AnswerMenu(wxWindow& owner, wxMenu& menu) {
+        Entries entries;
+        for (const wxMenuItem* item : menu.GetMenuItems())
+            entries.push_back(item->IsSeparator() ? "-" : FromWx(item->GetItemLabelText()));
+        menus.push_back(entries);
+        if (choices.empty()) return;
+        wxCommandEvent choice(wxEVT_MENU, MenuItemId(choices.front()));
+        choices.pop_front();
+        choice.SetEventObject(&menu);
+        owner.HandleWindowEvent(choice);
+    }
     int AnswerCalendar(wxDialog& shown) {
         if (days.empty()) {
             ADD_FAILURE() << "a dialog came with no answer queued";
@@ -113,8 +111,8 @@ private:
         });
         return shown.ShowModal();
     }
-    PopupMenuHandler m_previousPopup;
-    ModalHandler m_previousModal;
+    ScopedHandler<PopupMenuHandler> m_menuAnswers;
+    ScopedHandler<ModalHandler> m_calendarAnswers;
 };
 
 TEST_F(InputAids, EnterDownAndUpGoRoundTheFocusCycle) {

@@ -5,6 +5,7 @@
 #include "entry/host_state.hpp"
 #include "entry/plugin_app.hpp"
 #include "platform/ui/interaction.hpp"
+#include "platform/ui/seam.hpp"
 #include "platform/ui/tree_items.hpp"
 #include "platform/ui/window_text.hpp"
 #include "resources/control_ids.hpp"
@@ -15,16 +16,14 @@ namespace {
 
 class Menus : public DialogTest {
 protected:
-    Menus() {
-        m_previous = SetPopupMenuHandler([this](wxWindow&, wxMenu& menu, const wxPoint&) {
-            std::vector<std::string> entries;
-            for (const wxMenuItem* item : menu.GetMenuItems()) {
-                entries.push_back(item->IsSeparator() ? "-" : FromWx(item->GetItemLabelText()));
-            }
-            shown.push_back(entries);
-        });
-    }
-    ~Menus() override { SetPopupMenuHandler(m_previous); }
+    Menus()
+        : m_recording(SetPopupMenuHandler, [this](wxWindow&, wxMenu& menu, const wxPoint&) {
+              std::vector<std::string> entries;
+              for (const wxMenuItem* item : menu.GetMenuItems()) {
+                  entries.push_back(item->IsSeparator() ? "-" : FromWx(item->GetItemLabelText()));
+              }
+              shown.push_back(entries);
+          }) {}
 
     void RightClick(const wxPoint& screenPoint) {
         wxContextMenuEvent event(wxEVT_CONTEXT_MENU, ids::kOrganisationTree, screenPoint);
@@ -38,7 +37,7 @@ protected:
     std::vector<std::vector<std::string>> shown;
 
 private:
-    PopupMenuHandler m_previous;
+    ScopedHandler<PopupMenuHandler> m_recording;
 };
 
 using Entries = std::vector<std::string>;
@@ -110,14 +109,15 @@ TEST_F(Menus, InsertListFailureIsReportedWithoutSuccess) {
 TEST_F(Menus, IndlgBuildsAFreshDialogEachTime) {
     UseDemoData();
     std::vector<size_t> treeSizes;
-    const DialogShownHandler previous = SetDialogShownHandler([&treeSizes](wxDialog& shown) {
-        treeSizes.push_back(wxStaticCast(shown.FindWindow(ids::kOrganisationTree), wxTreeCtrl)->GetCount());
-        shown.EndModal(wxID_CANCEL);
-    });
-    RunPayrollDialog();
-    database.Exec("insert into usertabb810 values('10000001',getdate(),'102','新公司')");
-    RunPayrollDialog();
-    SetDialogShownHandler(previous);
+    {
+        const ScopedHandler closing(SetDialogShownHandler, [&treeSizes](wxDialog& shown) {
+            treeSizes.push_back(wxStaticCast(shown.FindWindow(ids::kOrganisationTree), wxTreeCtrl)->GetCount());
+            shown.EndModal(wxID_CANCEL);
+        });
+        RunPayrollDialog();
+        database.Exec("insert into usertabb810 values('10000001',getdate(),'102','新公司')");
+        RunPayrollDialog();
+    }
     EXPECT_EQ(treeSizes, (std::vector<size_t>{11, 12}));
 }
 

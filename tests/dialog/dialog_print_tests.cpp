@@ -7,6 +7,7 @@
 
 #include "platform/sheet/sheet_pdf.hpp"
 #include "platform/ui/print_preview.hpp"
+#include "platform/ui/seam.hpp"
 #include "resources/control_ids.hpp"
 #include "tests/dialog/dialog_fixture.hpp"
 #include "tests/support/pdf_text.hpp"
@@ -29,14 +30,13 @@ protected:
     // The command as a person chooses it, its preview answered by writing the pages.
     std::optional<int> PrintToPdf() {
         std::optional<int> captionRows;
-        const PrintPreviewHandler previous = SetPrintPreviewHandler([&](wxWindow& parent, const SheetPrintJob& job) {
+        const ScopedHandler writing(SetPrintPreviewHandler, [&](wxWindow& parent, const SheetPrintJob& job) {
             EXPECT_EQ(&parent, dialog.get());
             EXPECT_EQ(&job.book, &Sheet());
             captionRows = job.captionRows;
             sheet::WriteSheetPdf(job.book, job.captionRows, pdf.string());
         });
         Command(ids::kPrintSheetCommand);
-        SetPrintPreviewHandler(previous);
         return captionRows;
     }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ui/interaction.hpp"
+#include "platform/ui/seam.hpp"
 #include "platform/ui/template_dialog.hpp"
 
 namespace keltrov::test {
@@ -33,10 +34,7 @@ ModalAnswer AnswerFor(const std::optional<std::string>& name);
 template <class Entry>
 class QueuedAnswers {
 public:
-    QueuedAnswers() : m_previous(SetModalHandler([this](wxDialog& dialog) { return Answer(dialog); })) {}
-    ~QueuedAnswers() { SetModalHandler(std::move(m_previous)); }
-    QueuedAnswers(const QueuedAnswers&) = delete;
-    QueuedAnswers& operator=(const QueuedAnswers&) = delete;
+    QueuedAnswers() : m_answering(SetModalHandler, [this](wxDialog& dialog) { return Answer(dialog); }) {}
 
     std::deque<Entry> queue;
     std::vector<std::string> titles;
@@ -49,7 +47,7 @@ private:
         queue.pop_front();
         return AnswerModal(dialog, AnswerFor(entry));
     }
-    ModalHandler m_previous;
+    ScopedHandler<ModalHandler> m_answering;
 };
 
 using ModalAnswers = QueuedAnswers<ModalAnswer>;

@@ -139,19 +139,14 @@ std::string DatabaseTraits::Decimal(const std::string& sqliteText) const {
     return text;
 }
 
-MessageCapture::MessageCapture() {
-    m_previous = SetMessageHandler([this](const std::string& text, MessageButtons) {
-        texts.push_back(text);
-        if (answers.empty()) return MessageAnswer::Ok;
-        const MessageAnswer answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
-    });
-}
-
-MessageCapture::~MessageCapture() {
-    SetMessageHandler(m_previous);
-}
+MessageCapture::MessageCapture()
+    : m_answering(SetMessageHandler, [this](const std::string& text, MessageButtons) {
+          texts.push_back(text);
+          if (answers.empty()) return MessageAnswer::Ok;
+          const MessageAnswer answer = answers.front();
+          answers.erase(answers.begin());
+          return answer;
+      }) {}
 
 DatabaseTest::DatabaseTest() {
     g_pDatabase = &database.Db();

@@ -4,6 +4,7 @@
 // its own on the server KELTROV_PG_CONNECT names, or else on the build's private test cluster.
 #include "platform/db/database.hpp"
 #include "platform/ui/message.hpp"
+#include "platform/ui/seam.hpp"
 
 #include <gtest/gtest.h>
 
@@ -48,12 +49,11 @@ private:
 class MessageCapture {
 public:
     MessageCapture();
-    ~MessageCapture();
     std::vector<std::string> texts;
     std::vector<MessageAnswer> answers;
 
 private:
-    MessageHandler m_previous;
+    ScopedHandler<MessageHandler> m_answering;
 };
 
 // What truly differs between the databases the tests run on, in one place.
