@@ -64,6 +64,9 @@ public:
     // TRUE when the driver converts a timestamp column to the ODBC structure whatever form the value
     // was stored in; elsewhere date-times are read as text and parsed by the layer.
     virtual bool DriverReadsTimestamps() const { return false; }
+    // TRUE when every query reads one snapshot of the database, so that a forward-only cursor does
+    // not see rows changed while it is read; elsewhere the snapshot takes a static cursor.
+    virtual bool QueriesReadOneSnapshot() const { return false; }
 };
 
 class SqlServerDialect final : public Dialect {
@@ -114,6 +117,8 @@ public:
     RowKey ReadRowKey(const std::string& table, SchemaProbe& probe) const override;
     // The server holds a timestamp as its own type and sends it whole.
     bool DriverReadsTimestamps() const override { return true; }
+    // A query, and a cursor the driver may declare for it, sees the rows as they were when it began.
+    bool QueriesReadOneSnapshot() const override { return true; }
 
 private:
     void RewriteTokens(std::vector<Token>& tokens, SchemaProbe& probe) const override;

@@ -303,9 +303,11 @@ bool CRecordset::Open(unsigned /*openType*/, const std::string& sql, uint32_t op
     const KeyedQuery query = impl.readOnly ? KeyedQuery{sql, {}, {}} : WithRowKey(db, sql);
     const std::string translated = m_pDatabase->Translate(query.sql);
     impl.statement = std::make_unique<StatementHandle>(db.connection);
-    // A static cursor is the snapshot: rows changed while reading are not seen again.
-    Check(SQLSetStmtAttr(impl.Handle(), SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0),
-          SQL_HANDLE_STMT, impl.Handle(), sql);
+    // The recordset is a snapshot: rows changed while reading are not seen again. Where the database
+    // does not give every query one, a static cursor does, at a cost in the driver.
+    const SQLULEN cursor = db.dialect->QueriesReadOneSnapshot() ? SQL_CURSOR_FORWARD_ONLY : SQL_CURSOR_STATIC;
+    Check(SQLSetStmtAttr(impl.Handle(), SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(cursor), 0), SQL_HANDLE_STMT,
+          impl.Handle(), sql);
     const SQLRETURN rc = db.Execute(impl.Handle(), translated);
     if (!Succeeded(rc) && rc != SQL_NO_DATA) ThrowDBException(rc, sql);
 

@@ -347,6 +347,29 @@ TEST_F(RecordsetTest, DateTimesKeepTheirSecondsAndFraction) {
     EXPECT_EQ(read.fraction, 250000000u);
 }
 
+// A recordset reads the rows as they were when it opened, also while its own connection changes them
+// and when the driver fetches them from the server in batches.
+TEST_F(RecordsetTest, ReadsTheRowsAsTheyWereWhenItOpened) {
+    database.Exec(
+        "insert into usertabb811 (relationid, field_1, field_2) values "
+        "('B0000001', '1', 'a'), ('B0000001', '2', 'b'), ('B0000001', '3', 'c')");
+    const std::string inBatches = database.IsPostgres() ? ";UseDeclareFetch=1;Fetch=1" : ";StepAPI=1";
+    for (const std::string& option : {std::string(), inBatches}) {
+        db::CDatabase db;
+        db.OpenEx(database.ConnectString() + option);
+        db.BeginTrans();
+        CDynRecordset rs(&db);
+        // Unsorted, so that a cursor stepping through the table would meet the changed rows.
+        rs.OpenSql("select field_1, field_2 from usertabb811");
+        std::vector<std::string> read{rs.GetFieldValue(1).AsText()};
+        db.ExecuteSQL("update usertabb811 set field_2 = 'changed' where field_1 = '3'");
+        db.ExecuteSQL("insert into usertabb811 (relationid, field_1, field_2) values ('B0000001', '4', 'd')");
+        for (rs.MoveNext(); !rs.IsEOF(); rs.MoveNext()) read.push_back(rs.GetFieldValue(1).AsText());
+        db.Rollback();
+        EXPECT_EQ(read, (std::vector<std::string>{"a", "b", "c"})) << option;
+    }
+}
+
 TEST(ParseTimestamp, ReadsTheFormsDatabasesWrite) {
     struct Case {
         const char* text;
