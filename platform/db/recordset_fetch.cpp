@@ -150,10 +150,10 @@ void ClearStorage(const CFieldExchange::Column& column) {
         std::memset(column.fixed, 0, static_cast<size_t>(column.fixedSize));
 }
 
-// Reads a column with SQLGetData by its unbound path. False when the column is null.
-bool ReadUnbound(SQLHSTMT statement, SQLUSMALLINT number, const CFieldExchange::Column& column,
+// Reads a column with SQLGetData by one of the unbound paths. False when the column is null.
+bool ReadUnbound(SQLHSTMT statement, SQLUSMALLINT number, FetchPath path, const CFieldExchange::Column& column,
                  const std::string& sql) {
-    switch (UnboundPath(column)) {
+    switch (path) {
         case FetchPath::NullStatus: return HasValue(statement, number);
         case FetchPath::Text: return ReadWhole(statement, number, SQL_C_CHAR, *column.text, sql);
         case FetchPath::Bytes: return ReadWhole(statement, number, SQL_C_BINARY, *column.bytes, sql);
@@ -180,7 +180,7 @@ bool TakeBound(SQLHSTMT statement, SQLUSMALLINT number, const ColumnFetch& fetch
         return false;
     }
     if (fetch.path == FetchPath::InStorage) return true;
-    if (IsCut(fetch)) return ReadUnbound(statement, number, column, sql);
+    if (IsCut(fetch)) return ReadUnbound(statement, number, UnboundPath(column), column, sql);
     switch (fetch.path) {
         case FetchPath::BufferedNumber: return StoreNumber(BufferedText(fetch), column);
         case FetchPath::BufferedDateTime:
@@ -221,7 +221,7 @@ void FetchColumns(CRecordset::Impl& impl, const std::string& sql) {
         if (fetch.path == FetchPath::NotExchanged) continue;
         const auto number = static_cast<SQLUSMALLINT>(index + 1);
         const bool present = IsBound(fetch.path) ? TakeBound(impl.Handle(), number, fetch, sql)
-                                                 : ReadUnbound(impl.Handle(), number, fetch.storage, sql);
+                                                 : ReadUnbound(impl.Handle(), number, fetch.path, fetch.storage, sql);
         impl.nullStatus[index] = present ? 0 : 1;
     }
 }
