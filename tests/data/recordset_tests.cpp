@@ -1,5 +1,6 @@
 #include "data/dyn_recordset.hpp"
 #include "host/host_tables.hpp"
+#include "platform/db/database_impl.hpp"
 #include "tests/support/test_database.hpp"
 
 #include <gtest/gtest.h>
@@ -260,7 +261,8 @@ TEST_F(RecordsetTest, LongTextsAndBytesAreReadWhole) {
 }
 
 // Every kind of column, with a null row between two rows of values: no value of one row is left
-// behind in the next, and each null reads as null.
+// behind in the next, and each null reads as null; also where a driver cannot read a bound column
+// again and every column is read with SQLGetData.
 TEST_F(RecordsetTest, NullsBetweenValuesLeaveNothingBehind) {
     const host::ColumnTypes& types = host::ColumnTypesOf(database.Db());
     database.Exec(
@@ -276,18 +278,22 @@ TEST_F(RecordsetTest, NullsBetweenValuesLeaveNothingBehind) {
         {"", "", "", "", "", ""},
         {"8", "2.25", "x", Traits().Decimal("5200"), "2026-12-08 10:00", "A"},
     };
-    CDynRecordset rs(&database.Db());
-    rs.OpenSql("select i, d, t, m, ts, b from kinds order by n");
-    for (const auto& row : expected) {
-        ASSERT_FALSE(rs.IsEOF());
-        const bool nulls = row.front().empty();
-        for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(rs.GetFieldValue(i).AsText(), row[static_cast<size_t>(i)]) << "column " << i;
-            EXPECT_EQ(rs.GetFieldValue(i).m_bNull, nulls) << "column " << i;
+    for (const bool bound : {database.Db().GetImpl().getsDataOfBoundColumns, false}) {
+        database.Db().GetImpl().getsDataOfBoundColumns = bound;
+        const char* const way = bound ? " (bound)" : " (read with SQLGetData)";
+        CDynRecordset rs(&database.Db());
+        rs.OpenSql("select i, d, t, m, ts, b from kinds order by n");
+        for (const auto& row : expected) {
+            ASSERT_FALSE(rs.IsEOF());
+            const bool nulls = row.front().empty();
+            for (int i = 0; i < 6; ++i) {
+                EXPECT_EQ(rs.GetFieldValue(i).AsText(), row[static_cast<size_t>(i)]) << "column " << i << way;
+                EXPECT_EQ(rs.GetFieldValue(i).m_bNull, nulls) << "column " << i << way;
+            }
+            rs.MoveNext();
         }
-        rs.MoveNext();
+        EXPECT_TRUE(rs.IsEOF());
     }
-    EXPECT_TRUE(rs.IsEOF());
 }
 
 // SQLite keeps texts longer than the declared size, and a character may take four bytes: such values,
