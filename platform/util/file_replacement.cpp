@@ -1,8 +1,9 @@
 #include "platform/util/file_replacement.hpp"
 
-#include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <system_error>
 
@@ -11,16 +12,20 @@ namespace keltrov {
 namespace {
 
 // A file of a fresh name beside the target, so that renaming it over the target stays on one disk.
+// It is created with the mode any new file gets, without touching the process's file mask.
 std::filesystem::path CreateTemporaryBeside(const std::filesystem::path& target) {
-    std::string name = (target.parent_path() / ("." + target.filename().string() + "-XXXXXX")).string();
-    const int fd = mkstemp(name.data());
-    if (fd < 0) throw FileWriteError(errno);
-    // mkstemp makes a file only its owner reads; the written file gets the mode any new file gets.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    close(fd);
-    return name;
+    static std::atomic<unsigned> serial{0};
+    const std::string stem = "." + target.filename().string() + "-" + std::to_string(getpid()) + "-";
+    for (int attempt = 0;; ++attempt) {
+        std::filesystem::path name = target.parent_path() / (stem + std::to_string(serial++));
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            close(fd);
+            return name;
+        }
+        constexpr int kAttempts = 100;  // names left by earlier runs of the same process number
+        if (errno != EEXIST || attempt == kAttempts) throw FileWriteError(errno);
+    }
 }
 
 }  // namespace
