@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/sheet/automation.hpp"
 #include "platform/sheet/workbook.hpp"
@@ -123,6 +127,42 @@ TEST(Automation, EachOperationReachesTheWorkbook) {
     invoke(dispid::kGetCurrentCell, K::Method, {Variant::Pi4(&row), Variant::Pi4(&col)});
     EXPECT_EQ(row, 7);
     EXPECT_EQ(col, 3);
+}
+
+// Every accessor reads only its own type; any other is refused, naming the type held and the one wanted.
+TEST(Variant, EachAccessorReadsOnlyItsOwnType) {
+    int32_t target = 0;
+    const std::vector<Variant> held{Variant(),
+                                    Variant::I4(-7),
+                                    Variant::I2(3),
+                                    Variant::R8(1.5),
+                                    Variant::Bstr("x"),
+                                    Variant::Pi4(&target),
+                                    Variant::Array({Variant::R8(2)})};
+    const std::vector<std::pair<VariantType, std::function<bool(const Variant&)>>> readers{
+        {VariantType::I4, [](const Variant& v) { return v.AsI4() == -7; }},
+        {VariantType::I2, [](const Variant& v) { return v.AsI2() == 3; }},
+        {VariantType::R8, [](const Variant& v) { return v.AsR8() == 1.5; }},
+        {VariantType::BSTR, [](const Variant& v) { return v.AsBstr() == "x"; }},
+        {VariantType::PI4, [&target](const Variant& v) { return v.AsPi4() == &target; }},
+        {VariantType::Array, [](const Variant& v) { return v.AsArray() == std::vector{Variant::R8(2)}; }},
+    };
+    for (const Variant& value : held) {
+        for (const auto& [wanted, read] : readers) {
+            const std::string what = std::string(VariantTypeName(value.Type())) + " read as " + VariantTypeName(wanted);
+            if (value.Type() == wanted) {
+                EXPECT_TRUE(read(value)) << what;
+                continue;
+            }
+            try {
+                read(value);
+                ADD_FAILURE() << what << " was not refused";
+            } catch (const AutomationError& e) {
+                EXPECT_EQ(std::string(e.what()), std::string("argument of type ") + VariantTypeName(value.Type()) +
+                                                     " where " + VariantTypeName(wanted) + " is required");
+            }
+        }
+    }
 }
 
 TEST(Automation, LoadingSomethingThatIsNoWorkbookLeavesAnEmptySheet) {
