@@ -82,7 +82,8 @@ void CDynRecordset::ReleaseValues() {
 void CDynRecordset::DoFieldExchange(CFieldExchange* pFX) {
     // A fetch has already moved the row into the values bound to its columns: only nulls follow.
     if (pFX->m_nOperation == CFieldExchange::Fetch) {
-        for (unsigned i = 0; i < m_nFields; ++i) m_pValues[i].m_bNull = IsFieldStatusNull(static_cast<int>(i));
+        const std::vector<char>& nulls = GetFieldNullStatus();
+        for (unsigned i = 0; i < m_nFields; ++i) m_pValues[i].m_bNull = nulls[i] != 0;
         return;
     }
     for (unsigned i = 0; i < m_nFields; ++i) {

@@ -415,6 +415,10 @@ bool CRecordset::IsFieldStatusNull(int index) const {
     return index < 0 || static_cast<size_t>(index) >= m_impl->listed || status[static_cast<size_t>(index)] != 0;
 }
 
+const std::vector<char>& CRecordset::GetFieldNullStatus() const {
+    return m_impl->nullStatus;
+}
+
 void CRecordset::ThrowDBException(short returnCode, const std::string& sql) {
     const std::string& statement = sql.empty() ? m_strSQL : sql;
     if (m_impl->statement) throw MakeOdbcError(returnCode, SQL_HANDLE_STMT, m_impl->Handle(), statement);

@@ -95,6 +95,8 @@ public:
     void GetODBCFieldInfo(short index, CODBCFieldInfo& info) const;
     // Null status of column `index` (from 0) in the current row.
     bool IsFieldStatusNull(int index) const;
+    // The null status of every column of the current row at once: non-zero where it is null.
+    const std::vector<char>& GetFieldNullStatus() const;
 
     // Edit cycle of the current row; Update changes exactly that row or throws DbException. The row is
     // found by the table's key together with the values it was read with; without a key, by the values

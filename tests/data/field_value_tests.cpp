@@ -7,7 +7,9 @@
 #include <random>
 
 #include <cstdlib>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace keltrov::test {
 namespace {
@@ -40,6 +42,25 @@ TEST(FieldValue, TextFormatsByKind) {
     EXPECT_EQ(ts.AsText(), "");
     ts.m_bNull = true;
     EXPECT_EQ(ts.AsText(), "");
+}
+
+// A text is shown as it stands only when it is ASCII throughout: a code-page byte anywhere, within
+// the first eight bytes, ending them or after them, has the text converted.
+TEST(FieldValue, CodePageTextsAreConvertedWhereverTheirBytesStand) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"\xD5\xC5"
+         "abcdefgh",
+         "张abcdefgh"},
+        {"abcdef\xD5\xC5", "abcdef张"},
+        {"abcdefgh\xD5\xC5", "abcdefgh张"},
+        {"abcdefghijklmnop-\xD5\xC5", "abcdefghijklmnop-张"},
+        {"abcdefghijklmnopq", "abcdefghijklmnopq"},
+    };
+    for (const auto& [stored, shown] : cases) {
+        CFieldValue text;
+        Prepared(text, db::sqltype::VarChar).SetText(stored);
+        EXPECT_EQ(text.AsText(), shown) << stored;
+    }
 }
 
 TEST(FieldValue, SettersFollowTheKind) {
