@@ -106,14 +106,7 @@ namespace {
 
 void SetColumnNull(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column) {
     impl.nullStatus[index] = 1;
-    if (column.text != nullptr)
-        column.text->clear();
-    else if (column.bytes != nullptr)
-        column.bytes->clear();
-    else if (column.cType == SQL_C_TYPE_TIMESTAMP)
-        *static_cast<Timestamp*>(column.fixed) = NullTimestamp();
-    else if (column.fixed != nullptr)
-        std::memset(column.fixed, 0, static_cast<size_t>(column.fixedSize));
+    ClearStorage(column);
 }
 
 ColumnImage ImageOf(const CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column) {

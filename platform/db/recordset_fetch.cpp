@@ -81,7 +81,7 @@ bool ReadFixed(SQLHSTMT statement, SQLUSMALLINT column, const CFieldExchange::Co
     Check(SQLGetData(statement, column, storage.cType, storage.fixed, storage.fixedSize, &indicator), SQL_HANDLE_STMT,
           statement, sql);
     if (indicator != SQL_NULL_DATA) return true;
-    std::memset(storage.fixed, 0, static_cast<size_t>(storage.fixedSize));
+    ClearStorage(storage);
     return false;
 }
 
@@ -141,15 +141,6 @@ SQLLEN BufferSize(FetchPath path, const CODBCFieldInfo& info) {
     }
 }
 
-void ClearStorage(const CFieldExchange::Column& column) {
-    if (column.text != nullptr)
-        column.text->clear();
-    else if (column.cType == SQL_C_TYPE_TIMESTAMP)
-        *static_cast<Timestamp*>(column.fixed) = NullTimestamp();
-    else
-        std::memset(column.fixed, 0, static_cast<size_t>(column.fixedSize));
-}
-
 // Reads a column with SQLGetData by one of the unbound paths. False when the column is null.
 bool ReadUnbound(SQLHSTMT statement, SQLUSMALLINT number, FetchPath path, const CFieldExchange::Column& column,
                  const std::string& sql) {
@@ -196,6 +187,17 @@ bool IsBound(FetchPath path) {
 }
 
 }  // namespace
+
+void ClearStorage(const CFieldExchange::Column& column) {
+    if (column.text != nullptr)
+        column.text->clear();
+    else if (column.bytes != nullptr)
+        column.bytes->clear();
+    else if (column.cType == SQL_C_TYPE_TIMESTAMP)
+        *static_cast<Timestamp*>(column.fixed) = NullTimestamp();
+    else if (column.fixed != nullptr)
+        std::memset(column.fixed, 0, static_cast<size_t>(column.fixedSize));
+}
 
 void BindColumn(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column, const std::string& sql) {
     ColumnFetch& fetch = impl.fetches[index];

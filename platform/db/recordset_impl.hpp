@@ -81,6 +81,8 @@ struct CRecordset::Impl {
     SQLHSTMT Handle() const { return statement->get(); }
 };
 
+// What a null leaves in a column's storage: an empty text or byte string, the null date-time, zeros.
+void ClearStorage(const CFieldExchange::Column& column);
 // Chooses how a column is fetched into its storage and binds it where the driver allows it.
 void BindColumn(CRecordset::Impl& impl, size_t index, const CFieldExchange::Column& column, const std::string& sql);
 // Moves every column of the fetched row into its storage, reading with SQLGetData where needed.
